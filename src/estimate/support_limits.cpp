@@ -1,0 +1,77 @@
+#include "estimate/support_limits.hpp"
+
+#include <gsl/gsl_errno.h>
+#include <gsl/gsl_roots.h>
+
+#include <cmath>
+#include <limits>
+
+#include "estimate/gsl_support.hpp"
+#include "estimate/ml_estimate.hpp"
+#include "model/likelihood.hpp"
+
+namespace parmix {
+
+namespace {
+
+constexpr double kSupportDrop = 2.0;
+constexpr double kTolerance = 1e-06;
+constexpr int kIterationLimit = 10000;
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// What gsl_root_fsolver_set demands: finite ends, in order, not of one sign.
+bool straddlesZero(double lower, double upper, gsl_function& F) {
+  if (!(lower <= upper)) return false;
+  const double fl = evaluateAt(F, lower);
+  const double fu = evaluateAt(F, upper);
+  if (!std::isfinite(fl) || !std::isfinite(fu)) return false;
+  return !((fl < 0.0 && fu < 0.0) || (fl > 0.0 && fu > 0.0));
+}
+
+double solveInBracket(gsl_function F, double lower, double upper) {
+  GuardedObjective objective(F);
+  RootSolverPtr solver(gsl_root_fsolver_alloc(gsl_root_fsolver_brent));
+  gsl_root_fsolver_set(solver.get(), objective.function(), lower, upper);
+  int iterations = 0;
+  int status;
+  double limit;
+  do {
+    ++iterations;
+    gsl_root_fsolver_iterate(solver.get());
+    limit = gsl_root_fsolver_root(solver.get());
+    lower = gsl_root_fsolver_x_lower(solver.get());
+    upper = gsl_root_fsolver_x_upper(solver.get());
+    status = gsl_root_test_interval(lower, upper, 0.0, kTolerance);
+  } while (status == GSL_CONTINUE && iterations < kIterationLimit);
+  if (iterations == kIterationLimit || objective.sawNonFinite()) return kNaN;
+  return limit;
+}
+
+}  // namespace
+
+double findBound(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci,
+                 double maxLogL, double hEstimate, int direction, bool* truncated) {
+  if (std::isnan(hEstimate) || std::isnan(maxLogL)) return kNaN;
+  LikelihoodParams likelihood{indGenotype, freqR, freqS, locusType, nLoci};
+  BoundParams bound{indGenotype, freqR, freqS, locusType, nLoci, maxLogL, kSupportDrop};
+  gsl_function maxF{&maxFunction, &likelihood};
+  gsl_function ciF{&ciFunction, &bound};
+
+  const int side = direction == 0 ? 0 : 1;
+  const double end = side == 0 ? 0.0 : 1.0;
+  double lower = side == 0 ? 0.0 : hEstimate;
+  double upper = side == 0 ? hEstimate : 1.0;
+  initVariables(lower, upper, maxF);
+
+  // Still above the support level at the very end: the limit is cut there.
+  // Any positive value counts, not only those above the tolerance, since a
+  // value in (0, 1e-06] leaves no sign change for the solver to work on.
+  if (evaluateAt(ciF, end) > 0.0) {
+    truncated[side] = true;
+    return end;
+  }
+  if (!straddlesZero(lower, upper, ciF)) return kNaN;
+  return solveInBracket(ciF, lower, upper);
+}
+
+}  // namespace parmix

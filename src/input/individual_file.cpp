@@ -1,0 +1,133 @@
+#include "input/individual_file.hpp"
+
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "input/data_set.hpp"
+#include "input/record_scanner.hpp"
+#include "input/text_scan.hpp"
+#include "tclpkg/tcl_result.hpp"
+
+namespace parmix {
+
+namespace {
+
+// A token converted by the rule of the format: its strtod value truncated
+// toward zero, or missing data when strtod does not take the whole token.
+struct Designation {
+  bool outOfIntRange = false;
+  bool negative = false;
+  int value = kMissing;
+};
+
+Designation convertToken(const Word& word) {
+  const std::string text = word.str();
+  char* end = nullptr;
+  const double number = std::strtod(text.c_str(), &end);
+  Designation d;
+  if (end != text.c_str() + text.size() || std::isnan(number)) return d;
+  const double whole = std::trunc(number);
+  d.negative = whole < 0;
+  // Outside the int range a conversion would be undefined: flag it instead.
+  if (!(whole >= -2147483648.0 && whole <= 2147483647.0)) {
+    d.outOfIntRange = true;
+    return d;
+  }
+  d.value = static_cast<int>(whole);
+  return d;
+}
+
+// What the checks of one locus record need to know.
+struct LocusContext {
+  int line;    // locus record, counted from 1
+  char type;   // 'C', 'D' or 'B'
+  int maxAlleles;
+  Tcl_Interp* interp;
+};
+
+int failOutOfRange(const LocusContext& at, int c, const std::string& shown) {
+  const int alleleNumber = at.type == 'C' ? c + 1 : c / 2 + 1;
+  return failWith(at.interp,
+                  "On line %d of input data in the individual file, allele number %d has a "
+                  "designation of %s, which falls outside the range of the number of alleles in "
+                  "the parental file. ",
+                  at.line, alleleNumber, shown.c_str());
+}
+
+int failNegative(const LocusContext& at, int c, const std::string& shown) {
+  return failWith(at.interp,
+                  "On line %d of the individual file, individual %d has the designation %s: "
+                  "alleles are numbered from 1, and missing data are written -9999 or NA.",
+                  at.line, c / 2 + 1, shown.c_str());
+}
+
+// The tests of one designation, in the order of the format: zero, range,
+// then the negative numbers that could never index a frequency table.
+int checkDesignation(const Designation& d, const Word& word, int c, const LocusContext& at) {
+  if (d.outOfIntRange)
+    return d.negative ? failNegative(at, c, word.str()) : failOutOfRange(at, c, word.str());
+  if (at.type == 'C' && d.value == 0)
+    return failWith(at.interp,
+                    "On line %d of the individual file, an allele at a codominant locus is "
+                    "designated with a zero.",
+                    at.line);
+  if (d.value > at.maxAlleles) return failOutOfRange(at, c, std::to_string(d.value));
+  if (at.type == 'C' && d.value < 0 && d.value != kMissing)
+    return failNegative(at, c, word.str());
+  return 0;
+}
+
+int readLocusRecord(const std::vector<Word>& words, int* row, int nCols, char layout,
+                    const LocusContext& at) {
+  std::size_t next = 0;
+  for (int c = 0; c < nCols; ++c) {
+    if (next >= words.size())
+      return failWith(at.interp,
+                      "On line %d of the individual file, the designations end before those of "
+                      "individual %d.",
+                      at.line, c / 2 + 1);
+    const Word& word = words[next++];
+    const Designation d = convertToken(word);
+    if (checkDesignation(d, word, c, at) != 0) return 1;
+    row[c] = d.value;
+    if (layout == 'D') row[++c] = kMissing;
+  }
+  return 0;
+}
+
+void readNames(const std::string& header, std::string* indNames, int nInd,
+               unsigned int* nameWidth) {
+  std::vector<Word> words;
+  splitWords(header, words);
+  for (int j = 0; j < nInd && static_cast<std::size_t>(j) < words.size(); ++j) {
+    indNames[j] = words[j].str();
+    if (indNames[j].size() > *nameWidth) *nameWidth = static_cast<unsigned int>(indNames[j].size());
+  }
+}
+
+}  // namespace
+
+int getIndData(int** genotypes, std::string* indNames, std::string fileName, int nLoci, int nCols,
+               int nInd, int maxAlleles, const char* locusType, unsigned int* nameWidth,
+               Tcl_Interp* interp, char eol, const char* typeInFile) {
+  RecordScanner scanner(fileName);
+  if (!scanner.isOpen()) return failWith(interp, "File %s could not be read", fileName.c_str());
+  std::string data;
+  scanner.nextRecord(eol, data);
+  readNames(data, indNames, nInd, nameWidth);
+  std::vector<Word> words;
+  for (int i = 0; i < nLoci; ++i) {
+    scanner.nextRecord(eol, data);
+    cleanString(data, kSeparatorSet);
+    splitWords(data, words);
+    const char type = locusType[i];
+    // An excluded locus keeps the layout of its type in the parental file.
+    const char layout = type == 'B' ? (typeInFile != nullptr ? typeInFile[i] : 'C') : type;
+    const LocusContext at{i + 1, type, maxAlleles, interp};
+    if (readLocusRecord(words, genotypes[i], nCols, layout, at) != 0) return 1;
+  }
+  return 0;
+}
+
+}  // namespace parmix

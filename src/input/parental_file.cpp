@@ -1,0 +1,150 @@
+#include "input/parental_file.hpp"
+
+#include <cmath>
+#include <locale>
+#include <sstream>
+#include <vector>
+
+#include "input/record_scanner.hpp"
+#include "tclpkg/tcl_result.hpp"
+
+namespace parmix {
+
+namespace {
+
+int failUnreadable(Tcl_Interp* interp, const std::string& fileName) {
+  return failWith(interp, "File %s could not be read", fileName.c_str());
+}
+
+// Position just past the type letter (the first non-blank character), or
+// npos when the data part holds none.
+std::size_t findTypeLetter(const std::string& data) {
+  for (std::size_t i = 0; i < data.size(); ++i)
+    if (!isBlank(data[i])) return i;
+  return std::string::npos;
+}
+
+// Extracts doubles as stream extraction reads them, from `from` on, until
+// one fails.  Stores at most numbers.size() of them; returns how many were
+// read, so a record longer than the row buffer is recognised, never stored.
+int readNumbers(const std::string& data, std::size_t from, std::vector<double>& numbers) {
+  std::istringstream in(data.substr(from));
+  in.imbue(std::locale::classic());
+  int count = 0;
+  double value;
+  while (in >> value) {
+    if (static_cast<std::size_t>(count) < numbers.size()) numbers[count] = value;
+    ++count;
+  }
+  return count;
+}
+
+int storeDominant(const std::vector<double>& v, double* rowR, double* rowS, int r,
+                  Tcl_Interp* interp) {
+  if (v[0] > 1 || v[1] > 1)
+    return failWith(interp,
+                    "One of the genotype frequences in row %d (of the parental file) is greater "
+                    "than 1.",
+                    r);
+  if (v[0] < 0 || v[1] < 0)
+    return failWith(interp,
+                    "One of the genotype frequences in row %d (of the parental file) is negative.",
+                    r);
+  rowR[0] = 1 - std::sqrt(1 - v[0]);
+  rowS[0] = 1 - std::sqrt(1 - v[1]);
+  return 0;
+}
+
+int storeCodominant(const std::vector<double>& v, int n, int maxAlleles, double* rowR,
+                    double* rowS, int r, Tcl_Interp* interp) {
+  const int k = n / 2;
+  for (int a = 0; a < k; ++a) {
+    if (v[a] > 1 || v[k + a] > 1)
+      return failWith(interp,
+                      "One of the allele frequences in row %d (of the parental file) is greater "
+                      "than 1.",
+                      r);
+    if (v[a] < 0 || v[k + a] < 0)
+      return failWith(interp,
+                      "One of the allele frequences in row %d (of the parental file) is negative.",
+                      r);
+    rowR[a] = v[a];
+    rowS[a] = v[k + a];
+  }
+  for (int a = k; a < maxAlleles; ++a) rowR[a] = rowS[a] = 0.0;
+  return 0;
+}
+
+int readLocusRecord(const std::string& data, std::vector<double>& numbers, int r, int maxAlleles,
+                    char& type, double* rowR, double* rowS, Tcl_Interp* interp) {
+  const std::size_t at = findTypeLetter(data);
+  std::size_t from = data.size();
+  if (at != std::string::npos) {
+    const char letter = data[at];
+    if (letter == 'D' || letter == 'd') {
+      type = 'D';
+    } else if (letter == 'C' || letter == 'c') {
+      type = 'C';
+    } else {
+      return failWith(interp,
+                      "On line %d of the parental file, the locus type designation is not C or D.",
+                      r);
+    }
+    from = at + 1;
+  }
+  const int n = readNumbers(data, from, numbers);
+  if (n % 2 != 0)
+    return failWith(interp, "On line %d of the parental file, there is an uneven number of "
+                            "genotype frequencies.", r);
+  const bool fits = n <= 2 * maxAlleles;
+  if (type == 'D' && n == 2) return storeDominant(numbers, rowR, rowS, r, interp);
+  if (type == 'C' && n >= 2 && fits)
+    return storeCodominant(numbers, n, maxAlleles, rowR, rowS, r, interp);
+  return failWith(interp,
+                  "On line %d of the parental file, there is a problem with the number of "
+                  "genotypes.",
+                  r);
+}
+
+}  // namespace
+
+int findMaxAlleles(std::string fileName, int nRecords, int* maxAlleles, Tcl_Interp* interp,
+                   char eol) {
+  RecordScanner scanner(fileName);
+  if (!scanner.isOpen()) return failUnreadable(interp, fileName);
+  std::string data;
+  scanner.nextRecord(eol, data);  // the header record, ignored
+  for (int r = 1; r <= nRecords; ++r) {
+    scanner.nextRecord(eol, data);
+    const std::size_t words = countWords(data);
+    if (words == 0) continue;
+    if (words % 2 == 0)
+      return failWith(interp,
+                      "On line %d of the parental file, there is an uneven number of genotype "
+                      "frequencies, meaning that the frequency of one of the alleles is missing "
+                      "for one of the populations.",
+                      r);
+    const int k = static_cast<int>((words - 1) / 2);
+    if (k > *maxAlleles) *maxAlleles = k;
+  }
+  return 0;
+}
+
+int getParentalData(double** freqS, double** freqR, char* locusType, int nLoci, int maxAlleles,
+                    std::string fileName, Tcl_Interp* interp, char eol) {
+  RecordScanner scanner(fileName);
+  if (!scanner.isOpen()) return failUnreadable(interp, fileName);
+  // Two slots at least, for the pair of a dominant record.
+  std::vector<double> numbers(2 * static_cast<std::size_t>(maxAlleles > 1 ? maxAlleles : 1));
+  std::string data;
+  scanner.nextRecord(eol, data);  // the header record, ignored
+  for (int i = 0; i < nLoci; ++i) {
+    scanner.nextRecord(eol, data);
+    if (readLocusRecord(data, numbers, i + 1, maxAlleles, locusType[i], freqR[i], freqS[i],
+                        interp) != 0)
+      return 1;
+  }
+  return 0;
+}
+
+}  // namespace parmix

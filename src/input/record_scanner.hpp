@@ -1,0 +1,63 @@
+#ifndef PARMIX_INPUT_RECORD_SCANNER_HPP
+#define PARMIX_INPUT_RECORD_SCANNER_HPP
+
+// Reads an input file record by record.  A record is everything up to and
+// including the next '#' (its label, skipped) followed by its data part,
+// which runs to the line terminator.  Labels and data parts may be of any
+// length.  The scanner counts the records whose data part it has read, so a
+// reader can say in which record a fault lies.
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace parmix {
+
+class RecordScanner {
+ public:
+  // Opens path for reading; a directory or an unreadable file is not open.
+  explicit RecordScanner(const std::string& path);
+  RecordScanner(const RecordScanner&) = delete;
+  RecordScanner& operator=(const RecordScanner&) = delete;
+
+  bool isOpen() const { return open_; }
+
+  // Skips up to and including the next '#'; false when none is left.
+  bool skipLabel();
+  // Reads the data part up to the terminator eol, which is consumed and not
+  // stored; counts the record.  An empty data part at the end of the file
+  // still counts.
+  void readDataPart(char eol, std::string& data);
+  // Skips the next label and reads the data part after it; false, with data
+  // empty and nothing counted, when no '#' is left.
+  bool nextRecord(char eol, std::string& data);
+
+  // Records read so far, the header record included (the header is 1).
+  int recordNumber() const { return records_; }
+  // True once the terminator of the last data part read was not found.
+  bool hitEnd() const { return in_.eof(); }
+
+ private:
+  std::vector<char> buffer_;
+  std::ifstream in_;
+  bool open_ = false;
+  int records_ = 0;
+};
+
+// The blank-separated words of a data part, as views into `text`.
+struct Word {
+  const char* begin;
+  std::size_t length;
+  std::string str() const { return std::string(begin, length); }
+};
+void splitWords(const std::string& text, std::vector<Word>& words);
+std::size_t countWords(const std::string& text);
+
+// True for the white-space characters that separate words.
+inline bool isBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+}  // namespace parmix
+
+#endif

@@ -1,0 +1,93 @@
+#include "input/text_scan.hpp"
+
+#include <cstring>
+
+#include "input/record_scanner.hpp"
+#include "tclpkg/tcl_result.hpp"
+
+namespace parmix {
+
+namespace {
+
+int failUnreadable(Tcl_Interp* interp, const std::string& fileName) {
+  return failWith(interp, "File %s could not be read", fileName.c_str());
+}
+
+// Reads the file's first word as stream extraction would (leading blanks of
+// any kind skipped), but never more than one character past the keyword's
+// length: a binary file without blanks is not read whole for one compare.
+bool firstWordIs(std::istream& in, const std::string& keyword) {
+  char c;
+  while (in.get(c) && isBlank(c)) {
+  }
+  if (!in) return false;
+  std::string word(1, c);
+  while (word.size() <= keyword.size() && in.get(c) && !isBlank(c)) word.push_back(c);
+  return word == keyword;
+}
+
+}  // namespace
+
+void cleanString(char* text, const char* set) {
+  const std::size_t textLength = std::strlen(text);
+  const std::size_t setLength = std::strlen(set);
+  for (std::size_t i = 0; i < textLength; ++i)
+    for (std::size_t k = 0; k < setLength; ++k)
+      if (text[i] == set[k]) text[i] = ' ';
+}
+
+void cleanString(std::string& text, const char* set) {
+  for (char& c : text)
+    if (c != '\0' && std::strchr(set, c) != nullptr) c = ' ';
+}
+
+int checkFileType(std::string fileName, std::string keyword, Tcl_Interp* interp) {
+  RecordScanner probe(fileName);  // refuses directories
+  if (!probe.isOpen()) return failUnreadable(interp, fileName);
+  std::ifstream in(fileName, std::ios::in | std::ios::binary);
+  if (!in) return failUnreadable(interp, fileName);
+  if (firstWordIs(in, keyword)) return 0;
+  if (in.bad()) return failUnreadable(interp, fileName);
+  return failWith(interp,
+                  "Check that %s is a text file and that %s is the first word on the first line.",
+                  fileName.c_str(), keyword.c_str());
+}
+
+int findNumberRows(std::string fileName, char eol) {
+  RecordScanner scanner(fileName);
+  if (!scanner.isOpen()) return -1;
+  std::string data;
+  while (scanner.nextRecord(eol, data)) {
+  }
+  return scanner.recordNumber();
+}
+
+char detectLineTerminator(const std::string& fileName) {
+  return findNumberRows(fileName, '\n') == 1 ? '\r' : '\n';
+}
+
+int findNumberColumns(std::string fileName, int* nInd, int* nCols, Tcl_Interp* interp, char eol) {
+  *nCols = 0;
+  RecordScanner scanner(fileName);
+  if (!scanner.isOpen()) return failUnreadable(interp, fileName);
+  std::string data;
+  if (!scanner.nextRecord(eol, data)) return 0;
+  // Names may hold ',' ';' '/', so the header is not cleaned.
+  *nInd += static_cast<int>(countWords(data));
+  while (scanner.nextRecord(eol, data)) {
+    cleanString(data, kSeparatorSet);
+    const int words = static_cast<int>(countWords(data));
+    // Only a record with at least twice the width so far is measured: the
+    // first record with words fixes the width, a later one may double it.
+    if (words > 0 && 2 * static_cast<long long>(*nCols) <= words) *nCols = words;
+    if (*nCols != 2 * *nInd && *nCols != *nInd && *nCols != 0)
+      return failWith(interp,
+                      "The number of column headings in the individual file (%d) disagrees with "
+                      "the number of genotypes (%d) on line %d of the same file.",
+                      *nInd, *nCols, scanner.recordNumber());
+  }
+  if (*nCols == *nInd) *nCols = 2 * *nInd;
+  return 0;
+}
+
+}  // namespace parmix

@@ -1,0 +1,44 @@
+#ifndef PARMIX_INPUT_TEXT_SCAN_HPP
+#define PARMIX_INPUT_TEXT_SCAN_HPP
+
+// The looks at an input file taken before any data are stored: its keyword,
+// its line terminator, its record count and (individual file) its width.
+
+#include <tcl.h>
+
+#include <string>
+
+namespace parmix {
+
+// The separators that the individual file's locus records may use between
+// the designations of an allele pair.
+constexpr const char* kSeparatorSet = ",;/";
+
+// Replaces, in the NUL-terminated text, every character of set by a blank.
+void cleanString(char* text, const char* set);
+// The same over the whole string, embedded NUL characters included.
+void cleanString(std::string& text, const char* set);
+
+// 0 when the file opens and its first word is exactly keyword; otherwise 1
+// with "File %s could not be read" (missing, unreadable, a directory) or the
+// keyword message as the interpreter's result.
+int checkFileType(std::string fileName, std::string keyword, Tcl_Interp* interp);
+
+// Number of records (header included) when read with terminator eol; 0 for a
+// file without any '#'.  -1 when the file cannot be opened: the caller
+// reports that, the process never ends here.
+int findNumberRows(std::string fileName, char eol);
+
+// The file's line terminator: '\r' when a count with '\n' finds exactly one
+// record, otherwise '\n'.
+char detectLineTerminator(const std::string& fileName);
+
+// Counts the header's names into *nInd and fixes *nCols (2 * nInd, or 0 when
+// no locus record holds a word).  0 on success; 1 with the width message
+// when a locus record breaks the width rule, or the read message when the
+// file cannot be opened.
+int findNumberColumns(std::string fileName, int* nInd, int* nCols, Tcl_Interp* interp, char eol);
+
+}  // namespace parmix
+
+#endif

@@ -1,0 +1,14 @@
+// Entry point of the parmix package: binds to the interpreter's Tcl through
+// the stubs table, provides the package and creates its one command.
+
+#include <tcl.h>
+
+#include "tclpkg/analysis_run.hpp"
+
+extern "C" __attribute__((visibility("default"))) int Parmix_Init(Tcl_Interp* interp) {
+  if (Tcl_InitStubs(interp, "8.1", 0) == nullptr) return TCL_ERROR;
+  if (Tcl_PkgRequire(interp, "Tcl", "8.1", 0) == nullptr) return TCL_ERROR;
+  if (Tcl_PkgProvide(interp, "parmix", "1.42") != TCL_OK) return TCL_ERROR;
+  Tcl_CreateCommand(interp, "parmix", Parmix_Cmd, nullptr, nullptr);
+  return TCL_OK;
+}

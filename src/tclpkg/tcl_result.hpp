@@ -1,0 +1,17 @@
+#ifndef PARMIX_TCLPKG_TCL_RESULT_HPP
+#define PARMIX_TCLPKG_TCL_RESULT_HPP
+
+// Placing a failure message as the interpreter's result.
+
+#include <tcl.h>
+
+namespace parmix {
+
+// Formats the message printf-style (of any length), places it as the
+// interpreter's result (Tcl copies it) and returns 1, the failure result of
+// every checking and reading function.
+int failWith(Tcl_Interp* interp, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+}  // namespace parmix
+
+#endif

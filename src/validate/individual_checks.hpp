@@ -1,0 +1,26 @@
+#ifndef PARMIX_VALIDATE_INDIVIDUAL_CHECKS_HPP
+#define PARMIX_VALIDATE_INDIVIDUAL_CHECKS_HPP
+
+// Checks of the individuals' designations against the parental tables.
+
+#include <tcl.h>
+
+namespace parmix {
+
+// Rejects the first designation (locus by locus, left to right) of an allele
+// or dominant genotype that neither population has (frequency > 0.0 in
+// neither table).  Loci marked 'B' are skipped.  Tables in the order R, S.
+// 0 when all pass; 1 with the message.  A designation that cannot index the
+// tables, or a locus type other than C, D or B, is an internal error
+// reported the same way, never a process exit.
+int verifyIndData(int** genotypes, double** freqR, double** freqS, const char* locusType,
+                  int nLoci, int nCols, Tcl_Interp* interp);
+
+// 1 when both designations are missing at every locus of the individual
+// (whatever the locus type); 0 at its first non-missing designation.  The
+// third argument is not used.
+int genotypeNA(int** indGenotype, int nLoci, int nCols);
+
+}  // namespace parmix
+
+#endif

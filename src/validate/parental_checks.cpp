@@ -1,0 +1,75 @@
+#include "validate/parental_checks.hpp"
+
+#include <cmath>
+
+#include "tclpkg/tcl_result.hpp"
+
+namespace parmix {
+
+namespace {
+
+constexpr double kSumTolerance = 1.000001;
+constexpr double kIdentityThreshold = 1e-06;
+constexpr double kWeakThreshold = 0.05;
+
+void writeExclusionNote(std::ostream& report, int row, bool codominant) {
+  report << "\nThe locus in row " << row << " (of the parental file) was not used in the calculation\n"
+         << "of the hybrid index, because its parental allele frequencies do not\n"
+         << "differ by more than " << kIdentityThreshold;
+  if (codominant)
+    report << ".\n" << std::endl;
+  else
+    report << "." << std::endl;
+}
+
+void writeSummaryNote(std::ostream& report, int weak, int nLoci) {
+  report << "\nThe hybrid index for these data includes " << weak << "/" << nLoci
+         << " loci for which parental\nallele frequencies do not differ by " << kWeakThreshold
+         << " or more.\n"
+         << std::endl;
+}
+
+// Sorts a locus by its difference measure: excluded, weak or fine.
+enum class Difference { Identical, Weak, Clear };
+Difference classify(double diff) {
+  if (diff < kIdentityThreshold) return Difference::Identical;
+  return diff < kWeakThreshold ? Difference::Weak : Difference::Clear;
+}
+
+}  // namespace
+
+int verifyParentalData(double** freqS, double** freqR, char* locusType, int nLoci, int maxAlleles,
+                       Tcl_Interp* interp, std::ostream& report) {
+  int weak = 0;
+  for (int i = 0; i < nLoci; ++i) {
+    double diff = 0.0;
+    if (locusType[i] == 'C') {
+      double sumR = 0.0, sumS = 0.0;
+      for (int j = 0; j < maxAlleles; ++j) {
+        sumR += freqR[i][j];
+        sumS += freqS[i][j];
+        diff += std::fabs(freqR[i][j] - freqS[i][j]);
+      }
+      if (sumR > kSumTolerance || sumS > kSumTolerance)
+        return failWith(interp,
+                        "For one of the parental species, the allele frequences in row %d (of the "
+                        "parental file) sum to greater than 1.",
+                        i + 1);
+    } else if (locusType[i] == 'D') {
+      diff = std::fabs(freqR[i][0] - freqS[i][0]);
+    } else {
+      return failWith(interp, "Internal error in verifyParentalData(). Locus: %d", i);
+    }
+    const Difference kind = classify(diff);
+    if (kind == Difference::Identical) {
+      writeExclusionNote(report, i + 1, locusType[i] == 'C');
+      locusType[i] = 'B';
+    } else if (kind == Difference::Weak) {
+      ++weak;
+    }
+  }
+  if (weak >= 1) writeSummaryNote(report, weak, nLoci);
+  return 0;
+}
+
+}  // namespace parmix
