@@ -1,7 +1,9 @@
 #include "input/individual_file.hpp"
 
 #include <cmath>
+#include <clocale>
 #include <cstdlib>
+#include <locale.h>
 #include <vector>
 
 #include "input/data_set.hpp"
@@ -21,10 +23,29 @@ struct Designation {
   int value = kMissing;
 };
 
-Designation convertToken(const Word& word) {
+// Numbers are read in the C locale whatever locale the host program set, so
+// "2.7" is allele 2 everywhere.
+class CLocale {
+ public:
+  CLocale() : handle_(newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0))) {}
+  ~CLocale() {
+    if (handle_ != static_cast<locale_t>(0)) freelocale(handle_);
+  }
+  CLocale(const CLocale&) = delete;
+  CLocale& operator=(const CLocale&) = delete;
+  double strtod(const char* text, char** end) const {
+    return handle_ != static_cast<locale_t>(0) ? strtod_l(text, end, handle_)
+                                               : std::strtod(text, end);
+  }
+
+ private:
+  locale_t handle_;
+};
+
+Designation convertToken(const Word& word, const CLocale& c) {
   const std::string text = word.str();
   char* end = nullptr;
-  const double number = std::strtod(text.c_str(), &end);
+  const double number = c.strtod(text.c_str(), &end);
   Designation d;
   if (end != text.c_str() + text.size() || std::isnan(number)) return d;
   const double whole = std::trunc(number);
@@ -44,6 +65,7 @@ struct LocusContext {
   char type;   // 'C', 'D' or 'B'
   int maxAlleles;
   Tcl_Interp* interp;
+  const CLocale& numbers;
 };
 
 int failOutOfRange(const LocusContext& at, int c, const std::string& shown) {
@@ -88,7 +110,7 @@ int readLocusRecord(const std::vector<Word>& words, int* row, int nCols, char la
                       "individual %d.",
                       at.line, c / 2 + 1);
     const Word& word = words[next++];
-    const Designation d = convertToken(word);
+    const Designation d = convertToken(word, at.numbers);
     if (checkDesignation(d, word, c, at) != 0) return 1;
     row[c] = d.value;
     if (layout == 'D') row[++c] = kMissing;
@@ -117,6 +139,7 @@ int getIndData(int** genotypes, std::string* indNames, std::string fileName, int
   scanner.nextRecord(eol, data);
   readNames(data, indNames, nInd, nameWidth);
   std::vector<Word> words;
+  const CLocale numbers;
   for (int i = 0; i < nLoci; ++i) {
     scanner.nextRecord(eol, data);
     cleanString(data, kSeparatorSet);
@@ -124,7 +147,7 @@ int getIndData(int** genotypes, std::string* indNames, std::string fileName, int
     const char type = locusType[i];
     // An excluded locus keeps the layout of its type in the parental file.
     const char layout = type == 'B' ? (typeInFile != nullptr ? typeInFile[i] : 'C') : type;
-    const LocusContext at{i + 1, type, maxAlleles, interp};
+    const LocusContext at{i + 1, type, maxAlleles, interp, numbers};
     if (readLocusRecord(words, genotypes[i], nCols, layout, at) != 0) return 1;
   }
   return 0;
