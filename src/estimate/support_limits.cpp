@@ -66,10 +66,15 @@ double findBound(int** indGenotype, double** freqR, double** freqS, char* locusT
   // Still above the support level at the very end: the limit is cut there.
   // Any positive value counts, not only those above the tolerance, since a
   // value in (0, 1e-06] leaves no sign change for the solver to work on.
-  if (evaluateAt(ciF, end) > 0.0) {
+  const double atEnd = evaluateAt(ciF, end);
+  if (atEnd > 0.0) {
     truncated[side] = true;
     return end;
   }
+  // The level is reached exactly at the end: that is the limit, uncut.  The
+  // solver could not confirm it at 0, where a relative tolerance never
+  // accepts a bracket that touches zero.
+  if (atEnd == 0.0) return end;
   if (!straddlesZero(lower, upper, ciF)) return kNaN;
   return solveInBracket(ciF, lower, upper);
 }

@@ -106,8 +106,8 @@ int readLocusRecord(const std::vector<Word>& words, int* row, int nCols, char la
   for (int c = 0; c < nCols; ++c) {
     if (next >= words.size())
       return failWith(at.interp,
-                      "On line %d of the individual file, the designations end before those of "
-                      "individual %d.",
+                      "On line %d of the individual file, there are too few designations: they "
+                      "run out at individual %d.",
                       at.line, c / 2 + 1);
     const Word& word = words[next++];
     const Designation d = convertToken(word, at.numbers);

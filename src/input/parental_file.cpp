@@ -27,7 +27,9 @@ std::size_t findTypeLetter(const std::string& data) {
 // Extracts doubles as stream extraction reads them, from `from` on, until
 // one fails.  Stores at most numbers.size() of them; returns how many were
 // read, so a record longer than the row buffer is recognised, never stored.
-int readNumbers(const std::string& data, std::size_t from, std::vector<double>& numbers) {
+// `trailing` tells whether anything but blanks follows the last number.
+int readNumbers(const std::string& data, std::size_t from, std::vector<double>& numbers,
+                bool& trailing) {
   std::istringstream in(data.substr(from));
   in.imbue(std::locale::classic());
   int count = 0;
@@ -36,6 +38,9 @@ int readNumbers(const std::string& data, std::size_t from, std::vector<double>& 
     if (static_cast<std::size_t>(count) < numbers.size()) numbers[count] = value;
     ++count;
   }
+  in.clear();
+  char c;
+  trailing = static_cast<bool>(in >> c);
   return count;
 }
 
@@ -64,13 +69,16 @@ int storeCodominant(const std::vector<double>& v, int n, int maxAlleles, double*
                       "One of the allele frequences in row %d (of the parental file) is greater "
                       "than 1.",
                       r);
-    if (v[a] < 0 || v[k + a] < 0)
-      return failWith(interp,
-                      "One of the allele frequences in row %d (of the parental file) is negative.",
-                      r);
     rowR[a] = v[a];
     rowS[a] = v[k + a];
   }
+  // Negative numbers are refused only once the whole record has passed the
+  // test against 1, so that test keeps its message wherever it fails.
+  for (int a = 0; a < n; ++a)
+    if (v[a] < 0)
+      return failWith(interp,
+                      "One of the allele frequences in row %d (of the parental file) is negative.",
+                      r);
   for (int a = k; a < maxAlleles; ++a) rowR[a] = rowS[a] = 0.0;
   return 0;
 }
@@ -92,18 +100,31 @@ int readLocusRecord(const std::string& data, std::vector<double>& numbers, int r
     }
     from = at + 1;
   }
-  const int n = readNumbers(data, from, numbers);
+  bool trailing = false;
+  const int n = readNumbers(data, from, numbers, trailing);
   if (n % 2 != 0)
     return failWith(interp, "On line %d of the parental file, there is an uneven number of "
                             "genotype frequencies.", r);
   const bool fits = n <= 2 * maxAlleles;
-  if (type == 'D' && n == 2) return storeDominant(numbers, rowR, rowS, r, interp);
-  if (type == 'C' && n >= 2 && fits)
-    return storeCodominant(numbers, n, maxAlleles, rowR, rowS, r, interp);
-  return failWith(interp,
-                  "On line %d of the parental file, there is a problem with the number of "
-                  "genotypes.",
-                  r);
+  int failed;
+  if (type == 'D' && n == 2) {
+    failed = storeDominant(numbers, rowR, rowS, r, interp);
+  } else if (type == 'C' && n >= 2 && fits) {
+    failed = storeCodominant(numbers, n, maxAlleles, rowR, rowS, r, interp);
+  } else {
+    return failWith(interp,
+                    "On line %d of the parental file, there is a problem with the number of "
+                    "genotypes.",
+                    r);
+  }
+  // A record such as "C 0.6 0.4, 0.3 0.7" would otherwise be taken as a
+  // one-allele locus with the rest silently dropped.
+  if (failed == 0 && trailing)
+    return failWith(interp,
+                    "On line %d of the parental file, the frequencies are followed by text that "
+                    "is not a number.",
+                    r);
+  return failed;
 }
 
 }  // namespace

@@ -10,9 +10,11 @@ namespace parmix {
 // Rejects the first designation (locus by locus, left to right) of an allele
 // or dominant genotype that neither population has (frequency > 0.0 in
 // neither table).  Loci marked 'B' are skipped.  Tables in the order R, S.
-// 0 when all pass; 1 with the message.  A designation that cannot index the
-// tables, or a locus type other than C, D or B, is an internal error
-// reported the same way, never a process exit.
+// 0 when all pass; 1 with the message.  A codominant designation below 1
+// (other than -9999) is reported with the allele message rather than used as
+// an index; designations above the row length must have been refused by the
+// reader.  A locus type other than C, D or B is an internal error reported
+// the same way, never a process exit.
 int verifyIndData(int** genotypes, double** freqR, double** freqS, const char* locusType,
                   int nLoci, int nCols, Tcl_Interp* interp);
 
