@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/one_individual.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -14,67 +16,19 @@
 namespace parmix {
 namespace {
 
+using test::Individual;
+using test::Locus;
+using test::codominant;
+using test::dominant;
+
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // The minimiser stops once its bracket is narrower than 1e-06 and the
 // bracket holds the optimum of a unimodal objective.
 constexpr double kEstimateTolerance = 1e-6;
 
-struct Locus {
-  char type;
-  int first;
-  int second;
-  std::vector<double> r;
-  std::vector<double> s;
-};
 
-Locus codominant(int a, int b, std::vector<double> r, std::vector<double> s) {
-  return {'C', a, b, std::move(r), std::move(s)};
-}
-Locus dominant(int phenotype, double r, double s) {
-  return {'D', phenotype, kMissing, {r}, {s}};
-}
 
-// One individual laid out as the run lays out its arrays.
-class Individual {
- public:
-  explicit Individual(const std::vector<Locus>& loci) {
-    const int n = static_cast<int>(loci.size());
-    std::size_t width = 1;
-    for (const Locus& l : loci) width = std::max({width, l.r.size(), l.s.size()});
-    genotype_ = RowTable<int>(n, 2, kMissing);
-    freqR_ = RowTable<double>(n, static_cast<int>(width), 0.0);
-    freqS_ = RowTable<double>(n, static_cast<int>(width), 0.0);
-    for (int i = 0; i < n; ++i) {
-      types_.push_back(loci[i].type);
-      genotype_.rows()[i][0] = loci[i].first;
-      genotype_.rows()[i][1] = loci[i].second;
-      std::copy(loci[i].r.begin(), loci[i].r.end(), freqR_.rows()[i]);
-      std::copy(loci[i].s.begin(), loci[i].s.end(), freqS_.rows()[i]);
-    }
-    params_ = {genotype_.rows(), freqR_.rows(), freqS_.rows(), types_.data(), n};
-  }
-  Individual(const Individual&) = delete;
-  Individual& operator=(const Individual&) = delete;
-
-  double estimate() {
-    return findmaxH(params_.indGenotype, params_.freqR, params_.freqS, params_.locusType,
-                    params_.nLoci);
-  }
-  int flat() {
-    return testSurface(params_.indGenotype, params_.freqR, params_.freqS, params_.locusType,
-                       params_.nLoci);
-  }
-  // The objective the estimator minimises; valid while this object lives.
-  gsl_function objective() { return {&maxFunction, &params_}; }
-
- private:
-  RowTable<int> genotype_;
-  RowTable<double> freqR_;
-  RowTable<double> freqS_;
-  std::vector<char> types_;
-  LikelihoodParams params_{};
-};
 
 // Hand-made objectives, for the parts of the search that take any function.
 using Objective = double (*)(double, void*);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/one_individual.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -19,15 +21,11 @@
 namespace parmix {
 namespace {
 
+using test::Individual;
+using test::Locus;
+
 constexpr double kNegInf = -std::numeric_limits<double>::infinity();
 
-struct Locus {
-  char type;
-  int first;
-  int second;
-  std::vector<double> r;  // allele frequencies in R (dominant: one entry)
-  std::vector<double> s;  // the same in S
-};
 
 // Frequency of an allele in the gamete pool of an individual with index h.
 double mixture(double h, double inR, double inS) { return h * inR + (1.0 - h) * inS; }
@@ -79,45 +77,6 @@ double referenceSlope(double h, const std::vector<Locus>& loci) {
   return sum;
 }
 
-// The same individual in the run's array layout.
-class Arrays {
- public:
-  explicit Arrays(const std::vector<Locus>& loci) {
-    const int n = static_cast<int>(loci.size());
-    std::size_t width = 1;
-    for (const Locus& l : loci) width = std::max({width, l.r.size(), l.s.size()});
-    genotype_ = RowTable<int>(n, 2, kMissing);
-    freqR_ = RowTable<double>(n, static_cast<int>(width), 0.0);
-    freqS_ = RowTable<double>(n, static_cast<int>(width), 0.0);
-    for (int i = 0; i < n; ++i) {
-      types_.push_back(loci[i].type);
-      genotype_.rows()[i][0] = loci[i].first;
-      genotype_.rows()[i][1] = loci[i].second;
-      std::copy(loci[i].r.begin(), loci[i].r.end(), freqR_.rows()[i]);
-      std::copy(loci[i].s.begin(), loci[i].s.end(), freqS_.rows()[i]);
-    }
-  }
-  Arrays(const Arrays&) = delete;
-  Arrays& operator=(const Arrays&) = delete;
-
-  int flat() { return testSurface(g(), r(), s(), types_.data(), n()); }
-  double estimate() { return findmaxH(g(), r(), s(), types_.data(), n()); }
-  double logL(double h) { return Likelihood(h, g(), r(), s(), types_.data(), n()); }
-  double bound(double maxLogL, double estimate, int direction, bool* truncated) {
-    return findBound(g(), r(), s(), types_.data(), n(), maxLogL, estimate, direction, truncated);
-  }
-
- private:
-  int** g() { return genotype_.rows(); }
-  double** r() { return freqR_.rows(); }
-  double** s() { return freqS_.rows(); }
-  int n() { return static_cast<int>(types_.size()); }
-
-  RowTable<int> genotype_;
-  RowTable<double> freqR_;
-  RowTable<double> freqS_;
-  std::vector<char> types_;
-};
 
 class Generator {
  public:
@@ -262,7 +221,7 @@ TEST(RandomIndividuals, EstimatesAndLimitsAgreeWithBruteForce) {
   int cutLimits = 0;
   for (int n = 0; n < individuals; ++n) {
     const std::vector<Locus> loci = generator.individual();
-    Arrays arrays(loci);
+    Individual arrays(loci);
     SCOPED_TRACE("individual " + std::to_string(n));
 
     // The model against the reference, ends included.

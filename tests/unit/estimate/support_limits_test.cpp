@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/one_individual.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -14,66 +16,15 @@
 namespace parmix {
 namespace {
 
+using test::Individual;
+using test::Locus;
+using test::codominant;
+using test::dominant;
+
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-struct Locus {
-  char type;
-  int first;
-  int second;
-  std::vector<double> r;
-  std::vector<double> s;
-};
 
-Locus codominant(int a, int b, std::vector<double> r, std::vector<double> s) {
-  return {'C', a, b, std::move(r), std::move(s)};
-}
-Locus dominant(int phenotype, double r, double s) {
-  return {'D', phenotype, kMissing, {r}, {s}};
-}
 
-// One individual laid out as the run lays out its arrays.
-class Individual {
- public:
-  explicit Individual(const std::vector<Locus>& loci) {
-    const int n = static_cast<int>(loci.size());
-    std::size_t width = 1;
-    for (const Locus& l : loci) width = std::max({width, l.r.size(), l.s.size()});
-    genotype_ = RowTable<int>(n, 2, kMissing);
-    freqR_ = RowTable<double>(n, static_cast<int>(width), 0.0);
-    freqS_ = RowTable<double>(n, static_cast<int>(width), 0.0);
-    for (int i = 0; i < n; ++i) {
-      types_.push_back(loci[i].type);
-      genotype_.rows()[i][0] = loci[i].first;
-      genotype_.rows()[i][1] = loci[i].second;
-      std::copy(loci[i].r.begin(), loci[i].r.end(), freqR_.rows()[i]);
-      std::copy(loci[i].s.begin(), loci[i].s.end(), freqS_.rows()[i]);
-    }
-  }
-  Individual(const Individual&) = delete;
-  Individual& operator=(const Individual&) = delete;
-
-  double estimate() { return findmaxH(g(), r(), s(), types_.data(), n()); }
-  double logL(double h) { return Likelihood(h, g(), r(), s(), types_.data(), n()); }
-  double bound(double maxLogL, double estimate, int direction, bool* truncated) {
-    return findBound(g(), r(), s(), types_.data(), n(), maxLogL, estimate, direction, truncated);
-  }
-  // The function whose root is a limit, with the drop the run uses.
-  double ci(double h, double maxLogL) {
-    BoundParams params{g(), r(), s(), types_.data(), n(), maxLogL, 2.0};
-    return ciFunction(h, &params);
-  }
-
- private:
-  int** g() { return genotype_.rows(); }
-  double** r() { return freqR_.rows(); }
-  double** s() { return freqS_.rows(); }
-  int n() { return static_cast<int>(types_.size()); }
-
-  RowTable<int> genotype_;
-  RowTable<double> freqR_;
-  RowTable<double> freqS_;
-  std::vector<char> types_;
-};
 
 // The root solver stops once its bracket is narrower than 1e-06 times the
 // limit itself, so that is how far a limit may sit from the true root.

@@ -16,6 +16,7 @@ namespace {
 
 using test::TclInterp;
 using test::TempDir;
+using test::withLineEnd;
 
 constexpr int M = kMissing;
 // Marks every cell the reader has not written.
@@ -28,16 +29,6 @@ const std::string kWorkedExample =
     "L2 # 1 0 NA\n"
     "L3 # 2,1 NA,NA 1;2\n";
 
-std::string withLineEnd(const std::string& text, const std::string& lineEnd) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\n')
-      out += lineEnd;
-    else
-      out += c;
-  }
-  return out;
-}
 
 // What the run learns from an individual file, measured and read as the run
 // does it, given the locus types and allele count of the parental file.

@@ -13,18 +13,8 @@ namespace {
 
 using test::TclInterp;
 using test::TempDir;
+using test::withLineEnd;
 
-// The same text with every '\n' replaced by the given line end.
-std::string withLineEnd(const std::string& text, const std::string& lineEnd) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\n')
-      out += lineEnd;
-    else
-      out += c;
-  }
-  return out;
-}
 
 std::string keywordMessage(const std::string& path, const std::string& keyword) {
   return "Check that " + path + " is a text file and that " + keyword +

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/one_individual.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -14,69 +16,16 @@
 namespace parmix {
 namespace {
 
+using test::Individual;
+using test::Locus;
+using test::codominant;
+using test::dominant;
+
 constexpr double kInf = std::numeric_limits<double>::infinity();
 // A handful of logs summed: a few ulps of the result.
 constexpr double kTight = 1e-12;
 
-struct Locus {
-  char type;
-  int first;
-  int second;
-  std::vector<double> r;
-  std::vector<double> s;
-};
 
-// One individual over its loci, laid out as the run lays out its arrays:
-// rows of maxAlleles frequencies, rows of two designations.
-class Individual {
- public:
-  explicit Individual(const std::vector<Locus>& loci) {
-    const int n = static_cast<int>(loci.size());
-    std::size_t width = 1;
-    for (const Locus& l : loci) width = std::max({width, l.r.size(), l.s.size()});
-    genotype_ = RowTable<int>(n, 2, kMissing);
-    freqR_ = RowTable<double>(n, static_cast<int>(width), 0.0);
-    freqS_ = RowTable<double>(n, static_cast<int>(width), 0.0);
-    for (int i = 0; i < n; ++i) {
-      types_.push_back(loci[i].type);
-      genotype_.rows()[i][0] = loci[i].first;
-      genotype_.rows()[i][1] = loci[i].second;
-      std::copy(loci[i].r.begin(), loci[i].r.end(), freqR_.rows()[i]);
-      std::copy(loci[i].s.begin(), loci[i].s.end(), freqS_.rows()[i]);
-    }
-  }
-
-  double logL(double h) {
-    return Likelihood(h, genotype_.rows(), freqR_.rows(), freqS_.rows(), types_.data(),
-                      static_cast<int>(types_.size()));
-  }
-  LikelihoodParams likelihoodParams() {
-    return {genotype_.rows(), freqR_.rows(), freqS_.rows(), types_.data(),
-            static_cast<int>(types_.size())};
-  }
-  BoundParams boundParams(double maxLogL, double supportDrop) {
-    return {genotype_.rows(), freqR_.rows(), freqS_.rows(), types_.data(),
-            static_cast<int>(types_.size()), maxLogL, supportDrop};
-  }
-
- private:
-  RowTable<int> genotype_;
-  RowTable<double> freqR_;
-  RowTable<double> freqS_;
-  std::vector<char> types_;
-};
-
-// Names a parameterised case in test output.
-void PrintTo(const Locus& l, std::ostream* os) {
-  *os << l.type << " locus with designations " << l.first << ", " << l.second;
-}
-
-Locus codominant(int a, int b, std::vector<double> r, std::vector<double> s) {
-  return {'C', a, b, std::move(r), std::move(s)};
-}
-Locus dominant(int phenotype, double r, double s) {
-  return {'D', phenotype, kMissing, {r}, {s}};
-}
 
 // Allele 1 twice, R row [0.3, 0.7], S row [0.9, 0.1].
 Individual oneLocusHomozygote() { return Individual({codominant(1, 1, {0.3, 0.7}, {0.9, 0.1})}); }

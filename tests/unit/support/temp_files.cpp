@@ -36,4 +36,15 @@ std::string readFile(const std::string& path) {
   return text.str();
 }
 
+std::string withLineEnd(const std::string& text, const std::string& lineEnd) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\n')
+      out += lineEnd;
+    else
+      out += c;
+  }
+  return out;
+}
+
 }  // namespace parmix::test

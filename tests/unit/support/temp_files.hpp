@@ -26,6 +26,9 @@ class TempDir {
 // The whole content of a file ("" when it cannot be read).
 std::string readFile(const std::string& path);
 
+// The same text with every '\n' replaced by the given line end.
+std::string withLineEnd(const std::string& text, const std::string& lineEnd);
+
 }  // namespace parmix::test
 
 #endif
