@@ -1,11 +1,22 @@
 # Entry points for users and CI.  Every target first makes sure the Debian
-# packages it needs are present, then drives CMake in ./build.
+# packages it needs are present, then drives CMake in its build folder:
+# ./build for the library (Release), ./build-asan for the sanitizer build,
+# ./build-fuzz for the libFuzzer targets (clang).
 BUILD_DIR ?= build
 BUILD_TYPE ?= Release
+ASAN_BUILD_DIR ?= build-asan
+FUZZ_BUILD_DIR ?= build-fuzz
 PREFIX ?= /usr/local
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+# Seconds each fuzz target runs in `make fuzz`, and in the smoke runs of
+# `make test`.
+FUZZ_SECONDS ?= 60
+FUZZ_SMOKE_SECONDS ?= 5
+FUZZ_TARGETS = parental individual run
+CLANGXX ?= clang++
 
-.PHONY: all deps configure build test run install clean
+.PHONY: all deps configure build test test-release test-sanitize test-fuzz-smoke \
+        run install clean fuzz fuzz-build memcheck
 
 all: build
 
@@ -18,14 +29,88 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
-test: build
+# Every test three times over: the release build; the library and every
+# test built with ASan+LSan+UBSan (any report fails); the fuzz targets on
+# their kept inputs and a short fuzzing run each.
+test:
+	@$(MAKE) --no-print-directory test-release
+	@$(MAKE) --no-print-directory test-sanitize
+	@$(MAKE) --no-print-directory test-fuzz-smoke
+
+test-release: build
+	@sh scripts/install-deps test
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+test-sanitize:
+	@sh scripts/install-deps test
+	@cmake -S . -B $(ASAN_BUILD_DIR) -DCMAKE_BUILD_TYPE=Debug -DPARMIX_SANITIZE=ON >/dev/null
+	@cmake --build $(ASAN_BUILD_DIR) -j $(JOBS)
+	@cd $(ASAN_BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+fuzz-build:
+	@sh scripts/install-deps fuzz
+	@cmake -S . -B $(FUZZ_BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DCMAKE_CXX_COMPILER=$(CLANGXX) -DPARMIX_FUZZ=ON \
+	    -DPARMIX_FUZZ_SMOKE_SECONDS=$(FUZZ_SMOKE_SECONDS) >/dev/null
+	@cmake --build $(FUZZ_BUILD_DIR) -j $(JOBS)
+
+test-fuzz-smoke: fuzz-build
+	@cd $(FUZZ_BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# Each target for FUZZ_SECONDS from tests/fuzz/corpus (and the inputs found
+# by earlier runs, kept in $(FUZZ_BUILD_DIR)/fuzz-long); fails on a finding.
+fuzz: fuzz-build
+	@status=0; for t in $(FUZZ_TARGETS); do \
+	    sh tests/fuzz/run-fuzzer.sh $(FUZZ_BUILD_DIR)/fuzz_$$t $$t $(FUZZ_SECONDS) \
+	        $(FUZZ_BUILD_DIR)/fuzz-long/$$t || status=1; \
+	done; exit $$status
+
+# The Tcl-level suite under valgrind memcheck, with the release build.
+memcheck: build
+	@sh scripts/install-deps memcheck
+	@sh scripts/memcheck $(BUILD_DIR)
 
 run: build
 	@tclsh scripts/run-example.tcl $(BUILD_DIR)
+
+# The example figure of the README: the program of the build folder plots
+# an analysis of the bundled example data into docs/example_plot.svg, and
+# rsvg-convert makes the PNG beside it.
+.PHONY: docs
+docs: build
+	@sh scripts/install-deps docs
+	@mkdir -p docs
+	@$(BUILD_DIR)/parmix -o $(BUILD_DIR)/example_report.txt --plot docs/example_plot.svg \
+	    examples/parental.txt examples/individuals.txt
+	@rsvg-convert docs/example_plot.svg -o docs/example_plot.png
+
+# The figures of docs/validation.md: every validation scenario of the test
+# suite (same seeds), plus a larger run of each, with the library and the
+# simulator of the build folder; the tables go into docs/validation.md, the
+# plot into docs/validation.svg and, by rsvg-convert, docs/validation.png.
+# Not part of `make test`, which checks the same scenarios.
+.PHONY: validation-docs
+validation-docs: build
+	@sh scripts/install-deps docs
+	@tclsh scripts/validation-docs.tcl $(BUILD_DIR)
+	@rsvg-convert docs/validation.svg -o docs/validation.png
+
+# The benchmark against the baseline commit of bench/BASELINE (built under
+# $(BENCH_BUILD_DIR)): three simulated tiers, both builds alternating, the
+# floors, and the table in docs/performance.md.  Takes several minutes (the
+# baseline's run of the largest tier alone takes minutes); never part of
+# `make test`.
+BENCH_BUILD_DIR ?= build-bench
+.PHONY: bench
+bench:
+	@sh scripts/install-deps bench
+	@cmake -S . -B $(BENCH_BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DPARMIX_BENCH=ON \
+	    -DBUILD_TESTING=OFF >/dev/null
+	@cmake --build $(BENCH_BUILD_DIR) -j $(JOBS)
+	@tclsh bench/run-bench.tcl $(BENCH_BUILD_DIR)
 
 install: build
 	@cmake --install $(BUILD_DIR)
 
 clean:
-	@rm -rf $(BUILD_DIR)
+	@rm -rf $(BUILD_DIR) $(ASAN_BUILD_DIR) $(FUZZ_BUILD_DIR) $(BENCH_BUILD_DIR)

@@ -55,6 +55,10 @@ void initVariables(double& lower, double& upper, gsl_function& F) {
 int testSurface(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci) {
   LikelihoodParams params{indGenotype, freqR, freqS, locusType, nLoci};
   gsl_function F{&maxFunction, &params};
+  return testSurfaceOf(F);
+}
+
+int testSurfaceOf(gsl_function& F) {
   double lower = 0.0;
   double upper = 1.0;
   initVariables(lower, upper, F);
@@ -89,6 +93,10 @@ int findMinEstimate(double& lower, double& upper, double& guess, gsl_function& F
 double findmaxH(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci) {
   LikelihoodParams params{indGenotype, freqR, freqS, locusType, nLoci};
   gsl_function F{&maxFunction, &params};
+  return findmaxHOf(F);
+}
+
+double findmaxHOf(gsl_function& F) {
   double guess = 0.5;
   double lower = 0.0;
   double upper = 1.0;

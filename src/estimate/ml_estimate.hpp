@@ -29,6 +29,12 @@ int findMinEstimate(double& lower, double& upper, double& guess, gsl_function& F
 // non-finite inside the interval.
 double findmaxH(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci);
 
+// The same two steps on any objective F (minus a log-likelihood), so that
+// a faster layout of the same function can be studied with the very same
+// sequence of evaluations and solver calls.
+int testSurfaceOf(gsl_function& F);
+double findmaxHOf(gsl_function& F);
+
 }  // namespace parmix
 
 #endif

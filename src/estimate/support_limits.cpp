@@ -51,12 +51,16 @@ double solveInBracket(gsl_function F, double lower, double upper) {
 
 double findBound(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci,
                  double maxLogL, double hEstimate, int direction, bool* truncated) {
-  if (std::isnan(hEstimate) || std::isnan(maxLogL)) return kNaN;
   LikelihoodParams likelihood{indGenotype, freqR, freqS, locusType, nLoci};
   BoundParams bound{indGenotype, freqR, freqS, locusType, nLoci, maxLogL, kSupportDrop};
   gsl_function maxF{&maxFunction, &likelihood};
   gsl_function ciF{&ciFunction, &bound};
+  return findBoundOf(maxF, ciF, maxLogL, hEstimate, direction, truncated);
+}
 
+double findBoundOf(gsl_function& maxF, gsl_function& ciF, double maxLogL, double hEstimate,
+                   int direction, bool* truncated) {
+  if (std::isnan(hEstimate) || std::isnan(maxLogL)) return kNaN;
   const int side = direction == 0 ? 0 : 1;
   const double end = side == 0 ? 0.0 : 1.0;
   double lower = side == 0 ? 0.0 : hEstimate;

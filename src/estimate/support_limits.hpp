@@ -3,6 +3,8 @@
 
 // The 2-unit likelihood support limits around an estimate of h.
 
+#include <gsl/gsl_math.h>
+
 namespace parmix {
 
 // The lower (direction 0) or upper (direction 1) support limit: the h between
@@ -14,6 +16,11 @@ namespace parmix {
 // that turn non-finite, or 10,000 solver iterations.
 double findBound(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci,
                  double maxLogL, double hEstimate, int direction, bool* truncated);
+
+// The same search on given objectives: maxF is minus the log-likelihood,
+// ciF the log-likelihood less maxLogL plus the support drop 2.0.
+double findBoundOf(gsl_function& maxF, gsl_function& ciF, double maxLogL, double hEstimate,
+                   int direction, bool* truncated);
 
 }  // namespace parmix
 

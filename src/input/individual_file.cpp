@@ -42,11 +42,27 @@ class CLocale {
   locale_t handle_;
 };
 
+// A token of digits only, short enough for an int: what strtod and the
+// truncation would make of it, without either.  Almost every designation
+// of a big panel is one.
+bool convertDigits(const Word& word, Designation& d) {
+  if (word.length == 0 || word.length > 9) return false;
+  int value = 0;
+  for (std::size_t k = 0; k < word.length; ++k) {
+    const char c = word.begin[k];
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  d.value = value;
+  return true;
+}
+
 Designation convertToken(const Word& word, const CLocale& c) {
+  Designation d;
+  if (convertDigits(word, d)) return d;
   const std::string text = word.str();
   char* end = nullptr;
   const double number = c.strtod(text.c_str(), &end);
-  Designation d;
   if (end != text.c_str() + text.size() || std::isnan(number)) return d;
   const double whole = std::trunc(number);
   d.negative = whole < 0;
@@ -100,16 +116,14 @@ int checkDesignation(const Designation& d, const Word& word, int c, const LocusC
   return 0;
 }
 
-int readLocusRecord(const std::vector<Word>& words, int* row, int nCols, char layout,
-                    const LocusContext& at) {
-  std::size_t next = 0;
+int readLocusRecord(WordCursor words, int* row, int nCols, char layout, const LocusContext& at) {
+  Word word;
   for (int c = 0; c < nCols; ++c) {
-    if (next >= words.size())
+    if (!words.next(word))
       return failWith(at.interp,
                       "On line %d of the individual file, there are too few designations: they "
                       "run out at individual %d.",
                       at.line, c / 2 + 1);
-    const Word& word = words[next++];
     const Designation d = convertToken(word, at.numbers);
     if (checkDesignation(d, word, c, at) != 0) return 1;
     row[c] = d.value;
@@ -138,17 +152,16 @@ int getIndData(int** genotypes, std::string* indNames, std::string fileName, int
   std::string data;
   scanner.nextRecord(eol, data);
   readNames(data, indNames, nInd, nameWidth);
-  std::vector<Word> words;
   const CLocale numbers;
+  const WordBreaks breaks(kSeparatorSet);
   for (int i = 0; i < nLoci; ++i) {
     scanner.nextRecord(eol, data);
-    cleanString(data, kSeparatorSet);
-    splitWords(data, words);
     const char type = locusType[i];
     // An excluded locus keeps the layout of its type in the parental file.
     const char layout = type == 'B' ? (typeInFile != nullptr ? typeInFile[i] : 'C') : type;
     const LocusContext at{i + 1, type, maxAlleles, interp, numbers};
-    if (readLocusRecord(words, genotypes[i], nCols, layout, at) != 0) return 1;
+    if (readLocusRecord(WordCursor(data, breaks), genotypes[i], nCols, layout, at) != 0)
+      return 1;
   }
   return 0;
 }

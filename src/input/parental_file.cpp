@@ -1,6 +1,7 @@
 #include "input/parental_file.hpp"
 
 #include <cmath>
+#include <limits>
 #include <locale>
 #include <sstream>
 #include <vector>
@@ -24,6 +25,13 @@ std::size_t findTypeLetter(const std::string& data) {
   return std::string::npos;
 }
 
+// A number beyond the double range fails stream extraction, which then
+// stores the largest double of its sign (C++11 num_get): still a number, so
+// the tests against 1 and 0 report it rather than the count messages.
+bool overflowed(const std::istream& in, double value) {
+  return in.fail() && !in.bad() && std::fabs(value) == std::numeric_limits<double>::max();
+}
+
 // Extracts doubles as stream extraction reads them, from `from` on, until
 // one fails.  Stores at most numbers.size() of them; returns how many were
 // read, so a record longer than the row buffer is recognised, never stored.
@@ -34,7 +42,12 @@ int readNumbers(const std::string& data, std::size_t from, std::vector<double>& 
   in.imbue(std::locale::classic());
   int count = 0;
   double value;
-  while (in >> value) {
+  for (;;) {
+    in >> value;
+    if (in.fail()) {
+      if (!overflowed(in, value)) break;
+      in.clear();
+    }
     if (static_cast<std::size_t>(count) < numbers.size()) numbers[count] = value;
     ++count;
   }
@@ -105,9 +118,12 @@ int readLocusRecord(const std::string& data, std::vector<double>& numbers, int r
   if (n % 2 != 0)
     return failWith(interp, "On line %d of the parental file, there is an uneven number of "
                             "genotype frequencies.", r);
+  // A type letter written against its numbers can give more numbers than
+  // the scan counted words, and the row more than maxAlleles (0 when no
+  // record has a word of its own after the letter): never store past it.
   const bool fits = n <= 2 * maxAlleles;
   int failed;
-  if (type == 'D' && n == 2) {
+  if (type == 'D' && n == 2 && fits) {
     failed = storeDominant(numbers, rowR, rowS, r, interp);
   } else if (type == 'C' && n >= 2 && fits) {
     failed = storeCodominant(numbers, n, maxAlleles, rowR, rowS, r, interp);

@@ -7,7 +7,8 @@
 namespace parmix {
 
 namespace {
-constexpr std::size_t kReadBuffer = 1 << 16;
+// Large reads: the individual file of a big panel runs to hundreds of MB.
+constexpr std::size_t kReadBuffer = 1 << 20;
 
 bool isReadableFile(const std::string& path) {
   std::error_code ec;
@@ -43,6 +44,42 @@ bool RecordScanner::nextRecord(char eol, std::string& data) {
   }
   readDataPart(eol, data);
   return true;
+}
+
+void RecordScanner::skipDataPart(char eol) {
+  ++records_;
+  in_.ignore(std::numeric_limits<std::streamsize>::max(), static_cast<unsigned char>(eol));
+}
+
+WordBreaks::WordBreaks(const char* separators) {
+  for (int c = 0; c < 256; ++c) table_[c] = isBlank(static_cast<char>(c));
+  for (const char* s = separators; *s != '\0'; ++s) table_[static_cast<unsigned char>(*s)] = true;
+}
+
+void splitWords(const std::string& text, std::vector<Word>& words, const WordBreaks& breaks) {
+  words.clear();
+  const char* s = text.data();
+  const std::size_t n = text.size();
+  std::size_t i = 0;
+  while (i < n) {
+    while (i < n && breaks(s[i])) ++i;
+    const std::size_t start = i;
+    while (i < n && !breaks(s[i])) ++i;
+    if (i > start) words.push_back(Word{s + start, i - start});
+  }
+}
+
+std::size_t countWords(const std::string& text, const WordBreaks& breaks) {
+  // A word starts wherever a break is followed by a non-break; counted
+  // without a branch per character.
+  std::size_t count = 0;
+  unsigned previousBreak = 1;
+  for (char c : text) {
+    const unsigned isBreak = breaks(c) ? 1u : 0u;
+    count += previousBreak & (isBreak ^ 1u);
+    previousBreak = isBreak;
+  }
+  return count;
 }
 
 void splitWords(const std::string& text, std::vector<Word>& words) {

@@ -31,6 +31,9 @@ class RecordScanner {
   // Skips the next label and reads the data part after it; false, with data
   // empty and nothing counted, when no '#' is left.
   bool nextRecord(char eol, std::string& data);
+  // Passes over the data part up to the terminator eol without keeping it;
+  // counts the record.
+  void skipDataPart(char eol);
 
   // Records read so far, the header record included (the header is 1).
   int recordNumber() const { return records_; }
@@ -52,6 +55,42 @@ struct Word {
 };
 void splitWords(const std::string& text, std::vector<Word>& words);
 std::size_t countWords(const std::string& text);
+
+// The characters that end a word: the blanks and the characters of a
+// separator set.  Splitting with it gives the words that replacing every
+// separator by a blank and splitting at blanks gives, in one pass.
+class WordBreaks {
+ public:
+  explicit WordBreaks(const char* separators);
+  bool operator()(char c) const { return table_[static_cast<unsigned char>(c)]; }
+
+ private:
+  bool table_[256] = {};
+};
+void splitWords(const std::string& text, std::vector<Word>& words, const WordBreaks& breaks);
+
+// The same words one at a time, for a reader that takes only as many as it
+// needs and keeps no list of them.
+class WordCursor {
+ public:
+  WordCursor(const std::string& text, const WordBreaks& breaks)
+      : next_(text.data()), end_(text.data() + text.size()), breaks_(breaks) {}
+  // The next word; false when none is left.
+  bool next(Word& word) {
+    while (next_ < end_ && breaks_(*next_)) ++next_;
+    if (next_ == end_) return false;
+    const char* start = next_;
+    while (next_ < end_ && !breaks_(*next_)) ++next_;
+    word = Word{start, static_cast<std::size_t>(next_ - start)};
+    return true;
+  }
+
+ private:
+  const char* next_;
+  const char* end_;
+  const WordBreaks& breaks_;
+};
+std::size_t countWords(const std::string& text, const WordBreaks& breaks);
 
 // True for the white-space characters that separate words.
 inline bool isBlank(char c) {

@@ -56,14 +56,19 @@ int checkFileType(std::string fileName, std::string keyword, Tcl_Interp* interp)
 int findNumberRows(std::string fileName, char eol) {
   RecordScanner scanner(fileName);
   if (!scanner.isOpen()) return -1;
-  std::string data;
-  while (scanner.nextRecord(eol, data)) {
-  }
+  while (scanner.skipLabel()) scanner.skipDataPart(eol);
   return scanner.recordNumber();
 }
 
 char detectLineTerminator(const std::string& fileName) {
   return findNumberRows(fileName, '\n') == 1 ? '\r' : '\n';
+}
+
+int findNumberRowsAndTerminator(const std::string& fileName, char* eol) {
+  const int withNewline = findNumberRows(fileName, '\n');
+  *eol = withNewline == 1 ? '\r' : '\n';
+  // The count taken for the detection is already the count with '\n'.
+  return *eol == '\n' ? withNewline : findNumberRows(fileName, '\r');
 }
 
 int findNumberColumns(std::string fileName, int* nInd, int* nCols, Tcl_Interp* interp, char eol) {
@@ -74,9 +79,9 @@ int findNumberColumns(std::string fileName, int* nInd, int* nCols, Tcl_Interp* i
   if (!scanner.nextRecord(eol, data)) return 0;
   // Names may hold ',' ';' '/', so the header is not cleaned.
   *nInd += static_cast<int>(countWords(data));
+  const WordBreaks breaks(kSeparatorSet);
   while (scanner.nextRecord(eol, data)) {
-    cleanString(data, kSeparatorSet);
-    const int words = static_cast<int>(countWords(data));
+    const int words = static_cast<int>(countWords(data, breaks));
     // Only a record with at least twice the width so far is measured: the
     // first record with words fixes the width, a later one may double it.
     if (words > 0 && 2 * static_cast<long long>(*nCols) <= words) *nCols = words;

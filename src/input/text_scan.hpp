@@ -33,6 +33,11 @@ int findNumberRows(std::string fileName, char eol);
 // record, otherwise '\n'.
 char detectLineTerminator(const std::string& fileName);
 
+// Both in one: sets *eol by the rule above and returns the record count
+// with that terminator, reading the file once when it ends its lines in
+// '\n' (-1 when it cannot be opened).
+int findNumberRowsAndTerminator(const std::string& fileName, char* eol);
+
 // Counts the header's names into *nInd and fixes *nCols (2 * nInd, or 0 when
 // no locus record holds a word).  0 on success; 1 with the width message
 // when a locus record breaks the width rule, or the read message when the

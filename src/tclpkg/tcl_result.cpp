@@ -20,4 +20,10 @@ int failWith(Tcl_Interp* interp, const char* format, ...) {
   return 1;
 }
 
+int setErrorCode(Tcl_Interp* interp, const char* kind, const char* what) {
+  // The list ends at the first null, so a null what gives {PARMIX kind}.
+  Tcl_SetErrorCode(interp, "PARMIX", kind, what, static_cast<char*>(nullptr));
+  return 1;
+}
+
 }  // namespace parmix

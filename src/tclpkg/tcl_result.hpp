@@ -12,6 +12,11 @@ namespace parmix {
 // every checking and reading function.
 int failWith(Tcl_Interp* interp, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
+// Sets the interpreter's error code to {PARMIX kind ?what?} beside a message
+// already placed, so that scripts can tell the kinds of failure apart
+// without reading messages, and returns 1.  what may be null.
+int setErrorCode(Tcl_Interp* interp, const char* kind, const char* what = nullptr);
+
 }  // namespace parmix
 
 #endif

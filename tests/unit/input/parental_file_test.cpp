@@ -18,6 +18,7 @@ namespace {
 
 using test::TclInterp;
 using test::TempDir;
+using test::withLineEnd;
 
 const std::string kWorkedExample =
     "Parental\n"
@@ -26,16 +27,6 @@ const std::string kWorkedExample =
     "L2 # D 0.75 0.19\n"
     "L3 # c 0.9 0.1 0.2 0.8\n";
 
-std::string withLineEnd(const std::string& text, const std::string& lineEnd) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\n')
-      out += lineEnd;
-    else
-      out += c;
-  }
-  return out;
-}
 
 // A parental file with the given locus records under a header record.
 std::string parentalFile(const std::vector<std::string>& records) {
@@ -516,6 +507,45 @@ TEST(GetParentalData, TypeLetterAgainstANumberNeverOverrunsTheRow) {
   EXPECT_EQ(p.readResult, 1);
   // Four numbers, so not the uneven message.
   EXPECT_EQ(p.message, countMessage(1));
+}
+
+TEST(GetParentalData, NumbersBeyondTheDoubleRangeAreNumbers) {
+  TempDir dir;
+  // Stream extraction fails on them; they are still numbers, too large (or
+  // too small) to be frequencies, and the record says so.
+  ParentalRead dominant = readRecords(dir, {" C 1 0 0 1", " D 1e999 0"});
+  EXPECT_EQ(dominant.readResult, 1);
+  EXPECT_EQ(dominant.message, genotypeAboveOneMessage(2));
+
+  ParentalRead codominant = readRecords(dir, {" C 1 0 1e999 1"});
+  EXPECT_EQ(codominant.readResult, 1);
+  EXPECT_EQ(codominant.message, alleleAboveOneMessage(1));
+
+  ParentalRead negative = readRecords(dir, {" C 1 -1e999 0 1"});
+  EXPECT_EQ(negative.readResult, 1);
+  EXPECT_EQ(negative.message, alleleNegativeMessage(1));
+
+  // Numbers below the double range are 0 (or the nearest subnormal).
+  ParentalRead tiny = readRecords(dir, {" C 1 1e-400 0 1"});
+  EXPECT_EQ(tiny.readResult, 0);
+  EXPECT_EQ(tiny.R(0, 1), 0.0);
+}
+
+TEST(GetParentalData, DominantLetterAgainstItsNumbersInAFileWithoutAlleles) {
+  TempDir dir;
+  // One word, so the scan finds no allele (maxAlleles 0) and the rows have
+  // no slot; stream extraction still reads two numbers from "0.5.5" (found
+  // by fuzzing: the pair was stored through the empty row).
+  ParentalRead p = readRecords(dir, {" D0.5.5"});
+  ASSERT_EQ(p.scanResult, 0);
+  EXPECT_EQ(p.maxAlleles, 0);
+  EXPECT_EQ(p.readResult, 1);
+  EXPECT_EQ(p.message, countMessage(1));
+
+  ParentalRead found = readRecords(dir, {" D1e-320.6"});
+  EXPECT_EQ(found.maxAlleles, 0);
+  EXPECT_EQ(found.readResult, 1);
+  EXPECT_EQ(found.message, countMessage(1));
 }
 
 TEST(GetParentalData, FileShorterThanTheLociAsked) {

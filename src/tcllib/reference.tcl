@@ -1,0 +1,314 @@
+# Parental files from reference samples: the genotypes of individuals known
+# to belong to population R and of individuals known to belong to S, each in
+# the individual-file format, counted into the allele frequencies (or
+# dominant-phenotype frequencies) that a parental file gives.
+#
+# The reference files are read by the record rules of the individual file:
+# a record starts at the first '#' of a line and runs to the line's end, the
+# first record names the individuals, and designations are separated by
+# blanks, ',', ';' or '/'.  A designation that is not wholly a number, or
+# is -9999, is missing data; a codominant genotype with one allele missing
+# counts as missing, as it does in the analysis.
+
+namespace eval ::parmix {
+    # Allele numbers index the frequency list of a locus, so they run from 1
+    # to the locus's allele count; a number far beyond any real count (allele
+    # sizes written in place of allele numbers, say) would make a parental
+    # record of that many frequencies.
+    variable maxAlleleNumber 10000
+}
+
+# Counts the reference samples in the files R and S into the parental file
+# PARENTAL.  Options:
+#   -types LIST        the type of each locus in locus order: the letters C
+#                      (codominant) and D (dominant), each optionally after
+#                      a repeat count, blanks and commas ignored ("CCD",
+#                      "14C 6D")
+#   -typesfrom FILE    take the types from an existing parental file instead
+#   -pseudocount X     add X (>= 0, default 0) to the count of every allele
+#                      of a codominant locus, and of both phenotypes of a
+#                      dominant locus, in each sample before the
+#                      frequencies are taken, so that an allele seen in one
+#                      sample only gets a small frequency rather than 0
+proc ::parmix::parentalFromReference {r s parental args} {
+    set options [Options parmix::parentalFromReference \
+                     {-types "" -typesfrom "" -pseudocount 0} $args]
+    set pseudo [PseudoCount [dict get $options -pseudocount]]
+    set samples [list [ReadReferenceFile $r] [ReadReferenceFile $s]]
+    set nLoci [llength [dict get [lindex $samples 0] loci]]
+    if {[llength [dict get [lindex $samples 1] loci]] != $nLoci} {
+        Fail {INPUT LOCI} "The reference files $r and $s hold different numbers\
+            of locus records."
+    }
+    set types [LocusTypes $options $r $nLoci]
+    set records {}
+    for {set i 0} {$i < $nLoci} {incr i} {
+        lappend records [ParentalRecord $samples $i [lindex $types $i] $pseudo]
+    }
+    set inputs [list $r $s [dict get $options -typesfrom]]
+    WriteWhole $parental [ParentalText $r $s $pseudo $records] $inputs
+    return
+}
+
+proc ::parmix::PseudoCount {value} {
+    if {![string is double -strict $value] || !($value >= 0) || $value == Inf} {
+        Fail USAGE "The pseudo-count must be a number of 0 or more, not \"$value\"."
+    }
+    return [expr {double($value)}]
+}
+
+# The type letters of the loci, from -types or -typesfrom (exactly one of
+# them), checked against the number of locus records of the reference file
+# R.
+proc ::parmix::LocusTypes {options r nLoci} {
+    set list [dict get $options -types]
+    set file [dict get $options -typesfrom]
+    if {($list eq "") == ($file eq "")} {
+        Fail USAGE "Give the locus types either as a list (-types) or as a\
+            parental file (-typesfrom)."
+    }
+    if {$file ne ""} {
+        set runs [lmap type [TypesFromParental $file] {list 1 $type}]
+        set source "The parental file $file gives"
+    } else {
+        set runs [TypeRuns $list]
+        set source "The type list gives"
+    }
+    # Counted before the list is spelt out, so that a mistyped count of
+    # millions is told rather than built.
+    set total [tcl::mathop::+ 0 {*}[lmap run $runs {lindex $run 0}]]
+    if {$total != $nLoci} {
+        Fail {INPUT LOCI} "$source the types of $total loci, but the reference file\
+            $r holds $nLoci locus records."
+    }
+    set types {}
+    foreach run $runs {
+        lappend types {*}[lrepeat {*}$run]
+    }
+    return $types
+}
+
+# The type list as runs {count letter}, a missing count being 1.
+proc ::parmix::TypeRuns {text} {
+    set compact [string map {" " "" , "" \t ""} $text]
+    if {![regexp {^([0-9]*[CcDd])+$} $compact]} {
+        Fail USAGE "The type list \"$text\" is not made of the letters C and D,\
+            each one optionally after a repeat count (as in 14C6D)."
+    }
+    lmap {- count letter} [regexp -all -inline {([0-9]*)([CcDd])} $compact] {
+        # Leading zeros must not make the count octal.
+        regsub {^0+(?=[0-9])} $count "" count
+        list [expr {$count eq "" ? 1 : $count}] [string toupper $letter]
+    }
+}
+
+# The type letter of every locus record of a parental file: the first
+# character of its data part.
+proc ::parmix::TypesFromParental {path} {
+    set records [Records $path Parental {INPUT PARENTAL}]
+    set types {}
+    set r 0
+    foreach record [lrange $records 1 end] {
+        incr r
+        set letter [string toupper [string index [string trimleft [lindex $record 2]] 0]]
+        if {$letter ni {C D}} {
+            Fail {INPUT PARENTAL} "On line $r of the parental file $path, the locus\
+                type designation is not C or D."
+        }
+        lappend types $letter
+    }
+    return $types
+}
+
+# The records of a file in either input format: a list of {line label data},
+# line counting the file's lines from 1, the header record first.  The
+# first word of the file must be KEYWORD.  A file whose '\n' line ends give
+# it a single record is taken to end its lines with '\r', as the command
+# takes it.
+proc ::parmix::Records {path keyword kind} {
+    set text [ReadBytes $path $kind]
+    if {![regexp {^\s*(\S+)} $text -> first] || $first ne $keyword} {
+        Fail $kind "Check that $path is a text file and that $keyword is the\
+            first word on the first line."
+    }
+    set lines [split $text \n]
+    if {[llength [lsearch -all $lines *#*]] == 1} {
+        set lines [split $text \r]
+    }
+    set records {}
+    set line 0
+    foreach text $lines {
+        incr line
+        set hash [string first # $text]
+        if {$hash >= 0} {
+            lappend records [list $line [string trim [string range $text 0 $hash-1]] \
+                                 [string range $text $hash+1 end]]
+        }
+    }
+    if {![llength $records]} {
+        Fail $kind "File $path holds no '#': its header record must follow the\
+            first '#' of the file."
+    }
+    return $records
+}
+
+# A reference file read into a dict: path, names (the header's words) and
+# loci, one {line label tokens} per locus record.
+proc ::parmix::ReadReferenceFile {path} {
+    set records [Records $path Individual {INPUT REFERENCE}]
+    set names [regexp -all -inline {\S+} [lindex $records 0 2]]
+    if {![llength $names]} {
+        Fail {INPUT REFERENCE} "The header record of $path (line [lindex $records 0 0])\
+            names no individual."
+    }
+    set loci {}
+    foreach record [lrange $records 1 end] {
+        lassign $record line label data
+        set tokens [regexp -all -inline {[^\s,;/]+} $data]
+        lappend loci [list $line $label $tokens]
+    }
+    return [dict create path $path names $names loci $loci]
+}
+
+# The value of one designation: an integer (the number truncated toward
+# zero), or the empty string for missing data.
+proc ::parmix::Designation {token} {
+    # scan reads decimal numbers only, as the C library does (a leading zero
+    # does not make a number octal here).
+    if {[scan $token {%f%n} number length] != 2 || $length != [string length $token]
+            || abs($number) == Inf} {
+        return ""
+    }
+    set value [expr {entier($number)}]
+    if {$value == -9999} {
+        return ""
+    }
+    return $value
+}
+
+# Raises the error of a faulty locus record of SAMPLE.
+proc ::parmix::BadRecord {sample locus what} {
+    lassign [lindex [dict get $sample loci] $locus] line
+    Fail {INPUT REFERENCE} "On line $line of the reference file\
+        [dict get $sample path] (locus record [expr {$locus + 1}]), $what."
+}
+
+# The designations of SAMPLE at LOCUS, PER_IND tokens per individual, after
+# checking their number.
+proc ::parmix::LocusTokens {sample locus perInd kind} {
+    set tokens [lindex [dict get $sample loci] $locus 2]
+    set needed [expr {$perInd * [llength [dict get $sample names]]}]
+    if {[llength $tokens] != $needed} {
+        set each [expr {$perInd == 2 ? "two per individual" : "one per individual"}]
+        BadRecord $sample $locus "there are [llength $tokens] designations for\
+            [llength [dict get $sample names]] individuals; a $kind locus takes $each"
+    }
+    return $tokens
+}
+
+# Allele counts of SAMPLE at codominant LOCUS: a dict allele -> count over
+# the genotypes whose two alleles are both known.
+proc ::parmix::AlleleCounts {sample locus} {
+    variable maxAlleleNumber
+    set counts {}
+    foreach {a b} [LocusTokens $sample $locus 2 codominant] {
+        set pair [list [Designation $a] [Designation $b]]
+        foreach allele $pair token [list $a $b] {
+            if {$allele ne "" && ($allele < 1 || $allele > $maxAlleleNumber)} {
+                BadRecord $sample $locus "the allele designation $token is not an\
+                    allele number (1 to $maxAlleleNumber) nor missing data"
+            }
+        }
+        if {"" in $pair} continue
+        foreach allele $pair {
+            dict incr counts $allele
+        }
+    }
+    return $counts
+}
+
+# The allele counts of both samples (dicts allele -> count) as two lists of
+# counts of alleles 1 to k, k being the largest allele seen in either.
+proc ::parmix::AlleleTallies {counts} {
+    set k [tcl::mathfunc::max 0 {*}[concat {*}[lmap c $counts {dict keys $c}]]]
+    lmap c $counts {
+        set tally {}
+        for {set a 1} {$a <= $k} {incr a} {
+            lappend tally [expr {[dict exists $c $a] ? [dict get $c $a] : 0}]
+        }
+        set tally
+    }
+}
+
+# Phenotype counts of SAMPLE at dominant LOCUS: {present absent}.
+proc ::parmix::PhenotypeCounts {sample locus} {
+    set present 0
+    set absent 0
+    foreach token [LocusTokens $sample $locus 1 dominant] {
+        switch -- [Designation $token] {
+            1 {incr present}
+            0 {incr absent}
+            "" {}
+            default {
+                BadRecord $sample $locus "the designation $token at a dominant locus\
+                    is neither 1 (band present), 0 (absent) nor missing data"
+            }
+        }
+    }
+    return [list $present $absent]
+}
+
+# The parental record of locus I: {label type R-frequencies S-frequencies}.
+proc ::parmix::ParentalRecord {samples i type pseudo} {
+    if {$type eq "C"} {
+        set tallies [AlleleTallies [lmap sample $samples {AlleleCounts $sample $i}]]
+    } else {
+        set tallies [lmap sample $samples {PhenotypeCounts $sample $i}]
+    }
+    set frequencies {}
+    foreach tally $tallies sample $samples {
+        lappend frequencies [Frequencies $sample $i $tally $type $pseudo]
+    }
+    set label [lindex [dict get [lindex $samples 0] loci] $i 1]
+    if {$label eq ""} {
+        set label L[expr {$i + 1}]
+    }
+    return [list $label $type {*}$frequencies]
+}
+
+# Frequencies from the counts TALLY of one sample, each count raised by the
+# pseudo-count.  At a dominant locus only the first one, the share of band
+# present, goes into the parental file.
+proc ::parmix::Frequencies {sample locus tally type pseudo} {
+    set total [tcl::mathop::+ 0 {*}$tally]
+    if {$total == 0} {
+        BadRecord $sample $locus "no individual has a known genotype, so its\
+            frequencies cannot be counted"
+    }
+    set denominator [expr {$total + [llength $tally] * $pseudo}]
+    set frequencies [lmap count $tally {expr {($count + $pseudo) / $denominator}}]
+    if {$type eq "D"} {
+        set frequencies [lrange $frequencies 0 0]
+    }
+    return $frequencies
+}
+
+# The text of the parental file.  Ten significant digits keep the sum of a
+# locus's frequencies within the command's tolerance of 1; a '#' in a file
+# name would start a record, so the comment line has none.
+proc ::parmix::ParentalText {r s pseudo records} {
+    set names [string map {# _} "R = [file tail $r], S = [file tail $s]"]
+    set lines [list Parental \
+                   "Frequencies counted from reference samples: $names" \
+                   "(pseudo-count [format %g $pseudo])" \
+                   "locus # type, frequencies in R, then in S"]
+    foreach record $records {
+        lassign $record label type fR fS
+        lappend lines "$label # $type [FormatFrequencies $fR]   [FormatFrequencies $fS]"
+    }
+    return [join $lines \n]\n
+}
+
+proc ::parmix::FormatFrequencies {frequencies} {
+    join [lmap f $frequencies {format %.10g $f}] " "
+}

@@ -1,0 +1,195 @@
+# Reports as data: a report file read back into Tcl values, and its rows
+# written as a tab-separated table for R, Python or a spreadsheet.
+#
+# The reader accepts exactly what the command writes: the time-stamp line,
+# the notes on excluded and weakly differing loci, the header, the rows and
+# the closing note.  Anything else, including the shortened report of a
+# failed run, is refused, so a table is never made from half a report.
+
+namespace eval ::parmix {
+    variable reportHeader {^\s*Individual\s+h\s+Lower_Bound\s+Upper_Bound$}
+    variable closingNote [list \
+        {Note: A * symbol indicates that the confidence interval is truncated by} \
+        {the upper or lower limit for h.}]
+    # The lines of the notes on loci, by the line's role; only the first line
+    # of each note carries a number that is kept.
+    variable noteLines {
+        excluded {^The locus in row ([0-9]+) \(of the parental file\) was not used in the calculation$}
+        - {^of the hybrid index, because its parental allele frequencies do not$}
+        - {^differ by more than [-+.0-9e]+\.$}
+        weak {^The hybrid index for these data includes ([0-9]+)/([0-9]+) loci for which parental$}
+        - {^allele frequencies do not differ by [-+.0-9e]+ or more\.$}
+    }
+}
+
+# Reads the report file PATH.  Returns a dict:
+#   timestamp  the text of the time-stamp line after "Time-stamp: "
+#   excluded   the rows (of the parental file) of the loci left out
+#   weak       {count N loci M} from the note on weakly differing loci, or
+#              an empty dict when the report has no such note
+#   rows       one dict per individual, in report order, with the keys name,
+#              h, lower, upper (the report's numbers as written, or the empty
+#              string for nan) and lowerCut, upperCut (1 when the limit is
+#              marked "*", 0 when not, empty when the limit is undefined)
+proc ::parmix::readReport {path} {
+    set lines [ReportLines $path]
+    set timestamp [ReportTimestamp $path $lines]
+    set at 1
+    set notes [ReportNotes $path $lines at]
+    set rows [ReportRows $path $lines at]
+    ReportEnding $path $lines $at
+    return [dict create timestamp $timestamp {*}$notes rows $rows]
+}
+
+# Writes the rows of the report file REPORT to the file TSV as
+# tab-separated values: a header line, then one line per individual with
+# name, h, lower, upper, lower_cut, upper_cut.  Undefined values are NA; the
+# cut flags are TRUE or FALSE, which R and pandas both read as logical.
+proc ::parmix::writeTsv {report tsv} {
+    set lines [list [join {name h lower upper lower_cut upper_cut} \t]]
+    foreach row [dict get [readReport $report] rows] {
+        set fields [list [dict get $row name]]
+        foreach key {h lower upper} {
+            lappend fields [TsvValue [dict get $row $key]]
+        }
+        foreach key {lowerCut upperCut} {
+            lappend fields [TsvFlag [dict get $row $key]]
+        }
+        lappend lines [join $fields \t]
+    }
+    WriteWhole $tsv [join $lines \n]\n [list $report]
+    return
+}
+
+# The report's number as written (1.00000 stays 1.00000), or NA.
+proc ::parmix::TsvValue {value} {
+    if {$value eq ""} {
+        return NA
+    }
+    return $value
+}
+
+proc ::parmix::TsvFlag {flag} {
+    expr {$flag eq "" ? "NA" : ($flag ? "TRUE" : "FALSE")}
+}
+
+# Raises the error of a file that is not a report, at LINE (from 1).
+proc ::parmix::NotAReport {path line what} {
+    Fail {REPORT FORMAT} "File $path is not a parmix report: line $line $what."
+}
+
+# The report's lines, read as UTF-8 (names are taken as written), with the
+# line break of the last line dropped.
+proc ::parmix::ReportLines {path} {
+    set text [encoding convertfrom utf-8 [ReadBytes $path {REPORT READ}]]
+    set text [string map {\r\n \n} $text]
+    if {[string index $text end] eq "\n"} {
+        set text [string range $text 0 end-1]
+    }
+    return [split $text \n]
+}
+
+proc ::parmix::ReportTimestamp {path lines} {
+    if {![regexp {^Time-stamp: (.*)$} [lindex $lines 0] -> stamp]} {
+        NotAReport $path 1 "is not its time-stamp line"
+    }
+    return [string trim $stamp]
+}
+
+# The notes between the time-stamp and the header; leaves the index of the
+# header line in the variable named AT_VAR.
+proc ::parmix::ReportNotes {path lines atVar} {
+    upvar 1 $atVar at
+    variable reportHeader
+    variable noteLines
+    set excluded {}
+    set weak {}
+    for {} {$at < [llength $lines]} {incr at} {
+        set line [lindex $lines $at]
+        if {[regexp $reportHeader $line]} {
+            return [dict create excluded $excluded weak $weak]
+        }
+        if {[string trim $line] eq ""} continue
+        set role [NoteLineRole $line $noteLines numbers]
+        switch -- $role {
+            excluded {lappend excluded [lindex $numbers 0]}
+            weak {set weak [dict create count [lindex $numbers 0] loci [lindex $numbers 1]]}
+            "" {NotAReport $path [expr {$at + 1}] "is neither a note on loci nor the header line"}
+        }
+    }
+    Fail {REPORT FORMAT} "File $path ends before its header line: the run that\
+        wrote it failed, so it holds no results."
+}
+
+# The role of LINE among the note lines ("-" for a line that continues a
+# note, empty when it is none of them); the numbers it carries go into the
+# variable named NUMBERS_VAR.
+proc ::parmix::NoteLineRole {line noteLines numbersVar} {
+    upvar 1 $numbersVar numbers
+    foreach {role pattern} $noteLines {
+        set match [regexp -inline $pattern $line]
+        if {[llength $match]} {
+            set numbers [lrange $match 1 end]
+            return $role
+        }
+    }
+    return ""
+}
+
+# The rows after the header, up to the empty line before the closing note;
+# leaves the index of that empty line in the variable named AT_VAR.
+proc ::parmix::ReportRows {path lines atVar} {
+    upvar 1 $atVar at
+    set rows {}
+    for {incr at} {$at < [llength $lines]} {incr at} {
+        set line [lindex $lines $at]
+        if {$line eq ""} {
+            return $rows
+        }
+        lappend rows [ReportRow $path [expr {$at + 1}] $line]
+    }
+    Fail {REPORT FORMAT} "File $path ends early: the closing note after its rows is\
+        missing, so rows may be missing too."
+}
+
+proc ::parmix::ReportRow {path lineNumber line} {
+    set pattern {^\s*(\S+)\s+(\S+)\s+(\S+?)(\*?)\s+(\S+?)(\*?)$}
+    if {![regexp $pattern $line -> name h lower lowerMark upper upperMark]} {
+        NotAReport $path $lineNumber "is not a row of name, h and two limits"
+    }
+    set row [dict create name $name]
+    foreach key {h lower upper} {
+        set value [set $key]
+        if {[regexp {^-?nan$} $value]} {
+            set value ""
+        } elseif {![regexp {^[0-9]+\.[0-9]+$} $value]} {
+            NotAReport $path $lineNumber "has \"$value\" where a number or nan belongs"
+        }
+        dict set row $key $value
+    }
+    foreach key {lower upper} mark [list $lowerMark $upperMark] {
+        if {[dict get $row $key] eq ""} {
+            if {$mark ne ""} {
+                NotAReport $path $lineNumber "marks an undefined limit as cut"
+            }
+            dict set row ${key}Cut ""
+        } else {
+            dict set row ${key}Cut [expr {$mark eq "*"}]
+        }
+    }
+    return $row
+}
+
+# The empty line at AT, the two lines of the closing note, and nothing after.
+proc ::parmix::ReportEnding {path lines at} {
+    variable closingNote
+    set ending [lrange $lines $at+1 end]
+    if {[lindex $ending 0] ne [lindex $closingNote 0]
+            || [lindex $ending 1] ne [lindex $closingNote 1]} {
+        Fail {REPORT FORMAT} "File $path ends early: the closing note after its rows is\
+            missing, so rows may be missing too."
+    }
+    if {[llength $ending] > 2} {
+        NotAReport $path [expr {$at + 4}] "follows the closing note"
+    }
+}

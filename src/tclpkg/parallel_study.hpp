@@ -1,0 +1,31 @@
+#ifndef PARMIX_TCLPKG_PARALLEL_STUDY_HPP
+#define PARMIX_TCLPKG_PARALLEL_STUDY_HPP
+
+// The individual loop of a run, spread over the cores the process may use.
+// Workers never touch the interpreter: they only read the data set and
+// fill their own rows of the result, which the calling thread then writes
+// in file order.
+
+#include <cstdint>
+#include <vector>
+
+#include "estimate/individual_study.hpp"
+#include "input/data_set.hpp"
+
+namespace parmix {
+
+// Cores this process may run on (its CPU affinity), at least 1.
+unsigned usableCores();
+
+// The estimate of every individual (nCols / 2 of them), in file order,
+// worked out on at most `workers` threads, the calling one included.  A
+// failure in any worker (such as memory running out) stops the others and
+// is rethrown here, on the calling thread.  When logCalls is given, the
+// log calls of all likelihood evaluations are added to it (benchmarks
+// compare the run with that many bare log calls).
+std::vector<IndividualEstimate> studyAllIndividuals(DataSet& data, unsigned workers,
+                                                    std::uint64_t* logCalls = nullptr);
+
+}  // namespace parmix
+
+#endif

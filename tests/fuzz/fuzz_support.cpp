@@ -1,0 +1,57 @@
+#include "fuzz_support.hpp"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+#include <vector>
+
+#include "support/tcl_fixture.hpp"
+
+namespace parmix::test {
+// Defined in tests/unit/support/stubs_binding.cpp (compiled for the stubs
+// table): binds the table through which the library code calls Tcl.
+bool bindStubsTable(Tcl_Interp* interp);
+}  // namespace parmix::test
+
+namespace parmix::fuzz {
+
+Workspace& Workspace::get() {
+  static Workspace workspace;
+  return workspace;
+}
+
+Workspace::Workspace() : interp_(Tcl_CreateInterp()) {
+  if (!test::bindStubsTable(interp_)) violated("the Tcl stubs table could not be bound");
+  std::string pattern =
+      (std::filesystem::temp_directory_path() / "parmix-fuzz-XXXXXX").string();
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  if (mkdtemp(buffer.data()) == nullptr) violated("mkdtemp failed");
+  dir_ = buffer.data();
+}
+
+Workspace::~Workspace() {
+  std::error_code ec;
+  std::filesystem::remove_all(dir_, ec);
+  Tcl_DeleteInterp(interp_);
+}
+
+std::string Workspace::write(const char* name, const std::uint8_t* data, std::size_t size) {
+  const std::string full = path(name);
+  std::FILE* out = std::fopen(full.c_str(), "wb");
+  if (out == nullptr) violated("cannot write the scratch file", full);
+  if (size > 0 && std::fwrite(data, 1, size, out) != size) violated("short write", full);
+  if (std::fclose(out) != 0) violated("cannot close the scratch file", full);
+  return full;
+}
+
+std::string Workspace::result() const { return Tcl_GetStringResult(interp_); }
+
+void violated(const char* what, const std::string& detail) {
+  std::fprintf(stderr, "parmix fuzz invariant violated: %s%s%s\n", what,
+               detail.empty() ? "" : ": ", detail.c_str());
+  std::abort();
+}
+
+}  // namespace parmix::fuzz

@@ -1,0 +1,101 @@
+// parmix-sim: writes a simulated data set (parental file, individual file
+// and the true hybrid indices) for benchmarks and power studies.
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "files.hpp"
+#include "options.hpp"
+#include "random.hpp"
+#include "simulation.hpp"
+
+namespace {
+
+using namespace parmix::sim;
+
+std::string locusName(int index, int loci) {
+  const std::size_t width = std::to_string(loci).size() < 5 ? 5 : std::to_string(loci).size();
+  std::string digits = std::to_string(index + 1);
+  digits.insert(0, width - digits.size(), '0');
+  return "L" + digits;
+}
+
+int drawAlleleCount(Random& random, const Options& options) {
+  if (options.minAlleles == options.maxAlleles) return options.minAlleles;
+  return options.minAlleles +
+         static_cast<int>(random.below(static_cast<std::uint64_t>(options.maxAlleles -
+                                                                  options.minAlleles + 1)));
+}
+
+// One locus: its parental record and every individual's designations.
+void simulateLocus(Random& random, const Options& options, int index, bool dominant,
+                   const std::vector<Individual>& individuals, OutputFile& parental,
+                   OutputFile& sample, std::string& line) {
+  const int alleles = dominant ? 2 : drawAlleleCount(random, options);
+  const Locus locus = drawLocus(random, dominant, alleles, options.differentiation);
+  const std::string name = locusName(index, options.loci);
+  parental.write(parentalLine(name, locus));
+  const std::vector<int> cumR = cumulative(locus, true);
+  const std::vector<int> cumS = cumulative(locus, false);
+  line = name + " #";
+  for (const Individual& individual : individuals) {
+    line += ' ';
+    appendDesignation(line, locus,
+                      drawDesignation(random, locus, cumR, cumS, individual, options.missingShare));
+  }
+  line += '\n';
+  sample.write(line);
+}
+
+int simulate(const Options& options) {
+  const std::string paths[] = {options.prefix + ".parental.txt",
+                               options.prefix + ".individuals.txt", options.prefix + ".truth.tsv"};
+  OutputFile parental(paths[0]);
+  OutputFile sample(paths[1]);
+  OutputFile truth(paths[2]);
+  const OutputFile* files[] = {&parental, &sample, &truth};
+  for (int f = 0; f < 3; ++f) {
+    if (!files[f]->isOpen()) {
+      std::fprintf(stderr, "parmix-sim: cannot open %s for writing\n", paths[f].c_str());
+      return 1;
+    }
+  }
+  Random random(options.seed);
+  const std::vector<Individual> individuals = drawIndividuals(random, options);
+  const std::vector<bool> dominant = drawDominantLoci(random, options.loci, options.dominantShare);
+  truth.write("name\th\tkind\n");
+  for (const Individual& individual : individuals) truth.write(truthLine(individual));
+  parental.write(parentalHeader(options));
+  sample.write(individualHeader(options, individuals));
+  std::string line;
+  for (int i = 0; i < options.loci; ++i)
+    simulateLocus(random, options, i, dominant[i], individuals, parental, sample, line);
+  OutputFile* toClose[] = {&parental, &sample, &truth};
+  bool ok = true;
+  for (int f = 0; f < 3; ++f) {
+    if (!toClose[f]->close()) {
+      std::fprintf(stderr, "parmix-sim: %s could not be written completely\n", paths[f].c_str());
+      ok = false;
+    }
+  }
+  return ok ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  Options options;
+  std::string message;
+  switch (parseOptions(argc, argv, options, message)) {
+    case ParseOutcome::Help:
+      std::fputs(usageText(), stdout);
+      return 0;
+    case ParseOutcome::Error:
+      std::fprintf(stderr, "parmix-sim: %s\nTry 'parmix-sim --help'.\n", message.c_str());
+      return 2;
+    case ParseOutcome::Run:
+      break;
+  }
+  return simulate(options);
+}

@@ -1,0 +1,55 @@
+#ifndef PARMIX_SIM_OPTIONS_HPP
+#define PARMIX_SIM_OPTIONS_HPP
+
+// What one run of parmix-sim is asked to make, from its command line.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace parmix::sim {
+
+// Frequencies are whole multiples of 1/kScale, so they print exactly and
+// every draw from them is integer arithmetic.
+constexpr int kScale = 10000;
+
+// The kinds of individual, in the order of --mix and of the truth file.
+enum class Ancestry { PureR, PureS, F1, BCR, BCS, Uniform };
+constexpr int kAncestryKinds = 6;
+const char* ancestryName(Ancestry kind);
+
+// How far apart R and S lie at a locus: the difference, in 1/kScale, of the
+// allele that tells them apart best.  Drawn uniformly from [low, high], or,
+// when skewed, with weak differences far more common than strong ones.
+struct Differentiation {
+  int low = 200;
+  int high = 9800;
+  bool skewed = true;
+};
+
+struct Options {
+  int individuals = 100;
+  int loci = 100;
+  int minAlleles = 2;  // alleles of a codominant locus, drawn per locus
+  int maxAlleles = 2;
+  double dominantShare = 0.0;
+  double missingShare = 0.0;
+  std::uint64_t seed = 1;
+  std::string prefix = "sim";
+  // Relative weights of the kinds of individual, by Ancestry.
+  std::array<double, kAncestryKinds> mix{{1, 1, 1, 1, 1, 1}};
+  Differentiation differentiation;
+};
+
+enum class ParseOutcome { Run, Help, Error };
+
+// Reads argv into options; on Error, message says what is wrong.
+ParseOutcome parseOptions(int argc, const char* const argv[], Options& options,
+                          std::string& message);
+
+// The --help text.
+const char* usageText();
+
+}  // namespace parmix::sim
+
+#endif

@@ -1,0 +1,83 @@
+#ifndef PARMIX_SIM_SIMULATION_HPP
+#define PARMIX_SIM_SIMULATION_HPP
+
+// The draws of a simulated data set: parental frequencies per locus, the
+// individuals with their true hybrid index, and their genotypes drawn from
+// the model that parmix fits.  No I/O here.
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "options.hpp"
+#include "random.hpp"
+
+namespace parmix::sim {
+
+// One locus.  Frequencies are in 1/kScale.  A codominant locus lists every
+// allele's frequency in R and in S (each list sums to kScale); a dominant
+// locus lists one number per population, the frequency of the dominant
+// allele.
+struct Locus {
+  bool dominant = false;
+  std::vector<int> freqR;
+  std::vector<int> freqS;
+};
+
+// The difference between R and S at one locus, in 1/kScale.
+int drawDifference(Random& random, const Differentiation& spread);
+
+// A locus whose best-separating allele differs by a drawn difference D: both
+// populations share a random background composition of kScale - D, and each
+// puts D on an allele of its own (a dominant locus: the dominant allele's
+// frequency is higher by D in one population, chosen at random).
+Locus drawLocus(Random& random, bool dominant, int alleles, const Differentiation& spread);
+
+// Which loci are dominant: exactly round(share * loci) of them, at random
+// positions.
+std::vector<bool> drawDominantLoci(Random& random, int loci, double share);
+
+// Numbers of individuals of each kind: n apportioned to the weights by
+// largest remainders, so the counts add up to n exactly.
+std::array<int, kAncestryKinds> apportion(int n, const std::array<double, kAncestryKinds>& weights);
+
+struct Individual {
+  std::string name;
+  Ancestry kind = Ancestry::Uniform;
+  int hMillionths = 0;  // the true h, exact in millionths
+};
+
+// The individuals in random order, kinds apportioned by options.mix.
+std::vector<Individual> drawIndividuals(Random& random, const Options& options);
+
+// The chance that an allele comes from R: the individual's h.
+inline double chanceFromR(const Individual& individual) {
+  return individual.hMillionths / 1e6;
+}
+
+// One allele number (from 1) drawn from the gamete pool of an individual
+// whose alleles come from R with chance fromR; cumR and cumS are the
+// running sums of the locus's frequencies.
+int drawAllele(Random& random, double fromR, const std::vector<int>& cumR,
+               const std::vector<int>& cumS);
+
+// Running sums of one population's frequencies at a locus, ending at
+// kScale; at a dominant locus {dominant allele, kScale}.
+std::vector<int> cumulative(const Locus& locus, bool ofR);
+
+// The designations of one individual at one locus: two allele numbers at a
+// codominant locus, or at a dominant locus the phenotype in `first` (1 band
+// present, 0 absent).
+struct Designation {
+  bool missing = false;
+  int first = 0;
+  int second = 0;
+};
+
+Designation drawDesignation(Random& random, const Locus& locus, const std::vector<int>& cumR,
+                            const std::vector<int>& cumS, const Individual& individual,
+                            double missingShare);
+
+}  // namespace parmix::sim
+
+#endif
