@@ -1,6 +1,6 @@
 # Validation of the estimates on simulated data of known truth.
 #
-# Each scenario simulates a panel and about 300 individuals with parmix-sim
+# Each scenario simulates a panel and 300 individuals with parmix-sim
 # (fixed seed), runs the command on them and compares the report with the
 # true hybrid indices.  The same procedures serve the test of the Tcl suite
 # (tests/validation.test) and the generator of docs/validation.md
@@ -26,8 +26,9 @@
 # checks.
 
 namespace eval ::validation {
-    # Every scenario has the same 300 individuals' kinds: 50 each of pure
-    # R, pure S, F1, the two backcrosses and h drawn uniformly from [0, 1].
+    # Every scenario has its individuals in equal numbers of pure R, pure
+    # S, F1, the two backcrosses and h drawn uniformly from [0, 1] (50 each
+    # of 300).
     variable common {--mix pureR=1,pureS=1,F1=1,BCR=1,BCS=1,uniform=1}
 
     # name, title, seed, options of the panel
@@ -575,6 +576,9 @@ proc ::validation::analyse {name prefix} {
 #     over the individuals with 0 < h < 1;
 #   pure, pureCoverage, pureAtEnd: individuals with h = 0 or 1, the share
 #     covered and the share whose estimate is exactly their h;
+#   interiorBias, interiorBiasExpected, interiorBiasSpread: mean error over
+#     the individuals with 0 < h < 1, its prediction and the standard
+#     deviation of the mean;
 #   interiorReachEnd: share of the individuals with 0 < h < 1 whose limits
 #     reach 0 or 1 (data that cannot rule out a pure parent);
 #   width, widthExpected: mean width of the limits;
@@ -585,6 +589,7 @@ proc ::validation::summarise {individuals} {
     set undefined 0
     foreach key {abs absExpected second covered coveredExpected coveredVariance
                  interior interiorCovered interiorExpected interiorVariance
+                 interiorError interiorBias interiorSecond
                  pure pureCovered pureAtEnd interiorReachEnd width widthExpected} {
         set $key 0.0
     }
@@ -611,6 +616,9 @@ proc ::validation::summarise {individuals} {
                 set interiorCovered [expr {$interiorCovered + $isCovered}]
                 set interiorExpected [expr {$interiorExpected + $chance}]
                 set interiorVariance [expr {$interiorVariance + $chance * (1.0 - $chance)}]
+                set interiorError [expr {$interiorError + $error}]
+                set interiorBias [expr {$interiorBias + $eBias}]
+                set interiorSecond [expr {$interiorSecond + $eSecond}]
                 if {$lower == 0.0 || $upper == 1.0} {
                     set interiorReachEnd [expr {$interiorReachEnd + 1}]
                 }
@@ -645,6 +653,9 @@ proc ::validation::summarise {individuals} {
         interior [expr {int($interior)}] interiorCoverage [ratio $interiorCovered $interior] \
         interiorExpected [ratio $interiorExpected $interior] \
         interiorSpread [ratio [expr {sqrt($interiorVariance)}] $interior] \
+        interiorBias [ratio $interiorError $interior] \
+        interiorBiasExpected [ratio $interiorBias $interior] \
+        interiorBiasSpread [ratio [expr {sqrt($interiorSecond)}] $interior] \
         pure [expr {int($pure)}] pureCoverage [ratio $pureCovered $pure] \
         pureAtEnd [ratio $pureAtEnd $pure] interiorReachEnd [ratio $interiorReachEnd $interior] \
         width [ratio $width $n] widthExpected [ratio $widthExpected $n] \
