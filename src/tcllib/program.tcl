@@ -22,6 +22,9 @@ namespace eval ::parmix::program {
 
 # Runs the program on the words ARGV; returns the exit status.
 proc ::parmix::program::main {argv} {
+    if {[lindex $argv 0] eq "--import"} {
+        return [RunImport [lrange $argv 1 end]]
+    }
     try {
         set call [ParseArguments $argv]
         switch -- [dict get $call mode] {
@@ -35,6 +38,27 @@ proc ::parmix::program::main {argv} {
         puts stderr "parmix: $message\n$usage\nTry 'parmix --help' for more."
         return 2
     } on error {message} {
+        puts stderr "parmix: $message"
+        return 1
+    }
+    return 0
+}
+
+# Hands the words over to parmix-import, which lies beside the launcher
+# both in the build folder and in PREFIX/bin, and returns its exit status.
+proc ::parmix::program::RunImport {words} {
+    set dir [expr {[llength [info procs ::parmixLauncherDir]]
+                   ? [::parmixLauncherDir] : [file dirname [file normalize $::argv0]]}]
+    set importer [file join $dir parmix-import]
+    if {![file executable $importer]} {
+        puts stderr "parmix: the importer $importer is missing"
+        return 1
+    }
+    if {[catch {exec $importer {*}$words <@stdin >@stdout 2>@stderr} message options]} {
+        set code [dict get $options -errorcode]
+        if {[lindex $code 0] eq "CHILDSTATUS"} {
+            return [lindex $code 2]
+        }
         puts stderr "parmix: $message"
         return 1
     }
@@ -192,7 +216,13 @@ Parental file from reference samples:
 Exit status: 0 on success, 1 when the analysis or a file fails (the reason
 is printed on standard error), 2 for a wrong call.
 
+Import from VCF or STRUCTURE files:
+  --import ...       as the first word: run parmix-import with the words
+                     that follow (parental and individual files from a VCF
+                     or STRUCTURE file and a population map)
+
 Examples:
   parmix -o report.txt --plot report.svg parental.txt individuals.txt
-  parmix --parental-from R.txt S.txt -o parental.txt --types 14C6D"
+  parmix --parental-from R.txt S.txt -o parental.txt --types 14C6D
+  parmix --import --vcf calls.vcf.gz --popmap pops.txt --r north --s south"
 }

@@ -20,12 +20,15 @@ struct Input {
   PopulationMap map;
 };
 
-Input openInput(const Options& options) {
+Input openInput(const Options& options, std::FILE* messages) {
   Input input;
   if (options.format == InputFormat::Vcf) {
     input.source = std::make_unique<VcfReader>(options.input);
   } else {
-    auto structure = std::make_unique<StructureReader>(options.input, options.structure);
+    Progress progress(messages, !options.quiet, "rows");
+    auto structure =
+        std::make_unique<StructureReader>(options.input, options.structure, &progress);
+    progress.finish();
     input.map = structure->populationColumn();
     input.source = std::move(structure);
   }
@@ -59,15 +62,16 @@ std::string fileTail(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-void printSummary(std::FILE* out, const Options& options, std::size_t sites,
-                  const SampleRoles& roles, const FilterTally& tally) {
-  std::fprintf(out, "parmix-import: %zu sites read from %s; %zu individuals in R, %zu in S, %zu studied\n",
+// What was read and what each filter dropped.
+void printTally(std::FILE* out, const Options& options, std::size_t sites,
+                const SampleRoles& roles, const FilterTally& tally) {
+  std::fprintf(out,
+               "parmix-import: %zu sites read from %s; %zu individuals in R, %zu in S, "
+               "%zu studied\n",
                sites, options.input.c_str(), roles.r.size(), roles.s.size(), roles.study.size());
   for (const std::string& line : tallyLines(tally, options.filters, options.pseudoCount)) {
     std::fprintf(out, "  %s\n", line.c_str());
   }
-  std::fprintf(out, "parmix-import: %zu loci written to %s and %s\n", tally.kept,
-               parentalPath(options).c_str(), individualPath(options).c_str());
 }
 
 }  // namespace
@@ -75,46 +79,81 @@ void printSummary(std::FILE* out, const Options& options, std::size_t sites,
 std::string parentalPath(const Options& options) { return options.prefix + ".parental.txt"; }
 std::string individualPath(const Options& options) { return options.prefix + ".individuals.txt"; }
 
+namespace {
+
+struct Outputs {
+  OutputFile parental;
+  OutputFile individuals;
+};
+
+// Both files with their headers written; an output path that names an
+// input is refused before anything is written.
+std::unique_ptr<Outputs> openOutputs(const Options& options, const SiteSource& source,
+                                     const SampleRoles& roles) {
+  std::vector<std::string> inputs{options.input};
+  if (!options.populationMap.empty()) inputs.push_back(options.populationMap);
+  auto outputs = std::unique_ptr<Outputs>(
+      new Outputs{{parentalPath(options), inputs}, {individualPath(options), inputs}});
+  outputs->parental.write(
+      parentalHeader(options.populationR, options.populationS, options.pseudoCount));
+  outputs->individuals.write(
+      individualHeader(fileTail(options.input), studiedNames(source.sampleNames(), roles)));
+  return outputs;
+}
+
+struct Tally {
+  std::size_t sites = 0;
+  FilterTally filters;
+};
+
+// Judges every site and writes the kept ones to both files.
+Tally importSites(const Options& options, SiteSource& source, const SampleRoles& roles,
+                  Outputs& outputs, std::FILE* messages) {
+  const std::vector<std::size_t> used = usedSamples(roles);
+  const FilterContext context{options.filters, options.pseudoCount, roles, used};
+  Tally tally;
+  Progress progress(messages, !options.quiet, "sites");
+  Site site;
+  std::string line;
+  while (source.next(site)) {
+    ++tally.sites;
+    const Verdict verdict = judgeSite(site, context);
+    tally.filters.add(verdict);
+    if (verdict.kept) {
+      outputs.parental.write(
+          parentalRecord(site.label, verdict.frequenciesR, verdict.frequenciesS));
+      individualRecord(site, roles.study, line);
+      outputs.individuals.write(line);
+    }
+    progress.update(tally.sites, source.bytesRead(), source.bytesTotal());
+  }
+  progress.finish();
+  return tally;
+}
+
+}  // namespace
+
 void runImport(const Options& options, std::FILE* messages) {
-  Input input = openInput(options);
-  SiteSource& source = *input.source;
+  Input input = openInput(options, messages);
+  const SiteSource& source = *input.source;
   const RoleRequest request{options.populationR, options.populationS, options.studyPopulations};
   const SampleRoles roles = assignRoles(input.map, source.sampleNames(), options.input, request);
   checkStudiedNames(source.sampleNames(), roles, options.input);
-
-  std::vector<std::string> inputs{options.input};
-  if (!options.populationMap.empty()) inputs.push_back(options.populationMap);
-  OutputFile parental(parentalPath(options), inputs);
-  OutputFile individuals(individualPath(options), inputs);
-  parental.write(parentalHeader(options.populationR, options.populationS, options.pseudoCount));
-  individuals.write(individualHeader(fileTail(options.input), studiedNames(source.sampleNames(), roles)));
-
-  const std::vector<std::size_t> used = usedSamples(roles);
-  const FilterContext context{options.filters, options.pseudoCount, roles, used};
-  FilterTally tally;
-  Progress progress(messages, !options.quiet);
-  Site site;
-  std::string line;
-  std::size_t sites = 0;
-  while (source.next(site)) {
-    ++sites;
-    const Verdict verdict = judgeSite(site, context);
-    tally.add(verdict);
-    if (verdict.kept) {
-      parental.write(parentalRecord(site.label, verdict.frequenciesR, verdict.frequenciesS));
-      individualRecord(site, roles.study, line);
-      individuals.write(line);
-    }
-    progress.update(sites, source.bytesRead(), source.bytesTotal());
+  const std::unique_ptr<Outputs> outputs = openOutputs(options, source, roles);
+  const Tally tally = importSites(options, *input.source, roles, *outputs, messages);
+  if (!options.quiet) printTally(messages, options, tally.sites, roles, tally.filters);
+  if (tally.sites == 0) {
+    throw InputError("File " + options.input + " holds no site; nothing was written.");
   }
-  progress.finish();
-  if (tally.kept == 0) {
-    if (!options.quiet) printSummary(messages, options, sites, roles, tally);
+  if (tally.filters.kept == 0) {
     throw InputError("No locus of " + options.input + " passed the filters; nothing was written.");
   }
-  parental.commit();
-  individuals.commit();
-  if (!options.quiet) printSummary(messages, options, sites, roles, tally);
+  outputs->parental.commit();
+  outputs->individuals.commit();
+  if (!options.quiet) {
+    std::fprintf(messages, "parmix-import: %zu loci written to %s and %s\n", tally.filters.kept,
+                 parentalPath(options).c_str(), individualPath(options).c_str());
+  }
 }
 
 }  // namespace parmix::importer

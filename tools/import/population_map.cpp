@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "errors.hpp"
+#include "input_file.hpp"
 
 namespace parmix::importer {
 
@@ -92,6 +93,7 @@ std::vector<std::size_t> studiedSamples(const std::vector<std::string>& populati
 }  // namespace
 
 PopulationMap readPopulationMap(const std::string& path) {
+  requireReadableFile(path);
   std::ifstream in(path, std::ios::binary);
   if (!in) throw InputError("File " + path + " could not be read");
   PopulationMap map{path, {}};

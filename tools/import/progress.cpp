@@ -13,34 +13,35 @@ constexpr std::size_t kCallsPerClockLook = 256;
 
 }  // namespace
 
-std::string progressText(std::size_t sites, std::uint64_t bytes, std::uint64_t total,
-                         double seconds) {
+std::string progressText(std::size_t count, const char* unit, std::uint64_t bytes,
+                         std::uint64_t total, double seconds) {
   const double megabytes = static_cast<double>(bytes) / 1e6;
   char text[128];
   if (total > 0) {
-    std::snprintf(text, sizeof text, "%zu sites, %.0f%% of %.1f MB, %.1f MB/s", sites,
+    std::snprintf(text, sizeof text, "%zu %s, %.0f%% of %.1f MB, %.1f MB/s", count, unit,
                   100.0 * static_cast<double>(bytes) / static_cast<double>(total),
                   static_cast<double>(total) / 1e6, seconds > 0 ? megabytes / seconds : 0.0);
   } else {
-    std::snprintf(text, sizeof text, "%zu sites, %.1f MB, %.1f MB/s", sites, megabytes,
+    std::snprintf(text, sizeof text, "%zu %s, %.1f MB, %.1f MB/s", count, unit, megabytes,
                   seconds > 0 ? megabytes / seconds : 0.0);
   }
   return text;
 }
 
-Progress::Progress(std::FILE* out, bool enabled)
+Progress::Progress(std::FILE* out, bool enabled, const char* unit)
     : out_(out),
       enabled_(enabled),
+      unit_(unit),
       terminal_(::isatty(::fileno(out)) != 0),
       start_(Clock::now()),
       nextShow_(start_ + kQuietStart) {}
 
-void Progress::update(std::size_t sites, std::uint64_t bytes, std::uint64_t total) {
+void Progress::update(std::size_t count, std::uint64_t bytes, std::uint64_t total) {
   if (!enabled_ || ++calls_ % kCallsPerClockLook != 0) return;
   const Clock::time_point now = Clock::now();
   if (now < nextShow_) return;
   const double seconds = std::chrono::duration<double>(now - start_).count();
-  const std::string text = progressText(sites, bytes, total, seconds);
+  const std::string text = progressText(count, unit_, bytes, total, seconds);
   if (terminal_) {
     std::fprintf(out_, "\rparmix-import: %s   ", text.c_str());
     lineOpen_ = true;

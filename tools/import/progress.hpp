@@ -13,23 +13,25 @@
 
 namespace parmix::importer {
 
-// "12345 sites, 40% of 512.0 MB, 85.3 MB/s"; the share is left out when
-// TOTAL is unknown (0).
-std::string progressText(std::size_t sites, std::uint64_t bytes, std::uint64_t total,
-                         double seconds);
+// "12345 sites, 40% of 512.0 MB, 85.3 MB/s" (UNIT "sites"); the share is
+// left out when TOTAL is unknown (0).
+std::string progressText(std::size_t count, const char* unit, std::uint64_t bytes,
+                         std::uint64_t total, double seconds);
 
 class Progress {
  public:
   using Clock = std::chrono::steady_clock;
-  Progress(std::FILE* out, bool enabled);
-  // Called for every site; looks at the clock only now and then.
-  void update(std::size_t sites, std::uint64_t bytes, std::uint64_t total);
+  // UNIT names what is counted: sites, or the rows of a STRUCTURE file.
+  Progress(std::FILE* out, bool enabled, const char* unit);
+  // Called for every site or row; looks at the clock only now and then.
+  void update(std::size_t count, std::uint64_t bytes, std::uint64_t total);
   // Ends a line left open on a terminal.
   void finish();
 
  private:
   std::FILE* out_;
   bool enabled_;
+  const char* unit_;
   bool terminal_;
   bool lineOpen_ = false;
   Clock::time_point start_;

@@ -5,20 +5,33 @@
 #include <cstdlib>
 #include <fstream>
 #include <limits>
-#include <sstream>
 #include <unordered_map>
 
 #include "errors.hpp"
+#include "input_file.hpp"
 
 namespace parmix::importer {
 
 namespace {
 
-std::vector<std::string> splitWords(const std::string& line) {
-  std::istringstream in(line);
-  std::vector<std::string> words;
-  for (std::string word; in >> word;) words.push_back(word);
-  return words;
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+
+void splitWords(const std::string& line, std::vector<std::string>& words) {
+  words.clear();
+  std::size_t at = 0;
+  while (at < line.size()) {
+    while (at < line.size() && isBlank(line[at])) ++at;
+    const std::size_t start = at;
+    while (at < line.size() && !isBlank(line[at])) ++at;
+    if (at > start) words.emplace_back(line, start, at - start);
+  }
+}
+
+std::uint64_t fileSize(std::ifstream& in) {
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  in.seekg(0, std::ios::beg);
+  return size > 0 ? static_cast<std::uint64_t>(size) : 0;
 }
 
 std::string plural(std::size_t count, const std::string& one, const std::string& many) {
@@ -31,24 +44,32 @@ std::string plural(std::size_t count, const std::string& word) {
 
 }  // namespace
 
-StructureReader::StructureReader(const std::string& path, const StructureLayout& layout)
+StructureReader::StructureReader(const std::string& path, const StructureLayout& layout,
+                                 Progress* progress)
     : path_(path), layout_(layout) {
   leading_ = 1 + (layout.populationColumn ? 1 : 0) + static_cast<std::size_t>(layout.extraColumns);
   populations_.source = path;
-  readRows();
+  readRows(progress);
 }
 
 std::string StructureReader::at(int line) const {
   return path_ + ", line " + std::to_string(line) + ": ";
 }
 
-void StructureReader::readRows() {
+void StructureReader::readRows(Progress* progress) {
+  requireReadableFile(path_);
   std::ifstream in(path_, std::ios::binary);
   if (!in) throw InputError("File " + path_ + " could not be read");
+  const std::uint64_t size = fileSize(in);
+  std::uint64_t bytes = 0;
   std::string text;
+  Row row;
   bool namesPending = layout_.markerNames;
   for (int line = 1; std::getline(in, text); ++line) {
-    Row row{line, splitWords(text)};
+    bytes += text.size() + 1;
+    if (progress) progress->update(static_cast<std::size_t>(line), bytes, size);
+    row.line = line;
+    splitWords(text, row.words);
     if (row.words.empty()) continue;
     if (namesPending) {
       markerNames_ = row.words;

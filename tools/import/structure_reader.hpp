@@ -15,6 +15,7 @@
 
 #include "options.hpp"
 #include "population_map.hpp"
+#include "progress.hpp"
 #include "site.hpp"
 
 namespace parmix::importer {
@@ -24,7 +25,9 @@ class StructureReader : public SiteSource {
   // Throws InputError, naming the line, for a row with the wrong number of
   // columns, an allele code that is not a whole number, an individual
   // whose rows do not pair up or that appears twice.
-  StructureReader(const std::string& path, const StructureLayout& layout);
+  // PROGRESS, when given, hears of every row read.
+  StructureReader(const std::string& path, const StructureLayout& layout,
+                  Progress* progress = nullptr);
 
   const std::vector<std::string>& sampleNames() const override { return names_; }
   bool next(Site& site) override;
@@ -39,7 +42,7 @@ class StructureReader : public SiteSource {
     int line = 0;
     std::vector<std::string> words;
   };
-  void readRows();
+  void readRows(Progress* progress);
   void addRow(const Row& row);
   void fixLocusCount(const Row& row);
   void checkWidth(const Row& row) const;

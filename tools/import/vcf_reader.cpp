@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "errors.hpp"
+#include "input_file.hpp"
 
 namespace parmix::importer {
 
@@ -32,9 +33,8 @@ int ploidyOf(const int32_t* values, int width) {
 }  // namespace
 
 VcfReader::VcfReader(const std::string& path) : path_(path), size_(fileSize(path)) {
-  struct stat info {};
-  std::unique_ptr<hFILE, HFileCloser> raw;
-  if (::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) raw.reset(hopen(path.c_str(), "r"));
+  requireReadableFile(path);
+  std::unique_ptr<hFILE, HFileCloser> raw(hopen(path.c_str(), "r"));
   if (!raw) throw InputError("File " + path + " could not be read");
   file_.reset(hts_hopen(raw.get(), path.c_str(), "r"));
   if (!file_) throw InputError("File " + path + " could not be read");

@@ -172,6 +172,13 @@ TEST_F(VcfImport, AFailedImportWritesNothingAndKeepsEarlierFiles) {
   EXPECT_EQ(entries, 0);
 }
 
+TEST_F(VcfImport, AnInputWithoutSitesIsAnErrorOfItsOwn) {
+  options.input = dir.write("empty.vcf", kVcfHeader);
+  const ImportOutcome outcome = importWith(options);
+  ASSERT_TRUE(outcome.failed);
+  EXPECT_EQ(outcome.message, "File " + options.input + " holds no site; nothing was written.");
+}
+
 TEST_F(VcfImport, AnOutputNamingAnInputIsRefusedAndTheInputKept) {
   const std::string before = readFile(options.populationMap);
   std::filesystem::create_symlink(options.populationMap, dir.file("out.individuals.txt"));

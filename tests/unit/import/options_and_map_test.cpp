@@ -100,6 +100,7 @@ TEST(PopulationMap, ReadsPairsSkippingCommentsAndRefusesFaultyLines) {
             ", line 2: expected an individual and its population, found 3 words");
   EXPECT_EQ(failure("a P\nb\n"), ", line 2: expected an individual and its population, found 1 word");
   EXPECT_EQ(failure("a P\n\na Q\n"), ", line 3: individual a is already mapped on line 1");
+  EXPECT_THROW(readPopulationMap(dir.path()), InputError);
 }
 
 class Roles : public ::testing::Test {

@@ -130,6 +130,7 @@ TEST(StructureReader, EveryFaultyRowIsNamedByItsLine) {
                   "row per individual takes two allele columns for each locus");
   const std::string empty = dir.write("empty.str", "m1 m2\n\n");
   EXPECT_EQ(failureOf(empty, layout(2)), "File " + empty + " holds no individual");
+  EXPECT_EQ(failureOf(dir.path(), layout(2)), "File " + dir.path() + " could not be read");
 }
 
 }  // namespace

@@ -31,8 +31,9 @@ TEST(ImportWriters, RecordsCarryNoHashAndWholeAlleleNumbers) {
 }
 
 TEST(ImportProgress, TellsSitesShareAndSpeed) {
-  EXPECT_EQ(progressText(1234, 50000000, 200000000, 2.0), "1234 sites, 25% of 200.0 MB, 25.0 MB/s");
-  EXPECT_EQ(progressText(7, 3000000, 0, 0.5), "7 sites, 3.0 MB, 6.0 MB/s");
+  EXPECT_EQ(progressText(1234, "sites", 50000000, 200000000, 2.0),
+            "1234 sites, 25% of 200.0 MB, 25.0 MB/s");
+  EXPECT_EQ(progressText(7, "rows", 3000000, 0, 0.5), "7 rows, 3.0 MB, 6.0 MB/s");
 }
 
 }  // namespace
