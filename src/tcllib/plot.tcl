@@ -5,6 +5,10 @@
 # instead of a plain cap.  Individuals without an estimate are listed by
 # name below the axis.  Up to a few hundred rows each one is named; a larger
 # set is drawn compactly, one thin line per individual, without names.
+#
+# Where everything goes (PlotGroups, PlotLayout, RowY, RowEnds, AxisTicks)
+# is kept apart from the SVG text, so that the window of parmix-gui draws
+# the same figure on its canvas.
 
 namespace eval ::parmix {
     variable plotStyle {
@@ -178,13 +182,29 @@ proc ::parmix::PlotSummary {estimated undefined} {
     return $summary
 }
 
+# The ticks of the axis, every tenth: a flat list of x (as written) and
+# label.
+proc ::parmix::AxisTicks {layout} {
+    variable plotStyle
+    set ticks {}
+    for {set i 0} {$i <= 10} {incr i} {
+        set x [Num [expr {[dict get $layout left] + $i / 10.0 * [dict get $plotStyle axisWidth]}]]
+        lappend ticks $x [expr {$i == 0 ? "0" : ($i == 10 ? "1" : "0.$i")}]
+    }
+    return $ticks
+}
+
+# The y of the middle of row I (from 0) of the estimated rows.
+proc ::parmix::RowY {layout i} {
+    expr {[dict get $layout top] + ($i + 0.5) * [dict get $layout step]}
+}
+
 # Vertical grid lines at every tenth of the axis, over the rows.
 proc ::parmix::PlotGrid {layout} {
     variable plotStyle
     dict with layout {}
     set lines [list "<g class=\"grid\" stroke=\"[dict get $plotStyle grid]\" stroke-width=\"1\">"]
-    for {set i 0} {$i <= 10} {incr i} {
-        set x [Num [expr {$left + $i / 10.0 * [dict get $plotStyle axisWidth]}]]
+    foreach {x -} [AxisTicks $layout] {
         lappend lines "<line x1=\"$x\" y1=\"[Num $top]\" x2=\"$x\" y2=\"[Num $bottom]\"/>"
     }
     lappend lines </g>
@@ -201,11 +221,9 @@ proc ::parmix::PlotAxis {layout y side} {
     set right [Num [expr {$left + $axisWidth}]]
     set lines [list "<g class=\"axis\" stroke=\"$colour\" fill=\"$colour\" font-size=\"11\">" \
                    "<line x1=\"[Num $left]\" y1=\"$y\" x2=\"$right\" y2=\"$y\"/>"]
-    for {set i 0} {$i <= 10} {incr i} {
-        set x [Num [expr {$left + $i / 10.0 * $axisWidth}]]
+    foreach {x label} [AxisTicks $layout] {
         set tickEnd [expr {$y + $side * 5}]
         set labelY [expr {$side > 0 ? $y + 18 : $y - 9}]
-        set label [expr {$i == 0 ? "0" : ($i == 10 ? "1" : "0.$i")}]
         lappend lines "<line x1=\"$x\" y1=\"$y\" x2=\"$x\" y2=\"$tickEnd\"/>" \
             "<text x=\"$x\" y=\"$labelY\" stroke=\"none\" text-anchor=\"middle\">$label</text>"
     }
@@ -256,7 +274,7 @@ proc ::parmix::NamedRows {layout estimated} {
     set lines [list "<g class=\"rows\">"]
     set i 0
     foreach row $estimated {
-        set y [expr {$top + ($i + 0.5) * $step}]
+        set y [RowY $layout $i]
         if {$i % 2} {
             lappend lines "<rect class=\"band\" x=\"[dict get $plotStyle margin]\"\
                 y=\"[Num [expr {$y - $step / 2.0}]]\" width=\"[Num [expr {$bandRight -
@@ -290,8 +308,20 @@ proc ::parmix::NamedRow {layout row y} {
 # that is undefined (its search did not converge) leaves its side empty.
 proc ::parmix::RowMarks {layout row y} {
     variable plotStyle
+    lassign [RowEnds $layout $row] xh x1 end1 x2 end2
+    set marks [list [LimitBar $x1 $x2 [Num $y] $end1 $end2]]
+    lappend marks "<circle class=\"point\" cx=\"[Num $xh]\" cy=\"[Num $y]\" r=\"3.5\"\
+        fill=\"[dict get $plotStyle point]\" stroke=\"#ffffff\" stroke-width=\"1\"/>"
+    return $marks
+}
+
+# Where the marks of ROW lie: {xh x1 end1 x2 end2}, the x of the point,
+# then the x of each end of the bar (left, right) with how it ends: "cap"
+# for a plain limit, "cut" for a limit cut at 0 or 1, "none" (at xh) for a
+# limit that is undefined.
+proc ::parmix::RowEnds {layout row} {
     set xh [HX $layout [dict get $row h]]
-    set ends {}
+    set ends [list $xh]
     foreach key {lower upper} {
         set value [dict get $row $key]
         if {$value eq ""} {
@@ -300,11 +330,7 @@ proc ::parmix::RowMarks {layout row y} {
             lappend ends [HX $layout $value] [expr {[dict get $row ${key}Cut] ? "cut" : "cap"}]
         }
     }
-    lassign $ends x1 end1 x2 end2
-    set marks [list [LimitBar $x1 $x2 [Num $y] $end1 $end2]]
-    lappend marks "<circle class=\"point\" cx=\"[Num $xh]\" cy=\"[Num $y]\" r=\"3.5\"\
-        fill=\"[dict get $plotStyle point]\" stroke=\"#ffffff\" stroke-width=\"1\"/>"
-    return $marks
+    return $ends
 }
 
 # Where h lies on the axis.
@@ -331,14 +357,12 @@ proc ::parmix::CompactRows {layout estimated} {
     set cuts {}
     set i 0
     foreach row $estimated {
-        set y [Num [expr {$top + ($i + 0.5) * $step}]]
-        set xh [HX $layout [dict get $row h]]
-        foreach key {lower upper} direction {-1 1} {
-            set value [dict get $row $key]
-            if {$value eq ""} continue
-            set x [HX $layout $value]
+        set y [Num [RowY $layout $i]]
+        lassign [RowEnds $layout $row] xh x1 end1 x2 end2
+        foreach x [list $x1 $x2] end [list $end1 $end2] direction {-1 1} {
+            if {$end eq "none"} continue
             append bars "M[Num $xh],$y H[Num $x] "
-            if {[dict get $row ${key}Cut]} {
+            if {$end eq "cut"} {
                 append cuts "M[Num $x],$y h[expr {6 * $direction}] "
             }
         }

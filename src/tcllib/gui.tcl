@@ -1,0 +1,796 @@
+# The window of parmix-gui: pick the parental file, the individual file and
+# the report path, press Run, and look at the outcome: the notes of the
+# parental checks, a sortable table of every individual, and the plot of
+# parmix::plot drawn on a canvas from the same layout.  Hovering over an
+# individual, or selecting it, highlights it in the table and the plot.
+#
+# Only parmix-gui sources this file, after loading the package, so that
+# `package require parmix` never needs Tk.
+#
+# The command `parmix` holds its thread until the analysis ends, so a run
+# goes to a child tclsh that loads the same package; its result comes back
+# through a pipe read by a file event, and the window keeps redrawing and
+# answering meanwhile.
+#
+# The file dialogs and the error dialog are modal and would stop a script
+# that drives the window, so they are reached only through AskOpenFile,
+# AskSaveFile and ShowError, which such a script may replace.
+
+package require Tk 8.6
+
+namespace eval ::parmix::gui {
+    # The paths in the three fields (kept for the whole session).
+    variable parental ""
+    variable individual ""
+    variable report ""
+    # The folder of the last file picked in a dialog, where the next one opens.
+    variable lastDir ""
+    # The run in progress: {channel C output TEXT report PATH}, or empty.
+    variable run {}
+    # The results shown: {report PATH rows ROWS title TEXT}, or empty.
+    variable shown {}
+    # The column the table is sorted by and whether it is sorted downwards.
+    variable sortColumn ""
+    variable sortDown 0
+    # The report index of the highlighted individual, or empty.
+    variable hot ""
+    variable status "Choose the two input files and the report, then press Run."
+    # The tclsh that runs analyses; empty: the one beside this Tcl, or on PATH.
+    variable tclsh ""
+    # Set when the window has been closed; the launcher waits for it.
+    variable closed 0
+    variable highlightColour #ffe2a0
+    # The own colour of each row background of the plot that has been
+    # highlighted, by canvas item.
+    variable bandFill
+    array set bandFill {}
+}
+
+# Builds the window on ".".  ARGS: optionally the parental file, the
+# individual file and the report path to start with.
+proc ::parmix::gui::main {args} {
+    variable parental
+    variable individual
+    variable report
+    lassign $args parental individual report
+    if {$individual ne "" && $report eq ""} {
+        set report [DefaultReport $individual]
+    }
+    Fonts
+    wm title . "parmix [package present parmix]"
+    wm geometry . 1180x760
+    wm protocol . WM_DELETE_WINDOW ::parmix::gui::Close
+    FilesPart .files
+    ActionsPart .actions
+    NotesPart .notes
+    ttk::panedwindow .panes -orient horizontal
+    .panes add [TablePart .panes.table] -weight 2
+    .panes add [PlotPart .panes.plot] -weight 5
+    grid .files -sticky ew -padx 8 -pady {8 2}
+    grid .actions -sticky ew -padx 8 -pady 2
+    grid .notes -sticky ew -padx 8 -pady 2
+    grid .panes -sticky nsew -padx 8 -pady {2 8}
+    grid columnconfigure . 0 -weight 1
+    grid rowconfigure . 3 -weight 1
+    ResultButtons disabled
+    return
+}
+
+proc ::parmix::gui::Fonts {} {
+    set sans {DejaVu Sans}
+    foreach {name family size weight} [list \
+        parmixTitle $sans -16 bold  parmixText $sans -12 normal  parmixHeading $sans -12 bold \
+        parmixSmall $sans -11 normal  parmixMono {DejaVu Sans Mono} -11 normal] {
+        if {$name ni [font names]} {
+            font create $name -family $family -size $size -weight $weight
+        }
+    }
+    # The layout leaves each character of a name the width that the
+    # figure's monospaced type has; a wider stand-in is made smaller to fit.
+    set room [dict get $::parmix::plotStyle nameCharWidth]
+    for {set size 11} {$size > 7 && [font measure parmixMono 0] > $room} {incr size -1} {
+        font configure parmixMono -size -$size
+    }
+}
+
+# The three paths, each with a button that opens a file dialog.
+proc ::parmix::gui::FilesPart {w} {
+    ttk::frame $w
+    foreach {kind label} {
+        parental "Parental file" individual "Individual file" report "Report"
+    } {
+        ttk::label $w.${kind}Label -text $label
+        ttk::entry $w.$kind -textvariable ::parmix::gui::$kind
+        ttk::button $w.${kind}Browse -text "Choose\u2026" \
+            -command [list ::parmix::gui::Browse $kind]
+        grid $w.${kind}Label $w.$kind $w.${kind}Browse -sticky ew -padx 2 -pady 1
+    }
+    grid columnconfigure $w 1 -weight 1
+    return $w
+}
+
+proc ::parmix::gui::ActionsPart {w} {
+    ttk::frame $w
+    ttk::button $w.run -text Run -command ::parmix::gui::Run -default active
+    ttk::progressbar $w.busy -mode indeterminate -length 120
+    ttk::label $w.status -textvariable ::parmix::gui::status -anchor w
+    ttk::button $w.savePlot -text "Save plot as SVG\u2026" -command ::parmix::gui::SavePlot
+    ttk::button $w.exportTsv -text "Export TSV\u2026" -command ::parmix::gui::ExportTsv
+    ttk::button $w.openReport -text "Open report" -command ::parmix::gui::OpenReport
+    grid $w.run $w.busy $w.status $w.savePlot $w.exportTsv $w.openReport -padx 2 -sticky ew
+    grid columnconfigure $w 2 -weight 1
+    bind . <Return> [list $w.run invoke]
+    return $w
+}
+
+proc ::parmix::gui::NotesPart {w} {
+    ttk::labelframe $w -text "Parental checks"
+    text $w.text -height 3 -wrap word -relief flat -background [ttk::style lookup . -background] \
+        -font parmixText -state disabled
+    grid $w.text -sticky ew -padx 4 -pady 2
+    grid columnconfigure $w 0 -weight 1
+    return $w
+}
+
+# The table: every individual of the report, sortable by each column.
+proc ::parmix::gui::TablePart {w} {
+    ttk::frame $w
+    set columns {name h lower upper cut}
+    ttk::treeview $w.tree -columns $columns -show headings -selectmode browse \
+        -yscrollcommand [list $w.scroll set]
+    foreach column $columns heading {Name h Lower Upper "Cut at"} width {110 70 70 70 80} {
+        $w.tree heading $column -text $heading \
+            -command [list ::parmix::gui::SortBy $column]
+        $w.tree column $column -width $width -stretch [expr {$column eq "name"}] \
+            -anchor [expr {$column eq "name" ? "w" : "e"}]
+    }
+    variable highlightColour
+    $w.tree tag configure hot -background $highlightColour
+    ttk::scrollbar $w.scroll -orient vertical -command [list $w.tree yview]
+    grid $w.tree $w.scroll -sticky nsew
+    grid columnconfigure $w 0 -weight 1
+    grid rowconfigure $w 0 -weight 1
+    bind $w.tree <<TreeviewSelect>> ::parmix::gui::TableSelected
+    bind $w.tree <Motion> {::parmix::gui::TableHover %W %x %y}
+    bind $w.tree <Leave> {::parmix::gui::Highlight [::parmix::gui::Selected]}
+    return $w
+}
+
+proc ::parmix::gui::PlotPart {w} {
+    ttk::frame $w
+    canvas $w.canvas -background #ffffff -highlightthickness 0 -width 700 \
+        -xscrollcommand [list $w.xscroll set] -yscrollcommand [list $w.yscroll set]
+    ttk::scrollbar $w.xscroll -orient horizontal -command [list $w.canvas xview]
+    ttk::scrollbar $w.yscroll -orient vertical -command [list $w.canvas yview]
+    grid $w.canvas $w.yscroll -sticky nsew
+    grid $w.xscroll -sticky ew
+    grid columnconfigure $w 0 -weight 1
+    grid rowconfigure $w 0 -weight 1
+    $w.canvas bind hit <Enter> {::parmix::gui::CanvasHover %W}
+    $w.canvas bind hit <Leave> {::parmix::gui::Highlight [::parmix::gui::Selected]}
+    $w.canvas bind hit <Button-1> {::parmix::gui::CanvasClick %W}
+    bind $w.canvas <MouseWheel> {%W yview scroll [expr {-%D / 120}] units}
+    bind $w.canvas <Button-4> {%W yview scroll -3 units}
+    bind $w.canvas <Button-5> {%W yview scroll 3 units}
+    return $w
+}
+
+# Dialogs.  A script that drives the window replaces these three procedures.
+
+# A file to read, for the field KIND (parental, individual); empty when
+# the dialog is cancelled.
+proc ::parmix::gui::AskOpenFile {kind title} {
+    return [tk_getOpenFile -parent . -title $title {*}[InitialDir] \
+                -filetypes {{{Text files} {.txt}} {{All files} *}}]
+}
+
+# A file to write, suggested as INITIAL, of the type EXTENSION.
+proc ::parmix::gui::AskSaveFile {title initial extension} {
+    return [tk_getSaveFile -parent . -title $title {*}[InitialDir] \
+                -initialfile [file tail $initial] -defaultextension $extension]
+}
+
+proc ::parmix::gui::ShowError {message} {
+    tk_messageBox -parent . -icon error -title "parmix" -message $message
+}
+
+proc ::parmix::gui::InitialDir {} {
+    variable lastDir
+    expr {$lastDir ne "" && [file isdirectory $lastDir] ? [list -initialdir $lastDir] : {}}
+}
+
+proc ::parmix::gui::Remember {path} {
+    variable lastDir [file dirname [file normalize $path]]
+}
+
+# The report suggested for an individual file: beside it, named after it.
+proc ::parmix::gui::DefaultReport {individual} {
+    return [file rootname $individual].report.txt
+}
+
+proc ::parmix::gui::Browse {kind} {
+    variable report
+    if {$kind eq "report"} {
+        set initial [expr {$report ne "" ? $report : "parmix_output.txt"}]
+        set path [AskSaveFile "Write the report to" $initial .txt]
+    } else {
+        set path [AskOpenFile $kind "Choose the [string map {parental Parental individual Individual} $kind] file"]
+    }
+    if {$path eq ""} {
+        return
+    }
+    Remember $path
+    set ::parmix::gui::$kind $path
+    if {$kind eq "individual" && $report eq ""} {
+        set report [DefaultReport $path]
+    }
+}
+
+# Running an analysis.
+
+proc ::parmix::gui::Run {} {
+    variable run
+    variable parental
+    variable individual
+    variable report
+    if {[llength $run]} {
+        return
+    }
+    foreach {value what} [list $parental "the parental file" $individual "the individual file" \
+                              $report "where the report goes"] {
+        if {[string trim $value] eq ""} {
+            ShowError "Choose $what first."
+            return
+        }
+    }
+    try {
+        set chan [open |[list [Tclsh] << [ChildScript $parental $individual $report] 2>@1] r]
+    } on error {message} {
+        ShowError "The analysis could not be started: $message"
+        return
+    }
+    fconfigure $chan -blocking 0 -encoding utf-8
+    set run [dict create channel $chan output "" report $report \
+                 title "Hybrid index of [file tail $individual] with parental file\
+                     [file tail $parental]"]
+    fileevent $chan readable ::parmix::gui::RunOutput
+    Busy 1 "Running the analysis of [file tail $individual]\u2026"
+}
+
+# The tclsh that runs analyses: the one named in the variable tclsh, this
+# process when it is a tclsh, one beside this process's Tcl, or the first
+# on PATH.
+proc ::parmix::gui::Tclsh {} {
+    variable tclsh
+    if {$tclsh ne ""} {
+        return $tclsh
+    }
+    set self [info nameofexecutable]
+    if {[string match tclsh* [file tail $self]]} {
+        return $self
+    }
+    set beside [file join [file dirname $self] tclsh[info tclversion]]
+    if {[file executable $beside]} {
+        return $beside
+    }
+    set found [auto_execok tclsh[info tclversion]]
+    if {$found eq ""} {
+        set found [auto_execok tclsh]
+    }
+    if {$found eq ""} {
+        error "no tclsh was found"
+    }
+    return [lindex $found 0]
+}
+
+# The script of the child: load this very package (by its own index, so no
+# other installed copy stands in), run the command, and write the outcome
+# as one line {parmix-result STATUS MESSAGE ERRORCODE}.
+proc ::parmix::gui::ChildScript {parental individual report} {
+    set dir $::parmix::libraryDir
+    return [join [list \
+        [list set dir $dir] \
+        {source [file join $dir pkgIndex.tcl]} \
+        [list package require -exact parmix [package present parmix]] \
+        {fconfigure stdout -encoding utf-8} \
+        "set status \[[list catch [list parmix $parental $individual $report] message options]\]" \
+        {set code [expr {[dict exists $options -errorcode] ? [dict get $options -errorcode] : ""}]} \
+        {puts [list parmix-result $status $message $code]} \
+        exit] \n]\n
+}
+
+proc ::parmix::gui::RunOutput {} {
+    variable run
+    set chan [dict get $run channel]
+    if {[catch {read $chan} text]} {
+        set text ""
+        set eof 1
+    } else {
+        set eof [eof $chan]
+    }
+    dict append run output $text
+    if {!$eof} {
+        return
+    }
+    fconfigure $chan -blocking 1
+    catch {close $chan}
+    set finished $run
+    set run {}
+    Busy 0 ""
+    RunFinished $finished
+}
+
+proc ::parmix::gui::RunFinished {finished} {
+    variable status
+    set output [dict get $finished output]
+    set result ""
+    foreach line [split $output \n] {
+        if {[string match "parmix-result *" $line] && [string is list $line]} {
+            set result $line
+        }
+    }
+    if {$result eq ""} {
+        set status "The analysis stopped without a result."
+        ShowError "The analysis stopped without a result:\n[string trim $output]"
+        return
+    }
+    lassign $result - code message
+    if {$code} {
+        set status "The analysis failed."
+        ShowError $message
+        return
+    }
+    Show [dict get $finished report] [dict get $finished title]
+}
+
+proc ::parmix::gui::Busy {on text} {
+    variable status
+    set state [expr {$on ? "disabled" : "normal"}]
+    .actions.run configure -state $state
+    foreach kind {parental individual report} {
+        .files.${kind}Browse configure -state $state
+    }
+    if {$on} {
+        ResultButtons disabled
+        .actions.busy configure -mode indeterminate
+        .actions.busy start 15
+        set status $text
+    } else {
+        .actions.busy stop
+        .actions.busy configure -mode determinate -value 0
+    }
+    . configure -cursor [expr {$on ? "watch" : ""}]
+}
+
+proc ::parmix::gui::ResultButtons {state} {
+    foreach button {savePlot exportTsv openReport} {
+        .actions.$button configure -state $state
+    }
+}
+
+# Showing the results of a report.
+
+proc ::parmix::gui::Show {report title} {
+    variable shown
+    variable status
+    variable hot ""
+    try {
+        set data [::parmix::readReport $report]
+    } on error {message} {
+        set status "The report could not be read."
+        ShowError $message
+        return
+    }
+    set rows {}
+    set index 0
+    foreach row [dict get $data rows] {
+        lappend rows [dict set row index $index]
+        incr index
+    }
+    set shown [dict create report $report rows $rows title $title]
+    ShowNotes $data
+    FillTable $rows
+    DrawPlot .panes.plot.canvas $title $rows
+    ResultButtons normal
+    set estimated [llength [lsearch -all -not -exact [lmap row $rows {dict get $row h}] ""]]
+    set status "[llength $rows] individuals, $estimated with an estimate; report in $report"
+}
+
+proc ::parmix::gui::ShowNotes {data} {
+    set lines {}
+    foreach row [dict get $data excluded] {
+        lappend lines "The locus in row $row of the parental file was left out: its\
+            frequencies in R and S do not differ."
+    }
+    set weak [dict get $data weak]
+    if {[dict size $weak]} {
+        lappend lines "[dict get $weak count] of the [dict get $weak loci] loci used differ only\
+            weakly between R and S (see the report)."
+    }
+    if {![llength $lines]} {
+        lappend lines "Every locus tells R and S apart; none was left out."
+    }
+    set text .notes.text
+    $text configure -state normal -height [expr {min(4, max(1, [llength $lines]))}]
+    $text delete 1.0 end
+    $text insert end [join $lines \n]
+    $text configure -state disabled
+}
+
+proc ::parmix::gui::FillTable {rows} {
+    variable sortColumn ""
+    set tree .panes.table.tree
+    $tree delete [$tree children {}]
+    foreach row $rows {
+        set values [list [dict get $row name]]
+        foreach key {h lower upper} {
+            set value [dict get $row $key]
+            lappend values [if {$value eq ""} {string cat nan} else {set value}]
+        }
+        set cut [lmap key {lower upper} {
+            if {[dict get $row ${key}Cut] eq "1"} {set key} else continue
+        }]
+        lappend values [join $cut ", "]
+        $tree insert {} end -id row[dict get $row index] -values $values
+    }
+    ShowSortArrow
+}
+
+# Sorts the table by COLUMN; the same column again turns the order round.
+# Numbers sort as numbers, and rows without a value (nan) come last either
+# way; ties keep the report's order.
+proc ::parmix::gui::SortBy {column} {
+    variable sortColumn
+    variable sortDown
+    set sortDown [expr {$column eq $sortColumn ? !$sortDown : 0}]
+    set sortColumn $column
+    set tree .panes.table.tree
+    set items [lsort -command [list ::parmix::gui::CompareItems $tree $column] \
+                   [lsort -dictionary [$tree children {}]]]
+    if {$sortDown} {
+        set undefined [lmap item $items {
+            if {[$tree set $item $column] eq "nan"} {set item} else continue
+        }]
+        set items [concat [lreverse [lrange $items 0 end-[llength $undefined]]] $undefined]
+    }
+    set i 0
+    foreach item $items {
+        $tree move $item {} $i
+        incr i
+    }
+    ShowSortArrow
+}
+
+proc ::parmix::gui::CompareItems {tree column a b} {
+    set x [$tree set $a $column]
+    set y [$tree set $b $column]
+    if {$column in {name cut}} {
+        return [string compare $x $y]
+    }
+    if {$x eq "nan" || $y eq "nan"} {
+        return [expr {($x eq "nan") - ($y eq "nan")}]
+    }
+    expr {$x < $y ? -1 : ($x > $y ? 1 : 0)}
+}
+
+proc ::parmix::gui::ShowSortArrow {} {
+    variable sortColumn
+    variable sortDown
+    set tree .panes.table.tree
+    foreach column {name h lower upper cut} heading {Name h Lower Upper "Cut at"} {
+        if {$column eq $sortColumn} {
+            append heading [expr {$sortDown ? " \u25bc" : " \u25b2"}]
+        }
+        $tree heading $column -text $heading
+    }
+}
+
+# The plot on the canvas, placed by the layout of parmix::plot.
+
+proc ::parmix::gui::DrawPlot {canvas title rows} {
+    variable ::parmix::plotStyle
+    variable bandFill
+    array unset bandFill
+    $canvas delete all
+    lassign [::parmix::PlotGroups $rows] estimated undefined
+    set layout [::parmix::PlotLayout $title $estimated $undefined]
+    dict with layout {}
+    dict with plotStyle {}
+    $canvas create rectangle 0 0 $width $height -fill #ffffff -outline ""
+    $canvas create text $margin 32 -anchor sw -text $title -font parmixTitle -fill $text
+    $canvas create text $margin 51 -anchor sw -font parmixText -fill $muted \
+        -text [::parmix::PlotSummary $estimated $undefined]
+    Legend $canvas
+    RowBackgrounds $canvas $layout $estimated
+    foreach {x -} [::parmix::AxisTicks $layout] {
+        $canvas create line $x $top $x $bottom -fill $grid
+    }
+    if {$topAxis} {
+        Axis $canvas $layout [expr {$top - 8}] -1
+    }
+    set i 0
+    foreach row $estimated {
+        set y [::parmix::RowY $layout $i]
+        if {!$compact} {
+            set name [dict get $row name]
+            if {[string length $name] > $longestShownName} {
+                set name [string range $name 0 [expr {$longestShownName - 2}]]\u2026
+            }
+            $canvas create text [expr {$left - 12}] $y -anchor e -text $name \
+                -font parmixMono -fill $text -tags [list mark r$i]
+        }
+        RowMarks $canvas $layout $row $y r$i
+        incr i
+    }
+    Axis $canvas $layout [expr {$bottom + 6}] 1
+    # The individuals without an estimate: a heading, then lines of names.
+    set y $listTop
+    set font parmixHeading
+    foreach line $listLines {
+        $canvas create text $margin [expr {$y + 3}] -anchor sw -text $line -fill $text -font $font
+        set font parmixMono
+        set y [expr {$y + 16}]
+    }
+    $canvas configure -scrollregion [list 0 0 $width $height]
+    # Marks and names take the hover of their row too.
+    $canvas addtag hit withtag mark
+}
+
+# A background for each row (banded like the figure) that also catches the
+# pointer for the row; tagged hit, r<I> and bg.
+proc ::parmix::gui::RowBackgrounds {canvas layout estimated} {
+    variable ::parmix::plotStyle
+    set right [expr {[dict get $layout left] + [dict get $plotStyle axisWidth]}]
+    set step [dict get $layout step]
+    set i 0
+    foreach row $estimated {
+        set y [::parmix::RowY $layout $i]
+        set fill [expr {$i % 2 && ![dict get $layout compact] ? [dict get $plotStyle band] : "#ffffff"}]
+        $canvas create rectangle [dict get $plotStyle margin] [expr {$y - $step / 2.0}] \
+            $right [expr {$y + $step / 2.0}] -fill $fill -outline "" \
+            -tags [list hit bg r$i index[dict get $row index]]
+        incr i
+    }
+}
+
+proc ::parmix::gui::RowMarks {canvas layout row y tag} {
+    variable ::parmix::plotStyle
+    lassign [::parmix::RowEnds $layout $row] xh x1 end1 x2 end2
+    set compact [dict get $layout compact]
+    set width [expr {$compact ? 1 : 2}]
+    set tags [list mark $tag]
+    $canvas create line $x1 $y $x2 $y -fill [dict get $plotStyle bar] -width $width -tags $tags
+    foreach x [list $x1 $x2] end [list $end1 $end2] direction {-1 1} {
+        if {$end eq "cut"} {
+            if {$compact} {
+                $canvas create line $x $y [expr {$x + 6 * $direction}] $y \
+                    -fill [dict get $plotStyle cut] -tags $tags
+            } else {
+                CutMark $canvas $x $y $direction $tags
+            }
+        } elseif {$end eq "cap" && !$compact} {
+            $canvas create line $x [expr {$y - 4}] $x [expr {$y + 4}] \
+                -fill [dict get $plotStyle bar] -width 2 -tags $tags
+        }
+    }
+    if {$compact} {
+        $canvas create line [expr {$xh - 1.5}] $y [expr {$xh + 1.5}] $y \
+            -fill [dict get $plotStyle point] -width 2 -tags $tags
+    } else {
+        $canvas create oval [expr {$xh - 3.5}] [expr {$y - 3.5}] [expr {$xh + 3.5}] \
+            [expr {$y + 3.5}] -fill [dict get $plotStyle point] -outline #ffffff -tags $tags
+    }
+}
+
+proc ::parmix::gui::CutMark {canvas x y direction tags} {
+    variable ::parmix::plotStyle
+    $canvas create polygon $x [expr {$y - 5}] [expr {$x + 8 * $direction}] $y \
+        $x [expr {$y + 5}] -fill [dict get $plotStyle cut] -outline "" -tags $tags
+}
+
+proc ::parmix::gui::Legend {canvas} {
+    variable ::parmix::plotStyle
+    set margin [dict get $plotStyle margin]
+    set colour [dict get $plotStyle text]
+    set y 72
+    $canvas create oval [expr {$margin + 1.5}] [expr {$y - 3.5}] [expr {$margin + 8.5}] \
+        [expr {$y + 3.5}] -fill [dict get $plotStyle point] -outline ""
+    $canvas create text [expr {$margin + 14}] $y -anchor w -text "estimate of h" \
+        -font parmixSmall -fill $colour
+    set bar [dict get $plotStyle bar]
+    $canvas create line [expr {$margin + 112}] $y [expr {$margin + 142}] $y -fill $bar -width 2
+    foreach x [list [expr {$margin + 112}] [expr {$margin + 142}]] {
+        $canvas create line $x [expr {$y - 4}] $x [expr {$y + 4}] -fill $bar -width 2
+    }
+    $canvas create text [expr {$margin + 150}] $y -anchor w -text "2-unit support limits" \
+        -font parmixSmall -fill $colour
+    CutMark $canvas [expr {$margin + 290}] $y 1 {}
+    $canvas create text [expr {$margin + 302}] $y -anchor w -text "limit cut at 0 or 1" \
+        -font parmixSmall -fill $colour
+}
+
+# The axis line at Y, its ticks and labels below it (SIDE 1, with the
+# axis title) or above it (SIDE -1).
+proc ::parmix::gui::Axis {canvas layout y side} {
+    variable ::parmix::plotStyle
+    set colour [dict get $plotStyle axis]
+    set left [dict get $layout left]
+    set axisWidth [dict get $plotStyle axisWidth]
+    $canvas create line $left $y [expr {$left + $axisWidth}] $y -fill $colour
+    foreach {x label} [::parmix::AxisTicks $layout] {
+        $canvas create line $x $y $x [expr {$y + 5 * $side}] -fill $colour
+        $canvas create text $x [expr {$y + 7 * $side}] -text $label -font parmixSmall \
+            -fill $colour -anchor [expr {$side > 0 ? "n" : "s"}]
+    }
+    if {$side > 0} {
+        $canvas create text [expr {$left + $axisWidth / 2.0}] [expr {$y + 41}] -anchor s \
+            -font parmixText -fill $colour \
+            -text "hybrid index h (0: parental population S, 1: parental population R)"
+    }
+}
+
+# Highlighting one individual in the table and the plot.
+
+# The report index of the row under the pointer on CANVAS, or empty.
+proc ::parmix::gui::CanvasRow {canvas} {
+    foreach tag [$canvas gettags current] {
+        if {[regexp {^r([0-9]+)$} $tag -> i]} {
+            foreach tag [$canvas gettags [$canvas find withtag "bg && r$i"]] {
+                if {[regexp {^index([0-9]+)$} $tag -> index]} {
+                    return $index
+                }
+            }
+        }
+    }
+    return ""
+}
+
+proc ::parmix::gui::CanvasHover {canvas} {
+    Highlight [CanvasRow $canvas]
+}
+
+proc ::parmix::gui::CanvasClick {canvas} {
+    set index [CanvasRow $canvas]
+    if {$index ne ""} {
+        .panes.table.tree selection set row$index
+        .panes.table.tree see row$index
+    }
+}
+
+proc ::parmix::gui::TableHover {tree x y} {
+    set item [$tree identify item $x $y]
+    if {[regexp {^row([0-9]+)$} $item -> index]} {
+        Highlight $index
+    }
+}
+
+proc ::parmix::gui::Selected {} {
+    set item [lindex [.panes.table.tree selection] 0]
+    expr {[regexp {^row([0-9]+)$} $item -> index] ? $index : ""}
+}
+
+proc ::parmix::gui::TableSelected {} {
+    set index [Selected]
+    Highlight $index
+    # Bring the selected row of the plot into view.
+    set canvas .panes.plot.canvas
+    set item [$canvas find withtag index$index]
+    if {$index ne "" && $item ne ""} {
+        lassign [$canvas bbox $item] - y1 - y2
+        lassign [$canvas cget -scrollregion] - - - height
+        lassign [$canvas yview] first last
+        if {$height > 0 && ($y1 < $first * $height || $y2 > $last * $height)} {
+            $canvas yview moveto [expr {max(0, ($y1 - 40.0) / $height)}]
+        }
+    }
+}
+
+# Highlights the individual with the report index INDEX (none when empty):
+# its row of the table and its row of the plot.
+proc ::parmix::gui::Highlight {index} {
+    variable hot
+    variable highlightColour
+    variable shown
+    set tree .panes.table.tree
+    set canvas .panes.plot.canvas
+    variable bandFill
+    if {$hot ne "" && [$tree exists row$hot]} {
+        $tree tag remove hot row$hot
+        set bg [$canvas find withtag index$hot]
+        if {$bg ne "" && [info exists bandFill($bg)]} {
+            $canvas itemconfigure $bg -fill $bandFill($bg)
+        }
+    }
+    set hot $index
+    if {$index eq "" || ![$tree exists row$index]} {
+        set hot ""
+        return
+    }
+    $tree tag add hot row$index
+    set bg [$canvas find withtag index$index]
+    if {$bg ne ""} {
+        if {![info exists bandFill($bg)]} {
+            set bandFill($bg) [$canvas itemcget $bg -fill]
+        }
+        $canvas itemconfigure $bg -fill $highlightColour
+    }
+}
+
+# Saving, exporting and opening the report of the results shown.
+
+proc ::parmix::gui::SavePlot {} {
+    variable shown
+    set report [dict get $shown report]
+    set path [AskSaveFile "Save the plot as SVG" [file rootname $report].svg .svg]
+    if {$path eq ""} {
+        return
+    }
+    Remember $path
+    Attempt "Plot saved to $path" {
+        ::parmix::plot $report $path -title [dict get $shown title]
+    }
+}
+
+proc ::parmix::gui::ExportTsv {} {
+    variable shown
+    set report [dict get $shown report]
+    set path [AskSaveFile "Export the table as TSV" [file rootname $report].tsv .tsv]
+    if {$path eq ""} {
+        return
+    }
+    Remember $path
+    Attempt "Table written to $path" {
+        ::parmix::writeTsv $report $path
+    }
+}
+
+# Runs SCRIPT in the caller; on success says DONE in the status line, on
+# failure shows the message.
+proc ::parmix::gui::Attempt {done script} {
+    variable status
+    if {[catch {uplevel 1 $script} message]} {
+        ShowError $message
+    } else {
+        set status $done
+    }
+}
+
+# The report in a window of its own, as text.
+proc ::parmix::gui::OpenReport {} {
+    variable shown
+    set report [dict get $shown report]
+    if {[catch {::parmix::ReadBytes $report {REPORT READ}} bytes]} {
+        ShowError $bytes
+        return
+    }
+    set w .report
+    destroy $w
+    toplevel $w
+    wm title $w [file tail $report]
+    text $w.text -font TkFixedFont -wrap none -width 80 -height 30 \
+        -yscrollcommand [list $w.yscroll set] -xscrollcommand [list $w.xscroll set]
+    ttk::scrollbar $w.yscroll -orient vertical -command [list $w.text yview]
+    ttk::scrollbar $w.xscroll -orient horizontal -command [list $w.text xview]
+    grid $w.text $w.yscroll -sticky nsew
+    grid $w.xscroll -sticky ew
+    grid columnconfigure $w 0 -weight 1
+    grid rowconfigure $w 0 -weight 1
+    $w.text insert end [encoding convertfrom utf-8 $bytes]
+    $w.text configure -state disabled
+}
+
+# Closes the window; a run still going is stopped.
+proc ::parmix::gui::Close {} {
+    variable run
+    variable closed
+    if {[llength $run]} {
+        set chan [dict get $run channel]
+        foreach id [pid $chan] {
+            catch {exec kill $id}
+        }
+        catch {close $chan}
+        set run {}
+    }
+    destroy .
+    set closed 1
+}

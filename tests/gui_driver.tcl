@@ -1,0 +1,206 @@
+# Drives the window of parmix-gui the way a user would, on a display of its
+# own (xvfb-run), and writes what it saw as a dict into a file for
+# gui.test to judge:
+#
+#   tclsh gui_driver.tcl LIBRARY_DIR PARENTAL INDIVIDUAL WORK_DIR OUT
+#
+# The dialogs are replaced (they are modal and would stop the drive): the
+# file dialogs answer with the paths given here, the error dialog keeps its
+# message.  Nothing is judged here; every observation goes to OUT.
+lassign $argv libraryDir parentalPath individualPath work out
+set dir $libraryDir
+source [file join $dir pkgIndex.tcl]
+unset dir
+package require parmix
+package require Tk
+source [file join $libraryDir gui.tcl]
+
+set seen [dict create]
+proc see {key value} {
+    dict set ::seen $key $value
+}
+
+# An error in an event handler would open Tk's modal error dialog; it is
+# kept instead.
+set ::backgroundErrors {}
+interp bgerror {} {apply {{message options} {
+    lappend ::backgroundErrors [list $message [dict get $options -errorinfo]]
+}}}
+
+# The dialogs.
+set ::answers [dict create parental $parentalPath individual $individualPath]
+set ::saveAnswers {}
+set ::errors {}
+proc ::parmix::gui::AskOpenFile {kind title} {
+    return [dict get $::answers $kind]
+}
+proc ::parmix::gui::AskSaveFile {title initial extension} {
+    set ::saveAnswers [lassign $::saveAnswers path]
+    return $path
+}
+proc ::parmix::gui::ShowError {message} {
+    lappend ::errors $message
+}
+
+# Waits, serving events, until the run in progress ends (at most 15 s).
+proc waitForRun {} {
+    set timer [after 15000 {set ::parmix::gui::run timed-out}]
+    while {[llength $::parmix::gui::run] && $::parmix::gui::run ne "timed-out"} {
+        vwait ::parmix::gui::run
+    }
+    after cancel $timer
+    return [expr {$::parmix::gui::run ne "timed-out"}]
+}
+
+proc tableRows {} {
+    set tree .panes.table.tree
+    lmap item [$tree children {}] {$tree item $item -values}
+}
+
+proc busyState {} {
+    list [.actions.run cget -state] [. cget -cursor] \
+        [.actions.busy cget -mode]
+}
+
+set failed [catch {
+parmix::gui::main
+wm geometry . 1180x760+0+0
+update
+
+# Choosing the files.
+.files.parentalBrowse invoke
+.files.individualBrowse invoke
+see suggestedReport $::parmix::gui::report
+set report [file join $work window.report.txt]
+set ::saveAnswers [list $report]
+.files.reportBrowse invoke
+see fields [list $::parmix::gui::parental $::parmix::gui::individual $::parmix::gui::report]
+
+# A run: busy at once, and the event loop keeps going while it lasts.
+set ::ticks {}
+.actions.run invoke
+see busyAtStart [busyState]
+see statusAtStart $::parmix::gui::status
+after 0 {lappend ::ticks [expr {[llength $::parmix::gui::run] > 0}]}
+see finished [waitForRun]
+see ticksWhileRunning $::ticks
+see busyAfter [busyState]
+update
+see errorsAfterRun $::errors
+see status $::parmix::gui::status
+see notes [.notes.text get 1.0 end-1c]
+see table [tableRows]
+
+# Sorting by h, then the other way round.
+set tree .panes.table.tree
+eval [$tree heading h -command]
+see sortedUp [lmap item [$tree children {}] {$tree set $item name}]
+eval [$tree heading h -command]
+see sortedDown [lmap item [$tree children {}] {$tree set $item name}]
+
+# The plot on the canvas: names top to bottom, with the centre of their
+# point, and the number of cut marks.
+set canvas .panes.plot.canvas
+set rows {}
+foreach item [$canvas find withtag mark] {
+    if {[$canvas type $item] eq "text"} {
+        lappend rows [list [lindex [$canvas coords $item] 1] [$canvas itemcget $item -text] $item]
+    }
+}
+set plotRows {}
+foreach row [lsort -real -index 0 $rows] {
+    lassign $row y name item
+    set tag [lsearch -inline -regexp [$canvas gettags $item] {^r[0-9]+$}]
+    set point [lindex [lmap i [$canvas find withtag $tag] {
+        if {[$canvas type $i] eq "oval"} {set i} else continue
+    }] 0]
+    lassign [$canvas coords $point] x1 y1 x2 y2
+    lappend plotRows [list $name [expr {($x1 + $x2) / 2.0}] [expr {($y1 + $y2) / 2.0}]]
+}
+see plotRows $plotRows
+see plotCuts [llength [lmap i [$canvas find withtag mark] {
+    if {[$canvas type $i] eq "polygon"} {set i} else continue
+}]]
+see scrollregion [$canvas cget -scrollregion]
+
+# Highlighting: selecting the third row of the table, then the pointer
+# over the first row of the plot, then over a row of the table.
+proc highlighted {} {
+    set tree .panes.table.tree
+    set canvas .panes.plot.canvas
+    set inTable [lmap item [$tree tag has hot] {$tree set $item name}]
+    set inPlot {}
+    foreach item [$canvas find withtag bg] {
+        if {[$canvas itemcget $item -fill] eq $::parmix::gui::highlightColour} {
+            set tag [lsearch -inline -regexp [$canvas gettags $item] {^r[0-9]+$}]
+            foreach i [$canvas find withtag $tag] {
+                if {[$canvas type $i] eq "text"} {
+                    lappend inPlot [$canvas itemcget $i -text]
+                }
+            }
+        }
+    }
+    list $inTable $inPlot
+}
+set third [lindex [$tree children {}] 2]
+$tree selection set $third
+update
+see selected [list [$tree set $third name] [highlighted]]
+$canvas yview moveto 0
+update
+set first [lindex [lsort -real -index 2 $plotRows] 0]
+event generate $canvas <Motion> -x [expr {int([lindex $first 1])}] -y [expr {int([lindex $first 2])}]
+update
+see hoverPlot [list [lindex $first 0] [highlighted]]
+set fifth [lindex [$tree children {}] 4]
+lassign [$tree bbox $fifth name] bx by bw bh
+event generate $tree <Motion> -x [expr {$bx + 5}] -y [expr {$by + $bh / 2}]
+update
+see hoverTable [list [$tree set $fifth name] [highlighted]]
+
+# Saving the plot, exporting the table, opening the report.
+set ::saveAnswers [list [file join $work window.svg] [file join $work window.tsv]]
+.actions.savePlot invoke
+.actions.exportTsv invoke
+.actions.openReport invoke
+update
+see reportWindow [list [winfo exists .report] [.report.text get 1.0 end-1c]]
+destroy .report
+see errorsAfterSaving $::errors
+
+# A failing run: the files swapped.
+set ::answers [dict create parental $individualPath individual $parentalPath]
+.files.parentalBrowse invoke
+.files.individualBrowse invoke
+.actions.run invoke
+see failedFinished [waitForRun]
+update
+see errors $::errors
+see afterError [list [busyState] [tableRows]]
+
+# The window is still usable: the right files again, and a run.
+set ::errors {}
+set ::answers [dict create parental $parentalPath individual $individualPath]
+.files.parentalBrowse invoke
+.files.individualBrowse invoke
+.actions.run invoke
+see againFinished [waitForRun]
+update
+see again [list $::errors [llength [tableRows]]]
+
+# Closing the window as its window manager would.
+eval [wm protocol . WM_DELETE_WINDOW]
+see closed [list $::parmix::gui::closed [llength [info commands .]]]
+
+} message]
+if {$failed} {
+    see driverError [list $message $::errorInfo]
+}
+
+see backgroundErrors $::backgroundErrors
+
+set f [open $out w]
+fconfigure $f -encoding utf-8
+puts $f $seen
+close $f
+exit 0
