@@ -19,7 +19,7 @@
 package require Tk 8.6
 
 namespace eval ::parmix::gui {
-    # The paths in the three fields (kept for the whole session).
+    # The paths in the three fields (kept while the window is open).
     variable parental ""
     variable individual ""
     variable report ""
