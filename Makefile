@@ -84,6 +84,15 @@ docs: build
 	    examples/parental.txt examples/individuals.txt
 	@rsvg-convert docs/example_plot.svg -o docs/example_plot.png
 
+# The picture of parmix-gui in docs/gui.png: the window of the build folder
+# after a run of the bundled example data, on a virtual display.
+.PHONY: gui-docs
+gui-docs: build
+	@sh scripts/install-deps gui-docs
+	@mkdir -p docs
+	@xvfb-run -a -s "-screen 0 1280x800x24" tclsh scripts/gui-screenshot.tcl \
+	    $(BUILD_DIR) $(BUILD_DIR)/example_report.txt docs/gui.png
+
 # The figures of docs/validation.md: every validation scenario of the test
 # suite (same seeds), plus a larger run of each, with the library and the
 # simulator of the build folder; the tables go into docs/validation.md, the

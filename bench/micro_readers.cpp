@@ -4,6 +4,8 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -17,8 +19,8 @@ namespace {
 // Two input files of a few MB in a temporary folder, written once.
 struct Files {
   Files() {
-    char pattern[] = "/tmp/parmix-micro-XXXXXX";
-    const char* made = mkdtemp(pattern);
+    std::string pattern = (std::filesystem::temp_directory_path() / "parmix-micro-XXXXXX").string();
+    const char* made = mkdtemp(pattern.data());
     dir = made != nullptr ? made : ".";
     parental = dir + "/p.txt";
     individual = dir + "/i.txt";

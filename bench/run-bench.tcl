@@ -165,6 +165,13 @@ proc writeDoc {commit machine results micro loadBefore loadAfter} {
         ([dict get $machine usable] usable by the run), [dict get $machine memGiB] GiB,\
         Linux [dict get $machine kernel]. Load average before the benchmark: $loadBefore;\
         after: $loadAfter." ""
+    set busiest [lindex [lsort -real [concat $loadBefore $loadAfter]] end]
+    if {$busiest > 0.5 * [dict get $machine usable]} {
+        lappend lines "Other work shared the machine during this benchmark (load averages above;\
+            a quiet machine shows well under [dict get $machine usable]): absolute times and the\
+            ratios to the floors are disturbed, the more so for the parallel current build,\
+            while the alternating runs keep the comparison of the two builds fair." ""
+    }
     lappend lines "| Tier | Individuals \u00d7 loci | Runs (baseline / current) | Baseline median (s) |\
         Current median (s) | Speed-up | Peak RSS baseline / current (MiB) | Read floor (s) |\
         Log floor (s) | Current / floors | Reports identical |"

@@ -18,8 +18,11 @@ void CompactIndividual::reserve(std::size_t n) {
   for (std::vector<double>* field : {&a_, &b_, &c_, &d_, &w_}) field->resize(n);
 }
 
-void CompactIndividual::addTerm(double a, double b, double c, double d, double w) {
-  if (terms_ == w_.size()) reserve(terms_ < 16 ? 16 : 2 * terms_);
+// Out of line: the run reserves room for every locus, so this is rare.
+void CompactIndividual::grow() { reserve(terms_ < 16 ? 16 : 2 * terms_); }
+
+inline void CompactIndividual::addTerm(double a, double b, double c, double d, double w) {
+  if (terms_ == w_.size()) grow();
   a_[terms_] = a;
   b_[terms_] = b;
   c_[terms_] = c;

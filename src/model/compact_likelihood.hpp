@@ -47,6 +47,7 @@ class CompactIndividual {
   // weighting a finite one by 1 or 0, changes no bit of the result, so
   // each term is exactly that of the genotype log-probabilities.
   void addTerm(double a, double b, double c, double d, double w);
+  void grow();
 
   // One array per field, so the probabilities of many terms are formed in
   // one vectorisable loop.

@@ -1,15 +1,12 @@
 #include "tclpkg/analysis_run.hpp"
 
-#include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <limits>
 #include <locale>
 #include <new>
 #include <string>
+#include <vector>
 
-#include "estimate/ml_estimate.hpp"
-#include "estimate/support_limits.hpp"
 #include "input/data_set.hpp"
 #include "input/individual_file.hpp"
 #include "input/parental_file.hpp"
