@@ -41,8 +41,12 @@ int readNumbers(const std::string& data, std::size_t from, std::vector<double>& 
   std::istringstream in(data.substr(from));
   in.imbue(std::locale::classic());
   int count = 0;
-  double value;
   for (;;) {
+    // Reset each time: an extraction that fails before reading anything
+    // (end of the data part) leaves the value as it was, which must not
+    // look like an overflow again.  An overflow consumed its characters, so
+    // every turn of the loop reads on or ends it.
+    double value = 0.0;
     in >> value;
     if (in.fail()) {
       if (!overflowed(in, value)) break;

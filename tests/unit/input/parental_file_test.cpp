@@ -525,6 +525,20 @@ TEST(GetParentalData, NumbersBeyondTheDoubleRangeAreNumbers) {
   EXPECT_EQ(negative.readResult, 1);
   EXPECT_EQ(negative.message, alleleNegativeMessage(1));
 
+  // The last number of a record (found by fuzzing: the reading never
+  // ended), also before a '\r' line end.
+  ParentalRead last = readRecords(dir, {" C 1 0 0 1e999"});
+  EXPECT_EQ(last.readResult, 1);
+  EXPECT_EQ(last.message, alleleAboveOneMessage(1));
+  ParentalRead lastNegative = readRecords(dir, {" D 0.5 -1e999"});
+  EXPECT_EQ(lastNegative.readResult, 1);
+  EXPECT_EQ(lastNegative.message, genotypeNegativeMessage(1));
+  const std::string crPath = dir.write("cr", "Parental\r#\rL1 # C 1 0 0 0.1e9995\r");
+  ParentalRead cr = readParental(crPath);
+  EXPECT_EQ(cr.eol, '\r');
+  EXPECT_EQ(cr.readResult, 1);
+  EXPECT_EQ(cr.message, alleleAboveOneMessage(1));
+
   // Numbers below the double range are 0 (or the nearest subnormal).
   ParentalRead tiny = readRecords(dir, {" C 1 1e-400 0 1"});
   EXPECT_EQ(tiny.readResult, 0);
