@@ -23,18 +23,9 @@ namespace {
 
 using test::Individual;
 using test::Locus;
+using test::bits;
+using test::layOut;
 
-std::uint64_t bits(double x) {
-  std::uint64_t b;
-  std::memcpy(&b, &x, sizeof b);
-  return b;
-}
-
-CompactIndividual layOut(const std::vector<Locus>& loci) {
-  CompactIndividual layout;
-  for (const Locus& l : loci) layout.addLocus(l.type, l.first, l.second, l.r.data(), l.s.data());
-  return layout;
-}
 
 // The study as the straightforward functions do it, one after the other.
 IndividualEstimate straightforwardStudy(const std::vector<Locus>& loci) {

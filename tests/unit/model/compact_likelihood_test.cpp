@@ -18,18 +18,9 @@ namespace {
 
 using test::Individual;
 using test::Locus;
+using test::bits;
+using test::layOut;
 
-std::uint64_t bits(double x) {
-  std::uint64_t b;
-  std::memcpy(&b, &x, sizeof b);
-  return b;
-}
-
-CompactIndividual layOut(const std::vector<Locus>& loci) {
-  CompactIndividual layout;
-  for (const Locus& l : loci) layout.addLocus(l.type, l.first, l.second, l.r.data(), l.s.data());
-  return layout;
-}
 
 // Random loci of every kind the likelihood distinguishes, with the edge
 // cases of the data: alleles absent from one parent, fixed alleles, one or

@@ -7,6 +7,8 @@
 #include <gsl/gsl_math.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <ostream>
 #include <utility>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "estimate/ml_estimate.hpp"
 #include "estimate/support_limits.hpp"
 #include "input/data_set.hpp"
+#include "model/compact_likelihood.hpp"
 #include "model/likelihood.hpp"
 
 namespace parmix::test {
@@ -91,6 +94,20 @@ class Individual {
   std::vector<char> types_;
   LikelihoodParams params_{};
 };
+
+// The bits of a double, to compare sums for identity rather than closeness.
+inline std::uint64_t bits(double x) {
+  std::uint64_t b;
+  std::memcpy(&b, &x, sizeof b);
+  return b;
+}
+
+// The same loci in the compact layout of one individual.
+inline CompactIndividual layOut(const std::vector<Locus>& loci) {
+  CompactIndividual layout;
+  for (const Locus& l : loci) layout.addLocus(l.type, l.first, l.second, l.r.data(), l.s.data());
+  return layout;
+}
 
 }  // namespace parmix::test
 
