@@ -16,9 +16,9 @@ bool isReadableFile(const std::string& path) {
 }
 }  // namespace
 
-RecordScanner::RecordScanner(const std::string& path) : buffer_(kReadBuffer) {
+RecordScanner::RecordScanner(const std::string& path) : buffer_(new char[kReadBuffer]) {
   if (!isReadableFile(path)) return;
-  in_.rdbuf()->pubsetbuf(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+  in_.rdbuf()->pubsetbuf(buffer_.get(), static_cast<std::streamsize>(kReadBuffer));
   in_.open(path, std::ios::in | std::ios::binary);
   open_ = in_.is_open() && in_.good();
 }

@@ -8,6 +8,7 @@
 // reader can say in which record a fault lies.
 
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -41,7 +42,9 @@ class RecordScanner {
   bool hitEnd() const { return in_.eof(); }
 
  private:
-  std::vector<char> buffer_;
+  // Left uninitialised: the stream fills it, and zeroing 1 MiB on every
+  // open would cost more than reading a small file.
+  std::unique_ptr<char[]> buffer_;
   std::ifstream in_;
   bool open_ = false;
   int records_ = 0;
