@@ -2,12 +2,12 @@
 
 namespace parmix {
 
-void DataSet::allocateGenotypes() { genotypes = RowTable<int>(nLoci, nCols, kMissing); }
+void DataSet::allocateGenotypes() { genotypes = RowTable<int>(nLoci, nCols); }
 
 void DataSet::allocateTheRest() {
-  indGenotype = RowTable<int>(nLoci, 2, kMissing);
-  freqR = RowTable<double>(nLoci, maxAlleles, 0.0);
-  freqS = RowTable<double>(nLoci, maxAlleles, 0.0);
+  indGenotype = RowTable<int>(nLoci, 2);
+  freqR = RowTable<double>(nLoci, maxAlleles);
+  freqS = RowTable<double>(nLoci, maxAlleles);
   locusType.assign(static_cast<std::size_t>(nLoci), 'B');
   typeInFile.assign(static_cast<std::size_t>(nLoci), 'B');
   indNames.assign(static_cast<std::size_t>(nInd), std::string());

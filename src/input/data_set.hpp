@@ -6,8 +6,14 @@
 // as T** ("row i" is always locus i).  Everything is released when the owner
 // goes out of scope, whichever way the run ends.
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdlib>
+#include <limits>
+#include <memory>
+#include <new>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace parmix {
@@ -17,19 +23,28 @@ constexpr int kMissing = -9999;
 
 template <typename T>
 class RowTable {
+  static_assert(std::is_trivially_copyable_v<T>, "cells are raw zeroed memory");
+
  public:
   RowTable() = default;
-  // Every cell starts as `fill`, so nothing read later is ever undefined.
-  // Throws std::bad_alloc when the block cannot be had.
-  RowTable(int rows, int cols, T fill = T())
+  // Every cell starts as zero bits (0, 0.0): the block comes zeroed from the
+  // allocator, so a shape that a file claims costs address space, and only
+  // the pages a reader writes cost memory.  Throws std::bad_alloc when the
+  // block cannot be had.
+  RowTable(int rows, int cols)
       : cols_(cols < 0 ? 0 : cols),
-        cells_(static_cast<std::size_t>(rows < 0 ? 0 : rows) * cols_, fill),
+        cells_(zeroedBlock(static_cast<std::size_t>(rows < 0 ? 0 : rows), cols_)),
         rowPtrs_(static_cast<std::size_t>(rows < 0 ? 0 : rows)) {
-    for (std::size_t i = 0; i < rowPtrs_.size(); ++i) rowPtrs_[i] = cells_.data() + i * cols_;
+    for (std::size_t i = 0; i < rowPtrs_.size(); ++i) rowPtrs_[i] = cells_.get() + i * cols_;
+  }
+  // The same with every cell set to fill, which touches the whole block.
+  RowTable(int rows, int cols, T fill) : RowTable(rows, cols) {
+    if (fill == T()) return;
+    for (T* row : rowPtrs_) std::fill(row, row + cols_, fill);
   }
   RowTable(const RowTable&) = delete;
   RowTable& operator=(const RowTable&) = delete;
-  RowTable(RowTable&&) noexcept = default;  // moving a vector keeps its block
+  RowTable(RowTable&&) noexcept = default;  // the block moves with its owner
   RowTable& operator=(RowTable&&) noexcept = default;
 
   // The view the analysis functions take; valid while this table lives.
@@ -38,8 +53,21 @@ class RowTable {
   int colCount() const { return static_cast<int>(cols_); }
 
  private:
+  struct FreeBlock {
+    void operator()(T* cells) const { std::free(cells); }
+  };
+  using Block = std::unique_ptr<T[], FreeBlock>;
+
+  static Block zeroedBlock(std::size_t rows, std::size_t cols) {
+    if (rows == 0 || cols == 0) return Block();
+    if (cols > std::numeric_limits<std::size_t>::max() / sizeof(T) / rows) throw std::bad_alloc();
+    void* cells = std::calloc(rows * cols, sizeof(T));
+    if (cells == nullptr) throw std::bad_alloc();
+    return Block(static_cast<T*>(cells));
+  }
+
   std::size_t cols_ = 0;
-  std::vector<T> cells_;
+  Block cells_;
   std::vector<T*> rowPtrs_;
 };
 
@@ -65,9 +93,10 @@ struct DataSet {
   std::vector<char> typeInFile;
   std::vector<std::string> indNames;
 
-  // The genotype matrix: nLoci rows of nCols designations.
+  // The genotype matrix: nLoci rows of nCols designations, zero until read.
   void allocateGenotypes();
-  // indGenotype, freqR, freqS (0.0 everywhere), locusType, indNames.
+  // indGenotype, freqR, freqS (zero everywhere until read), locusType,
+  // indNames.
   void allocateTheRest();
 };
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <utility>
 
 namespace parmix {
@@ -39,6 +40,17 @@ TEST(RowTable, EmptyShapes) {
   RowTable<int> negative(-2, -1);
   EXPECT_EQ(negative.rowCount(), 0);
   EXPECT_EQ(negative.colCount(), 0);
+}
+
+TEST(RowTable, AShapeBeyondTheAddressSpaceIsRefused) {
+  // rows * cols * sizeof(double) overflows size_t: never a wrapped, small block.
+  EXPECT_THROW(RowTable<double>(2147483647, 2147483647), std::bad_alloc);
+}
+
+TEST(RowTable, CellsStartAsZeroWithoutAFill) {
+  RowTable<double> t(2, 3);
+  for (int i = 0; i < 2; ++i)
+    for (int j = 0; j < 3; ++j) EXPECT_EQ(t.rows()[i][j], 0.0);
 }
 
 TEST(DataSet, AllocationDefinesEveryCell) {
