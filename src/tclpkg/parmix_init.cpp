@@ -3,12 +3,13 @@
 
 #include <tcl.h>
 
+#include "parmix_version.hpp"
 #include "tclpkg/analysis_run.hpp"
 
 extern "C" __attribute__((visibility("default"))) int Parmix_Init(Tcl_Interp* interp) {
   if (Tcl_InitStubs(interp, "8.1", 0) == nullptr) return TCL_ERROR;
   if (Tcl_PkgRequire(interp, "Tcl", "8.1", 0) == nullptr) return TCL_ERROR;
-  if (Tcl_PkgProvide(interp, "parmix", "1.42") != TCL_OK) return TCL_ERROR;
+  if (Tcl_PkgProvide(interp, "parmix", PARMIX_VERSION) != TCL_OK) return TCL_ERROR;
   Tcl_CreateCommand(interp, "parmix", Parmix_Cmd, nullptr, nullptr);
   return TCL_OK;
 }
