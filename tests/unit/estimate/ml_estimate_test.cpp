@@ -81,6 +81,33 @@ TEST(MaxLikelihoodEstimate, InteriorOptimaMatchClosedForms) {
 
 // ---------------------------------------------------------------------------
 
+// Three weakly differentiated loci (W, A, B).  `weak` is typed only at W,
+// where allele 1 is 0.5002 in R and 0.5 in S: ln L = 2 ln(0.5 + 0.0002 h)
+// rises by 0.0004 from 0 to 0.5, so the surface is not flat and the
+// estimate is the end h = 1.  `nearZero` is 1/1 at A and B:
+// d ln L / dh = 0.4 / (0.4 + 0.2 h) - 0.49999 / (0.5 - 0.249995 h) = 0 at
+// h = 0.000002 / 0.099998 = 2.00004e-05, inside (0, 1) by far more than
+// the minimiser's tolerance: an estimate snapped to 0 would be wrong.
+std::vector<Locus> weakLoci(int w, int a, int b) {
+  const int na = kMissing;
+  return {codominant(w, w == na ? na : w, {0.5002, 0.4998}, {0.5, 0.5}),
+          codominant(a, a == na ? na : a, {0.6, 0.4}, {0.4, 0.6}),
+          codominant(b, b == na ? na : b, {0.250005, 0.749995}, {0.5, 0.5})};
+}
+
+TEST(WeakLoci, AnInteriorEstimateCloseToAnEndIsNotCutToIt) {
+  Individual nearZero(weakLoci(kMissing, 1, 1));
+  EXPECT_EQ(nearZero.flat(), 0);
+  EXPECT_NEAR(nearZero.estimate(), 2.00004e-05, kEstimateTolerance);
+  EXPECT_GT(nearZero.estimate(), 1e-05);  // reported 0.00002, never 0.00000
+}
+
+TEST(WeakLoci, AWeaklyInformativeIndividualIsNotFlat) {
+  Individual weak(weakLoci(1, kMissing, kMissing));
+  EXPECT_EQ(weak.flat(), 0);
+  EXPECT_EQ(weak.estimate(), 1.0);
+}
+
 TEST(InitVariables, MovesInfiniteEndsInwardByTheShift) {
   gsl_function F = handMade([](double h, void*) { return (h == 0.0 || h == 1.0) ? kInf : h; });
   double lower = 0.0;
