@@ -9,7 +9,7 @@
 #include "input/data_set.hpp"
 #include "input/record_scanner.hpp"
 #include "input/text_scan.hpp"
-#include "tclpkg/tcl_result.hpp"
+#include "input/status.hpp"
 
 namespace parmix {
 
@@ -80,13 +80,13 @@ struct LocusContext {
   int line;    // locus record, counted from 1
   char type;   // 'C', 'D' or 'B'
   int maxAlleles;
-  Tcl_Interp* interp;
+  Status& status;
   const CLocale& numbers;
 };
 
 int failOutOfRange(const LocusContext& at, int c, const std::string& shown) {
   const int alleleNumber = at.type == 'C' ? c + 1 : c / 2 + 1;
-  return failWith(at.interp,
+  return at.status.fail(
                   "On line %d of input data in the individual file, allele number %d has a "
                   "designation of %s, which falls outside the range of the number of alleles in "
                   "the parental file. ",
@@ -94,7 +94,7 @@ int failOutOfRange(const LocusContext& at, int c, const std::string& shown) {
 }
 
 int failNegative(const LocusContext& at, int c, const std::string& shown) {
-  return failWith(at.interp,
+  return at.status.fail(
                   "On line %d of the individual file, individual %d has the designation %s: "
                   "alleles are numbered from 1, and missing data are written -9999 or NA.",
                   at.line, c / 2 + 1, shown.c_str());
@@ -106,7 +106,7 @@ int checkDesignation(const Designation& d, const Word& word, int c, const LocusC
   if (d.outOfIntRange)
     return d.negative ? failNegative(at, c, word.str()) : failOutOfRange(at, c, word.str());
   if (at.type == 'C' && d.value == 0)
-    return failWith(at.interp,
+    return at.status.fail(
                     "On line %d of the individual file, an allele at a codominant locus is "
                     "designated with a zero.",
                     at.line);
@@ -120,7 +120,7 @@ int readLocusRecord(WordCursor words, int* row, int nCols, char layout, const Lo
   Word word;
   for (int c = 0; c < nCols; ++c) {
     if (!words.next(word))
-      return failWith(at.interp,
+      return at.status.fail(
                       "On line %d of the individual file, there are too few designations: they "
                       "run out at individual %d.",
                       at.line, c / 2 + 1);
@@ -144,11 +144,11 @@ void readNames(const std::string& header, std::string* indNames, int nInd,
 
 }  // namespace
 
-int getIndData(int** genotypes, std::string* indNames, std::string fileName, int nLoci, int nCols,
+int readIndData(int** genotypes, std::string* indNames, std::string fileName, int nLoci, int nCols,
                int nInd, int maxAlleles, const char* locusType, unsigned int* nameWidth,
-               Tcl_Interp* interp, char eol, const char* typeInFile) {
+               Status& status, char eol, const char* typeInFile) {
   RecordScanner scanner(fileName);
-  if (!scanner.isOpen()) return failWith(interp, "File %s could not be read", fileName.c_str());
+  if (!scanner.isOpen()) return status.fail("File %s could not be read", fileName.c_str());
   std::string data;
   scanner.nextRecord(eol, data);
   readNames(data, indNames, nInd, nameWidth);
@@ -159,7 +159,7 @@ int getIndData(int** genotypes, std::string* indNames, std::string fileName, int
     const char type = locusType[i];
     // An excluded locus keeps the layout of its type in the parental file.
     const char layout = type == 'B' ? (typeInFile != nullptr ? typeInFile[i] : 'C') : type;
-    const LocusContext at{i + 1, type, maxAlleles, interp, numbers};
+    const LocusContext at{i + 1, type, maxAlleles, status, numbers};
     if (readLocusRecord(WordCursor(data, breaks), genotypes[i], nCols, layout, at) != 0)
       return 1;
   }

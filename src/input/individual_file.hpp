@@ -5,7 +5,7 @@
 // individual's designations at every locus.  Line numbers in its messages
 // count locus records from 1.
 
-#include <tcl.h>
+#include "input/status.hpp"
 
 #include <string>
 
@@ -21,9 +21,9 @@ namespace parmix {
 // 0 on success; 1 with the message of the first faulty token: a zero or a
 // negative allele number at a codominant locus, a designation above
 // maxAlleles, or a record that runs out of designations.
-int getIndData(int** genotypes, std::string* indNames, std::string fileName, int nLoci, int nCols,
+int readIndData(int** genotypes, std::string* indNames, std::string fileName, int nLoci, int nCols,
                int nInd, int maxAlleles, const char* locusType, unsigned int* nameWidth,
-               Tcl_Interp* interp, char eol, const char* typeInFile);
+               Status& status, char eol, const char* typeInFile);
 
 }  // namespace parmix
 

@@ -7,14 +7,14 @@
 #include <vector>
 
 #include "input/record_scanner.hpp"
-#include "tclpkg/tcl_result.hpp"
+#include "input/status.hpp"
 
 namespace parmix {
 
 namespace {
 
-int failUnreadable(Tcl_Interp* interp, const std::string& fileName) {
-  return failWith(interp, "File %s could not be read", fileName.c_str());
+int failUnreadable(Status& status, const std::string& fileName) {
+  return status.fail("File %s could not be read", fileName.c_str());
 }
 
 // Position just past the type letter (the first non-blank character), or
@@ -62,15 +62,13 @@ int readNumbers(const std::string& data, std::size_t from, std::vector<double>& 
 }
 
 int storeDominant(const std::vector<double>& v, double* rowR, double* rowS, int r,
-                  Tcl_Interp* interp) {
+                  Status& status) {
   if (v[0] > 1 || v[1] > 1)
-    return failWith(interp,
-                    "One of the genotype frequences in row %d (of the parental file) is greater "
+    return status.fail("One of the genotype frequences in row %d (of the parental file) is greater "
                     "than 1.",
                     r);
   if (v[0] < 0 || v[1] < 0)
-    return failWith(interp,
-                    "One of the genotype frequences in row %d (of the parental file) is negative.",
+    return status.fail("One of the genotype frequences in row %d (of the parental file) is negative.",
                     r);
   rowR[0] = 1 - std::sqrt(1 - v[0]);
   rowS[0] = 1 - std::sqrt(1 - v[1]);
@@ -78,12 +76,11 @@ int storeDominant(const std::vector<double>& v, double* rowR, double* rowS, int 
 }
 
 int storeCodominant(const std::vector<double>& v, int n, int maxAlleles, double* rowR,
-                    double* rowS, int r, Tcl_Interp* interp) {
+                    double* rowS, int r, Status& status) {
   const int k = n / 2;
   for (int a = 0; a < k; ++a) {
     if (v[a] > 1 || v[k + a] > 1)
-      return failWith(interp,
-                      "One of the allele frequences in row %d (of the parental file) is greater "
+      return status.fail("One of the allele frequences in row %d (of the parental file) is greater "
                       "than 1.",
                       r);
     rowR[a] = v[a];
@@ -93,15 +90,14 @@ int storeCodominant(const std::vector<double>& v, int n, int maxAlleles, double*
   // test against 1, so that test keeps its message wherever it fails.
   for (int a = 0; a < n; ++a)
     if (v[a] < 0)
-      return failWith(interp,
-                      "One of the allele frequences in row %d (of the parental file) is negative.",
+      return status.fail("One of the allele frequences in row %d (of the parental file) is negative.",
                       r);
   for (int a = k; a < maxAlleles; ++a) rowR[a] = rowS[a] = 0.0;
   return 0;
 }
 
 int readLocusRecord(const std::string& data, std::vector<double>& numbers, int r, int maxAlleles,
-                    char& type, double* rowR, double* rowS, Tcl_Interp* interp) {
+                    char& type, double* rowR, double* rowS, Status& status) {
   const std::size_t at = findTypeLetter(data);
   std::size_t from = data.size();
   if (at != std::string::npos) {
@@ -111,8 +107,7 @@ int readLocusRecord(const std::string& data, std::vector<double>& numbers, int r
     } else if (letter == 'C' || letter == 'c') {
       type = 'C';
     } else {
-      return failWith(interp,
-                      "On line %d of the parental file, the locus type designation is not C or D.",
+      return status.fail("On line %d of the parental file, the locus type designation is not C or D.",
                       r);
     }
     from = at + 1;
@@ -120,7 +115,7 @@ int readLocusRecord(const std::string& data, std::vector<double>& numbers, int r
   bool trailing = false;
   const int n = readNumbers(data, from, numbers, trailing);
   if (n % 2 != 0)
-    return failWith(interp, "On line %d of the parental file, there is an uneven number of "
+    return status.fail("On line %d of the parental file, there is an uneven number of "
                             "genotype frequencies.", r);
   // A type letter written against its numbers can give more numbers than
   // the scan counted words, and the row more than maxAlleles (0 when no
@@ -128,20 +123,18 @@ int readLocusRecord(const std::string& data, std::vector<double>& numbers, int r
   const bool fits = n <= 2 * maxAlleles;
   int failed;
   if (type == 'D' && n == 2 && fits) {
-    failed = storeDominant(numbers, rowR, rowS, r, interp);
+    failed = storeDominant(numbers, rowR, rowS, r, status);
   } else if (type == 'C' && n >= 2 && fits) {
-    failed = storeCodominant(numbers, n, maxAlleles, rowR, rowS, r, interp);
+    failed = storeCodominant(numbers, n, maxAlleles, rowR, rowS, r, status);
   } else {
-    return failWith(interp,
-                    "On line %d of the parental file, there is a problem with the number of "
+    return status.fail("On line %d of the parental file, there is a problem with the number of "
                     "genotypes.",
                     r);
   }
   // A record such as "C 0.6 0.4, 0.3 0.7" would otherwise be taken as a
   // one-allele locus with the rest silently dropped.
   if (failed == 0 && trailing)
-    return failWith(interp,
-                    "On line %d of the parental file, the frequencies are followed by text that "
+    return status.fail("On line %d of the parental file, the frequencies are followed by text that "
                     "is not a number.",
                     r);
   return failed;
@@ -149,10 +142,10 @@ int readLocusRecord(const std::string& data, std::vector<double>& numbers, int r
 
 }  // namespace
 
-int findMaxAlleles(std::string fileName, int nRecords, int* maxAlleles, Tcl_Interp* interp,
+int scanMaxAlleles(std::string fileName, int nRecords, int* maxAlleles, Status& status,
                    char eol) {
   RecordScanner scanner(fileName);
-  if (!scanner.isOpen()) return failUnreadable(interp, fileName);
+  if (!scanner.isOpen()) return failUnreadable(status, fileName);
   std::string data;
   scanner.nextRecord(eol, data);  // the header record, ignored
   for (int r = 1; r <= nRecords; ++r) {
@@ -160,8 +153,7 @@ int findMaxAlleles(std::string fileName, int nRecords, int* maxAlleles, Tcl_Inte
     const std::size_t words = countWords(data);
     if (words == 0) continue;
     if (words % 2 == 0)
-      return failWith(interp,
-                      "On line %d of the parental file, there is an uneven number of genotype "
+      return status.fail("On line %d of the parental file, there is an uneven number of genotype "
                       "frequencies, meaning that the frequency of one of the alleles is missing "
                       "for one of the populations.",
                       r);
@@ -171,10 +163,10 @@ int findMaxAlleles(std::string fileName, int nRecords, int* maxAlleles, Tcl_Inte
   return 0;
 }
 
-int getParentalData(double** freqS, double** freqR, char* locusType, int nLoci, int maxAlleles,
-                    std::string fileName, Tcl_Interp* interp, char eol) {
+int readParentalData(double** freqS, double** freqR, char* locusType, int nLoci, int maxAlleles,
+                    std::string fileName, Status& status, char eol) {
   RecordScanner scanner(fileName);
-  if (!scanner.isOpen()) return failUnreadable(interp, fileName);
+  if (!scanner.isOpen()) return failUnreadable(status, fileName);
   // Two slots at least, for the pair of a dominant record.
   std::vector<double> numbers(2 * static_cast<std::size_t>(maxAlleles > 1 ? maxAlleles : 1));
   std::string data;
@@ -182,7 +174,7 @@ int getParentalData(double** freqS, double** freqR, char* locusType, int nLoci, 
   for (int i = 0; i < nLoci; ++i) {
     scanner.nextRecord(eol, data);
     if (readLocusRecord(data, numbers, i + 1, maxAlleles, locusType[i], freqR[i], freqS[i],
-                        interp) != 0)
+                        status) != 0)
       return 1;
   }
   return 0;

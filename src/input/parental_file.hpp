@@ -5,7 +5,7 @@
 // frequencies in R and S (at a dominant locus the dominant class's genotype
 // frequency).  Line numbers in messages count locus records from 1.
 
-#include <tcl.h>
+#include "input/status.hpp"
 
 #include <string>
 
@@ -14,7 +14,7 @@ namespace parmix {
 // Scans nRecords locus records and raises *maxAlleles to the largest allele
 // count.  0 on success; 1 with a message when a record has an even, non-zero
 // word count (a frequency missing) or the file cannot be opened.
-int findMaxAlleles(std::string fileName, int nRecords, int* maxAlleles, Tcl_Interp* interp,
+int scanMaxAlleles(std::string fileName, int nRecords, int* maxAlleles, Status& status,
                    char eol);
 
 // Reads every locus record into locusType ('C' or 'D'), freqR and freqS
@@ -22,8 +22,8 @@ int findMaxAlleles(std::string fileName, int nRecords, int* maxAlleles, Tcl_Inte
 // dominant locus stores the dominant allele's frequency 1 - sqrt(1 - g).
 // Slots past a codominant locus's own alleles are set to 0.0.  0 on
 // success; 1 with the message of the first faulty record.
-int getParentalData(double** freqS, double** freqR, char* locusType, int nLoci, int maxAlleles,
-                    std::string fileName, Tcl_Interp* interp, char eol);
+int readParentalData(double** freqS, double** freqR, char* locusType, int nLoci, int maxAlleles,
+                    std::string fileName, Status& status, char eol);
 
 }  // namespace parmix
 

@@ -3,14 +3,14 @@
 #include <cstring>
 
 #include "input/record_scanner.hpp"
-#include "tclpkg/tcl_result.hpp"
+#include "input/status.hpp"
 
 namespace parmix {
 
 namespace {
 
-int failUnreadable(Tcl_Interp* interp, const std::string& fileName) {
-  return failWith(interp, "File %s could not be read", fileName.c_str());
+int failUnreadable(Status& status, const std::string& fileName) {
+  return status.fail("File %s could not be read", fileName.c_str());
 }
 
 // Reads the file's first word as stream extraction would (leading blanks of
@@ -41,15 +41,14 @@ void cleanString(std::string& text, const char* set) {
     if (c != '\0' && std::strchr(set, c) != nullptr) c = ' ';
 }
 
-int checkFileType(std::string fileName, std::string keyword, Tcl_Interp* interp) {
+int checkKeyword(std::string fileName, std::string keyword, Status& status) {
   RecordScanner probe(fileName);  // refuses directories
-  if (!probe.isOpen()) return failUnreadable(interp, fileName);
+  if (!probe.isOpen()) return failUnreadable(status, fileName);
   std::ifstream in(fileName, std::ios::in | std::ios::binary);
-  if (!in) return failUnreadable(interp, fileName);
+  if (!in) return failUnreadable(status, fileName);
   if (firstWordIs(in, keyword)) return 0;
-  if (in.bad()) return failUnreadable(interp, fileName);
-  return failWith(interp,
-                  "Check that %s is a text file and that %s is the first word on the first line.",
+  if (in.bad()) return failUnreadable(status, fileName);
+  return status.fail("Check that %s is a text file and that %s is the first word on the first line.",
                   fileName.c_str(), keyword.c_str());
 }
 
@@ -71,10 +70,10 @@ int findNumberRowsAndTerminator(const std::string& fileName, char* eol) {
   return *eol == '\n' ? withNewline : findNumberRows(fileName, '\r');
 }
 
-int findNumberColumns(std::string fileName, int* nInd, int* nCols, Tcl_Interp* interp, char eol) {
+int countColumns(std::string fileName, int* nInd, int* nCols, Status& status, char eol) {
   *nCols = 0;
   RecordScanner scanner(fileName);
-  if (!scanner.isOpen()) return failUnreadable(interp, fileName);
+  if (!scanner.isOpen()) return failUnreadable(status, fileName);
   std::string data;
   if (!scanner.nextRecord(eol, data)) return 0;
   // Names may hold ',' ';' '/', so the header is not cleaned.
@@ -86,8 +85,7 @@ int findNumberColumns(std::string fileName, int* nInd, int* nCols, Tcl_Interp* i
     // first record with words fixes the width, a later one may double it.
     if (words > 0 && 2 * static_cast<long long>(*nCols) <= words) *nCols = words;
     if (*nCols != 2 * *nInd && *nCols != *nInd && *nCols != 0)
-      return failWith(interp,
-                      "The number of column headings in the individual file (%d) disagrees with "
+      return status.fail("The number of column headings in the individual file (%d) disagrees with "
                       "the number of genotypes (%d) on line %d of the same file.",
                       *nInd, *nCols, scanner.recordNumber());
   }

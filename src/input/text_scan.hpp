@@ -4,7 +4,7 @@
 // The looks at an input file taken before any data are stored: its keyword,
 // its line terminator, its record count and (individual file) its width.
 
-#include <tcl.h>
+#include "input/status.hpp"
 
 #include <string>
 
@@ -21,8 +21,8 @@ void cleanString(std::string& text, const char* set);
 
 // 0 when the file opens and its first word is exactly keyword; otherwise 1
 // with "File %s could not be read" (missing, unreadable, a directory) or the
-// keyword message as the interpreter's result.
-int checkFileType(std::string fileName, std::string keyword, Tcl_Interp* interp);
+// keyword message in status.
+int checkKeyword(std::string fileName, std::string keyword, Status& status);
 
 // Number of records (header included) when read with terminator eol; 0 for a
 // file without any '#'.  -1 when the file cannot be opened: the caller
@@ -42,7 +42,7 @@ int findNumberRowsAndTerminator(const std::string& fileName, char* eol);
 // no locus record holds a word).  0 on success; 1 with the width message
 // when a locus record breaks the width rule, or the read message when the
 // file cannot be opened.
-int findNumberColumns(std::string fileName, int* nInd, int* nCols, Tcl_Interp* interp, char eol);
+int countColumns(std::string fileName, int* nInd, int* nCols, Status& status, char eol);
 
 }  // namespace parmix
 

@@ -4,7 +4,7 @@
 #include <tcl.h>
 
 #include "parmix_version.hpp"
-#include "tclpkg/analysis_run.hpp"
+#include "tclpkg/parmix_cmd.hpp"
 
 extern "C" __attribute__((visibility("default"))) int Parmix_Init(Tcl_Interp* interp) {
   if (Tcl_InitStubs(interp, "8.1", 0) == nullptr) return TCL_ERROR;

@@ -1,29 +1,48 @@
 #include "tclpkg/tcl_result.hpp"
 
-#include <cstdarg>
-#include <cstdio>
-#include <string>
-
 namespace parmix {
 
-int failWith(Tcl_Interp* interp, const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  va_list again;
-  va_copy(again, args);
-  const int length = std::vsnprintf(nullptr, 0, format, args);
-  va_end(args);
-  std::string message(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
-  std::vsnprintf(message.data(), message.size() + 1, format, again);
-  va_end(again);
-  Tcl_SetResult(interp, message.data(), TCL_VOLATILE);
-  return 1;
+namespace {
+
+void setErrorCode(Tcl_Interp* interp, Fault fault) {
+  // The list ends at the first null, so a null third word gives a list of two.
+  const char* kind = "INTERNAL";
+  const char* what = nullptr;
+  switch (fault) {
+    case Fault::kParental: kind = "INPUT"; what = "PARENTAL"; break;
+    case Fault::kIndividual: kind = "INPUT"; what = "INDIVIDUAL"; break;
+    case Fault::kLoci: kind = "INPUT"; what = "LOCI"; break;
+    case Fault::kReport: kind = "REPORT"; what = "WRITE"; break;
+    case Fault::kMemory: kind = "MEMORY"; break;
+    case Fault::kNone:
+    case Fault::kInternal: break;
+  }
+  Tcl_SetErrorCode(interp, "PARMIX", kind, what, static_cast<char*>(nullptr));
 }
 
-int setErrorCode(Tcl_Interp* interp, const char* kind, const char* what) {
-  // The list ends at the first null, so a null what gives {PARMIX kind}.
-  Tcl_SetErrorCode(interp, "PARMIX", kind, what, static_cast<char*>(nullptr));
-  return 1;
+void setResult(Tcl_Interp* interp, const std::string& message) {
+  Tcl_SetResult(interp, const_cast<char*>(message.c_str()), TCL_VOLATILE);
+}
+
+}  // namespace
+
+int placeStatus(Tcl_Interp* interp, const Status& status) {
+  if (status.ok()) return TCL_OK;
+  setResult(interp, status.message());
+  setErrorCode(interp, status.fault());
+  return TCL_ERROR;
+}
+
+int placeMemoryFailure(Tcl_Interp* interp) {
+  Tcl_SetResult(interp, const_cast<char*>("There is not enough memory for this analysis."),
+                TCL_STATIC);
+  setErrorCode(interp, Fault::kMemory);
+  return TCL_ERROR;
+}
+
+int placeMessage(Tcl_Interp* interp, const Status& status, int failed) {
+  if (failed != 0) setResult(interp, status.message());
+  return failed;
 }
 
 }  // namespace parmix

@@ -1,21 +1,26 @@
 #ifndef PARMIX_TCLPKG_TCL_RESULT_HPP
 #define PARMIX_TCLPKG_TCL_RESULT_HPP
 
-// Placing a failure message as the interpreter's result.
+// Placing the outcome of a step of the analysis on the interpreter.
 
 #include <tcl.h>
 
+#include "input/status.hpp"
+
 namespace parmix {
 
-// Formats the message printf-style (of any length), places it as the
-// interpreter's result (Tcl copies it) and returns 1, the failure result of
-// every checking and reading function.
-int failWith(Tcl_Interp* interp, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// TCL_OK for an ok status, with the result left untouched.  Otherwise the
+// message becomes the result (Tcl copies it), the error code becomes
+// {PARMIX kind ?what?} by the kind of fault, so that scripts can tell the
+// kinds apart without reading messages, and TCL_ERROR is returned.
+int placeStatus(Tcl_Interp* interp, const Status& status);
 
-// Sets the interpreter's error code to {PARMIX kind ?what?} beside a message
-// already placed, so that scripts can tell the kinds of failure apart
-// without reading messages, and returns 1.  what may be null.
-int setErrorCode(Tcl_Interp* interp, const char* kind, const char* what = nullptr);
+// The memory failure, placed without allocating anything; TCL_ERROR.
+int placeMemoryFailure(Tcl_Interp* interp);
+
+// For the functions that return 1 on failure: when failed is non-zero the
+// status's message becomes the interpreter's result.  Returns failed.
+int placeMessage(Tcl_Interp* interp, const Status& status, int failed);
 
 }  // namespace parmix
 

@@ -1,40 +1,39 @@
 #include "validate/individual_checks.hpp"
 
 #include "input/data_set.hpp"
-#include "tclpkg/tcl_result.hpp"
+#include "input/status.hpp"
 
 namespace parmix {
 
 namespace {
 
-int failAbsent(Tcl_Interp* interp, const char* what, int value, int column, int locus) {
-  return failWith(interp,
-                  "The %s %d for individual number %d at locus number %d refers to an allele that "
+int failAbsent(Status& status, const char* what, int value, int column, int locus) {
+  return status.fail("The %s %d for individual number %d at locus number %d refers to an allele that "
                   "does not exist in the parental populations.",
                   what, value, column / 2 + 1, locus + 1);
 }
 
 int checkCodominantLocus(const int* row, const double* fR, const double* fS, int nCols, int locus,
-                         Tcl_Interp* interp) {
+                         Status& status) {
   for (int j = 0; j < nCols; ++j) {
     const int a = row[j];
     if (a == kMissing) continue;
     // The reader lets no other value below 1 through; never index with one.
-    if (a < 1) return failAbsent(interp, "allele", a, j, locus);
-    if (fR[a - 1] <= 0.0 && fS[a - 1] <= 0.0) return failAbsent(interp, "allele", a, j, locus);
+    if (a < 1) return failAbsent(status, "allele", a, j, locus);
+    if (fR[a - 1] <= 0.0 && fS[a - 1] <= 0.0) return failAbsent(status, "allele", a, j, locus);
   }
   return 0;
 }
 
 int checkDominantLocus(const int* row, const double* fR, const double* fS, int nCols, int locus,
-                       Tcl_Interp* interp) {
+                       Status& status) {
   const bool present = fR[0] > 0.0 || fS[0] > 0.0;
   for (int j = 0; j < nCols;) {
     if (row[j] == kMissing) {
       ++j;
       continue;
     }
-    if (!present) return failAbsent(interp, "genotype", row[j], j, locus);
+    if (!present) return failAbsent(status, "genotype", row[j], j, locus);
     j += 2;
   }
   return 0;
@@ -42,21 +41,21 @@ int checkDominantLocus(const int* row, const double* fR, const double* fS, int n
 
 }  // namespace
 
-int verifyIndData(int** genotypes, double** freqR, double** freqS, const char* locusType,
-                  int nLoci, int nCols, Tcl_Interp* interp) {
+int checkIndData(int** genotypes, double** freqR, double** freqS, const char* locusType,
+                  int nLoci, int nCols, Status& status) {
   for (int i = 0; i < nLoci; ++i) {
     int failed = 0;
     switch (locusType[i]) {
       case 'C':
-        failed = checkCodominantLocus(genotypes[i], freqR[i], freqS[i], nCols, i, interp);
+        failed = checkCodominantLocus(genotypes[i], freqR[i], freqS[i], nCols, i, status);
         break;
       case 'D':
-        failed = checkDominantLocus(genotypes[i], freqR[i], freqS[i], nCols, i, interp);
+        failed = checkDominantLocus(genotypes[i], freqR[i], freqS[i], nCols, i, status);
         break;
       case 'B':
         break;
       default:
-        return failWith(interp, "Internal error in verifyIndData(). %c", locusType[i]);
+        return status.fail("Internal error in verifyIndData(). %c", locusType[i]);
     }
     if (failed) return 1;
   }

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "tclpkg/tcl_result.hpp"
+#include "input/status.hpp"
 
 namespace parmix {
 
@@ -38,8 +38,8 @@ Difference classify(double diff) {
 
 }  // namespace
 
-int verifyParentalData(double** freqS, double** freqR, char* locusType, int nLoci, int maxAlleles,
-                       Tcl_Interp* interp, std::ostream& report) {
+int checkParentalData(double** freqS, double** freqR, char* locusType, int nLoci, int maxAlleles,
+                       Status& status, std::ostream& report) {
   int weak = 0;
   for (int i = 0; i < nLoci; ++i) {
     double diff = 0.0;
@@ -51,14 +51,13 @@ int verifyParentalData(double** freqS, double** freqR, char* locusType, int nLoc
         diff += std::fabs(freqR[i][j] - freqS[i][j]);
       }
       if (sumR > kSumTolerance || sumS > kSumTolerance)
-        return failWith(interp,
-                        "For one of the parental species, the allele frequences in row %d (of the "
+        return status.fail("For one of the parental species, the allele frequences in row %d (of the "
                         "parental file) sum to greater than 1.",
                         i + 1);
     } else if (locusType[i] == 'D') {
       diff = std::fabs(freqR[i][0] - freqS[i][0]);
     } else {
-      return failWith(interp, "Internal error in verifyParentalData(). Locus: %d", i);
+      return status.fail("Internal error in verifyParentalData(). Locus: %d", i);
     }
     const Difference kind = classify(diff);
     if (kind == Difference::Identical) {

@@ -3,7 +3,7 @@
 
 // Checks of the parental frequency tables, run once after they are read.
 
-#include <tcl.h>
+#include "input/status.hpp"
 
 #include <ostream>
 
@@ -15,8 +15,8 @@ namespace parmix {
 // each to report; writes one summary note when some loci differ by less than
 // 0.05.  Note the order of the tables: S first.  0 when the data pass; 1 with
 // a message (notes written before the failure stay in the report).
-int verifyParentalData(double** freqS, double** freqR, char* locusType, int nLoci, int maxAlleles,
-                       Tcl_Interp* interp, std::ostream& report);
+int checkParentalData(double** freqS, double** freqR, char* locusType, int nLoci, int maxAlleles,
+                       Status& status, std::ostream& report);
 
 }  // namespace parmix
 

@@ -8,13 +8,12 @@
 
 #include "input/data_set.hpp"
 #include "input/text_scan.hpp"
-#include "support/tcl_fixture.hpp"
+#include "input/status.hpp"
 #include "support/temp_files.hpp"
 
 namespace parmix {
 namespace {
 
-using test::TclInterp;
 using test::TempDir;
 using test::withLineEnd;
 
@@ -53,11 +52,11 @@ struct IndividualRead {
 IndividualRead readIndividual(const std::string& path, const std::string& types, int maxAlleles,
                               const std::string& inFile = "") {
   IndividualRead r;
-  TclInterp interp;
+  Status status;
   r.eol = detectLineTerminator(path);
   r.nLoci = findNumberRows(path, r.eol) - 1;
-  if (findNumberColumns(path, &r.nInd, &r.nCols, interp, r.eol) != 0) {
-    r.message = "column scan: " + interp.result();
+  if (countColumns(path, &r.nInd, &r.nCols, status, r.eol) != 0) {
+    r.message = "column scan: " + status.message();
     return r;
   }
   if (r.nLoci != static_cast<int>(types.size())) {
@@ -67,9 +66,9 @@ IndividualRead readIndividual(const std::string& path, const std::string& types,
   r.genotypes = RowTable<int>(r.nLoci, r.nCols, kUnwritten);
   r.names.assign(static_cast<std::size_t>(r.nInd), "?");
   const std::string layout = inFile.empty() ? types : inFile;
-  r.result = getIndData(r.genotypes.rows(), r.names.data(), path, r.nLoci, r.nCols, r.nInd,
-                        maxAlleles, types.data(), &r.nameWidth, interp, r.eol, layout.data());
-  r.message = interp.result();
+  r.result = readIndData(r.genotypes.rows(), r.names.data(), path, r.nLoci, r.nCols, r.nInd,
+                        maxAlleles, types.data(), &r.nameWidth, status, r.eol, layout.data());
+  r.message = status.message();
   return r;
 }
 
@@ -279,16 +278,16 @@ TEST(GetIndData, DominantRecordWithTwoTokensPerIndividual) {
 
 TEST(GetIndData, TokensPastThoseTakenAreIgnored) {
   TempDir dir;
-  TclInterp interp;
+  Status status;
   // Faulty tokens after the last one taken are never looked at.
   const std::string path = dir.write("i", "Individual\n# A\nL1 # 1/2 0 99 -5 x\n");
   RowTable<int> genotypes(1, 2, kUnwritten);
   std::vector<std::string> names(1);
   unsigned int width = 10;
-  EXPECT_EQ(getIndData(genotypes.rows(), names.data(), path, 1, 2, 1, 2, "C", &width, interp,
+  EXPECT_EQ(readIndData(genotypes.rows(), names.data(), path, 1, 2, 1, 2, "C", &width, status,
                        '\n', "C"),
             0)
-      << interp.result();
+      << status.message();
   EXPECT_EQ(genotypes.rows()[0][0], 1);
   EXPECT_EQ(genotypes.rows()[0][1], 2);
 }
@@ -443,43 +442,43 @@ TEST(GetIndData, EmptyLocusRecordRunsOutAtOnce) {
 
 TEST(GetIndData, DominantRecordShortOfOneIndividual) {
   TempDir dir;
-  TclInterp interp;
+  Status status;
   const std::string path = dir.write("i", "Individual\n# A B C\nL1 # 1 0\n");
   RowTable<int> genotypes(1, 6, kUnwritten);
   std::vector<std::string> names(3);
   unsigned int width = 10;
-  EXPECT_EQ(getIndData(genotypes.rows(), names.data(), path, 1, 6, 3, 1, "D", &width, interp,
+  EXPECT_EQ(readIndData(genotypes.rows(), names.data(), path, 1, 6, 3, 1, "D", &width, status,
                        '\n', "D"),
             1);
-  EXPECT_EQ(interp.result(), endMessage(1, 3));
+  EXPECT_EQ(status.message(), endMessage(1, 3));
 }
 
 TEST(GetIndData, ExcludedLocusReadWithTheWrongLayoutRunsOut) {
   TempDir dir;
   // Without the type in the file, an excluded locus is read two tokens per
   // individual; a dominant record then ends too soon, and says so.
-  TclInterp interp;
+  Status status;
   const std::string path = dir.write("i", "Individual\n# A B\nL1 # 1 0\n");
   RowTable<int> genotypes(1, 4, kUnwritten);
   std::vector<std::string> names(2);
   unsigned int width = 10;
-  EXPECT_EQ(getIndData(genotypes.rows(), names.data(), path, 1, 4, 2, 1, "B", &width, interp,
+  EXPECT_EQ(readIndData(genotypes.rows(), names.data(), path, 1, 4, 2, 1, "B", &width, status,
                        '\n', nullptr),
             1);
-  EXPECT_EQ(interp.result(), endMessage(1, 2));
+  EXPECT_EQ(status.message(), endMessage(1, 2));
 }
 
 TEST(GetIndData, FileWithFewerRecordsThanLoci) {
   TempDir dir;
-  TclInterp interp;
+  Status status;
   const std::string path = dir.write("i", "Individual\n# A\nL1 # 1/2\n");
   RowTable<int> genotypes(2, 2, kUnwritten);
   std::vector<std::string> names(1);
   unsigned int width = 10;
-  EXPECT_EQ(getIndData(genotypes.rows(), names.data(), path, 2, 2, 1, 2, "CC", &width, interp,
+  EXPECT_EQ(readIndData(genotypes.rows(), names.data(), path, 2, 2, 1, 2, "CC", &width, status,
                        '\n', "CC"),
             1);
-  EXPECT_EQ(interp.result(), endMessage(2, 1));
+  EXPECT_EQ(status.message(), endMessage(2, 1));
 }
 
 TEST(GetIndData, NoColumnsReadsNothing) {
@@ -492,14 +491,14 @@ TEST(GetIndData, NoColumnsReadsNothing) {
 
 TEST(GetIndData, UnreadableFile) {
   TempDir dir;
-  TclInterp interp;
+  Status status;
   RowTable<int> genotypes(1, 2, kUnwritten);
   std::vector<std::string> names(1);
   unsigned int width = 10;
-  EXPECT_EQ(getIndData(genotypes.rows(), names.data(), dir.path(), 1, 2, 1, 2, "C", &width,
-                       interp, '\n', "C"),
+  EXPECT_EQ(readIndData(genotypes.rows(), names.data(), dir.path(), 1, 2, 1, 2, "C", &width,
+                       status, '\n', "C"),
             1);
-  EXPECT_EQ(interp.result(), "File " + dir.path() + " could not be read");
+  EXPECT_EQ(status.message(), "File " + dir.path() + " could not be read");
 }
 
 }  // namespace

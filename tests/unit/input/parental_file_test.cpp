@@ -10,13 +10,12 @@
 
 #include "input/data_set.hpp"
 #include "input/text_scan.hpp"
-#include "support/tcl_fixture.hpp"
+#include "input/status.hpp"
 #include "support/temp_files.hpp"
 
 namespace parmix {
 namespace {
 
-using test::TclInterp;
 using test::TempDir;
 using test::withLineEnd;
 
@@ -56,20 +55,20 @@ struct ParentalRead {
 
 ParentalRead readParental(const std::string& path) {
   ParentalRead p;
-  TclInterp interp;
+  Status status;
   p.eol = detectLineTerminator(path);
   p.nLoci = findNumberRows(path, p.eol) - 1;
-  p.scanResult = findMaxAlleles(path, p.nLoci, &p.maxAlleles, interp, p.eol);
-  p.message = interp.result();
+  p.scanResult = scanMaxAlleles(path, p.nLoci, &p.maxAlleles, status, p.eol);
+  p.message = status.message();
   if (p.scanResult != 0 || p.nLoci < 0) return p;
   // NaN marks every slot the reader leaves alone.
   const double unset = std::numeric_limits<double>::quiet_NaN();
   p.freqR = RowTable<double>(p.nLoci, p.maxAlleles, unset);
   p.freqS = RowTable<double>(p.nLoci, p.maxAlleles, unset);
   p.type.assign(static_cast<std::size_t>(p.nLoci), '?');
-  p.readResult = getParentalData(p.freqS.rows(), p.freqR.rows(), p.type.data(), p.nLoci,
-                                 p.maxAlleles, path, interp, p.eol);
-  p.message = interp.result();
+  p.readResult = readParentalData(p.freqS.rows(), p.freqR.rows(), p.type.data(), p.nLoci,
+                                 p.maxAlleles, path, status, p.eol);
+  p.message = status.message();
   return p;
 }
 
@@ -138,67 +137,67 @@ void expectWorkedExample(ParentalRead& p) {
   EXPECT_EQ(p.S(2, 2), 0.0);
 }
 
-// ------------------------------------------------------------- findMaxAlleles
+// ------------------------------------------------------------- scanMaxAlleles
 
 TEST(FindMaxAlleles, WorkedExampleGivesThreeAlleles) {
   TempDir dir;
-  TclInterp interp;
+  Status status;
   const std::string path = dir.write("p", kWorkedExample);
   int maxAlleles = 0;
-  EXPECT_EQ(findMaxAlleles(path, 3, &maxAlleles, interp, '\n'), 0);
+  EXPECT_EQ(scanMaxAlleles(path, 3, &maxAlleles, status, '\n'), 0);
   EXPECT_EQ(maxAlleles, 3);
-  EXPECT_EQ(interp.result(), "");
+  EXPECT_EQ(status.message(), "");
 }
 
 TEST(FindMaxAlleles, RaisesOnlyAboveTheCallersValue) {
   TempDir dir;
-  TclInterp interp;
+  Status status;
   const std::string path = dir.write("p", kWorkedExample);
   int maxAlleles = 5;
-  EXPECT_EQ(findMaxAlleles(path, 3, &maxAlleles, interp, '\n'), 0);
+  EXPECT_EQ(scanMaxAlleles(path, 3, &maxAlleles, status, '\n'), 0);
   EXPECT_EQ(maxAlleles, 5);
 }
 
 TEST(FindMaxAlleles, EvenWordCountNamesTheRecord) {
   TempDir dir;
-  TclInterp interp;
+  Status status;
   // Three R numbers and two S numbers on the second locus record.
   const std::string path =
       dir.write("p", parentalFile({" C 0.5 0.5 0.2 0.8", " C 0.2 0.3 0.5 0.5 0.5", " D 1 0"}));
   int maxAlleles = 0;
-  EXPECT_EQ(findMaxAlleles(path, 3, &maxAlleles, interp, '\n'), 1);
-  EXPECT_EQ(interp.result(), longUnevenMessage(2));
+  EXPECT_EQ(scanMaxAlleles(path, 3, &maxAlleles, status, '\n'), 1);
+  EXPECT_EQ(status.message(), longUnevenMessage(2));
 }
 
 TEST(FindMaxAlleles, EmptyRecordAndDominantWithFourNumbersAreAccepted) {
   TempDir dir;
-  TclInterp interp;
+  Status status;
   const std::string path = dir.write("p", parentalFile({"", " D 0.5 0.5 0.2 0.8", "   "}));
   int maxAlleles = 0;
-  EXPECT_EQ(findMaxAlleles(path, 3, &maxAlleles, interp, '\n'), 0);
+  EXPECT_EQ(scanMaxAlleles(path, 3, &maxAlleles, status, '\n'), 0);
   EXPECT_EQ(maxAlleles, 2);
-  EXPECT_EQ(interp.result(), "");
+  EXPECT_EQ(status.message(), "");
 }
 
 TEST(FindMaxAlleles, ScansOnlyTheGivenNumberOfRecords) {
   TempDir dir;
-  TclInterp interp;
+  Status status;
   const std::string path =
       dir.write("p", parentalFile({" C 1 0", " C 0.5 0.5 0.5 0.5", " C 1 0 0 0 0 1 x"}));
   int maxAlleles = 0;
-  EXPECT_EQ(findMaxAlleles(path, 2, &maxAlleles, interp, '\n'), 0);
+  EXPECT_EQ(scanMaxAlleles(path, 2, &maxAlleles, status, '\n'), 0);
   EXPECT_EQ(maxAlleles, 2);
 }
 
 TEST(FindMaxAlleles, UnreadableFile) {
   TempDir dir;
-  TclInterp interp;
+  Status status;
   int maxAlleles = 0;
-  EXPECT_EQ(findMaxAlleles(dir.file("absent"), 2, &maxAlleles, interp, '\n'), 1);
-  EXPECT_EQ(interp.result(), "File " + dir.file("absent") + " could not be read");
+  EXPECT_EQ(scanMaxAlleles(dir.file("absent"), 2, &maxAlleles, status, '\n'), 1);
+  EXPECT_EQ(status.message(), "File " + dir.file("absent") + " could not be read");
 }
 
-// ------------------------------------------------------------ getParentalData
+// ------------------------------------------------------------ readParentalData
 
 TEST(GetParentalData, WorkedExampleStoresTheGivenValues) {
   TempDir dir;
@@ -483,7 +482,7 @@ TEST(GetParentalData, StopsAtTheFirstFaultyRecord) {
 
 TEST(GetParentalData, RecordLongerThanTheRowBufferIsRefused) {
   TempDir dir;
-  TclInterp interp;
+  Status status;
   // Called with a row length that the record exceeds: the reader must
   // refuse it with a count message and store nothing past the row.
   const std::string path =
@@ -491,8 +490,8 @@ TEST(GetParentalData, RecordLongerThanTheRowBufferIsRefused) {
   RowTable<double> freqR(2, 1, -1.0);
   RowTable<double> freqS(2, 1, -1.0);
   char type[2] = {'?', '?'};
-  EXPECT_EQ(getParentalData(freqS.rows(), freqR.rows(), type, 2, 1, path, interp, '\n'), 1);
-  EXPECT_EQ(interp.result(), countMessage(1));
+  EXPECT_EQ(readParentalData(freqS.rows(), freqR.rows(), type, 2, 1, path, status, '\n'), 1);
+  EXPECT_EQ(status.message(), countMessage(1));
   EXPECT_EQ(freqR.rows()[1][0], -1.0);
   EXPECT_EQ(freqS.rows()[1][0], -1.0);
 }
@@ -564,37 +563,37 @@ TEST(GetParentalData, DominantLetterAgainstItsNumbersInAFileWithoutAlleles) {
 
 TEST(GetParentalData, FileShorterThanTheLociAsked) {
   TempDir dir;
-  TclInterp interp;
+  Status status;
   const std::string path = dir.write("p", parentalFile({" C 1 0"}));
   RowTable<double> freqR(2, 1, 0.0);
   RowTable<double> freqS(2, 1, 0.0);
   char type[2] = {'?', '?'};
-  EXPECT_EQ(getParentalData(freqS.rows(), freqR.rows(), type, 2, 1, path, interp, '\n'), 1);
-  EXPECT_EQ(interp.result(), countMessage(2));
+  EXPECT_EQ(readParentalData(freqS.rows(), freqR.rows(), type, 2, 1, path, status, '\n'), 1);
+  EXPECT_EQ(status.message(), countMessage(2));
 }
 
 TEST(GetParentalData, UnreadableFile) {
   TempDir dir;
-  TclInterp interp;
+  Status status;
   RowTable<double> freqR(1, 1, 0.0);
   RowTable<double> freqS(1, 1, 0.0);
   char type[1] = {'?'};
-  EXPECT_EQ(getParentalData(freqS.rows(), freqR.rows(), type, 1, 1, dir.path(), interp, '\n'), 1);
-  EXPECT_EQ(interp.result(), "File " + dir.path() + " could not be read");
+  EXPECT_EQ(readParentalData(freqS.rows(), freqR.rows(), type, 1, 1, dir.path(), status, '\n'), 1);
+  EXPECT_EQ(status.message(), "File " + dir.path() + " could not be read");
 }
 
 TEST(GetParentalData, TablesOfTheDataSetAreFullyDefinedAfterReading) {
   TempDir dir;
-  TclInterp interp;
+  Status status;
   const std::string path = dir.write("p", kWorkedExample);
   DataSet d;
   d.nLoci = 3;
   d.maxAlleles = 3;
   d.allocateTheRest();
-  ASSERT_EQ(getParentalData(d.freqS.rows(), d.freqR.rows(), d.locusType.data(), d.nLoci,
-                            d.maxAlleles, path, interp, '\n'),
+  ASSERT_EQ(readParentalData(d.freqS.rows(), d.freqR.rows(), d.locusType.data(), d.nLoci,
+                            d.maxAlleles, path, status, '\n'),
             0)
-      << interp.result();
+      << status.message();
   // The dominant locus fills slot 0 only; the rest keeps the table's 0.0.
   EXPECT_EQ(d.freqR.rows()[1][1], 0.0);
   EXPECT_EQ(d.freqR.rows()[1][2], 0.0);

@@ -5,13 +5,12 @@
 #include <cstring>
 #include <string>
 
-#include "support/tcl_fixture.hpp"
+#include "input/status.hpp"
 #include "support/temp_files.hpp"
 
 namespace parmix {
 namespace {
 
-using test::TclInterp;
 using test::TempDir;
 using test::withLineEnd;
 
@@ -66,11 +65,11 @@ TEST(CleanString, StringVersionCleansPastEmbeddedNul) {
   EXPECT_EQ(s, std::string("1 2\0" "3 4", 7));
 }
 
-// -------------------------------------------------------------- checkFileType
+// -------------------------------------------------------------- checkKeyword
 
 TEST(CheckFileType, KeywordFollowedByBlankTabOrLineEndPasses) {
   TempDir dir;
-  TclInterp interp;
+  Status status;
   const char* passing[] = {"Parental file\n# x\n", "Parental\tfile\n", "Parental\n# x\n",
                            "Parental\r# x\r",      "Parental\r\n# x\r\n", "Parental",
                            "\n\n  \t Parental #\n"};
@@ -78,8 +77,8 @@ TEST(CheckFileType, KeywordFollowedByBlankTabOrLineEndPasses) {
   for (const char* content : passing) {
     SCOPED_TRACE(content);
     const std::string path = dir.write("p" + std::to_string(n++), content);
-    EXPECT_EQ(checkFileType(path, "Parental", interp), 0);
-    EXPECT_EQ(interp.result(), "");
+    EXPECT_EQ(checkKeyword(path, "Parental", status), 0);
+    EXPECT_EQ(status.message(), "");
   }
 }
 
@@ -91,37 +90,37 @@ TEST(CheckFileType, WrongFirstWordFailsNamingFileAndKeyword) {
   int n = 0;
   for (const char* content : failing) {
     SCOPED_TRACE(content);
-    TclInterp interp;
+    Status status;
     const std::string path = dir.write("f" + std::to_string(n++), content);
-    EXPECT_EQ(checkFileType(path, "Parental", interp), 1);
-    EXPECT_EQ(interp.result(), keywordMessage(path, "Parental"));
+    EXPECT_EQ(checkKeyword(path, "Parental", status), 1);
+    EXPECT_EQ(status.message(), keywordMessage(path, "Parental"));
   }
 }
 
 TEST(CheckFileType, ParentalFileOfferedAsIndividualFile) {
   TempDir dir;
-  TclInterp interp;
+  Status status;
   const std::string path = dir.write("swapped.txt", "Parental\n# h\nL1 # C 0.5 0.5 0.2 0.8\n");
-  EXPECT_EQ(checkFileType(path, "Individual", interp), 1);
-  EXPECT_EQ(interp.result(), keywordMessage(path, "Individual"));
+  EXPECT_EQ(checkKeyword(path, "Individual", status), 1);
+  EXPECT_EQ(status.message(), keywordMessage(path, "Individual"));
 
   const std::string ind = dir.write("ind.txt", "Individual\n# A B\nL1 # 1/2 2/2\n");
-  TclInterp other;
-  EXPECT_EQ(checkFileType(ind, "Individual", other), 0);
+  Status other;
+  EXPECT_EQ(checkKeyword(ind, "Individual", other), 0);
 }
 
 TEST(CheckFileType, MissingFileOrDirectoryCannotBeRead) {
   TempDir dir;
   {
-    TclInterp interp;
+    Status status;
     const std::string path = dir.file("absent.txt");
-    EXPECT_EQ(checkFileType(path, "Parental", interp), 1);
-    EXPECT_EQ(interp.result(), "File " + path + " could not be read");
+    EXPECT_EQ(checkKeyword(path, "Parental", status), 1);
+    EXPECT_EQ(status.message(), "File " + path + " could not be read");
   }
   {
-    TclInterp interp;
-    EXPECT_EQ(checkFileType(dir.path(), "Parental", interp), 1);
-    EXPECT_EQ(interp.result(), "File " + dir.path() + " could not be read");
+    Status status;
+    EXPECT_EQ(checkKeyword(dir.path(), "Parental", status), 1);
+    EXPECT_EQ(status.message(), "File " + dir.path() + " could not be read");
   }
 }
 
@@ -228,7 +227,7 @@ TEST(DetectLineTerminator, UnreadableFileDoesNotEndTheProcess) {
   EXPECT_EQ(detectLineTerminator(dir.path()), '\n');
 }
 
-// ---------------------------------------------------------- findNumberColumns
+// ---------------------------------------------------------- countColumns
 
 struct Columns {
   int rc;
@@ -238,10 +237,10 @@ struct Columns {
 };
 
 Columns scanColumns(const std::string& path, char eol = '\n') {
-  TclInterp interp;
+  Status status;
   Columns c{0, 0, -7, ""};
-  c.rc = findNumberColumns(path, &c.nInd, &c.nCols, interp, eol);
-  c.message = interp.result();
+  c.rc = countColumns(path, &c.nInd, &c.nCols, status, eol);
+  c.message = status.message();
   return c;
 }
 
@@ -337,11 +336,11 @@ TEST(FindNumberColumns, EmptyLocusRecordsAreSkipped) {
 
 TEST(FindNumberColumns, NamesAreCountedOnFromTheCallersValue) {
   TempDir dir;
-  TclInterp interp;
+  Status status;
   int nInd = 2;
   int nCols = 99;
   const std::string path = dir.write("i", "Individual\n# A B C\nL1 # 1 2 1 2 1 2 1 2 1 2\n");
-  EXPECT_EQ(findNumberColumns(path, &nInd, &nCols, interp, '\n'), 0);
+  EXPECT_EQ(countColumns(path, &nInd, &nCols, status, '\n'), 0);
   EXPECT_EQ(nInd, 5);
   EXPECT_EQ(nCols, 10);
 }

@@ -9,7 +9,7 @@
 
 #include "input/data_set.hpp"
 #include "input/parental_file.hpp"
-#include "support/tcl_fixture.hpp"
+#include "input/status.hpp"
 #include "support/temp_files.hpp"
 
 namespace parmix {
@@ -72,17 +72,17 @@ TEST(PrintParental, GoesToTheErrorStreamByDefault) {
 TEST(PrintParental, DominantLocusAsReadShowsDefinedSlots) {
   // The unused slots of a dominant locus read back as 0, never as leftovers.
   test::TempDir dir;
-  test::TclInterp interp;
+  Status status;
   const std::string path = dir.write(
       "p", "Parental\n# h\nL1 # C 0.5 0.3 0.2 0.1 0.1 0.8\nL2 # D 0.75 0.36\n");
   DataSet d;
   d.nLoci = 2;
   d.maxAlleles = 3;
   d.allocateTheRest();
-  ASSERT_EQ(getParentalData(d.freqS.rows(), d.freqR.rows(), d.locusType.data(), 2, 3, path,
-                            interp, '\n'),
+  ASSERT_EQ(readParentalData(d.freqS.rows(), d.freqR.rows(), d.locusType.data(), 2, 3, path,
+                            status, '\n'),
             0)
-      << interp.result();
+      << status.message();
   std::ostringstream out;
   printParental(d.freqS.rows(), d.freqR.rows(), d.locusType.data(), 2, 3, out);
   EXPECT_EQ(out.str(),

@@ -1,15 +1,8 @@
 #include "support/tcl_fixture.hpp"
 
-#include <stdexcept>
-
 namespace parmix::test {
 
-// Defined in stubs_binding.cpp, which is compiled for the stubs table.
-bool bindStubsTable(Tcl_Interp* interp);
-
-TclInterp::TclInterp() : interp_(Tcl_CreateInterp()) {
-  if (!bindStubsTable(interp_)) throw std::runtime_error("Tcl stubs table could not be bound");
-}
+TclInterp::TclInterp() : interp_(Tcl_CreateInterp()) {}
 
 TclInterp::~TclInterp() { Tcl_DeleteInterp(interp_); }
 

@@ -7,12 +7,11 @@
 #include <vector>
 
 #include "input/data_set.hpp"
-#include "support/tcl_fixture.hpp"
+#include "input/status.hpp"
 
 namespace parmix {
 namespace {
 
-using test::TclInterp;
 constexpr int M = kMissing;
 
 // A read data set: parental rows (padded with 0.0 to maxAlleles) and the
@@ -34,8 +33,8 @@ struct Data {
   }
 
   int verify() {
-    return verifyIndData(genotypes.rows(), freqR.rows(), freqS.rows(), type.data(), nLoci, nCols,
-                         interp);
+    return checkIndData(genotypes.rows(), freqR.rows(), freqS.rows(), type.data(), nLoci, nCols,
+                         status);
   }
 
   std::string type;
@@ -44,7 +43,7 @@ struct Data {
   RowTable<double> freqR;
   RowTable<double> freqS;
   RowTable<int> genotypes;
-  TclInterp interp;
+  Status status;
 };
 
 std::string alleleMessage(int allele, int individual, int locus) {
@@ -58,41 +57,41 @@ std::string genotypeMessage(int value, int individual, int locus) {
          " refers to an allele that does not exist in the parental populations.";
 }
 
-// ------------------------------------------------------------- verifyIndData
+// ------------------------------------------------------------- checkIndData
 
 TEST(VerifyIndData, AlleleThatNeitherParentHas) {
   // Locus 2 has two alleles in a table of three slots.
   Data d("CC", 3, {{0.2, 0.3, 0.5}, {0.5, 0.5}}, {{0.4, 0.4, 0.2}, {0.9, 0.1}},
          {{1, 3, 2, 2, 3, 3}, {1, 2, 2, M, 1, 3}});
   EXPECT_EQ(d.verify(), 1);
-  EXPECT_EQ(d.interp.result(), alleleMessage(3, 3, 2));
+  EXPECT_EQ(d.status.message(), alleleMessage(3, 3, 2));
 }
 
 TEST(VerifyIndData, AlleleInOneParentOnlyPasses) {
   Data d("CC", 2, {{0.0, 1.0}, {0.2, 0.8}}, {{0.2, 0.8}, {0.0, 1.0}},
          {{1, 1, 2, 1}, {1, 2, 1, 1}});
-  EXPECT_EQ(d.verify(), 0) << d.interp.result();
-  EXPECT_EQ(d.interp.result(), "");
+  EXPECT_EQ(d.verify(), 0) << d.status.message();
+  EXPECT_EQ(d.status.message(), "");
 }
 
 TEST(VerifyIndData, AlleleListedWithZeroInBothFails) {
   Data d("C", 3, {{0.5, 0.0, 0.5}}, {{0.1, 0.0, 0.9}}, {{1, 3, 3, 2}});
   EXPECT_EQ(d.verify(), 1);
-  EXPECT_EQ(d.interp.result(), alleleMessage(2, 2, 1));
+  EXPECT_EQ(d.status.message(), alleleMessage(2, 2, 1));
 }
 
 TEST(VerifyIndData, MissingDataNeverFail) {
   // Allele 1 exists nowhere and the dominant class neither: only missing
   // designations, so nothing to reject.
   Data d("CD", 2, {{0.0, 1.0}, {0.0}}, {{0.0, 1.0}, {0.0}}, {{M, M, M, 2}, {M, M, M, M}});
-  EXPECT_EQ(d.verify(), 0) << d.interp.result();
+  EXPECT_EQ(d.verify(), 0) << d.status.message();
 }
 
 TEST(VerifyIndData, ExcludedLociAreNotExamined) {
   // Designations at the 'B' locus could not even index the table.
   Data d("BCB", 2, {{0.0, 0.0}, {0.5, 0.5}, {0.0}}, {{0.0, 0.0}, {0.5, 0.5}, {0.0}},
          {{7, 0, -3, 2}, {1, 2, 2, 1}, {1, M, 0, M}});
-  EXPECT_EQ(d.verify(), 0) << d.interp.result();
+  EXPECT_EQ(d.verify(), 0) << d.status.message();
 }
 
 TEST(VerifyIndData, FirstFaultInLocusOrderWins) {
@@ -102,13 +101,13 @@ TEST(VerifyIndData, FirstFaultInLocusOrderWins) {
           {1, 1, 1, 1, 1, 1, 1, 1, 1, 2},
           {2, 1, 1, 1, 1, 1, 1, 1, 1, 1}});
   EXPECT_EQ(d.verify(), 1);
-  EXPECT_EQ(d.interp.result(), alleleMessage(2, 5, 2));
+  EXPECT_EQ(d.status.message(), alleleMessage(2, 5, 2));
 }
 
 TEST(VerifyIndData, FirstFaultWithinARowWins) {
   Data d("C", 3, {{0.5, 0.5, 0.0}}, {{0.5, 0.5, 0.0}}, {{1, 2, 1, 3, 3, 1}});
   EXPECT_EQ(d.verify(), 1);
-  EXPECT_EQ(d.interp.result(), alleleMessage(3, 2, 1));
+  EXPECT_EQ(d.status.message(), alleleMessage(3, 2, 1));
 }
 
 TEST(VerifyIndData, DominantClassThatNeitherParentHas) {
@@ -116,14 +115,14 @@ TEST(VerifyIndData, DominantClassThatNeitherParentHas) {
   // non-missing code fails where the dominant allele is absent.
   Data d("CD", 2, {{0.5, 0.5}, {0.0}}, {{0.4, 0.6}, {0.0}}, {{1, 2, 2, 2, 1, 1}, {M, M, 0, M, 1, M}});
   EXPECT_EQ(d.verify(), 1);
-  EXPECT_EQ(d.interp.result(), genotypeMessage(0, 2, 2));
+  EXPECT_EQ(d.status.message(), genotypeMessage(0, 2, 2));
 }
 
 TEST(VerifyIndData, DominantClassInEitherParentPassesEveryCode) {
   Data r("D", 1, {{0.3}}, {{0.0}}, {{1, M, 0, M, M, M, 5, M}});
-  EXPECT_EQ(r.verify(), 0) << r.interp.result();
+  EXPECT_EQ(r.verify(), 0) << r.status.message();
   Data s("D", 1, {{0.0}}, {{0.3}}, {{0, M, 1, M}});
-  EXPECT_EQ(s.verify(), 0) << s.interp.result();
+  EXPECT_EQ(s.verify(), 0) << s.status.message();
 }
 
 TEST(VerifyIndData, DesignationsThatCannotIndexTheTablesAreRefused) {
@@ -131,23 +130,23 @@ TEST(VerifyIndData, DesignationsThatCannotIndexTheTablesAreRefused) {
   // never used as an index.
   Data negative("C", 2, {{0.5, 0.5}}, {{0.5, 0.5}}, {{1, 2, 1, -1}});
   EXPECT_EQ(negative.verify(), 1);
-  EXPECT_EQ(negative.interp.result(), alleleMessage(-1, 2, 1));
+  EXPECT_EQ(negative.status.message(), alleleMessage(-1, 2, 1));
 
   Data zero("C", 2, {{0.5, 0.5}}, {{0.5, 0.5}}, {{0, 2}});
   EXPECT_EQ(zero.verify(), 1);
-  EXPECT_EQ(zero.interp.result(), alleleMessage(0, 1, 1));
+  EXPECT_EQ(zero.status.message(), alleleMessage(0, 1, 1));
 }
 
 TEST(VerifyIndData, UnknownTypeIsAnInternalErrorNotAnExit) {
   Data d("CXC", 2, {{0.5, 0.5}, {0.5}, {1.0, 0.0}}, {{0.5, 0.5}, {0.5}, {1.0, 0.0}},
          {{1, 2}, {1, M}, {2, 2}});
   EXPECT_EQ(d.verify(), 1);
-  EXPECT_EQ(d.interp.result(), "Internal error in verifyIndData(). X");
+  EXPECT_EQ(d.status.message(), "Internal error in verifyIndData(). X");
 
   // A fault at an earlier locus is found first.
   Data earlier("CX", 2, {{1.0, 0.0}, {0.5}}, {{1.0, 0.0}, {0.5}}, {{1, 2}, {1, M}});
   EXPECT_EQ(earlier.verify(), 1);
-  EXPECT_EQ(earlier.interp.result(), alleleMessage(2, 1, 1));
+  EXPECT_EQ(earlier.status.message(), alleleMessage(2, 1, 1));
 }
 
 TEST(VerifyIndData, NoLociOrNoColumns) {

@@ -9,12 +9,11 @@
 #include <vector>
 
 #include "input/data_set.hpp"
-#include "support/tcl_fixture.hpp"
+#include "input/status.hpp"
 
 namespace parmix {
 namespace {
 
-using test::TclInterp;
 using Row = std::vector<double>;
 
 // Parental tables as the reader leaves them: one row per locus, padded with
@@ -34,15 +33,15 @@ struct Parents {
   }
 
   int verify() {
-    return verifyParentalData(freqS.rows(), freqR.rows(), &type[0],
-                              static_cast<int>(type.size()), maxAlleles, interp, report);
+    return checkParentalData(freqS.rows(), freqR.rows(), &type[0],
+                              static_cast<int>(type.size()), maxAlleles, status, report);
   }
 
   std::string type;
   int maxAlleles = 0;
   RowTable<double> freqR;
   RowTable<double> freqS;
-  TclInterp interp;
+  Status status;
   std::ostringstream report;
 };
 
@@ -78,7 +77,7 @@ TEST(VerifyParentalData, IdenticalCodominantLocusIsExcluded) {
   EXPECT_EQ(p.verify(), 0);
   EXPECT_EQ(p.type, "CBD");
   EXPECT_EQ(p.report.str(), codominantNote(2));
-  EXPECT_EQ(p.interp.result(), "");
+  EXPECT_EQ(p.status.message(), "");
 }
 
 TEST(VerifyParentalData, IdenticalDominantLocusIsExcluded) {
@@ -115,14 +114,14 @@ TEST(VerifyParentalData, EveryLocusExcludedGivesNoSummary) {
 TEST(VerifyParentalData, SumAboveOneFailsNamingTheRow) {
   Parents p("CDC", {{0.5, 0.5}, {0.3}, {0.2, 0.8}}, {{0.2, 0.8}, {0.6}, {0.6, 0.41}});
   EXPECT_EQ(p.verify(), 1);
-  EXPECT_EQ(p.interp.result(), sumMessage(3));
+  EXPECT_EQ(p.status.message(), sumMessage(3));
   EXPECT_EQ(p.report.str(), "");
 }
 
 TEST(VerifyParentalData, SumTestComesBeforeExclusion) {
   Parents p("C", {{0.6, 0.41}}, {{0.6, 0.41}});
   EXPECT_EQ(p.verify(), 1);
-  EXPECT_EQ(p.interp.result(), sumMessage(1));
+  EXPECT_EQ(p.status.message(), sumMessage(1));
   EXPECT_EQ(p.type, "C");
   EXPECT_EQ(p.report.str(), "");
 }
@@ -132,27 +131,27 @@ TEST(VerifyParentalData, SumToleranceIsStrict) {
   const Row atTolerance = {0.25, 0.75, 0.000001};
   ASSERT_EQ(sumInOrder(atTolerance), 1.000001);
   Parents at("C", {atTolerance}, {{0.5, 0.5, 0.0}});
-  EXPECT_EQ(at.verify(), 0) << at.interp.result();
+  EXPECT_EQ(at.verify(), 0) << at.status.message();
 
   // 0.5 + 0.500001 comes out one step above the tolerance: refused.
   const Row above = {0.5, 0.500001};
   ASSERT_GT(sumInOrder(above), 1.000001);
   Parents over("CC", {{0.5, 0.5}, {0.1, 0.9}}, {{0.4, 0.6}, above});
   EXPECT_EQ(over.verify(), 1);
-  EXPECT_EQ(over.interp.result(), sumMessage(2));
+  EXPECT_EQ(over.status.message(), sumMessage(2));
 }
 
 TEST(VerifyParentalData, RoundingErrorAboveOneIsAccepted) {
   const Row rounded = {0.05, 0.55, 0.3, 0.1};
   ASSERT_GT(sumInOrder(rounded), 1.0);
   Parents p("C", {rounded}, {{0.25, 0.25, 0.25, 0.25}});
-  EXPECT_EQ(p.verify(), 0) << p.interp.result();
+  EXPECT_EQ(p.verify(), 0) << p.status.message();
   EXPECT_EQ(p.type, "C");
 }
 
 TEST(VerifyParentalData, DominantLociHaveNoSumTest) {
   Parents p("DD", {{1.0}, {0.9}}, {{0.9}, {1.0}});
-  EXPECT_EQ(p.verify(), 0) << p.interp.result();
+  EXPECT_EQ(p.verify(), 0) << p.status.message();
   EXPECT_EQ(p.report.str(), "");
 }
 
@@ -161,7 +160,7 @@ TEST(VerifyParentalData, SumErrorAfterExclusionsKeepsTheirNotes) {
   Parents p("CDCCCC", {{0.5, 0.5}, {0.4}, {0.1, 0.9}, {0.5, 0.5}, {0.7, 0.4}, {1.0, 0.0}},
             {{0.49, 0.51}, {0.4}, {0.1, 0.9}, {0.48, 0.52}, {0.2, 0.8}, {0.0, 1.0}});
   EXPECT_EQ(p.verify(), 1);
-  EXPECT_EQ(p.interp.result(), sumMessage(5));
+  EXPECT_EQ(p.status.message(), sumMessage(5));
   EXPECT_EQ(p.report.str(), dominantNote(2) + codominantNote(3));
   EXPECT_EQ(p.type, "CBBCCC");
 }
@@ -217,7 +216,7 @@ TEST(VerifyParentalData, NoLoci) {
 TEST(VerifyParentalData, UnknownTypeIsAnInternalError) {
   Parents p("CXC", {{1.0, 0.0}, {0.5}, {0.6, 0.41}}, {{0.0, 1.0}, {0.5}, {0.6, 0.41}});
   EXPECT_EQ(p.verify(), 1);
-  EXPECT_EQ(p.interp.result(), "Internal error in verifyParentalData(). Locus: 1");
+  EXPECT_EQ(p.status.message(), "Internal error in verifyParentalData(). Locus: 1");
   EXPECT_EQ(p.report.str(), "");
 }
 
@@ -225,7 +224,7 @@ TEST(VerifyParentalData, ExcludedMarkOnEntryIsAnInternalError) {
   // The checks run once; a 'B' before them means a second run over the data.
   Parents p("DB", {{0.5}, {0.5}}, {{0.5}, {0.4}});
   EXPECT_EQ(p.verify(), 1);
-  EXPECT_EQ(p.interp.result(), "Internal error in verifyParentalData(). Locus: 1");
+  EXPECT_EQ(p.status.message(), "Internal error in verifyParentalData(). Locus: 1");
   EXPECT_EQ(p.report.str(), dominantNote(1));
 }
 

@@ -1,10 +1,9 @@
-#ifndef PARMIX_TCLPKG_PARALLEL_STUDY_HPP
-#define PARMIX_TCLPKG_PARALLEL_STUDY_HPP
+#ifndef PARMIX_ESTIMATE_PARALLEL_STUDY_HPP
+#define PARMIX_ESTIMATE_PARALLEL_STUDY_HPP
 
 // The individual loop of a run, spread over the cores the process may use.
-// Workers never touch the interpreter: they only read the data set and
-// fill their own rows of the result, which the calling thread then writes
-// in file order.
+// Workers only read the data set and fill their own rows of the result,
+// which the caller then writes in file order.
 
 #include <cstdint>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "tclpkg/parallel_study.hpp"
+#include "estimate/parallel_study.hpp"
 
 #include <sched.h>
 

@@ -1,5 +1,5 @@
-#ifndef PARMIX_TCLPKG_ANALYSIS_RUN_HPP
-#define PARMIX_TCLPKG_ANALYSIS_RUN_HPP
+#ifndef PARMIX_TCLPKG_PARMIX_CMD_HPP
+#define PARMIX_TCLPKG_PARMIX_CMD_HPP
 
 // The command `parmix PARENTAL INDIVIDUAL ?REPORT?`: one call is one whole
 // analysis, from both input files to the finished report.

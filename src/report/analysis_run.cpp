@@ -1,0 +1,92 @@
+#include "report/analysis_run.hpp"
+
+#include <filesystem>
+#include <fstream>
+#include <locale>
+#include <new>
+#include <vector>
+
+#include "estimate/parallel_study.hpp"
+#include "input/data_set.hpp"
+#include "report/report_writer.hpp"
+#include "validate/data_set_loader.hpp"
+
+namespace parmix {
+
+namespace {
+
+bool isSameFile(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  return std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+// Opening the report truncates it, so a report path that names an input
+// file (by any path or link) is refused before anything is opened.
+int openReport(const RunPaths& paths, std::ofstream& report, Status& status) {
+  if (isSameFile(paths.report, paths.parental) || isSameFile(paths.report, paths.individual)) {
+    status.fail("The report file %s is one of the input files; give the report another name.",
+                paths.report.c_str());
+    return status.setFault(Fault::kReport);
+  }
+  std::error_code ec;
+  if (!std::filesystem::is_directory(paths.report, ec)) report.open(paths.report);
+  if (!report.is_open()) {
+    status.fail("The report file %s could not be opened for writing.", paths.report.c_str());
+    return status.setFault(Fault::kReport);
+  }
+  report.imbue(std::locale::classic());
+  writeTimestamp(report);
+  return 0;
+}
+
+// The individuals are studied on every core the process may use; the rows
+// are written here, on the calling thread, in file order.
+void writeAllRows(DataSet& d, std::ostream& report) {
+  const int width = static_cast<int>(d.nameWidth);
+  writeHeader(report, width);
+  useRowNumberFormat(report);
+  const std::vector<IndividualEstimate> rows = studyAllIndividuals(d, usableCores());
+  for (std::size_t j = 0; j < rows.size(); ++j)
+    writeOutputRow(report, d.indNames[j], rows[j].h, rows[j].lowerBound, rows[j].upperBound,
+                   rows[j].truncated, width);
+  writeEndingRow(report);
+}
+
+Status analyse(const RunPaths& paths) {
+  Status status;
+  DataSet data;
+  std::ofstream report;
+  const ReportOpener opener = [&](Status& s) -> std::ostream* {
+    return openReport(paths, report, s) ? nullptr : &report;
+  };
+  if (loadDataSet({paths.parental, paths.individual}, data, opener, status))
+    return status;  // an opened report closes itself
+  writeAllRows(data, report);
+  report.close();
+  if (report.fail()) {
+    status.fail("The report file %s could not be written completely.", paths.report.c_str());
+    status.setFault(Fault::kReport);
+  }
+  return status;
+}
+
+}  // namespace
+
+Status runAnalysis(const RunPaths& paths) {
+  Status status;
+  try {
+    return analyse(paths);
+  } catch (const std::bad_alloc&) {
+    status.fail("There is not enough memory for this analysis.");
+    status.setFault(Fault::kMemory);
+  } catch (const std::exception& e) {
+    status.fail("The analysis failed: %s", e.what());
+    status.setFault(Fault::kInternal);
+  } catch (...) {
+    status.fail("The analysis failed for an unknown reason.");
+    status.setFault(Fault::kInternal);
+  }
+  return status;
+}
+
+}  // namespace parmix

@@ -1,0 +1,30 @@
+#ifndef PARMIX_REPORT_ANALYSIS_RUN_HPP
+#define PARMIX_REPORT_ANALYSIS_RUN_HPP
+
+// One whole analysis, from both input files to the finished report: what
+// the command `parmix PARENTAL INDIVIDUAL ?REPORT?` does, for any host.
+
+#include <string>
+
+#include "input/status.hpp"
+
+namespace parmix {
+
+struct RunPaths {
+  std::string parental = "undefined";
+  std::string individual = "undefined";
+  std::string report = "parmix_output.txt";
+};
+
+// Loads and checks the data set, opens the report (never one of the input
+// files), studies every individual and writes one row each.  An ok status
+// on success; otherwise the first failure's kind and message.  The report
+// holds what the steps before the failure wrote (nothing is opened before
+// the inputs are measured).  Never throws: running out of memory, or any
+// other exception, becomes a failure of its own kind.  Everything the run
+// holds is released on every path.
+Status runAnalysis(const RunPaths& paths);
+
+}  // namespace parmix
+
+#endif
