@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "data_loader.hpp"
-#include "tclpkg/parallel_study.hpp"
+#include "estimate/parallel_study.hpp"
 
 namespace {
 
@@ -86,9 +86,8 @@ int main(int argc, char* argv[]) {
   const std::string parental = argv[1], individual = argv[2];
   const double read = readFloor(parental, individual);
   parmix::DataSet data;
-  parmix::bench::Interpreter interp;
   std::string message;
-  if (read < 0 || !parmix::bench::loadDataSet(parental, individual, data, interp, message)) {
+  if (read < 0 || !parmix::bench::loadDataSet(parental, individual, data, message)) {
     std::fprintf(stderr, "parmix-floors: %s\n", read < 0 ? "cannot read the files" : message.c_str());
     return 1;
   }

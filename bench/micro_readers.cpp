@@ -64,48 +64,48 @@ void BM_FindNumberRows(benchmark::State& state) {
 BENCHMARK(BM_FindNumberRows)->Unit(benchmark::kMillisecond);
 
 void BM_FindNumberColumns(benchmark::State& state) {
-  parmix::bench::Interpreter interp;
+  parmix::Status status;
   const std::string& path = files().individual;
   for (auto _ : state) {
     int nInd = 0, nCols = 0;
-    benchmark::DoNotOptimize(parmix::findNumberColumns(path, &nInd, &nCols, interp.get(), '\n'));
+    benchmark::DoNotOptimize(parmix::countColumns(path, &nInd, &nCols, status, '\n'));
   }
   state.SetBytesProcessed(state.iterations() * sizeOf(path));
 }
 BENCHMARK(BM_FindNumberColumns)->Unit(benchmark::kMillisecond);
 
 void BM_GetIndData(benchmark::State& state) {
-  parmix::bench::Interpreter interp;
+  parmix::Status status;
   parmix::DataSet d;
   std::string message;
-  if (!parmix::bench::loadDataSet(files().parental, files().individual, d, interp, message)) {
+  if (!parmix::bench::loadDataSet(files().parental, files().individual, d, message)) {
     state.SkipWithError(message.c_str());
     return;
   }
   for (auto _ : state) {
     unsigned width = 10;
-    benchmark::DoNotOptimize(parmix::getIndData(
+    benchmark::DoNotOptimize(parmix::readIndData(
         d.genotypes.rows(), d.indNames.data(), files().individual, d.nLoci, d.nCols, d.nInd,
-        d.maxAlleles, d.locusType.data(), &width, interp.get(), '\n', d.typeInFile.data()));
+        d.maxAlleles, d.locusType.data(), &width, status, '\n', d.typeInFile.data()));
   }
   state.SetBytesProcessed(state.iterations() * sizeOf(files().individual));
 }
 BENCHMARK(BM_GetIndData)->Unit(benchmark::kMillisecond);
 
 void BM_GetParentalData(benchmark::State& state) {
-  parmix::bench::Interpreter interp;
+  parmix::Status status;
   parmix::DataSet d;
   std::string message;
-  if (!parmix::bench::loadDataSet(files().parental, files().individual, d, interp, message)) {
+  if (!parmix::bench::loadDataSet(files().parental, files().individual, d, message)) {
     state.SkipWithError(message.c_str());
     return;
   }
   for (auto _ : state) {
     int maxAlleles = 0;
-    parmix::findMaxAlleles(files().parental, d.nLoci, &maxAlleles, interp.get(), '\n');
-    benchmark::DoNotOptimize(parmix::getParentalData(d.freqS.rows(), d.freqR.rows(),
+    parmix::scanMaxAlleles(files().parental, d.nLoci, &maxAlleles, status, '\n');
+    benchmark::DoNotOptimize(parmix::readParentalData(d.freqS.rows(), d.freqR.rows(),
                                                      d.locusType.data(), d.nLoci, d.maxAlleles,
-                                                     files().parental, interp.get(), '\n'));
+                                                     files().parental, status, '\n'));
   }
   state.SetBytesProcessed(state.iterations() * sizeOf(files().parental));
 }

@@ -1,11 +1,11 @@
-// libFuzzer target: one whole analysis, as the command `parmix` runs it.
+// libFuzzer target: one whole analysis, the run the command `parmix` makes.
 // The input holds both files: the parental file, a line "%%", then the
 // individual file (split at the first "\n%%\n"; without one, the whole
 // input is the parental file and the individual file is empty).  The report
 // goes to a fresh path in the scratch folder.
 //
-// Invariants (a violation is a crash): the command returns TCL_OK with an
-// empty result, or TCL_ERROR with a message; a failed run never leaves a
+// Invariants (a violation is a crash): the run succeeds without a message,
+// or fails with one; a failed run never leaves a
 // report with a header line; a successful report starts with its time-stamp,
 // ends with the closing note, and every row's numbers are NaN or satisfy
 // 0 <= lower <= h <= upper <= 1.
@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "fuzz_support.hpp"
-#include "tclpkg/analysis_run.hpp"
+#include "report/analysis_run.hpp"
 
 using parmix::fuzz::violated;
 using parmix::fuzz::Workspace;
@@ -91,21 +91,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string report = ws.path("report.txt");
   std::remove(report.c_str());
 
-  Tcl_Interp* interp = ws.interp();
-  Tcl_ResetResult(interp);
-  const char* argv[] = {"parmix", parental.c_str(), individuals.c_str(), report.c_str(), nullptr};
-  const int code = Parmix_Cmd(nullptr, interp, 4, argv);
+  const parmix::Status status = parmix::runAnalysis({parental, individuals, report});
 
   bool exists = false;
   const std::string written = readWhole(report, exists);
-  if (code == TCL_ERROR) {
-    if (ws.result().empty()) violated("a failure without a message");
+  if (!status.ok()) {
+    if (status.message().empty()) violated("a failure without a message");
     if (exists && written.find("Lower_Bound") != std::string::npos)
-      violated("a failed run left a report with a header", ws.result());
+      violated("a failed run left a report with a header", status.message());
     return 0;
   }
-  if (code != TCL_OK) violated("a return code other than TCL_OK or TCL_ERROR");
-  if (!ws.result().empty()) violated("a successful run with a result", ws.result());
+  if (!status.message().empty()) violated("a successful run with a message", status.message());
   if (!exists) violated("a successful run without a report");
   if (written.rfind("Time-stamp: ", 0) != 0) violated("a report without its time-stamp");
   const std::size_t note = std::strlen(kClosingNote);

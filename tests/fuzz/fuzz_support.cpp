@@ -6,13 +6,6 @@
 #include <stdexcept>
 #include <vector>
 
-#include "support/tcl_fixture.hpp"
-
-namespace parmix::test {
-// Defined in tests/unit/support/stubs_binding.cpp (compiled for the stubs
-// table): binds the table through which the library code calls Tcl.
-bool bindStubsTable(Tcl_Interp* interp);
-}  // namespace parmix::test
 
 namespace parmix::fuzz {
 
@@ -21,8 +14,7 @@ Workspace& Workspace::get() {
   return workspace;
 }
 
-Workspace::Workspace() : interp_(Tcl_CreateInterp()) {
-  if (!test::bindStubsTable(interp_)) violated("the Tcl stubs table could not be bound");
+Workspace::Workspace() {
   std::string pattern =
       (std::filesystem::temp_directory_path() / "parmix-fuzz-XXXXXX").string();
   std::vector<char> buffer(pattern.begin(), pattern.end());
@@ -34,7 +26,6 @@ Workspace::Workspace() : interp_(Tcl_CreateInterp()) {
 Workspace::~Workspace() {
   std::error_code ec;
   std::filesystem::remove_all(dir_, ec);
-  Tcl_DeleteInterp(interp_);
 }
 
 std::string Workspace::write(const char* name, const std::uint8_t* data, std::size_t size) {
@@ -46,7 +37,9 @@ std::string Workspace::write(const char* name, const std::uint8_t* data, std::si
   return full;
 }
 
-std::string Workspace::result() const { return Tcl_GetStringResult(interp_); }
+parmix::ReportOpener notesTo(std::ostringstream& notes) {
+  return [&notes](parmix::Status&) -> std::ostream* { return &notes; };
+}
 
 void violated(const char* what, const std::string& detail) {
   std::fprintf(stderr, "parmix fuzz invariant violated: %s%s%s\n", what,

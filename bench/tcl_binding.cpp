@@ -1,9 +1,0 @@
-// Compiled with USE_TCL_STUBS: sets up the stubs table through which the
-// library code calls Tcl, as the package entry does when it is loaded.
-#include <tcl.h>
-
-namespace parmix::bench {
-
-bool bindStubsTable(Tcl_Interp* interp) { return Tcl_InitStubs(interp, "8.1", 0) != nullptr; }
-
-}  // namespace parmix::bench
