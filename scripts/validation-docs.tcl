@@ -9,7 +9,8 @@ set root [file dirname [file dirname [file normalize [info script]]]]
 set buildDir [file normalize [lindex $argv 0]]
 set auto_path [linsert $auto_path 0 $buildDir]
 package require parmix
-source [file join $root scripts validation.tcl]
+source [file join $root tests validation_model.tcl]
+source [file join $root scripts validation-figures.tcl]
 
 set sim [file join $buildDir parmix-sim]
 set work [file join $buildDir validation]
