@@ -7,13 +7,13 @@
 #include <stdexcept>
 #include <string>
 
+#include "input/record_writer.hpp"
+
 namespace parmix::importer {
 
-// Faulty input, or an output that cannot be written: exit status 1.
-class InputError : public std::runtime_error {
- public:
-  explicit InputError(const std::string& message) : std::runtime_error(message) {}
-};
+// Faulty input, or an output that cannot be written: exit status 1.  The
+// package's own error of files, so the shared writer's failures are these.
+using InputError = parmix::InputError;
 
 // A wrong call (unknown option, missing value, impossible value): the
 // usage is printed after the message and the exit status is 2.

@@ -12,6 +12,7 @@
 #include "errors.hpp"
 #include "import_run.hpp"
 #include "options.hpp"
+#include "parmix_version.hpp"
 
 #ifndef PARMIX_VERSION
 #define PARMIX_VERSION "unknown"

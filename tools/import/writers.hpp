@@ -5,46 +5,17 @@
 // final path and takes that path only when the whole import has succeeded,
 // so a failed import leaves earlier files of those names as they were.
 
-#include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "input/record_writer.hpp"
 #include "site.hpp"
 
 namespace parmix::importer {
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-class OutputFile {
- public:
-  // Throws InputError when PATH names one of INPUTS or no temporary file
-  // can be made beside it.
-  OutputFile(std::string path, const std::vector<std::string>& inputs);
-  ~OutputFile();
-  OutputFile(const OutputFile&) = delete;
-  OutputFile& operator=(const OutputFile&) = delete;
-
-  void write(const std::string& text);
-  // Flushes and closes the temporary file, then renames it to the final
-  // path; throws InputError when any of it fails.
-  void commit();
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-  std::string temporary_;
-  std::vector<char> buffer_;
-  std::unique_ptr<std::FILE, FileCloser> file_;
-  bool failed_ = false;
-  bool committed_ = false;
-};
-
-// A '#' would start a record in either file, so labels and comment lines
-// carry '_' in its place.
-std::string withoutHash(std::string text);
+// Written beside its final path and renamed on commit().
+using OutputFile = parmix::RecordFile;
+using parmix::withoutHash;
 
 // "Parental", the lines describing the file, and the column line.
 std::string parentalHeader(const std::string& populationR, const std::string& populationS,

@@ -2,11 +2,12 @@
 
 #include <cstdint>
 
+#include "input/data_set.hpp"
+#include "input/record_writer.hpp"
+
 namespace parmix::sim {
 
 namespace {
-
-constexpr std::size_t kBufferBytes = 1 << 20;
 
 // units / 10^decimals written as a decimal number with that many decimals.
 std::string fixedPoint(std::int64_t units, int decimals) {
@@ -20,26 +21,35 @@ std::string fixedPoint(std::int64_t units, int decimals) {
 std::string describe(const Options& options) {
   return "simulated by parmix-sim, seed " + std::to_string(options.seed) + ": " +
          std::to_string(options.individuals) + " individuals, " + std::to_string(options.loci) +
-         " loci\n";
+         " loci";
 }
 
 }  // namespace
 
-OutputFile::OutputFile(const std::string& path)
-    : buffer_(kBufferBytes), file_(std::fopen(path.c_str(), "wb")) {
-  if (file_) std::setvbuf(file_.get(), buffer_.data(), _IOFBF, buffer_.size());
+// The shared writer's file: written beside its path and renamed on close,
+// so a failed run leaves an earlier data set of that prefix as it was.
+OutputFile::OutputFile(const std::string& path) {
+  try {
+    file_ = std::make_unique<RecordFile>(path);
+  } catch (const InputError&) {
+    file_.reset();
+  }
 }
 
+OutputFile::~OutputFile() = default;
+
 void OutputFile::write(const std::string& text) {
-  if (!file_ || failed_) return;
-  if (std::fwrite(text.data(), 1, text.size(), file_.get()) != text.size()) failed_ = true;
+  if (file_) file_->write(text);
 }
 
 bool OutputFile::close() {
   if (!file_) return false;
-  const bool flushed = std::fflush(file_.get()) == 0;
-  const bool closed = std::fclose(file_.release()) == 0;
-  return flushed && closed && !failed_;
+  try {
+    file_->commit();
+    return true;
+  } catch (const InputError&) {
+    return false;
+  }
 }
 
 std::string formatFrequency(int units) { return fixedPoint(units, 4); }
@@ -53,43 +63,38 @@ std::string formatPhenotypeFrequency(int alleleUnits) {
 std::string formatMillionths(int millionths) { return fixedPoint(millionths, 6); }
 
 std::string parentalHeader(const Options& options) {
-  return "Parental\n" + describe(options) +
-         "C: frequencies of alleles 1..k in R, then in S; D: frequency of the dominant\n"
-         "phenotype in R, then in S\n"
-         "locus # type, R frequencies, S frequencies\n";
+  return headerRecord("Parental",
+                      describe(options) +
+                          "\nC: frequencies of alleles 1..k in R, then in S; D: frequency of the "
+                          "dominant\nphenotype in R, then in S",
+                      "locus # type, R frequencies, S frequencies");
 }
 
 std::string parentalLine(const std::string& name, const Locus& locus) {
-  std::string line = name + " # ";
+  std::vector<std::string> r, s;
   if (locus.dominant) {
-    line += "D " + formatPhenotypeFrequency(locus.freqR[0]) + " " +
-            formatPhenotypeFrequency(locus.freqS[0]);
+    r.push_back(formatPhenotypeFrequency(locus.freqR[0]));
+    s.push_back(formatPhenotypeFrequency(locus.freqS[0]));
   } else {
-    line += "C";
-    for (int f : locus.freqR) line += " " + formatFrequency(f);
-    for (int f : locus.freqS) line += " " + formatFrequency(f);
+    for (int f : locus.freqR) r.push_back(formatFrequency(f));
+    for (int f : locus.freqS) s.push_back(formatFrequency(f));
   }
-  return line + "\n";
+  return parentalRecord(name, locus.dominant ? 'D' : 'C', r, s);
 }
 
 std::string individualHeader(const Options& options, const std::vector<Individual>& individuals) {
-  std::string text = "Individual\n" + describe(options) + "names #";
-  for (const Individual& individual : individuals) text += " " + individual.name;
-  return text + "\n";
+  std::vector<std::string> names;
+  names.reserve(individuals.size());
+  for (const Individual& individual : individuals) names.push_back(individual.name);
+  return headerRecord("Individual", describe(options), "names #", names);
 }
 
 void appendDesignation(std::string& line, const Locus& locus, const Designation& d) {
   if (locus.dominant) {
-    line += d.missing ? "NA" : (d.first == 1 ? "1" : "0");
-    return;
+    appendPhenotype(line, d.missing ? kMissing : (d.first == 1 ? 1 : 0));
+  } else {
+    appendAllelePair(line, d.missing ? kMissing : d.first, d.missing ? kMissing : d.second);
   }
-  if (d.missing) {
-    line += "NA/NA";
-    return;
-  }
-  line += std::to_string(d.first);
-  line += '/';
-  line += std::to_string(d.second);
 }
 
 std::string truthLine(const Individual& individual) {

@@ -5,34 +5,32 @@
 // reads.  Every number is printed from integers, so the text is the same
 // on every machine.
 
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "input/record_writer.hpp"
 #include "simulation.hpp"
 
 namespace parmix::sim {
 
-// An output file with a large buffer; remembers whether any write failed.
+// An output file of the record format's shared writer, written beside its
+// path; remembers whether any write failed.
 class OutputFile {
  public:
   explicit OutputFile(const std::string& path);
+  ~OutputFile();  // a file never closed leaves no trace
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
   bool isOpen() const { return file_ != nullptr; }
   void write(const std::string& text);
-  // Flushes and closes; false when anything could not be written.
+  // Flushes, closes and puts the file in place; false when anything could
+  // not be written.
   bool close();
 
  private:
-  struct Closer {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-  };
-  std::vector<char> buffer_;
-  std::unique_ptr<std::FILE, Closer> file_;
-  bool failed_ = false;
+  std::unique_ptr<RecordFile> file_;
 };
 
 // A frequency of kScale units as a decimal: 2500 -> "0.2500".
