@@ -1,15 +1,16 @@
 #include "input/individual_file.hpp"
 
-#include <cmath>
-#include <clocale>
-#include <cstdlib>
 #include <locale.h>
+
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
 #include <vector>
 
 #include "input/data_set.hpp"
 #include "input/record_scanner.hpp"
-#include "input/text_scan.hpp"
 #include "input/status.hpp"
+#include "input/text_scan.hpp"
 
 namespace parmix {
 
@@ -77,8 +78,8 @@ Designation convertToken(const Word& word, const CLocale& c) {
 
 // What the checks of one locus record need to know.
 struct LocusContext {
-  int line;    // locus record, counted from 1
-  char type;   // 'C', 'D' or 'B'
+  int line;   // locus record, counted from 1
+  char type;  // 'C', 'D' or 'B'
   int maxAlleles;
   Status& status;
   const CLocale& numbers;
@@ -87,17 +88,17 @@ struct LocusContext {
 int failOutOfRange(const LocusContext& at, int c, const std::string& shown) {
   const int alleleNumber = at.type == 'C' ? c + 1 : c / 2 + 1;
   return at.status.fail(
-                  "On line %d of input data in the individual file, allele number %d has a "
-                  "designation of %s, which falls outside the range of the number of alleles in "
-                  "the parental file. ",
-                  at.line, alleleNumber, shown.c_str());
+      "On line %d of input data in the individual file, allele number %d has a "
+      "designation of %s, which falls outside the range of the number of alleles in "
+      "the parental file. ",
+      at.line, alleleNumber, shown.c_str());
 }
 
 int failNegative(const LocusContext& at, int c, const std::string& shown) {
   return at.status.fail(
-                  "On line %d of the individual file, individual %d has the designation %s: "
-                  "alleles are numbered from 1, and missing data are written -9999 or NA.",
-                  at.line, c / 2 + 1, shown.c_str());
+      "On line %d of the individual file, individual %d has the designation %s: "
+      "alleles are numbered from 1, and missing data are written -9999 or NA.",
+      at.line, c / 2 + 1, shown.c_str());
 }
 
 // The tests of one designation, in the order of the format: zero, range,
@@ -107,12 +108,11 @@ int checkDesignation(const Designation& d, const Word& word, int c, const LocusC
     return d.negative ? failNegative(at, c, word.str()) : failOutOfRange(at, c, word.str());
   if (at.type == 'C' && d.value == 0)
     return at.status.fail(
-                    "On line %d of the individual file, an allele at a codominant locus is "
-                    "designated with a zero.",
-                    at.line);
+        "On line %d of the individual file, an allele at a codominant locus is "
+        "designated with a zero.",
+        at.line);
   if (d.value > at.maxAlleles) return failOutOfRange(at, c, std::to_string(d.value));
-  if (at.type == 'C' && d.value < 0 && d.value != kMissing)
-    return failNegative(at, c, word.str());
+  if (at.type == 'C' && d.value < 0 && d.value != kMissing) return failNegative(at, c, word.str());
   return 0;
 }
 
@@ -121,9 +121,9 @@ int readLocusRecord(WordCursor words, int* row, int nCols, char layout, const Lo
   for (int c = 0; c < nCols; ++c) {
     if (!words.next(word))
       return at.status.fail(
-                      "On line %d of the individual file, there are too few designations: they "
-                      "run out at individual %d.",
-                      at.line, c / 2 + 1);
+          "On line %d of the individual file, there are too few designations: they "
+          "run out at individual %d.",
+          at.line, c / 2 + 1);
     const Designation d = convertToken(word, at.numbers);
     if (checkDesignation(d, word, c, at) != 0) return 1;
     row[c] = d.value;
@@ -145,8 +145,8 @@ void readNames(const std::string& header, std::string* indNames, int nInd,
 }  // namespace
 
 int readIndData(int** genotypes, std::string* indNames, std::string fileName, int nLoci, int nCols,
-               int nInd, int maxAlleles, const char* locusType, unsigned int* nameWidth,
-               Status& status, char eol, const char* typeInFile) {
+                int nInd, int maxAlleles, const char* locusType, unsigned int* nameWidth,
+                Status& status, char eol, const char* typeInFile) {
   RecordScanner scanner(fileName);
   if (!scanner.isOpen()) return status.fail("File %s could not be read", fileName.c_str());
   std::string data;
@@ -160,8 +160,7 @@ int readIndData(int** genotypes, std::string* indNames, std::string fileName, in
     // An excluded locus keeps the layout of its type in the parental file.
     const char layout = type == 'B' ? (typeInFile != nullptr ? typeInFile[i] : 'C') : type;
     const LocusContext at{i + 1, type, maxAlleles, status, numbers};
-    if (readLocusRecord(WordCursor(data, breaks), genotypes[i], nCols, layout, at) != 0)
-      return 1;
+    if (readLocusRecord(WordCursor(data, breaks), genotypes[i], nCols, layout, at) != 0) return 1;
   }
   return 0;
 }

@@ -5,9 +5,9 @@
 // individual's designations at every locus.  Line numbers in its messages
 // count locus records from 1.
 
-#include "input/status.hpp"
-
 #include <string>
+
+#include "input/status.hpp"
 
 namespace parmix {
 
@@ -22,8 +22,8 @@ namespace parmix {
 // negative allele number at a codominant locus, a designation above
 // maxAlleles, or a record that runs out of designations.
 int readIndData(int** genotypes, std::string* indNames, std::string fileName, int nLoci, int nCols,
-               int nInd, int maxAlleles, const char* locusType, unsigned int* nameWidth,
-               Status& status, char eol, const char* typeInFile);
+                int nInd, int maxAlleles, const char* locusType, unsigned int* nameWidth,
+                Status& status, char eol, const char* typeInFile);
 
 }  // namespace parmix
 

@@ -61,28 +61,29 @@ int readNumbers(const std::string& data, std::size_t from, std::vector<double>& 
   return count;
 }
 
-int storeDominant(const std::vector<double>& v, double* rowR, double* rowS, int r,
-                  Status& status) {
+int storeDominant(const std::vector<double>& v, double* rowR, double* rowS, int r, Status& status) {
   if (v[0] > 1 || v[1] > 1)
-    return status.fail("One of the genotype frequences in row %d (of the parental file) is greater "
-                    "than 1.",
-                    r);
+    return status.fail(
+        "One of the genotype frequences in row %d (of the parental file) is greater "
+        "than 1.",
+        r);
   if (v[0] < 0 || v[1] < 0)
-    return status.fail("One of the genotype frequences in row %d (of the parental file) is negative.",
-                    r);
+    return status.fail(
+        "One of the genotype frequences in row %d (of the parental file) is negative.", r);
   rowR[0] = 1 - std::sqrt(1 - v[0]);
   rowS[0] = 1 - std::sqrt(1 - v[1]);
   return 0;
 }
 
-int storeCodominant(const std::vector<double>& v, int n, int maxAlleles, double* rowR,
-                    double* rowS, int r, Status& status) {
+int storeCodominant(const std::vector<double>& v, int n, int maxAlleles, double* rowR, double* rowS,
+                    int r, Status& status) {
   const int k = n / 2;
   for (int a = 0; a < k; ++a) {
     if (v[a] > 1 || v[k + a] > 1)
-      return status.fail("One of the allele frequences in row %d (of the parental file) is greater "
-                      "than 1.",
-                      r);
+      return status.fail(
+          "One of the allele frequences in row %d (of the parental file) is greater "
+          "than 1.",
+          r);
     rowR[a] = v[a];
     rowS[a] = v[k + a];
   }
@@ -90,8 +91,8 @@ int storeCodominant(const std::vector<double>& v, int n, int maxAlleles, double*
   // test against 1, so that test keeps its message wherever it fails.
   for (int a = 0; a < n; ++a)
     if (v[a] < 0)
-      return status.fail("One of the allele frequences in row %d (of the parental file) is negative.",
-                      r);
+      return status.fail(
+          "One of the allele frequences in row %d (of the parental file) is negative.", r);
   for (int a = k; a < maxAlleles; ++a) rowR[a] = rowS[a] = 0.0;
   return 0;
 }
@@ -107,16 +108,18 @@ int readLocusRecord(const std::string& data, std::vector<double>& numbers, int r
     } else if (letter == 'C' || letter == 'c') {
       type = 'C';
     } else {
-      return status.fail("On line %d of the parental file, the locus type designation is not C or D.",
-                      r);
+      return status.fail(
+          "On line %d of the parental file, the locus type designation is not C or D.", r);
     }
     from = at + 1;
   }
   bool trailing = false;
   const int n = readNumbers(data, from, numbers, trailing);
   if (n % 2 != 0)
-    return status.fail("On line %d of the parental file, there is an uneven number of "
-                            "genotype frequencies.", r);
+    return status.fail(
+        "On line %d of the parental file, there is an uneven number of "
+        "genotype frequencies.",
+        r);
   // A type letter written against its numbers can give more numbers than
   // the scan counted words, and the row more than maxAlleles (0 when no
   // record has a word of its own after the letter): never store past it.
@@ -127,23 +130,24 @@ int readLocusRecord(const std::string& data, std::vector<double>& numbers, int r
   } else if (type == 'C' && n >= 2 && fits) {
     failed = storeCodominant(numbers, n, maxAlleles, rowR, rowS, r, status);
   } else {
-    return status.fail("On line %d of the parental file, there is a problem with the number of "
-                    "genotypes.",
-                    r);
+    return status.fail(
+        "On line %d of the parental file, there is a problem with the number of "
+        "genotypes.",
+        r);
   }
   // A record such as "C 0.6 0.4, 0.3 0.7" would otherwise be taken as a
   // one-allele locus with the rest silently dropped.
   if (failed == 0 && trailing)
-    return status.fail("On line %d of the parental file, the frequencies are followed by text that "
-                    "is not a number.",
-                    r);
+    return status.fail(
+        "On line %d of the parental file, the frequencies are followed by text that "
+        "is not a number.",
+        r);
   return failed;
 }
 
 }  // namespace
 
-int scanMaxAlleles(std::string fileName, int nRecords, int* maxAlleles, Status& status,
-                   char eol) {
+int scanMaxAlleles(std::string fileName, int nRecords, int* maxAlleles, Status& status, char eol) {
   RecordScanner scanner(fileName);
   if (!scanner.isOpen()) return failUnreadable(status, fileName);
   std::string data;
@@ -153,10 +157,11 @@ int scanMaxAlleles(std::string fileName, int nRecords, int* maxAlleles, Status& 
     const std::size_t words = countWords(data);
     if (words == 0) continue;
     if (words % 2 == 0)
-      return status.fail("On line %d of the parental file, there is an uneven number of genotype "
-                      "frequencies, meaning that the frequency of one of the alleles is missing "
-                      "for one of the populations.",
-                      r);
+      return status.fail(
+          "On line %d of the parental file, there is an uneven number of genotype "
+          "frequencies, meaning that the frequency of one of the alleles is missing "
+          "for one of the populations.",
+          r);
     const int k = static_cast<int>((words - 1) / 2);
     if (k > *maxAlleles) *maxAlleles = k;
   }
@@ -164,7 +169,7 @@ int scanMaxAlleles(std::string fileName, int nRecords, int* maxAlleles, Status& 
 }
 
 int readParentalData(double** freqS, double** freqR, char* locusType, int nLoci, int maxAlleles,
-                    std::string fileName, Status& status, char eol) {
+                     std::string fileName, Status& status, char eol) {
   RecordScanner scanner(fileName);
   if (!scanner.isOpen()) return failUnreadable(status, fileName);
   // Two slots at least, for the pair of a dominant record.

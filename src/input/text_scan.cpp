@@ -48,8 +48,9 @@ int checkKeyword(std::string fileName, std::string keyword, Status& status) {
   if (!in) return failUnreadable(status, fileName);
   if (firstWordIs(in, keyword)) return 0;
   if (in.bad()) return failUnreadable(status, fileName);
-  return status.fail("Check that %s is a text file and that %s is the first word on the first line.",
-                  fileName.c_str(), keyword.c_str());
+  return status.fail(
+      "Check that %s is a text file and that %s is the first word on the first line.",
+      fileName.c_str(), keyword.c_str());
 }
 
 int findNumberRows(std::string fileName, char eol) {
@@ -85,9 +86,10 @@ int countColumns(std::string fileName, int* nInd, int* nCols, Status& status, ch
     // first record with words fixes the width, a later one may double it.
     if (words > 0 && 2 * static_cast<long long>(*nCols) <= words) *nCols = words;
     if (*nCols != 2 * *nInd && *nCols != *nInd && *nCols != 0)
-      return status.fail("The number of column headings in the individual file (%d) disagrees with "
-                      "the number of genotypes (%d) on line %d of the same file.",
-                      *nInd, *nCols, scanner.recordNumber());
+      return status.fail(
+          "The number of column headings in the individual file (%d) disagrees with "
+          "the number of genotypes (%d) on line %d of the same file.",
+          *nInd, *nCols, scanner.recordNumber());
   }
   if (*nCols == *nInd) *nCols = 2 * *nInd;
   return 0;

@@ -4,9 +4,9 @@
 // The looks at an input file taken before any data are stored: its keyword,
 // its line terminator, its record count and (individual file) its width.
 
-#include "input/status.hpp"
-
 #include <string>
+
+#include "input/status.hpp"
 
 namespace parmix {
 

@@ -8,9 +8,10 @@ namespace parmix {
 namespace {
 
 int failAbsent(Status& status, const char* what, int value, int column, int locus) {
-  return status.fail("The %s %d for individual number %d at locus number %d refers to an allele that "
-                  "does not exist in the parental populations.",
-                  what, value, column / 2 + 1, locus + 1);
+  return status.fail(
+      "The %s %d for individual number %d at locus number %d refers to an allele that "
+      "does not exist in the parental populations.",
+      what, value, column / 2 + 1, locus + 1);
 }
 
 int checkCodominantLocus(const int* row, const double* fR, const double* fS, int nCols, int locus,
@@ -41,8 +42,8 @@ int checkDominantLocus(const int* row, const double* fR, const double* fS, int n
 
 }  // namespace
 
-int checkIndData(int** genotypes, double** freqR, double** freqS, const char* locusType,
-                  int nLoci, int nCols, Status& status) {
+int checkIndData(int** genotypes, double** freqR, double** freqS, const char* locusType, int nLoci,
+                 int nCols, Status& status) {
   for (int i = 0; i < nLoci; ++i) {
     int failed = 0;
     switch (locusType[i]) {

@@ -15,8 +15,8 @@ namespace parmix {
 // an index; designations above the row length must have been refused by the
 // reader.  A locus type other than C, D or B is an internal error reported
 // the same way, never a process exit.
-int checkIndData(int** genotypes, double** freqR, double** freqS, const char* locusType,
-                  int nLoci, int nCols, Status& status);
+int checkIndData(int** genotypes, double** freqR, double** freqS, const char* locusType, int nLoci,
+                 int nCols, Status& status);
 
 // 1 when both designations are missing at every locus of the individual
 // (whatever the locus type); 0 at its first non-missing designation.  The

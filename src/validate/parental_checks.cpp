@@ -13,7 +13,8 @@ constexpr double kIdentityThreshold = 1e-06;
 constexpr double kWeakThreshold = 0.05;
 
 void writeExclusionNote(std::ostream& report, int row, bool codominant) {
-  report << "\nThe locus in row " << row << " (of the parental file) was not used in the calculation\n"
+  report << "\nThe locus in row " << row
+         << " (of the parental file) was not used in the calculation\n"
          << "of the hybrid index, because its parental allele frequencies do not\n"
          << "differ by more than " << kIdentityThreshold;
   if (codominant)
@@ -39,7 +40,7 @@ Difference classify(double diff) {
 }  // namespace
 
 int checkParentalData(double** freqS, double** freqR, char* locusType, int nLoci, int maxAlleles,
-                       Status& status, std::ostream& report) {
+                      Status& status, std::ostream& report) {
   int weak = 0;
   for (int i = 0; i < nLoci; ++i) {
     double diff = 0.0;
@@ -51,9 +52,10 @@ int checkParentalData(double** freqS, double** freqR, char* locusType, int nLoci
         diff += std::fabs(freqR[i][j] - freqS[i][j]);
       }
       if (sumR > kSumTolerance || sumS > kSumTolerance)
-        return status.fail("For one of the parental species, the allele frequences in row %d (of the "
-                        "parental file) sum to greater than 1.",
-                        i + 1);
+        return status.fail(
+            "For one of the parental species, the allele frequences in row %d (of the "
+            "parental file) sum to greater than 1.",
+            i + 1);
     } else if (locusType[i] == 'D') {
       diff = std::fabs(freqR[i][0] - freqS[i][0]);
     } else {

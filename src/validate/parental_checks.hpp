@@ -3,9 +3,9 @@
 
 // Checks of the parental frequency tables, run once after they are read.
 
-#include "input/status.hpp"
-
 #include <ostream>
+
+#include "input/status.hpp"
 
 namespace parmix {
 
@@ -16,7 +16,7 @@ namespace parmix {
 // 0.05.  Note the order of the tables: S first.  0 when the data pass; 1 with
 // a message (notes written before the failure stay in the report).
 int checkParentalData(double** freqS, double** freqR, char* locusType, int nLoci, int maxAlleles,
-                       Status& status, std::ostream& report);
+                      Status& status, std::ostream& report);
 
 }  // namespace parmix
 

@@ -41,7 +41,8 @@ DataSet makeDataSet(int nInd, int nLoci, unsigned seed) {
     d.locusType[i] = i % 7 == 6 ? 'B' : i % 5 == 4 ? 'D' : 'C';
     for (int j = 0; j < nInd; ++j) {
       int* cell = d.genotypes.rows()[i] + 2 * j;
-      if (j % 11 == 3 || unit(rng) < 0.05) continue;  // missing
+      cell[0] = cell[1] = kMissing;  // as the reader stores missing data
+      if (j % 11 == 3 || unit(rng) < 0.05) continue;
       cell[0] = d.locusType[i] == 'D' ? (unit(rng) < 0.5 ? 1 : 0) : 1 + (unit(rng) < 0.5);
       if (d.locusType[i] != 'D') cell[1] = 1 + (unit(rng) < 0.5);
     }

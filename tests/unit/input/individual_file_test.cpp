@@ -67,7 +67,7 @@ IndividualRead readIndividual(const std::string& path, const std::string& types,
   r.names.assign(static_cast<std::size_t>(r.nInd), "?");
   const std::string layout = inFile.empty() ? types : inFile;
   r.result = readIndData(r.genotypes.rows(), r.names.data(), path, r.nLoci, r.nCols, r.nInd,
-                        maxAlleles, types.data(), &r.nameWidth, status, r.eol, layout.data());
+                         maxAlleles, types.data(), &r.nameWidth, status, r.eol, layout.data());
   r.message = status.message();
   return r;
 }
@@ -284,9 +284,9 @@ TEST(GetIndData, TokensPastThoseTakenAreIgnored) {
   RowTable<int> genotypes(1, 2, kUnwritten);
   std::vector<std::string> names(1);
   unsigned int width = 10;
-  EXPECT_EQ(readIndData(genotypes.rows(), names.data(), path, 1, 2, 1, 2, "C", &width, status,
-                       '\n', "C"),
-            0)
+  EXPECT_EQ(
+      readIndData(genotypes.rows(), names.data(), path, 1, 2, 1, 2, "C", &width, status, '\n', "C"),
+      0)
       << status.message();
   EXPECT_EQ(genotypes.rows()[0][0], 1);
   EXPECT_EQ(genotypes.rows()[0][1], 2);
@@ -447,9 +447,9 @@ TEST(GetIndData, DominantRecordShortOfOneIndividual) {
   RowTable<int> genotypes(1, 6, kUnwritten);
   std::vector<std::string> names(3);
   unsigned int width = 10;
-  EXPECT_EQ(readIndData(genotypes.rows(), names.data(), path, 1, 6, 3, 1, "D", &width, status,
-                       '\n', "D"),
-            1);
+  EXPECT_EQ(
+      readIndData(genotypes.rows(), names.data(), path, 1, 6, 3, 1, "D", &width, status, '\n', "D"),
+      1);
   EXPECT_EQ(status.message(), endMessage(1, 3));
 }
 
@@ -462,8 +462,8 @@ TEST(GetIndData, ExcludedLocusReadWithTheWrongLayoutRunsOut) {
   RowTable<int> genotypes(1, 4, kUnwritten);
   std::vector<std::string> names(2);
   unsigned int width = 10;
-  EXPECT_EQ(readIndData(genotypes.rows(), names.data(), path, 1, 4, 2, 1, "B", &width, status,
-                       '\n', nullptr),
+  EXPECT_EQ(readIndData(genotypes.rows(), names.data(), path, 1, 4, 2, 1, "B", &width, status, '\n',
+                        nullptr),
             1);
   EXPECT_EQ(status.message(), endMessage(1, 2));
 }
@@ -476,7 +476,7 @@ TEST(GetIndData, FileWithFewerRecordsThanLoci) {
   std::vector<std::string> names(1);
   unsigned int width = 10;
   EXPECT_EQ(readIndData(genotypes.rows(), names.data(), path, 2, 2, 1, 2, "CC", &width, status,
-                       '\n', "CC"),
+                        '\n', "CC"),
             1);
   EXPECT_EQ(status.message(), endMessage(2, 1));
 }
@@ -495,8 +495,8 @@ TEST(GetIndData, UnreadableFile) {
   RowTable<int> genotypes(1, 2, kUnwritten);
   std::vector<std::string> names(1);
   unsigned int width = 10;
-  EXPECT_EQ(readIndData(genotypes.rows(), names.data(), dir.path(), 1, 2, 1, 2, "C", &width,
-                       status, '\n', "C"),
+  EXPECT_EQ(readIndData(genotypes.rows(), names.data(), dir.path(), 1, 2, 1, 2, "C", &width, status,
+                        '\n', "C"),
             1);
   EXPECT_EQ(status.message(), "File " + dir.path() + " could not be read");
 }

@@ -67,7 +67,7 @@ ParentalRead readParental(const std::string& path) {
   p.freqS = RowTable<double>(p.nLoci, p.maxAlleles, unset);
   p.type.assign(static_cast<std::size_t>(p.nLoci), '?');
   p.readResult = readParentalData(p.freqS.rows(), p.freqR.rows(), p.type.data(), p.nLoci,
-                                 p.maxAlleles, path, status, p.eol);
+                                  p.maxAlleles, path, status, p.eol);
   p.message = status.message();
   return p;
 }
@@ -591,7 +591,7 @@ TEST(GetParentalData, TablesOfTheDataSetAreFullyDefinedAfterReading) {
   d.maxAlleles = 3;
   d.allocateTheRest();
   ASSERT_EQ(readParentalData(d.freqS.rows(), d.freqR.rows(), d.locusType.data(), d.nLoci,
-                            d.maxAlleles, path, status, '\n'),
+                             d.maxAlleles, path, status, '\n'),
             0)
       << status.message();
   // The dominant locus fills slot 0 only; the rest keeps the table's 0.0.

@@ -79,8 +79,8 @@ TEST(PrintParental, DominantLocusAsReadShowsDefinedSlots) {
   d.nLoci = 2;
   d.maxAlleles = 3;
   d.allocateTheRest();
-  ASSERT_EQ(readParentalData(d.freqS.rows(), d.freqR.rows(), d.locusType.data(), 2, 3, path,
-                            status, '\n'),
+  ASSERT_EQ(readParentalData(d.freqS.rows(), d.freqR.rows(), d.locusType.data(), 2, 3, path, status,
+                             '\n'),
             0)
       << status.message();
   std::ostringstream out;

@@ -34,7 +34,7 @@ struct Data {
 
   int verify() {
     return checkIndData(genotypes.rows(), freqR.rows(), freqS.rows(), type.data(), nLoci, nCols,
-                         status);
+                        status);
   }
 
   std::string type;

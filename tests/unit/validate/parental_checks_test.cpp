@@ -33,8 +33,8 @@ struct Parents {
   }
 
   int verify() {
-    return checkParentalData(freqS.rows(), freqR.rows(), &type[0],
-                              static_cast<int>(type.size()), maxAlleles, status, report);
+    return checkParentalData(freqS.rows(), freqR.rows(), &type[0], static_cast<int>(type.size()),
+                             maxAlleles, status, report);
   }
 
   std::string type;
