@@ -1,14 +1,10 @@
 #include "estimate/parallel_study.hpp"
 
-#include <sched.h>
-
 #include <algorithm>
 #include <atomic>
-#include <exception>
-#include <mutex>
-#include <system_error>
-#include <thread>
+#include <memory>
 
+#include "estimate/worker_pool.hpp"
 #include "model/compact_likelihood.hpp"
 
 namespace parmix {
@@ -23,22 +19,6 @@ constexpr int kBlock = 16;
 // own, so without a hint each one would stall the pass for a memory round
 // trip.
 constexpr int kRowsAhead = 16;
-
-// What the workers of one run share.  Only `next`, `failed` and `error`
-// change, and only through atomics or the mutex.
-struct SharedWork {
-  SharedWork(DataSet& d, std::vector<IndividualEstimate>& r, int n)
-      : data(d), rows(r), individuals(n), blocks((n + kBlock - 1) / kBlock) {}
-  DataSet& data;
-  std::vector<IndividualEstimate>& rows;
-  int individuals;
-  int blocks;
-  std::atomic<int> next{0};
-  std::atomic<bool> failed{false};
-  std::atomic<std::uint64_t> logCalls{0};
-  std::mutex errorLock;
-  std::exception_ptr error;
-};
 
 void layOutBlock(DataSet& d, int first, int count, std::vector<CompactIndividual>& layouts) {
   for (int k = 0; k < count; ++k) layouts[k].clear();
@@ -58,70 +38,37 @@ void layOutBlock(DataSet& d, int first, int count, std::vector<CompactIndividual
   }
 }
 
-void studyBlocks(SharedWork& work) {
-  try {
-    std::uint64_t logCalls = 0;
-    std::vector<CompactIndividual> layouts(kBlock);
-    for (CompactIndividual& layout : layouts)
-      layout.reserve(static_cast<std::size_t>(work.data.nLoci));
-    while (!work.failed.load(std::memory_order_relaxed)) {
-      const int block = work.next.fetch_add(1);
-      if (block >= work.blocks) break;
-      const int first = block * kBlock;
-      const int count = std::min(kBlock, work.individuals - first);
-      layOutBlock(work.data, first, count, layouts);
-      for (int k = 0; k < count; ++k) {
-        std::size_t evaluations = 0;
-        work.rows[first + k] = studyIndividual(layouts[k], &evaluations);
-        logCalls += evaluations * layouts[k].terms();
-      }
+// One thread's share of the work: blocks of individuals, each laid out in
+// one pass over the matrix and then studied one by one.
+TaskBody blockStudier(DataSet& d, std::vector<IndividualEstimate>& rows,
+                      std::atomic<std::uint64_t>& logCalls) {
+  auto layouts = std::make_shared<std::vector<CompactIndividual>>(kBlock);
+  for (CompactIndividual& layout : *layouts) layout.reserve(static_cast<std::size_t>(d.nLoci));
+  const int individuals = static_cast<int>(rows.size());
+  return [&d, &rows, &logCalls, layouts, individuals](int block) {
+    const int first = block * kBlock;
+    const int count = std::min(kBlock, individuals - first);
+    layOutBlock(d, first, count, *layouts);
+    std::uint64_t calls = 0;
+    for (int k = 0; k < count; ++k) {
+      std::size_t evaluations = 0;
+      rows[first + k] = studyIndividual((*layouts)[k], &evaluations);
+      calls += evaluations * (*layouts)[k].terms();
     }
-    work.logCalls += logCalls;
-  } catch (...) {
-    const std::lock_guard<std::mutex> lock(work.errorLock);
-    if (!work.error) work.error = std::current_exception();
-    work.failed = true;
-  }
-}
-
-// Starts up to `extra` helper threads; fewer when the system refuses more.
-void startHelpers(SharedWork& work, unsigned extra, std::vector<std::thread>& helpers) {
-  for (unsigned t = 0; t < extra; ++t) {
-    try {
-      helpers.emplace_back(studyBlocks, std::ref(work));
-    } catch (const std::system_error&) {
-      break;  // the threads already running, and this one, do the work
-    }
-  }
+    logCalls += calls;
+  };
 }
 
 }  // namespace
-
-unsigned usableCores() {
-  cpu_set_t set;
-  CPU_ZERO(&set);
-  if (sched_getaffinity(0, sizeof set, &set) == 0) {
-    const int count = CPU_COUNT(&set);
-    if (count > 0) return static_cast<unsigned>(count);
-  }
-  const unsigned reported = std::thread::hardware_concurrency();
-  return reported > 0 ? reported : 1;
-}
 
 std::vector<IndividualEstimate> studyAllIndividuals(DataSet& data, unsigned workers,
                                                     std::uint64_t* logCalls) {
   const int individuals = data.nCols / 2;
   std::vector<IndividualEstimate> rows(static_cast<std::size_t>(individuals));
-  SharedWork work(data, rows, individuals);
-  const unsigned useful = std::min<unsigned>(std::max(workers, 1u),
-                                             static_cast<unsigned>(std::max(work.blocks, 1)));
-  std::vector<std::thread> helpers;
-  helpers.reserve(useful - 1);  // so starting a helper never reallocates
-  startHelpers(work, useful - 1, helpers);
-  studyBlocks(work);
-  for (std::thread& helper : helpers) helper.join();
-  if (work.error) std::rethrow_exception(work.error);
-  if (logCalls != nullptr) *logCalls += work.logCalls;
+  std::atomic<std::uint64_t> calls{0};
+  runOnWorkers((individuals + kBlock - 1) / kBlock, workers,
+               [&] { return blockStudier(data, rows, calls); });
+  if (logCalls != nullptr) *logCalls += calls;
   return rows;
 }
 

@@ -9,12 +9,10 @@
 #include <vector>
 
 #include "estimate/individual_study.hpp"
+#include "estimate/worker_pool.hpp"
 #include "input/data_set.hpp"
 
 namespace parmix {
-
-// Cores this process may run on (its CPU affinity), at least 1.
-unsigned usableCores();
 
 // The estimate of every individual (nCols / 2 of them), in file order,
 // worked out on at most `workers` threads, the calling one included.  A
