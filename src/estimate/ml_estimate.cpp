@@ -7,7 +7,8 @@
 #include <limits>
 
 #include "estimate/gsl_support.hpp"
-#include "model/likelihood.hpp"
+#include "estimate/layout_objective.hpp"
+#include "estimate/objective_searches.hpp"
 
 namespace parmix {
 
@@ -53,12 +54,19 @@ void initVariables(double& lower, double& upper, gsl_function& F) {
 }
 
 int testSurface(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci) {
-  LikelihoodParams params{indGenotype, freqR, freqS, locusType, nLoci};
-  gsl_function F{&maxFunction, &params};
-  return testSurfaceOf(F);
+  return testSurface(indGenotype, freqR, freqS, locusType, nLoci, nullptr);
 }
 
-int testSurfaceOf(gsl_function& F) {
+int testSurface(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci,
+                std::uint64_t* logCalls) {
+  LayoutObjective objective(indGenotype, freqR, freqS, locusType, nLoci);
+  gsl_function F = objective.negated();
+  const int flat = isFlatOn(F);
+  if (logCalls != nullptr) *logCalls += objective.logCalls();
+  return flat;
+}
+
+int isFlatOn(gsl_function& F) {
   double lower = 0.0;
   double upper = 1.0;
   initVariables(lower, upper, F);
@@ -91,12 +99,19 @@ int findMinEstimate(double& lower, double& upper, double& guess, gsl_function& F
 }
 
 double findmaxH(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci) {
-  LikelihoodParams params{indGenotype, freqR, freqS, locusType, nLoci};
-  gsl_function F{&maxFunction, &params};
-  return findmaxHOf(F);
+  return findmaxH(indGenotype, freqR, freqS, locusType, nLoci, nullptr);
 }
 
-double findmaxHOf(gsl_function& F) {
+double findmaxH(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci,
+                std::uint64_t* logCalls) {
+  LayoutObjective objective(indGenotype, freqR, freqS, locusType, nLoci);
+  gsl_function F = objective.negated();
+  const double h = maximumOn(F);
+  if (logCalls != nullptr) *logCalls += objective.logCalls();
+  return h;
+}
+
+double maximumOn(gsl_function& F) {
   double guess = 0.5;
   double lower = 0.0;
   double upper = 1.0;

@@ -2,9 +2,14 @@
 #define PARMIX_ESTIMATE_ML_ESTIMATE_HPP
 
 // Maximum-likelihood estimate of the hybrid index h on [0, 1] for the
-// individual held in indGenotype.  Pure numerics: no I/O, no Tcl.
+// individual held in indGenotype.  Pure numerics: no I/O, no Tcl.  Each
+// call lays the individual out once and evaluates it there (see
+// estimate/layout_objective.hpp); the results are bit for bit those of the
+// same searches on maxFunction.
 
 #include <gsl/gsl_math.h>
+
+#include <cstdint>
 
 namespace parmix {
 
@@ -29,11 +34,12 @@ int findMinEstimate(double& lower, double& upper, double& guess, gsl_function& F
 // non-finite inside the interval.
 double findmaxH(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci);
 
-// The same two steps on any objective F (minus a log-likelihood), so that
-// a faster layout of the same function can be studied with the very same
-// sequence of evaluations and solver calls.
-int testSurfaceOf(gsl_function& F);
-double findmaxHOf(gsl_function& F);
+// The same two steps, adding to *logCalls (when given) the log calls of the
+// evaluations they made, for the benchmark's floor.
+int testSurface(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci,
+                std::uint64_t* logCalls);
+double findmaxH(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci,
+                std::uint64_t* logCalls);
 
 }  // namespace parmix
 

@@ -2,8 +2,10 @@
 #define PARMIX_ESTIMATE_PARALLEL_STUDY_HPP
 
 // The individual loop of a run, spread over the cores the process may use.
-// Workers only read the data set and fill their own rows of the result,
-// which the caller then writes in file order.
+// Each worker has its own indGenotype: it copies an individual there with
+// getGenotype and studies it with studyIndividualGenotype.  Workers only
+// read the data set and fill their own rows of the result, which the
+// caller then writes in file order.
 
 #include <cstdint>
 #include <vector>

@@ -8,7 +8,8 @@
 
 #include "estimate/gsl_support.hpp"
 #include "estimate/ml_estimate.hpp"
-#include "model/likelihood.hpp"
+#include "estimate/layout_objective.hpp"
+#include "estimate/objective_searches.hpp"
 
 namespace parmix {
 
@@ -51,15 +52,24 @@ double solveInBracket(gsl_function F, double lower, double upper) {
 
 double findBound(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci,
                  double maxLogL, double hEstimate, int direction, bool* truncated) {
-  LikelihoodParams likelihood{indGenotype, freqR, freqS, locusType, nLoci};
-  BoundParams bound{indGenotype, freqR, freqS, locusType, nLoci, maxLogL, kSupportDrop};
-  gsl_function maxF{&maxFunction, &likelihood};
-  gsl_function ciF{&ciFunction, &bound};
-  return findBoundOf(maxF, ciF, maxLogL, hEstimate, direction, truncated);
+  return findBound(indGenotype, freqR, freqS, locusType, nLoci, maxLogL, hEstimate, direction,
+                   truncated, nullptr);
 }
 
-double findBoundOf(gsl_function& maxF, gsl_function& ciF, double maxLogL, double hEstimate,
-                   int direction, bool* truncated) {
+double findBound(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci,
+                 double maxLogL, double hEstimate, int direction, bool* truncated,
+                 std::uint64_t* logCalls) {
+  if (std::isnan(hEstimate) || std::isnan(maxLogL)) return kNaN;
+  LayoutObjective objective(indGenotype, freqR, freqS, locusType, nLoci);
+  gsl_function maxF = objective.negated();
+  gsl_function ciF = objective.shifted(maxLogL, kSupportDrop);
+  const double limit = boundOn(maxF, ciF, maxLogL, hEstimate, direction, truncated);
+  if (logCalls != nullptr) *logCalls += objective.logCalls();
+  return limit;
+}
+
+double boundOn(gsl_function& maxF, gsl_function& ciF, double maxLogL, double hEstimate,
+               int direction, bool* truncated) {
   if (std::isnan(hEstimate) || std::isnan(maxLogL)) return kNaN;
   const int side = direction == 0 ? 0 : 1;
   const double end = side == 0 ? 0.0 : 1.0;

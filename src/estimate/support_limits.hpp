@@ -1,9 +1,12 @@
 #ifndef PARMIX_ESTIMATE_SUPPORT_LIMITS_HPP
 #define PARMIX_ESTIMATE_SUPPORT_LIMITS_HPP
 
-// The 2-unit likelihood support limits around an estimate of h.
+// The 2-unit likelihood support limits around an estimate of h.  Each call
+// lays the individual out once and evaluates it there (see
+// estimate/layout_objective.hpp); the results are bit for bit those of the
+// same search on maxFunction and ciFunction.
 
-#include <gsl/gsl_math.h>
+#include <cstdint>
 
 namespace parmix {
 
@@ -17,10 +20,11 @@ namespace parmix {
 double findBound(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci,
                  double maxLogL, double hEstimate, int direction, bool* truncated);
 
-// The same search on given objectives: maxF is minus the log-likelihood,
-// ciF the log-likelihood less maxLogL plus the support drop 2.0.
-double findBoundOf(gsl_function& maxF, gsl_function& ciF, double maxLogL, double hEstimate,
-                   int direction, bool* truncated);
+// The same, adding to *logCalls (when given) the log calls of the
+// evaluations it made, for the benchmark's floor.
+double findBound(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci,
+                 double maxLogL, double hEstimate, int direction, bool* truncated,
+                 std::uint64_t* logCalls);
 
 }  // namespace parmix
 

@@ -12,7 +12,10 @@
 #include <vector>
 
 #include "input/data_set.hpp"
+#include "estimate/gsl_support.hpp"
+#include "estimate/layout_objective.hpp"
 #include "estimate/ml_estimate.hpp"
+#include "estimate/objective_searches.hpp"
 #include "estimate/support_limits.hpp"
 #include "model/compact_likelihood.hpp"
 #include "model/likelihood.hpp"
@@ -24,10 +27,10 @@ namespace {
 using test::Individual;
 using test::Locus;
 using test::bits;
-using test::layOut;
 
 
-// The study as the straightforward functions do it, one after the other.
+// The study on the straightforward objectives, maxFunction and ciFunction,
+// with the very searches the functions run on their layout.
 IndividualEstimate straightforwardStudy(const std::vector<Locus>& loci) {
   constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
   IndividualEstimate row{kNaN, kNaN, kNaN, {false, false}};
@@ -37,24 +40,34 @@ IndividualEstimate straightforwardStudy(const std::vector<Locus>& loci) {
     g.rows()[i][0] = loci[i].first;
     g.rows()[i][1] = loci[i].second;
   }
-  if (genotypeNA(g.rows(), static_cast<int>(loci.size()), 2) || ind.flat()) return row;
-  const double h = ind.estimate();
+  gsl_function maxF = ind.objective();
+  if (genotypeNA(g.rows(), static_cast<int>(loci.size()), 2) || isFlatOn(maxF)) return row;
+  const double h = maximumOn(maxF);
   if (std::isnan(h)) return row;
   row.h = h;
   const double maxLogL = ind.logL(h);
+  BoundParams params = ind.boundParams(maxLogL, 2.0);
+  gsl_function ciF{&ciFunction, &params};
   if (h == 0.0) {
     row.lowerBound = 0.0;
     row.truncated[0] = true;
   } else {
-    row.lowerBound = ind.bound(maxLogL, h, 0, row.truncated);
+    row.lowerBound = boundOn(maxF, ciF, maxLogL, h, 0, row.truncated);
   }
   if (h == 1.0) {
     row.upperBound = 1.0;
     row.truncated[1] = true;
   } else {
-    row.upperBound = ind.bound(maxLogL, h, 1, row.truncated);
+    row.upperBound = boundOn(maxF, ciF, maxLogL, h, 1, row.truncated);
   }
   return row;
+}
+
+// The study as a run makes it, on the individual's own arrays.
+IndividualEstimate studied(const std::vector<Locus>& loci, std::uint64_t* logCalls = nullptr) {
+  Individual ind(loci);
+  LikelihoodParams p = ind.likelihoodParams();
+  return studyIndividualGenotype(p.indGenotype, p.freqR, p.freqS, p.locusType, p.nLoci, logCalls);
 }
 
 void expectSameRow(const IndividualEstimate& a, const IndividualEstimate& b, int which) {
@@ -92,7 +105,7 @@ TEST(IndividualStudy, RowsAreBitForBitThoseOfTheStraightforwardSteps) {
   int interior = 0, atEnd = 0;
   for (int rep = 0; rep < 400; ++rep) {
     const std::vector<Locus> loci = drawIndividual(rng);
-    const IndividualEstimate fast = studyIndividual(layOut(loci));
+    const IndividualEstimate fast = studied(loci);
     expectSameRow(fast, straightforwardStudy(loci), rep);
     interior += fast.h > 0.0 && fast.h < 1.0;
     atEnd += fast.h == 0.0 || fast.h == 1.0;
@@ -103,67 +116,105 @@ TEST(IndividualStudy, RowsAreBitForBitThoseOfTheStraightforwardSteps) {
 }
 
 TEST(IndividualStudy, UndefinedIndividualsGiveThreeNaNWithoutAnEvaluation) {
-  std::size_t evaluations = 0;
+  std::uint64_t logCalls = 0;
   const IndividualEstimate none =
-      studyIndividual(layOut({test::codominant(kMissing, kMissing, {0.9, 0.1}, {0.1, 0.9})}),
-                      &evaluations);
+      studied({test::codominant(kMissing, kMissing, {0.9, 0.1}, {0.1, 0.9})}, &logCalls);
   EXPECT_TRUE(std::isnan(none.h) && std::isnan(none.lowerBound) && std::isnan(none.upperBound));
   EXPECT_FALSE(none.truncated[0] || none.truncated[1]);
-  EXPECT_EQ(evaluations, 0u);
+  EXPECT_EQ(logCalls, 0u);
   // Data only at an excluded locus: flat, so undefined too.
-  const IndividualEstimate flat = studyIndividual(layOut({{'B', 1, 1, {0.5, 0.5}, {0.5, 0.5}}}));
+  const IndividualEstimate flat = studied({{'B', 1, 1, {0.5, 0.5}, {0.5, 0.5}}});
   EXPECT_TRUE(std::isnan(flat.h));
 }
 
-TEST(IndividualStudy, NoPointIsEvaluatedTwice) {
-  // A heterozygote between fixed parents: both ends infinite, an interior
-  // estimate, both limits searched; the pre-search, bracket checks and
-  // solver set-ups all revisit points already evaluated.
-  const CompactIndividual ind = layOut({test::codominant(1, 2, {1.0, 0.0}, {0.0, 1.0})});
-  CachedLogLikelihood logL(ind);
+// Minus the log-likelihood or the support function, noting every point a
+// search asks for.
+struct Noting {
+  gsl_function inner;
+  std::vector<double>* points;
+  static double call(double h, void* self) {
+    auto* n = static_cast<Noting*>(self);
+    n->points->push_back(h);
+    return n->inner.function(h, n->inner.params);
+  }
+};
+
+std::size_t distinctPoints(std::vector<double> points) {
+  std::sort(points.begin(), points.end());
+  return static_cast<std::size_t>(std::unique(points.begin(), points.end()) - points.begin());
+}
+
+TEST(LayoutObjective, RemembersEveryPointItEvaluated) {
+  Individual ind({test::codominant(1, 2, {0.9, 0.1}, {0.2, 0.8}),
+                  test::dominant(1, 0.7, 0.3), test::codominant(kMissing, 1, {0.5, 0.5}, {0.4, 0.6})});
+  LikelihoodParams p = ind.likelihoodParams();
+  LayoutObjective logL(p.indGenotype, p.freqR, p.freqS, p.locusType, p.nLoci);
   const double first = logL.at(0.25);
+  EXPECT_EQ(bits(first), bits(ind.logL(0.25)));
   EXPECT_EQ(bits(logL.at(0.25)), bits(first));
   EXPECT_EQ(logL.evaluations(), 1u);
-  logL.at(0.75);
+  EXPECT_EQ(bits(logL.at(0.75)), bits(ind.logL(0.75)));
   EXPECT_EQ(logL.evaluations(), 2u);
+  // Two loci add a term; the one with a missing designation does not.
+  EXPECT_EQ(logL.logCalls(), 4u);
+  gsl_function negated = logL.negated();
+  EXPECT_EQ(bits(evaluateAt(negated, 0.25)), bits(-first));
+  gsl_function shifted = logL.shifted(-1.5, 2.0);
+  EXPECT_EQ(bits(evaluateAt(shifted, 0.25)), bits((first - -1.5) + 2.0));
+  EXPECT_EQ(logL.evaluations(), 2u);
+}
 
-  std::size_t evaluations = 0;
-  const IndividualEstimate row = studyIndividual(ind, &evaluations);
-  EXPECT_NEAR(row.h, 0.5, 1e-6);
-  EXPECT_NEAR(row.lowerBound, 0.035063, 1e-5);
-  EXPECT_NEAR(row.upperBound, 0.964937, 1e-5);
-  // The same study on the straightforward objectives, each wrapped to note
-  // every point asked for: the cached study computes each distinct point
-  // exactly once, where the straightforward one asks for some again.
-  Individual straightforward({test::codominant(1, 2, {1.0, 0.0}, {0.0, 1.0})});
+TEST(IndividualStudy, EachCallEvaluatesEveryPointOnce) {
+  // A heterozygote between fixed parents: both ends infinite, an interior
+  // estimate, both limits searched; within the estimate and each limit the
+  // pre-search, the bracket checks and the solver set-ups revisit points
+  // already evaluated.
+  const std::vector<Locus> loci = {test::codominant(1, 2, {1.0, 0.0}, {0.0, 1.0})};
+  Individual ind(loci);
+  LikelihoodParams p = ind.likelihoodParams();
   std::vector<double> points;
-  struct Noting {
-    gsl_function inner;
-    std::vector<double>* points;
-    static double call(double h, void* self) {
-      auto* n = static_cast<Noting*>(self);
-      n->points->push_back(h);
-      return n->inner.function(h, n->inner.params);
-    }
-  };
-  Noting maxNoting{straightforward.objective(), &points};
+  Noting maxNoting{ind.objective(), &points};
   gsl_function maxF{&Noting::call, &maxNoting};
-  ASSERT_EQ(testSurfaceOf(maxF), 0);
-  const double h = findmaxHOf(maxF);
-  const double maxLogL = straightforward.logL(h);
-  points.push_back(h);
-  BoundParams params = straightforward.boundParams(maxLogL, 2.0);
+
+  std::uint64_t logCalls = 0;  // one term: a log call per evaluation
+  ASSERT_EQ(isFlatOn(maxF), 0);
+  ASSERT_EQ(testSurface(p.indGenotype, p.freqR, p.freqS, p.locusType, p.nLoci, &logCalls), 0);
+  EXPECT_EQ(logCalls, distinctPoints(points));
+
+  points.clear();
+  logCalls = 0;
+  const double h = maximumOn(maxF);
+  EXPECT_EQ(bits(findmaxH(p.indGenotype, p.freqR, p.freqS, p.locusType, p.nLoci, &logCalls)),
+            bits(h));
+  EXPECT_NEAR(h, 0.5, 1e-6);
+  EXPECT_EQ(logCalls, distinctPoints(points));
+  EXPECT_LT(logCalls, points.size());
+
+  const double maxLogL = ind.logL(h);
+  BoundParams params = ind.boundParams(maxLogL, 2.0);
   Noting ciNoting{{&ciFunction, &params}, &points};
   gsl_function ciF{&Noting::call, &ciNoting};
-  bool truncated[2] = {false, false};
-  EXPECT_EQ(bits(findBoundOf(maxF, ciF, maxLogL, h, 0, truncated)), bits(row.lowerBound));
-  EXPECT_EQ(bits(findBoundOf(maxF, ciF, maxLogL, h, 1, truncated)), bits(row.upperBound));
-  const std::size_t calls = points.size();
-  std::sort(points.begin(), points.end());
-  const auto distinct =
-      static_cast<std::size_t>(std::unique(points.begin(), points.end()) - points.begin());
-  EXPECT_EQ(evaluations, distinct);
-  EXPECT_LT(distinct, calls);
+  const double expected[2] = {0.035063, 0.964937};
+  for (int direction : {0, 1}) {
+    points.clear();
+    logCalls = 0;
+    bool truncated[2] = {false, false};
+    const double limit = boundOn(maxF, ciF, maxLogL, h, direction, truncated);
+    EXPECT_EQ(bits(findBound(p.indGenotype, p.freqR, p.freqS, p.locusType, p.nLoci, maxLogL, h,
+                             direction, truncated, &logCalls)),
+              bits(limit));
+    EXPECT_NEAR(limit, expected[direction], 1e-5);
+    EXPECT_EQ(logCalls, distinctPoints(points)) << "direction " << direction;
+    EXPECT_LT(logCalls, points.size()) << "direction " << direction;
+  }
+
+  // The whole study: those calls and one Likelihood at the estimate.
+  std::uint64_t studyCalls = 0;
+  const IndividualEstimate row = studied(loci, &studyCalls);
+  EXPECT_EQ(bits(row.h), bits(h));
+  EXPECT_NEAR(row.lowerBound, expected[0], 1e-5);
+  EXPECT_NEAR(row.upperBound, expected[1], 1e-5);
+  EXPECT_GT(studyCalls, 10u);
 }
 
 }  // namespace
