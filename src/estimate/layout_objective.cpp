@@ -3,8 +3,6 @@
 #include <cstring>
 #include <limits>
 
-#include "model/likelihood.hpp"
-
 namespace parmix {
 
 namespace {
@@ -25,7 +23,8 @@ LayoutObjective::LayoutObjective(int** indGenotype, double** freqR, double** fre
                                  const char* locusType, int nLoci) {
   layout_.reserve(static_cast<std::size_t>(nLoci > 0 ? nLoci : 0));
   for (int i = 0; i < nLoci; ++i) {
-    if (!isModelLocusType(locusType[i])) unknownType_ = true;
+    const char type = locusType[i];
+    if (type != 'C' && type != 'D' && type != 'B') unknownType_ = true;
     layout_.addLocus(locusType[i], indGenotype[i][0], indGenotype[i][1], freqR[i], freqS[i]);
   }
   seen_.reserve(64);

@@ -37,6 +37,7 @@ class CompactIndividual {
   double logLikelihood(double h) const;
 
  private:
+  static constexpr int kMissingDesignation = -9999;
   // A term's probability is w*(u*u) + (2*u)*v with u = h*A + (1-h)*B and
   // v = h*C + (1-h)*D:
   //   homozygote          u = p, v = 0, w = 1: p*p
@@ -56,6 +57,39 @@ class CompactIndividual {
   std::size_t terms_ = 0;
   bool hasData_ = false;
 };
+
+// Inline: a layout is built once per call of the estimators, and the call
+// per locus would cost as much as the locus's own work.
+inline void CompactIndividual::addTerm(double a, double b, double c, double d, double w) {
+  if (terms_ == w_.size()) grow();
+  a_[terms_] = a;
+  b_[terms_] = b;
+  c_[terms_] = c;
+  d_[terms_] = d;
+  w_[terms_] = w;
+  ++terms_;
+}
+
+// The terms mirror the genotype log-probabilities: p(h,a,b) = h*a + (1-h)*b
+// and q(h,a,b) = (1-h)*(1-b) + (1-a)*h, which is h*(1-a) + (1-h)*(1-b)
+// exactly, since IEEE sums and products do not depend on operand order.
+inline void CompactIndividual::addLocus(char type, int first, int second, const double* freqR,
+                                        const double* freqS) {
+  if (first != kMissingDesignation || second != kMissingDesignation) hasData_ = true;
+  if (type == 'C') {
+    if (first == kMissingDesignation || second == kMissingDesignation) return;
+    const double a1 = freqR[first - 1], b1 = freqS[first - 1];
+    if (first == second) {
+      addTerm(a1, b1, 0.0, 0.0, 1.0);
+    } else {
+      addTerm(a1, b1, freqR[second - 1], freqS[second - 1], 0.0);
+    }
+  } else if (type == 'D') {
+    const double a = freqR[0], b = freqS[0];
+    if (first == 0) addTerm(1 - a, 1 - b, 0.0, 0.0, 1.0);
+    if (first == 1) addTerm(a, b, 1 - a, 1 - b, 1.0);
+  }
+}
 
 }  // namespace parmix
 
