@@ -10,25 +10,56 @@ namespace parmix {
 
 namespace {
 
-// Individuals handed out together, so that a worker's next individual
-// mostly finds its designations in cache lines the previous one fetched.
+// Individuals handed out together.  Their columns are copied out of the
+// genotype matrix in one pass: every locus row lies in pages of its own, so
+// a pass per individual would fetch each row's cache line (and page) again
+// for every one of them.
 constexpr int kBlock = 16;
+// Rows ahead whose cells are fetched early, so the pass does not stall on
+// a memory round trip per row.
+constexpr int kRowsAhead = 16;
 
-// One thread's share of the work: blocks of individuals, each copied into
-// the thread's own indGenotype and studied there.
+// Copies the designations of individuals first .. first+count-1 into the
+// first 2*count columns of block.
+void copyBlock(DataSet& d, int first, int count, RowTable<int>& block) {
+  int** genotypes = d.genotypes.rows();
+  int** rows = block.rows();
+  for (int i = 0; i < d.nLoci; ++i) {
+    if (i + kRowsAhead < d.nLoci) {
+      const int* ahead = genotypes[i + kRowsAhead] + 2 * first;
+      __builtin_prefetch(ahead);
+      __builtin_prefetch(ahead + 2 * count - 1);
+    }
+    const int* cells = genotypes[i] + 2 * first;
+    std::copy(cells, cells + 2 * count, rows[i]);
+  }
+}
+
+// The worker's own tables: its block of columns and its indGenotype.
+struct WorkerTables {
+  RowTable<int> block;
+  RowTable<int> indGenotype;
+};
+
+// One thread's share of the work: blocks of individuals, each copied out of
+// the matrix in one pass, then taken one by one into the thread's own
+// indGenotype with getGenotype and studied there.
 TaskBody blockStudier(DataSet& d, std::vector<IndividualEstimate>& rows,
                       std::atomic<std::uint64_t>* logCalls) {
-  auto indGenotype = std::make_shared<RowTable<int>>(d.nLoci, 2);
+  auto tables = std::make_shared<WorkerTables>(
+      WorkerTables{RowTable<int>(d.nLoci, 2 * kBlock), RowTable<int>(d.nLoci, 2)});
   const int individuals = static_cast<int>(rows.size());
-  return [&d, &rows, logCalls, indGenotype, individuals](int block) {
+  return [&d, &rows, logCalls, tables, individuals](int block) {
     const int first = block * kBlock;
-    const int last = std::min(first + kBlock, individuals);
+    const int count = std::min(kBlock, individuals - first);
+    copyBlock(d, first, count, tables->block);
+    int** indGenotype = tables->indGenotype.rows();
     std::uint64_t calls = 0;
-    for (int j = first; j < last; ++j) {
-      getGenotype(indGenotype->rows(), d.genotypes.rows(), d.nLoci, 2 * j);
-      rows[j] = studyIndividualGenotype(indGenotype->rows(), d.freqR.rows(), d.freqS.rows(),
-                                        d.locusType.data(), d.nLoci,
-                                        logCalls != nullptr ? &calls : nullptr);
+    for (int k = 0; k < count; ++k) {
+      getGenotype(indGenotype, tables->block.rows(), d.nLoci, 2 * k);
+      rows[first + k] = studyIndividualGenotype(indGenotype, d.freqR.rows(), d.freqS.rows(),
+                                                d.locusType.data(), d.nLoci,
+                                                logCalls != nullptr ? &calls : nullptr);
     }
     if (logCalls != nullptr) *logCalls += calls;
   };

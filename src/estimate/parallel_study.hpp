@@ -2,8 +2,9 @@
 #define PARMIX_ESTIMATE_PARALLEL_STUDY_HPP
 
 // The individual loop of a run, spread over the cores the process may use.
-// Each worker has its own indGenotype: it copies an individual there with
-// getGenotype and studies it with studyIndividualGenotype.  Workers only
+// Each worker copies a block of individuals' columns out of the genotype
+// matrix in one pass, then takes each individual into its own indGenotype
+// with getGenotype and studies it with studyIndividualGenotype.  Workers only
 // read the data set and fill their own rows of the result, which the
 // caller then writes in file order.
 

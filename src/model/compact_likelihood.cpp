@@ -1,5 +1,6 @@
 #include "model/compact_likelihood.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 namespace parmix {
@@ -10,8 +11,18 @@ void CompactIndividual::clear() {
 }
 
 void CompactIndividual::reserve(std::size_t n) {
-  if (n <= w_.size()) return;
-  for (std::vector<double>* field : {&a_, &b_, &c_, &d_, &w_}) field->resize(n);
+  if (n <= capacity_) return;
+  std::unique_ptr<double[]> store(new double[5 * n]);
+  double* fields[5] = {a_, b_, c_, d_, w_};
+  for (std::size_t k = 0; k < 5; ++k)
+    if (terms_ > 0) std::copy(fields[k], fields[k] + terms_, store.get() + k * n);
+  store_ = std::move(store);
+  capacity_ = n;
+  a_ = store_.get();
+  b_ = a_ + n;
+  c_ = b_ + n;
+  d_ = c_ + n;
+  w_ = d_ + n;
 }
 
 // Out of line: the run reserves room for every locus, so this is rare.
@@ -30,11 +41,11 @@ double CompactIndividual::logLikelihood(double h) const {
   double sum = 0.0;
   for (std::size_t start = 0; start < n; start += kBatch) {
     const std::size_t count = n - start < kBatch ? n - start : kBatch;
-    const double* a = a_.data() + start;
-    const double* b = b_.data() + start;
-    const double* c = c_.data() + start;
-    const double* d = d_.data() + start;
-    const double* w = w_.data() + start;
+    const double* a = a_ + start;
+    const double* b = b_ + start;
+    const double* c = c_ + start;
+    const double* d = d_ + start;
+    const double* w = w_ + start;
     for (std::size_t t = 0; t < count; ++t) {
       const double u = h * a[t] + g * b[t];
       const double v = h * c[t] + g * d[t];

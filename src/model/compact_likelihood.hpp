@@ -10,7 +10,7 @@
 // and so can never be -0.0, and x + 0.0 == x for every other x.
 
 #include <cstddef>
-#include <vector>
+#include <memory>
 
 namespace parmix {
 
@@ -52,8 +52,18 @@ class CompactIndividual {
 
   // One array per field, so the probabilities of many terms are formed in
   // one vectorisable loop.
-  // Sized once by reserve(); the first terms_ entries are in use.
-  std::vector<double> a_, b_, c_, d_, w_;
+  // The five fields lie in one block, sized by reserve() and not zeroed:
+  // a layout is built for every call of the estimators, and one block of
+  // the size of the last is what the allocator hands back without
+  // returning it to the system in between.  The first terms_ entries of
+  // each field are in use.
+  std::unique_ptr<double[]> store_;
+  std::size_t capacity_ = 0;
+  double* a_ = nullptr;
+  double* b_ = nullptr;
+  double* c_ = nullptr;
+  double* d_ = nullptr;
+  double* w_ = nullptr;
   std::size_t terms_ = 0;
   bool hasData_ = false;
 };
@@ -61,7 +71,7 @@ class CompactIndividual {
 // Inline: a layout is built once per call of the estimators, and the call
 // per locus would cost as much as the locus's own work.
 inline void CompactIndividual::addTerm(double a, double b, double c, double d, double w) {
-  if (terms_ == w_.size()) grow();
+  if (terms_ == capacity_) grow();
   a_[terms_] = a;
   b_[terms_] = b;
   c_[terms_] = c;
