@@ -7,9 +7,9 @@
 // numbers.  Knows nothing of Tcl; any program that holds an individual's
 // designations and the frequency rows may call it.
 
-#include <cstdint>
-
 namespace parmix {
+
+class IndividualContext;
 
 // One report row's numbers.  An individual without data, with a flat
 // surface or without an estimate has three NaN and no mark.
@@ -22,11 +22,14 @@ struct IndividualEstimate {
 
 // Studies the individual held in indGenotype (nLoci rows of two
 // designations, kMissing for missing), with the frequency rows and locus
-// types of its data set; the arrays are only read.  When logCalls is given,
-// the log calls of every likelihood evaluation are added to it.
+// types of its data set; the arrays are only read.  With a context (owned
+// by the caller, laid out for this very individual with layOut()), every
+// step takes and keeps its points there, so no point is evaluated twice
+// for the individual; without one, each step lays the individual out
+// itself.
 IndividualEstimate studyIndividualGenotype(int** indGenotype, double** freqR, double** freqS,
                                            char* locusType, int nLoci,
-                                           std::uint64_t* logCalls = nullptr);
+                                           IndividualContext* context = nullptr);
 
 }  // namespace parmix
 

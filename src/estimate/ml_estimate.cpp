@@ -58,12 +58,12 @@ int testSurface(int** indGenotype, double** freqR, double** freqS, char* locusTy
 }
 
 int testSurface(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci,
-                std::uint64_t* logCalls) {
-  LayoutObjective objective(indGenotype, freqR, freqS, locusType, nLoci);
+                IndividualContext* context) {
+  IndividualContext own;
+  LayoutObjective objective(
+      contextFor(context, own, indGenotype, freqR, freqS, locusType, nLoci));
   gsl_function F = objective.negated();
-  const int flat = isFlatOn(F);
-  if (logCalls != nullptr) *logCalls += objective.logCalls();
-  return flat;
+  return isFlatOn(F);
 }
 
 int isFlatOn(gsl_function& F) {
@@ -103,12 +103,12 @@ double findmaxH(int** indGenotype, double** freqR, double** freqS, char* locusTy
 }
 
 double findmaxH(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci,
-                std::uint64_t* logCalls) {
-  LayoutObjective objective(indGenotype, freqR, freqS, locusType, nLoci);
+                IndividualContext* context) {
+  IndividualContext own;
+  LayoutObjective objective(
+      contextFor(context, own, indGenotype, freqR, freqS, locusType, nLoci));
   gsl_function F = objective.negated();
-  const double h = maximumOn(F);
-  if (logCalls != nullptr) *logCalls += objective.logCalls();
-  return h;
+  return maximumOn(F);
 }
 
 double maximumOn(gsl_function& F) {

@@ -3,15 +3,15 @@
 
 // Maximum-likelihood estimate of the hybrid index h on [0, 1] for the
 // individual held in indGenotype.  Pure numerics: no I/O, no Tcl.  Each
-// call lays the individual out once and evaluates it there (see
+// call evaluates the individual's compact layout (see
 // estimate/layout_objective.hpp); the results are bit for bit those of the
 // same searches on maxFunction.
 
 #include <gsl/gsl_math.h>
 
-#include <cstdint>
-
 namespace parmix {
+
+class IndividualContext;
 
 // Moves lower up by 1e-06 when F(lower) is infinite, then upper down by
 // 1e-06 when F(upper) is infinite.  Each end moves at most once.
@@ -34,12 +34,15 @@ int findMinEstimate(double& lower, double& upper, double& guess, gsl_function& F
 // non-finite inside the interval.
 double findmaxH(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci);
 
-// The same two steps, adding to *logCalls (when given) the log calls of the
-// evaluations they made, for the benchmark's floor.
+// The same two steps on the context of the individual in indGenotype
+// (estimate/individual_context.hpp), which takes and keeps the points they
+// evaluate.  Without a context (nullptr) a call lays the individual out
+// itself and remembers its points only until it returns, as the forms
+// above do.
 int testSurface(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci,
-                std::uint64_t* logCalls);
+                IndividualContext* context);
 double findmaxH(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci,
-                std::uint64_t* logCalls);
+                IndividualContext* context);
 
 }  // namespace parmix
 

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <memory>
 
+#include "estimate/individual_context.hpp"
 #include "estimate/worker_pool.hpp"
 
 namespace parmix {
@@ -35,10 +36,13 @@ void copyBlock(DataSet& d, int first, int count, RowTable<int>& block) {
   }
 }
 
-// The worker's own tables: its block of columns and its indGenotype.
+// The worker's own tables: its block of columns, its indGenotype and the
+// context of the individual held there.
 struct WorkerTables {
+  explicit WorkerTables(int nLoci) : block(nLoci, 2 * kBlock), indGenotype(nLoci, 2) {}
   RowTable<int> block;
   RowTable<int> indGenotype;
+  IndividualContext context;
 };
 
 // One thread's share of the work: blocks of individuals, each copied out of
@@ -46,22 +50,22 @@ struct WorkerTables {
 // indGenotype with getGenotype and studied there.
 TaskBody blockStudier(DataSet& d, std::vector<IndividualEstimate>& rows,
                       std::atomic<std::uint64_t>* logCalls) {
-  auto tables = std::make_shared<WorkerTables>(
-      WorkerTables{RowTable<int>(d.nLoci, 2 * kBlock), RowTable<int>(d.nLoci, 2)});
+  auto tables = std::make_shared<WorkerTables>(d.nLoci);
   const int individuals = static_cast<int>(rows.size());
   return [&d, &rows, logCalls, tables, individuals](int block) {
     const int first = block * kBlock;
     const int count = std::min(kBlock, individuals - first);
     copyBlock(d, first, count, tables->block);
     int** indGenotype = tables->indGenotype.rows();
-    std::uint64_t calls = 0;
+    IndividualContext& context = tables->context;
+    const std::uint64_t before = context.logCalls();
     for (int k = 0; k < count; ++k) {
       getGenotype(indGenotype, tables->block.rows(), d.nLoci, 2 * k);
+      context.layOut(indGenotype, d.freqR.rows(), d.freqS.rows(), d.locusType.data(), d.nLoci);
       rows[first + k] = studyIndividualGenotype(indGenotype, d.freqR.rows(), d.freqS.rows(),
-                                                d.locusType.data(), d.nLoci,
-                                                logCalls != nullptr ? &calls : nullptr);
+                                                d.locusType.data(), d.nLoci, &context);
     }
-    if (logCalls != nullptr) *logCalls += calls;
+    if (logCalls != nullptr) *logCalls += context.logCalls() - before;
   };
 }
 

@@ -58,14 +58,14 @@ double findBound(int** indGenotype, double** freqR, double** freqS, char* locusT
 
 double findBound(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci,
                  double maxLogL, double hEstimate, int direction, bool* truncated,
-                 std::uint64_t* logCalls) {
+                 IndividualContext* context) {
   if (std::isnan(hEstimate) || std::isnan(maxLogL)) return kNaN;
-  LayoutObjective objective(indGenotype, freqR, freqS, locusType, nLoci);
+  IndividualContext own;
+  LayoutObjective objective(
+      contextFor(context, own, indGenotype, freqR, freqS, locusType, nLoci));
   gsl_function maxF = objective.negated();
   gsl_function ciF = objective.shifted(maxLogL, kSupportDrop);
-  const double limit = boundOn(maxF, ciF, maxLogL, hEstimate, direction, truncated);
-  if (logCalls != nullptr) *logCalls += objective.logCalls();
-  return limit;
+  return boundOn(maxF, ciF, maxLogL, hEstimate, direction, truncated);
 }
 
 double boundOn(gsl_function& maxF, gsl_function& ciF, double maxLogL, double hEstimate,

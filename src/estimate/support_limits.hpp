@@ -6,9 +6,9 @@
 // estimate/layout_objective.hpp); the results are bit for bit those of the
 // same search on maxFunction and ciFunction.
 
-#include <cstdint>
-
 namespace parmix {
+
+class IndividualContext;
 
 // The lower (direction 0) or upper (direction 1) support limit: the h between
 // hEstimate and that end of [0, 1] at which lnL has fallen 2.0 below maxLogL.
@@ -20,11 +20,13 @@ namespace parmix {
 double findBound(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci,
                  double maxLogL, double hEstimate, int direction, bool* truncated);
 
-// The same, adding to *logCalls (when given) the log calls of the
-// evaluations it made, for the benchmark's floor.
+// The same on the context of the individual in indGenotype
+// (estimate/individual_context.hpp), which takes and keeps the points it
+// evaluates.  Without a context (nullptr) the call lays the individual out
+// itself, as the form above does.
 double findBound(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci,
                  double maxLogL, double hEstimate, int direction, bool* truncated,
-                 std::uint64_t* logCalls);
+                 IndividualContext* context);
 
 }  // namespace parmix
 

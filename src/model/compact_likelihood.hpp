@@ -53,10 +53,8 @@ class CompactIndividual {
   // One array per field, so the probabilities of many terms are formed in
   // one vectorisable loop.
   // The five fields lie in one block, sized by reserve() and not zeroed:
-  // a layout is built for every call of the estimators, and one block of
-  // the size of the last is what the allocator hands back without
-  // returning it to the system in between.  The first terms_ entries of
-  // each field are in use.
+  // a layout is built for every individual, and clear() keeps the block for
+  // the next one.  The first terms_ entries of each field are in use.
   std::unique_ptr<double[]> store_;
   std::size_t capacity_ = 0;
   double* a_ = nullptr;
@@ -68,8 +66,8 @@ class CompactIndividual {
   bool hasData_ = false;
 };
 
-// Inline: a layout is built once per call of the estimators, and the call
-// per locus would cost as much as the locus's own work.
+// Inline: a layout is built once per individual, and a call per locus
+// would cost as much as the locus's own work.
 inline void CompactIndividual::addTerm(double a, double b, double c, double d, double w) {
   if (terms_ == capacity_) grow();
   a_[terms_] = a;

@@ -13,6 +13,7 @@
 
 #include "input/data_set.hpp"
 #include "estimate/gsl_support.hpp"
+#include "estimate/individual_context.hpp"
 #include "estimate/layout_objective.hpp"
 #include "estimate/ml_estimate.hpp"
 #include "estimate/objective_searches.hpp"
@@ -63,11 +64,13 @@ IndividualEstimate straightforwardStudy(const std::vector<Locus>& loci) {
   return row;
 }
 
-// The study as a run makes it, on the individual's own arrays.
-IndividualEstimate studied(const std::vector<Locus>& loci, std::uint64_t* logCalls = nullptr) {
+// The study as a run makes it, on the individual's own arrays: on the
+// given context, laid out here for the individual, or without one.
+IndividualEstimate studied(const std::vector<Locus>& loci, IndividualContext* context = nullptr) {
   Individual ind(loci);
   LikelihoodParams p = ind.likelihoodParams();
-  return studyIndividualGenotype(p.indGenotype, p.freqR, p.freqS, p.locusType, p.nLoci, logCalls);
+  if (context != nullptr) context->layOut(p.indGenotype, p.freqR, p.freqS, p.locusType, p.nLoci);
+  return studyIndividualGenotype(p.indGenotype, p.freqR, p.freqS, p.locusType, p.nLoci, context);
 }
 
 void expectSameRow(const IndividualEstimate& a, const IndividualEstimate& b, int which) {
@@ -103,10 +106,15 @@ std::vector<Locus> drawIndividual(std::mt19937& rng) {
 TEST(IndividualStudy, RowsAreBitForBitThoseOfTheStraightforwardSteps) {
   std::mt19937 rng(7);
   int interior = 0, atEnd = 0;
+  // One context for all, as a worker keeps it: a point remembered from an
+  // earlier individual would change a row.
+  IndividualContext context;
   for (int rep = 0; rep < 400; ++rep) {
     const std::vector<Locus> loci = drawIndividual(rng);
     const IndividualEstimate fast = studied(loci);
-    expectSameRow(fast, straightforwardStudy(loci), rep);
+    const IndividualEstimate straightforward = straightforwardStudy(loci);
+    expectSameRow(fast, straightforward, rep);
+    expectSameRow(studied(loci, &context), straightforward, rep);
     interior += fast.h > 0.0 && fast.h < 1.0;
     atEnd += fast.h == 0.0 || fast.h == 1.0;
   }
@@ -116,12 +124,12 @@ TEST(IndividualStudy, RowsAreBitForBitThoseOfTheStraightforwardSteps) {
 }
 
 TEST(IndividualStudy, UndefinedIndividualsGiveThreeNaNWithoutAnEvaluation) {
-  std::uint64_t logCalls = 0;
+  IndividualContext context;
   const IndividualEstimate none =
-      studied({test::codominant(kMissing, kMissing, {0.9, 0.1}, {0.1, 0.9})}, &logCalls);
+      studied({test::codominant(kMissing, kMissing, {0.9, 0.1}, {0.1, 0.9})}, &context);
   EXPECT_TRUE(std::isnan(none.h) && std::isnan(none.lowerBound) && std::isnan(none.upperBound));
   EXPECT_FALSE(none.truncated[0] || none.truncated[1]);
-  EXPECT_EQ(logCalls, 0u);
+  EXPECT_EQ(context.evaluations(), 0u);
   // Data only at an excluded locus: flat, so undefined too.
   const IndividualEstimate flat = studied({{'B', 1, 1, {0.5, 0.5}, {0.5, 0.5}}});
   EXPECT_TRUE(std::isnan(flat.h));
@@ -144,51 +152,77 @@ std::size_t distinctPoints(std::vector<double> points) {
   return static_cast<std::size_t>(std::unique(points.begin(), points.end()) - points.begin());
 }
 
-TEST(LayoutObjective, RemembersEveryPointItEvaluated) {
+TEST(IndividualContext, RemembersEveryPointOfTheIndividualLaidOut) {
   Individual ind({test::codominant(1, 2, {0.9, 0.1}, {0.2, 0.8}),
                   test::dominant(1, 0.7, 0.3), test::codominant(kMissing, 1, {0.5, 0.5}, {0.4, 0.6})});
   LikelihoodParams p = ind.likelihoodParams();
-  LayoutObjective logL(p.indGenotype, p.freqR, p.freqS, p.locusType, p.nLoci);
-  const double first = logL.at(0.25);
+  IndividualContext context;
+  context.layOut(p.indGenotype, p.freqR, p.freqS, p.locusType, p.nLoci);
+  const double first = context.at(0.25);
   EXPECT_EQ(bits(first), bits(ind.logL(0.25)));
-  EXPECT_EQ(bits(logL.at(0.25)), bits(first));
-  EXPECT_EQ(logL.evaluations(), 1u);
-  EXPECT_EQ(bits(logL.at(0.75)), bits(ind.logL(0.75)));
-  EXPECT_EQ(logL.evaluations(), 2u);
+  EXPECT_EQ(bits(context.at(0.25)), bits(first));
+  EXPECT_EQ(context.evaluations(), 1u);
+  EXPECT_EQ(bits(context.at(0.75)), bits(ind.logL(0.75)));
+  EXPECT_EQ(context.evaluations(), 2u);
   // Two loci add a term; the one with a missing designation does not.
-  EXPECT_EQ(logL.logCalls(), 4u);
+  EXPECT_EQ(context.logCalls(), 4u);
+  LayoutObjective logL(context);
   gsl_function negated = logL.negated();
   EXPECT_EQ(bits(evaluateAt(negated, 0.25)), bits(-first));
   gsl_function shifted = logL.shifted(-1.5, 2.0);
   EXPECT_EQ(bits(evaluateAt(shifted, 0.25)), bits((first - -1.5) + 2.0));
-  EXPECT_EQ(logL.evaluations(), 2u);
+  EXPECT_EQ(bits(Likelihood(0.75, p.indGenotype, p.freqR, p.freqS, p.locusType, p.nLoci,
+                            &context)),
+            bits(ind.logL(0.75)));
+  EXPECT_EQ(context.evaluations(), 2u);
+
+  // Laid out for another individual, the context forgets the first one's
+  // points; the counts run on over the context's life.
+  Individual other({test::codominant(1, 1, {0.9, 0.1}, {0.2, 0.8})});
+  LikelihoodParams q = other.likelihoodParams();
+  context.layOut(q.indGenotype, q.freqR, q.freqS, q.locusType, q.nLoci);
+  EXPECT_EQ(bits(context.at(0.25)), bits(other.logL(0.25)));
+  EXPECT_EQ(context.evaluations(), 3u);
+  EXPECT_EQ(context.logCalls(), 5u);
 }
 
-TEST(IndividualStudy, EachCallEvaluatesEveryPointOnce) {
+TEST(IndividualStudy, EachPointOfAnIndividualIsEvaluatedOnce) {
   // A heterozygote between fixed parents: both ends infinite, an interior
   // estimate, both limits searched; within the estimate and each limit the
   // pre-search, the bracket checks and the solver set-ups revisit points
-  // already evaluated.
+  // already evaluated, and each step revisits the ends and the estimate.
   const std::vector<Locus> loci = {test::codominant(1, 2, {1.0, 0.0}, {0.0, 1.0})};
   Individual ind(loci);
   LikelihoodParams p = ind.likelihoodParams();
-  std::vector<double> points;
+  std::vector<double> points, allPoints;
   Noting maxNoting{ind.objective(), &points};
   gsl_function maxF{&Noting::call, &maxNoting};
+  // One term: a log call per evaluation.  A fresh context per step counts
+  // that step's evaluations alone.
+  auto freshContext = [&p](IndividualContext& context) {
+    context.layOut(p.indGenotype, p.freqR, p.freqS, p.locusType, p.nLoci);
+    return &context;
+  };
 
-  std::uint64_t logCalls = 0;  // one term: a log call per evaluation
+  IndividualContext surface;
   ASSERT_EQ(isFlatOn(maxF), 0);
-  ASSERT_EQ(testSurface(p.indGenotype, p.freqR, p.freqS, p.locusType, p.nLoci, &logCalls), 0);
-  EXPECT_EQ(logCalls, distinctPoints(points));
+  ASSERT_EQ(testSurface(p.indGenotype, p.freqR, p.freqS, p.locusType, p.nLoci,
+                        freshContext(surface)), 0);
+  EXPECT_EQ(surface.logCalls(), distinctPoints(points));
+  allPoints = points;
 
   points.clear();
-  logCalls = 0;
+  IndividualContext estimate;
   const double h = maximumOn(maxF);
-  EXPECT_EQ(bits(findmaxH(p.indGenotype, p.freqR, p.freqS, p.locusType, p.nLoci, &logCalls)),
+  EXPECT_EQ(bits(findmaxH(p.indGenotype, p.freqR, p.freqS, p.locusType, p.nLoci,
+                          freshContext(estimate))),
             bits(h));
   EXPECT_NEAR(h, 0.5, 1e-6);
-  EXPECT_EQ(logCalls, distinctPoints(points));
-  EXPECT_LT(logCalls, points.size());
+  EXPECT_EQ(estimate.logCalls(), distinctPoints(points));
+  EXPECT_LT(estimate.logCalls(), points.size());
+  allPoints.insert(allPoints.end(), points.begin(), points.end());
+  allPoints.push_back(h);  // Likelihood at the estimate
+  std::uint64_t perStep = surface.logCalls() + estimate.logCalls() + 1;
 
   const double maxLogL = ind.logL(h);
   BoundParams params = ind.boundParams(maxLogL, 2.0);
@@ -197,24 +231,28 @@ TEST(IndividualStudy, EachCallEvaluatesEveryPointOnce) {
   const double expected[2] = {0.035063, 0.964937};
   for (int direction : {0, 1}) {
     points.clear();
-    logCalls = 0;
+    IndividualContext limit;
     bool truncated[2] = {false, false};
-    const double limit = boundOn(maxF, ciF, maxLogL, h, direction, truncated);
+    const double straightforward = boundOn(maxF, ciF, maxLogL, h, direction, truncated);
     EXPECT_EQ(bits(findBound(p.indGenotype, p.freqR, p.freqS, p.locusType, p.nLoci, maxLogL, h,
-                             direction, truncated, &logCalls)),
-              bits(limit));
-    EXPECT_NEAR(limit, expected[direction], 1e-5);
-    EXPECT_EQ(logCalls, distinctPoints(points)) << "direction " << direction;
-    EXPECT_LT(logCalls, points.size()) << "direction " << direction;
+                             direction, truncated, freshContext(limit))),
+              bits(straightforward));
+    EXPECT_NEAR(straightforward, expected[direction], 1e-5);
+    EXPECT_EQ(limit.logCalls(), distinctPoints(points)) << "direction " << direction;
+    EXPECT_LT(limit.logCalls(), points.size()) << "direction " << direction;
+    perStep += limit.logCalls();
+    allPoints.insert(allPoints.end(), points.begin(), points.end());
   }
 
-  // The whole study: those calls and one Likelihood at the estimate.
-  std::uint64_t studyCalls = 0;
-  const IndividualEstimate row = studied(loci, &studyCalls);
+  // The whole study on one context: every point any step asks for, once.
+  IndividualContext context;
+  const IndividualEstimate row = studied(loci, &context);
   EXPECT_EQ(bits(row.h), bits(h));
   EXPECT_NEAR(row.lowerBound, expected[0], 1e-5);
   EXPECT_NEAR(row.upperBound, expected[1], 1e-5);
-  EXPECT_GT(studyCalls, 10u);
+  EXPECT_EQ(context.logCalls(), distinctPoints(allPoints));
+  // Fewer than the steps take each on its own: they share the ends and h.
+  EXPECT_LT(context.logCalls(), perStep);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <random>
 
+#include "estimate/individual_context.hpp"
 #include "estimate/individual_study.hpp"
 #include "input/data_set.hpp"
 #include "model/compact_likelihood.hpp"
@@ -50,15 +51,19 @@ DataSet makeDataSet(int nInd, int nLoci, unsigned seed) {
   return d;
 }
 
-// One individual studied on its own, from its columns.
-IndividualEstimate studyAlone(DataSet& d, int j, std::uint64_t* logCalls = nullptr) {
+// One individual studied on its own, from its columns; on the given
+// context, laid out here, or without one.
+IndividualEstimate studyAlone(DataSet& d, int j, IndividualContext* context = nullptr) {
   RowTable<int> indGenotype(d.nLoci, 2);
   for (int i = 0; i < d.nLoci; ++i) {
     indGenotype.rows()[i][0] = d.genotypes.rows()[i][2 * j];
     indGenotype.rows()[i][1] = d.genotypes.rows()[i][2 * j + 1];
   }
+  if (context != nullptr)
+    context->layOut(indGenotype.rows(), d.freqR.rows(), d.freqS.rows(), d.locusType.data(),
+                    d.nLoci);
   return studyIndividualGenotype(indGenotype.rows(), d.freqR.rows(), d.freqS.rows(),
-                                 d.locusType.data(), d.nLoci, logCalls);
+                                 d.locusType.data(), d.nLoci, context);
 }
 
 TEST(ParallelStudy, RowsInFileOrderWhateverTheNumberOfWorkers) {
@@ -86,7 +91,11 @@ TEST(ParallelStudy, CountsTheLogCallsOfEveryEvaluation) {
   std::uint64_t calls = 0;
   studyAllIndividuals(d, 2, &calls);
   std::uint64_t expected = 0;
-  for (int j = 0; j < d.nInd; ++j) studyAlone(d, j, &expected);
+  for (int j = 0; j < d.nInd; ++j) {
+    IndividualContext context;
+    studyAlone(d, j, &context);
+    expected += context.logCalls();
+  }
   EXPECT_EQ(calls, expected);
   EXPECT_GT(calls, 0u);
 }
