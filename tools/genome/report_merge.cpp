@@ -1,0 +1,67 @@
+#include "report_merge.hpp"
+
+#include <sstream>
+
+#include "errors.hpp"
+#include "report/report_writer.hpp"
+
+namespace parmix::genome {
+
+using importer::InputError;
+
+namespace {
+
+// The closing note exactly as the report writer writes it.
+std::string endingText() {
+  std::ostringstream text;
+  writeEndingRow(text);
+  return text.str();
+}
+
+bool isHeaderLine(const std::string& line) {
+  std::istringstream words(line);
+  std::string a, b, c, d, extra;
+  return static_cast<bool>(words >> a >> b >> c >> d) && !(words >> extra) &&
+         a == "Individual" && b == "h" && c == "Lower_Bound" && d == "Upper_Bound";
+}
+
+}  // namespace
+
+ReportParts splitReport(const std::string& text, const std::string& path) {
+  const std::string ending = endingText();
+  const std::size_t firstEnd = text.find('\n');
+  if (text.rfind("Time-stamp: ", 0) != 0 || firstEnd == std::string::npos ||
+      text.size() < ending.size() || text.compare(text.size() - ending.size(), ending.size(),
+                                                  ending) != 0)
+    throw InputError("File " + path + " is not a complete parmix report");
+  ReportParts parts;
+  parts.timestamp = text.substr(0, firstEnd + 1);
+  std::size_t at = firstEnd + 1;
+  while (at < text.size()) {
+    const std::size_t end = text.find('\n', at);
+    if (end == std::string::npos) break;
+    if (isHeaderLine(text.substr(at, end - at))) {
+      parts.preamble = text.substr(firstEnd + 1, end + 1 - (firstEnd + 1));
+      parts.rows = text.substr(end + 1, text.size() - ending.size() - (end + 1));
+      parts.ending = ending;
+      return parts;
+    }
+    at = end + 1;
+  }
+  throw InputError("File " + path + " holds no header line of a parmix report");
+}
+
+std::string mergeReports(const std::vector<ReportParts>& shards,
+                         const std::vector<std::string>& paths, const std::string& timestampLine) {
+  if (shards.empty()) throw InputError("no report to merge");
+  std::string merged = timestampLine + shards[0].preamble;
+  for (std::size_t k = 0; k < shards.size(); ++k) {
+    if (shards[k].preamble != shards[0].preamble)
+      throw InputError("The notes or the header of " + paths[k] + " differ from those of " +
+                       paths[0] + ": the reports do not come from shards of one run");
+    merged += shards[k].rows;
+  }
+  return merged + shards[0].ending;
+}
+
+}  // namespace parmix::genome
