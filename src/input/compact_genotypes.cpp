@@ -10,7 +10,9 @@ CompactGenotypes::CompactGenotypes(int individuals)
 void CompactGenotypes::appendLocus(const std::uint8_t* pairs) {
   const std::size_t width = 2 * static_cast<std::size_t>(individuals_);
   if (filling_.empty()) filling_.resize(width * kBlockLoci);
-  std::memcpy(filling_.data() + width * static_cast<std::size_t>(fillingLoci_), pairs, width);
+  // A shard may hold no individual at all: then only the loci are counted.
+  if (width > 0)
+    std::memcpy(filling_.data() + width * static_cast<std::size_t>(fillingLoci_), pairs, width);
   ++fillingLoci_;
   ++loci_;
   if (fillingLoci_ == kBlockLoci) sealFullBlock();

@@ -1,5 +1,6 @@
 #include "panel_reader.hpp"
 
+#include <algorithm>
 #include <fstream>
 #include <locale>
 #include <sstream>

@@ -72,5 +72,12 @@ TEST(CompactGenotypes, AnEmptyStoreLaysOutNothing) {
   store.layOutIndividual(2, nullptr, kMissing);  // no row is touched
 }
 
+TEST(CompactGenotypes, AStoreOfNoIndividualStillCountsItsLoci) {
+  CompactGenotypes store(0);
+  for (int i = 0; i < kBlock + 5; ++i) store.appendLocus(nullptr);
+  EXPECT_EQ(store.loci(), kBlock + 5);
+  EXPECT_EQ(store.storedBytes(), 0u);
+}
+
 }  // namespace
 }  // namespace parmix
