@@ -11,7 +11,7 @@ if ! command -v snakemake >/dev/null 2>&1; then
     echo "snakemake is not installed (Debian package snakemake): the workflow test is skipped"
     exit 77
 fi
-work=$(mktemp -d "${TMPDIR:-/tmp}/parmix-workflow-XXXXXX")
+work=$(mktemp -d -t parmix-workflow-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
 "$build/parmix-sim" --individuals 25 --loci 300 --alleles 2:4 --missing-share 0.05 --vcf \
