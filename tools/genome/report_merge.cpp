@@ -1,6 +1,7 @@
 #include "report_merge.hpp"
 
 #include <sstream>
+#include <unordered_map>
 
 #include "errors.hpp"
 #include "report/report_writer.hpp"
@@ -23,6 +24,34 @@ bool isHeaderLine(const std::string& line) {
   std::string a, b, c, d, extra;
   return static_cast<bool>(words >> a >> b >> c >> d) && !(words >> extra) &&
          a == "Individual" && b == "h" && c == "Lower_Bound" && d == "Upper_Bound";
+}
+
+// The name that starts each row (names hold no blank in a report whose rows
+// can be told apart at all).
+std::vector<std::string> rowNames(const std::string& rows) {
+  std::vector<std::string> names;
+  std::istringstream lines(rows);
+  std::string line, name;
+  while (std::getline(lines, line)) {
+    std::istringstream words(line);
+    if (words >> name) names.push_back(name);
+  }
+  return names;
+}
+
+// A shard given twice, or shards of two different splits, would repeat
+// rows that a single run writes once.
+void refuseRepeatedRows(const std::vector<ReportParts>& shards,
+                        const std::vector<std::string>& paths) {
+  std::unordered_map<std::string, std::size_t> seenIn;
+  for (std::size_t k = 0; k < shards.size(); ++k) {
+    for (const std::string& name : rowNames(shards[k].rows)) {
+      const auto [at, fresh] = seenIn.emplace(name, k);
+      if (!fresh)
+        throw InputError("Individual " + name + " has a row in both " + paths[at->second] +
+                         " and " + paths[k] + ": give each shard's report once");
+    }
+  }
 }
 
 }  // namespace
@@ -61,6 +90,7 @@ std::string mergeReports(const std::vector<ReportParts>& shards,
                        paths[0] + ": the reports do not come from shards of one run");
     merged += shards[k].rows;
   }
+  refuseRepeatedRows(shards, paths);
   return merged + shards[0].ending;
 }
 

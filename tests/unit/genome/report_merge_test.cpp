@@ -57,6 +57,15 @@ TEST(ReportMerge, RefusesWhatIsNotAReportOrNotFromOneRun) {
       EXPECT_EQ(error.what(), b.message);
     }
   }
+  const ReportParts twice = splitReport(report("x", "a 1\nb 2\n"), "1");
+  try {
+    mergeReports({twice, splitReport(report("y", "c 3\nb 2\n"), "2")}, {"1.txt", "2.txt"},
+                 "Time-stamp: y\n");
+    ADD_FAILURE() << "a repeated row was merged";
+  } catch (const importer::InputError& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "Individual b has a row in both 1.txt and 2.txt: give each shard's report once");
+  }
   const ReportParts one = splitReport(report("x", "a 1\n"), "1");
   ReportParts other = one;
   other.preamble = "\nIndividual    h   Lower_Bound   Upper_Bound\n";
