@@ -39,20 +39,20 @@ int openReport(const RunPaths& paths, std::ofstream& report, Status& status) {
   return 0;
 }
 
-// The individuals are studied on every core the process may use; the rows
-// are written here, on the calling thread, in file order.
-void writeAllRows(DataSet& d, std::ostream& report) {
+// The individuals are studied on THREADS threads; the rows are written
+// here, on the calling thread, in file order.
+void writeAllRows(DataSet& d, unsigned threads, std::ostream& report) {
   const int width = static_cast<int>(d.nameWidth);
   writeHeader(report, width);
   useRowNumberFormat(report);
-  const std::vector<IndividualEstimate> rows = studyAllIndividuals(d, usableCores());
+  const std::vector<IndividualEstimate> rows = studyAllIndividuals(d, threads);
   for (std::size_t j = 0; j < rows.size(); ++j)
     writeOutputRow(report, d.indNames[j], rows[j].h, rows[j].lowerBound, rows[j].upperBound,
                    rows[j].truncated, width);
   writeEndingRow(report);
 }
 
-Status analyse(const RunPaths& paths) {
+Status analyse(const RunPaths& paths, unsigned threads) {
   Status status;
   DataSet data;
   std::ofstream report;
@@ -61,7 +61,7 @@ Status analyse(const RunPaths& paths) {
   };
   if (loadDataSet({paths.parental, paths.individual}, data, opener, status))
     return status;  // an opened report closes itself
-  writeAllRows(data, report);
+  writeAllRows(data, threads > 0 ? threads : usableCores(), report);
   report.close();
   if (report.fail()) {
     status.fail("The report file %s could not be written completely.", paths.report.c_str());
@@ -72,10 +72,10 @@ Status analyse(const RunPaths& paths) {
 
 }  // namespace
 
-Status runAnalysis(const RunPaths& paths) {
+Status runAnalysis(const RunPaths& paths, unsigned threads) {
   Status status;
   try {
-    return analyse(paths);
+    return analyse(paths, threads);
   } catch (const std::bad_alloc&) {
     status.fail("There is not enough memory for this analysis.");
     status.setFault(Fault::kMemory);

@@ -22,8 +22,10 @@ struct RunPaths {
 // holds what the steps before the failure wrote (nothing is opened before
 // the inputs are measured).  Never throws: running out of memory, or any
 // other exception, becomes a failure of its own kind.  Everything the run
-// holds is released on every path.
-Status runAnalysis(const RunPaths& paths);
+// holds is released on every path.  The individuals are studied on THREADS
+// threads (0: every core the process may use); the report is the same for
+// every count.
+Status runAnalysis(const RunPaths& paths, unsigned threads = 0);
 
 }  // namespace parmix
 

@@ -2,6 +2,7 @@
 // and the true hybrid indices) for benchmarks and power studies.
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "options.hpp"
 #include "random.hpp"
 #include "simulation.hpp"
+#include "vcf_writer.hpp"
 
 namespace {
 
@@ -31,7 +33,8 @@ int drawAlleleCount(Random& random, const Options& options) {
 // One locus: its parental record and every individual's designations.
 void simulateLocus(Random& random, const Options& options, int index, bool dominant,
                    const std::vector<Individual>& individuals, OutputFile& parental,
-                   OutputFile& sample, std::string& line) {
+                   OutputFile& sample, std::string& line, VcfOutput* vcf,
+                   std::vector<Designation>& drawn) {
   const int alleles = dominant ? 2 : drawAlleleCount(random, options);
   const Locus locus = drawLocus(random, dominant, alleles, options.differentiation);
   const std::string name = locusName(index, options.loci);
@@ -39,13 +42,31 @@ void simulateLocus(Random& random, const Options& options, int index, bool domin
   const std::vector<int> cumR = cumulative(locus, true);
   const std::vector<int> cumS = cumulative(locus, false);
   line = name + " #";
+  drawn.clear();
   for (const Individual& individual : individuals) {
     line += ' ';
-    appendDesignation(line, locus,
-                      drawDesignation(random, locus, cumR, cumS, individual, options.missingShare));
+    drawn.push_back(drawDesignation(random, locus, cumR, cumS, individual, options.missingShare));
+    appendDesignation(line, locus, drawn.back());
   }
   line += '\n';
   sample.write(line);
+  if (vcf != nullptr) vcf->writeLocus(index, name, locus, cumR, cumS, drawn);
+}
+
+// The VCF and its population map, when asked for; false when either
+// cannot be written.
+bool openVcf(const Options& options, const std::vector<Individual>& individuals,
+             std::unique_ptr<VcfOutput>& vcf) {
+  if (!options.vcf) return true;
+  const std::string map = options.prefix + ".popmap.txt";
+  if (!writePopulationMap(map, options.references, individuals)) {
+    std::fprintf(stderr, "parmix-sim: cannot write %s\n", map.c_str());
+    return false;
+  }
+  vcf = std::make_unique<VcfOutput>(options.prefix, options, individuals);
+  if (vcf->isOpen()) return true;
+  std::fprintf(stderr, "parmix-sim: cannot open %s for writing\n", vcf->path().c_str());
+  return false;
 }
 
 int simulate(const Options& options) {
@@ -68,9 +89,13 @@ int simulate(const Options& options) {
   for (const Individual& individual : individuals) truth.write(truthLine(individual));
   parental.write(parentalHeader(options));
   sample.write(individualHeader(options, individuals));
+  std::unique_ptr<VcfOutput> vcf;
+  if (!openVcf(options, individuals, vcf)) return 1;
   std::string line;
+  std::vector<Designation> drawn;
   for (int i = 0; i < options.loci; ++i)
-    simulateLocus(random, options, i, dominant[i], individuals, parental, sample, line);
+    simulateLocus(random, options, i, dominant[i], individuals, parental, sample, line, vcf.get(),
+                  drawn);
   OutputFile* toClose[] = {&parental, &sample, &truth};
   bool ok = true;
   for (int f = 0; f < 3; ++f) {
@@ -78,6 +103,10 @@ int simulate(const Options& options) {
       std::fprintf(stderr, "parmix-sim: %s could not be written completely\n", paths[f].c_str());
       ok = false;
     }
+  }
+  if (vcf && !vcf->close()) {
+    std::fprintf(stderr, "parmix-sim: %s could not be written completely\n", vcf->path().c_str());
+    ok = false;
   }
   return ok ? 0 : 1;
 }

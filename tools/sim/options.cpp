@@ -32,6 +32,12 @@ constexpr const char* kUsage =
     "                        and options give the same files on every machine\n"
     "  --prefix OUT          writes OUT.parental.txt, OUT.individuals.txt and\n"
     "                        OUT.truth.tsv (default sim)\n"
+    "  --vcf                 also writes OUT.vcf.gz (bgzip-compressed VCF) and\n"
+    "                        OUT.popmap.txt: reference samples of R and S, then\n"
+    "                        the individuals with the genotypes of the individual\n"
+    "                        file (codominant loci only)\n"
+    "  --references N        reference samples of each population in the VCF\n"
+    "                        (default 50)\n"
     "  --help                shows this text\n"
     "\n"
     "Individuals: pureR has h = 1, pureS h = 0, F1 h = 0.5, BCR (backcross to R)\n"
@@ -144,6 +150,7 @@ bool applyOption(const std::string& name, const char* value, Options& options) {
     return !options.prefix.empty();
   }
   if (name == "--mix") return parseMix(value, options.mix);
+  if (name == "--references") return parseInt(value, 1, 1000000, options.references);
   if (name == "--differentiation") return parseDifferentiation(value, options.differentiation);
   return false;
 }
@@ -151,7 +158,7 @@ bool applyOption(const std::string& name, const char* value, Options& options) {
 bool isKnownOption(const std::string& name) {
   static constexpr const char* kNames[] = {
       "--individuals", "--loci", "--alleles", "--dominant-share", "--missing-share",
-      "--seed",        "--prefix", "--mix",   "--differentiation"};
+      "--seed",        "--prefix", "--mix",   "--differentiation", "--references"};
   for (const char* known : kNames)
     if (name == known) return true;
   return false;
@@ -186,6 +193,10 @@ ParseOutcome parseOptions(int argc, const char* const argv[], Options& options,
       name = name.substr(0, equals);
       hasValue = true;
     }
+    if (name == "--vcf" && !hasValue) {
+      options.vcf = true;
+      continue;
+    }
     if (!isKnownOption(name)) {
       message = "unknown option '" + name + "'";
       return ParseOutcome::Error;
@@ -201,6 +212,10 @@ ParseOutcome parseOptions(int argc, const char* const argv[], Options& options,
       message = "invalid value '" + value + "' for " + name;
       return ParseOutcome::Error;
     }
+  }
+  if (options.vcf && options.dominantShare > 0.0) {
+    message = "a VCF holds codominant loci only: --vcf needs --dominant-share 0";
+    return ParseOutcome::Error;
   }
   return ParseOutcome::Run;
 }

@@ -39,6 +39,10 @@ struct Options {
   // Relative weights of the kinds of individual, by Ancestry.
   std::array<double, kAncestryKinds> mix{{1, 1, 1, 1, 1, 1}};
   Differentiation differentiation;
+  // Also OUT.vcf.gz and OUT.popmap.txt, with this many reference samples of
+  // each parental population.
+  bool vcf = false;
+  int references = 50;
 };
 
 enum class ParseOutcome { Run, Help, Error };
