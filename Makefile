@@ -119,7 +119,7 @@ bench:
 	@tclsh bench/run-bench.tcl $(BENCH_BUILD_DIR)
 
 # The genome-scale benchmark: 10^9 study genotypes from a bgzipped VCF
-# through parmix-genome, with peak memory and the time of reading and of
+# through the parmix program, with peak memory and the time of reading and of
 # studying (bench/run-bench-genome.sh).  The simulated panel is kept in
 # $(BUILD_DIR)/bench-genome.  Never part of `make test`.
 .PHONY: bench-genome

@@ -1,7 +1,7 @@
 #!/bin/sh
 # The genome-scale benchmark: a simulated panel of 1,000 study individuals
 # and 2 x 50 reference samples at 1,000,000 biallelic SNPs (10^9 study
-# genotypes) as a bgzipped VCF, analysed by parmix-genome; reports the peak
+# genotypes) as a bgzipped VCF, analysed by parmix --vcf; reports the peak
 # resident memory (GNU time) and the wall time split into reading and
 # studying, and fails when a goal is missed (2.5 GB, 5 minutes).
 #
@@ -33,14 +33,14 @@ if [ ! -f "$panel.vcf.gz" ] || [ ! -f "$panel.popmap.txt" ]; then
 fi
 
 "$(command -v time || echo /usr/bin/time)" -f '%M %e' -o "$folder/time.txt" \
-    "$build/parmix-genome" --vcf "$panel.vcf.gz" --popmap "$panel.popmap.txt" --r R --s S \
+    "$build/parmix" --vcf "$panel.vcf.gz" --popmap "$panel.popmap.txt" --r R --s S \
     -o "$folder/report.txt" 2>"$folder/messages.txt" || {
     cat "$folder/messages.txt" >&2
     exit 1
 }
-grep -v '^parmix-genome: [0-9]* \(sites,\|of [0-9]* individuals studied\)' "$folder/messages.txt" || true
+grep -v '^parmix: [0-9]* \(sites,\|of [0-9]* individuals studied\)' "$folder/messages.txt" || true
 
-# Figures: the summary line of parmix-genome and GNU time's peak and wall.
+# Figures: the run's summary line and GNU time's peak and wall.
 summary=$(grep 'read in' "$folder/messages.txt")
 read_s=$(echo "$summary" | sed 's/.*read in \([0-9.]*\) s.*/\1/')
 study_s=$(echo "$summary" | sed 's/.*studied in \([0-9.]*\) s.*/\1/')

@@ -16,11 +16,11 @@ trap 'rm -rf "$work"' EXIT
 
 "$build/parmix-sim" --individuals 25 --loci 300 --alleles 2:4 --missing-share 0.05 --vcf \
     --references 10 --seed 3 --prefix "$work/panel" 2>/dev/null
-"$build/parmix-genome" --vcf "$work/panel.vcf.gz" --popmap "$work/panel.popmap.txt" --r R --s S \
+"$build/parmix" --vcf "$work/panel.vcf.gz" --popmap "$work/panel.popmap.txt" --r R --s S \
     --pseudo-count 0.5 --quiet -o "$work/single.txt"
 snakemake --snakefile "$source/workflow/Snakefile" --directory "$work" --cores 2 --quiet \
     --config vcf=panel.vcf.gz popmap=panel.popmap.txt shards=3 options="--pseudo-count 0.5" \
-    genome="$build/parmix-genome" merge="$build/parmix-merge" >"$work/snakemake.log" 2>&1 || {
+    parmix="$build/parmix" >"$work/snakemake.log" 2>&1 || {
     cat "$work/snakemake.log"
     exit 1
 }

@@ -95,34 +95,4 @@ importer::ParseOutcome parseGenomeOptions(const std::vector<std::string>& words,
   return importer::parseOptions(rest, options.input);
 }
 
-const char* genomeUsageText() {
-  return "usage: parmix-genome --vcf FILE --popmap FILE --r POP --s POP [--study POP,...]\n"
-         "                     [-o REPORT] [--threads N] [--samples FILE | --shard K/N]\n"
-         "                     [--pseudo-count X] [--biallelic-snps] [--min-called N]\n"
-         "                     [--min-difference D] [--max-missing F] [--quiet]\n"
-         "       parmix-genome --help | --version\n";
-}
-
-const char* genomeHelpText() {
-  return "\n"
-         "Estimates the hybrid index of every individual to study straight from a VCF/BCF\n"
-         "file (plain or bgzip-compressed; '-' reads standard input) and a population map,\n"
-         "without writing the parental and individual files.  The frequencies come from\n"
-         "the reference samples exactly as parmix-import counts and filters them (same\n"
-         "options), and the report is the one parmix writes from the imported files.\n"
-         "\n"
-         "  -o REPORT           the report (default: parmix_output.txt)\n"
-         "  --threads N         study on N threads (default: every core the process may\n"
-         "                      use); the report is the same for every N\n"
-         "  --samples FILE      study only the individuals named in FILE, one a line\n"
-         "  --shard K/N         study only the K-th of N consecutive parts of the\n"
-         "                      individuals; parmix-merge joins the N reports\n"
-         "  --quiet             print neither progress nor summary\n"
-         "\n"
-         "Input, references and filters: see parmix-import --help.\n"
-         "\n"
-         "Exit status: 0 on success, 1 when an input is faulty or the report cannot be\n"
-         "written, 2 for a wrong call.\n";
-}
-
 }  // namespace parmix::genome

@@ -28,9 +28,6 @@ importer::ParseOutcome parseGenomeOptions(const std::vector<std::string>& words,
 // "K/N" with 1 <= K <= N; throws importer::UsageError naming OPTION.
 void parseShard(const std::string& option, const std::string& text, Selection& selection);
 
-const char* genomeUsageText();
-const char* genomeHelpText();
-
 }  // namespace parmix::genome
 
 #endif

@@ -1,5 +1,5 @@
 // The memory of a genome-scale run, measured as the peak resident size of
-// the program run as a child process: on a generated panel of 10^7 study
+// the parmix program run as a child process: on a generated panel of 10^7 study
 // genotypes it may exceed that of the same run on a panel of a few loci by
 // no more than the two-byte store itself, the one block being filled and a
 // fixed margin for the reader's buffers.  Four bytes a genotype (an int
@@ -49,7 +49,7 @@ ChildRun simulate(const parmix::test::TempDir& dir, const std::string& prefix, i
 }
 
 ChildRun analyse(const parmix::test::TempDir& dir, const std::string& prefix) {
-  return runChild({PARMIX_GENOME_PROGRAM, "--vcf", dir.file(prefix + ".vcf.gz"), "--popmap",
+  return runChild({PARMIX_PROGRAM, "--vcf", dir.file(prefix + ".vcf.gz"), "--popmap",
                    dir.file(prefix + ".popmap.txt"), "--r", "R", "--s", "S", "--threads", "2",
                    "--quiet", "-o", dir.file(prefix + ".report.txt")});
 }
