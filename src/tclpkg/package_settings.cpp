@@ -41,9 +41,21 @@ int usage(Tcl_Interp* interp, const std::string& message) {
   return TCL_ERROR;
 }
 
-int setThreads(Tcl_Interp* interp, Tcl_Obj* value) {
+// A count written as plain decimal digits from 1 to kMostThreads, or 0;
+// Tcl's own integers would let through hex, octal and blanks.
+int threadCount(const std::string& text) {
+  if (text.empty() || text.size() > 4) return 0;
   int n = 0;
-  if (Tcl_GetIntFromObj(nullptr, value, &n) != TCL_OK || n < 1 || n > kMostThreads)
+  for (char c : text) {
+    if (c < '0' || c > '9') return 0;
+    n = 10 * n + (c - '0');
+  }
+  return n <= kMostThreads ? n : 0;
+}
+
+int setThreads(Tcl_Interp* interp, Tcl_Obj* value) {
+  const int n = threadCount(Tcl_GetString(value));
+  if (n < 1)
     return usage(interp, "option -threads needs a whole number from 1 to " +
                              std::to_string(kMostThreads) + ", not \"" +
                              Tcl_GetString(value) + "\"");
