@@ -1,9 +1,9 @@
 #include "tclpkg/genome_cmd.hpp"
 
+#include <cctype>
 #include <cstdio>
 #include <map>
 #include <new>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -41,20 +41,29 @@ const std::map<std::string, std::string>& programWords() {
   return words;
 }
 
-// A message of the program's parser in the command's own option names.
+bool isLowerLetter(char c) { return std::islower(static_cast<unsigned char>(c)) != 0; }
+
+// A message of the program's parser in the command's own option names:
+// every word that starts with a dash (after a blank, a quote or at the
+// start) and is one of the program's option words is replaced.
 std::string inCommandWords(const std::string& message) {
   std::map<std::string, std::string> back;
   for (const auto& [option, word] : programWords()) back[word] = option;
-  static const std::regex optionWord("(^|[ \"])(--?[a-z-]+)");
   std::string result;
-  auto last = message.cbegin();
-  for (std::sregex_iterator it(message.begin(), message.end(), optionWord), end; it != end; ++it) {
-    const auto found = back.find((*it)[2].str());
-    if (found == back.end()) continue;
-    result.append(last, (*it)[2].first).append(found->second);
-    last = (*it)[2].second;
+  std::size_t i = 0;
+  while (i < message.size()) {
+    const bool wordStart = i == 0 || message[i - 1] == ' ' || message[i - 1] == '"';
+    if (!wordStart || message[i] != '-') {
+      result += message[i++];
+      continue;
+    }
+    std::size_t end = i;
+    while (end < message.size() && (message[end] == '-' || isLowerLetter(message[end]))) ++end;
+    const auto found = back.find(message.substr(i, end - i));
+    result += found == back.end() ? message.substr(i, end - i) : found->second;
+    i = end;
   }
-  return result.append(last, message.cend());
+  return result;
 }
 
 int fail(Tcl_Interp* interp, const char* kind, const std::string& message) {

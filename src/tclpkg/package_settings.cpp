@@ -71,7 +71,8 @@ int configure(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
     Tcl_SetObjResult(interp, Tcl_NewListObj(2, list));
     return TCL_OK;
   }
-  if (objc > 3) return usage(interp, "wrong # args: should be \"parmix::configure ?-threads ?N??\"");
+  if (objc > 3)
+    return usage(interp, "wrong # args: should be \"parmix::configure ?-threads ?N??\"");
   if (std::string(Tcl_GetString(objv[1])) != "-threads")
     return usage(interp, std::string("unknown option \"") + Tcl_GetString(objv[1]) +
                              "\": should be -threads");
