@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "estimate/joint_study.hpp"
-#include "joint_reference.hpp"
+#include "support/joint_reference.hpp"
 
 namespace parmix {
 namespace {

@@ -1,5 +1,5 @@
-#ifndef PARMIX_TESTS_JOINT_REFERENCE_HPP
-#define PARMIX_TESTS_JOINT_REFERENCE_HPP
+#ifndef PARMIX_TESTS_SUPPORT_JOINT_REFERENCE_HPP
+#define PARMIX_TESTS_SUPPORT_JOINT_REFERENCE_HPP
 
 // An independent computation of the joint analysis for the tests: the
 // log-likelihood written out from the ancestry-state model (each allele
