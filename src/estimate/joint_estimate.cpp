@@ -130,40 +130,64 @@ struct ProfilePoint {
   double slope;
 };
 
-// The root of a decreasing slope between lo (slope > 0) and hi (slope < 0):
-// Newton's method, falling back on bisection whenever a step would leave
-// the bracket.
+// The maximiser of a concave function on [lo, hi] from its slope and
+// curvature: Newton's method from `start`, kept in the bracket that the
+// slopes seen so far leave by bisection, and sent to an end when a step
+// would pass it and that end is not yet ruled out.  From a good start this
+// takes two or three evaluations, and none is spent on the ends when the
+// maximum lies inside.
 template <typename SlopeAt>
-double rootOfDecreasing(SlopeAt slopeAt, double lo, double hi, double start) {
-  double x = (start > lo && start < hi) ? start : 0.5 * (lo + hi);
+double maximumOnInterval(SlopeAt slopeAt, double lo, double hi, double start) {
+  if (!(hi > lo)) return lo;
+  double a = lo, b = hi;
+  bool loRuledOut = false, hiRuledOut = false;
+  double x = (start >= lo && start <= hi) ? start : 0.5 * (lo + hi);
   for (int iteration = 0; iteration < kRootIterations; ++iteration) {
     const CurveDerivatives d = slopeAt(x);
-    if (d.slope > 0) {
-      lo = x;
-    } else if (d.slope < 0) {
-      hi = x;
-    } else if (d.slope == 0) {
+    double slope = d.slope;
+    // 0/0 at an end: a probability vanishing there with its slope, so ln L
+    // is -infinity at that end and rises inwards.
+    if (std::isnan(slope) && x == lo) slope = 1.0;
+    if (std::isnan(slope) && x == hi) slope = -1.0;
+    if (slope > 0) {
+      if (x == hi) return hi;
+      a = x;
+      loRuledOut = loRuledOut || x == lo;
+    } else if (slope < 0) {
+      if (x == lo) return lo;
+      b = x;
+      hiRuledOut = hiRuledOut || x == hi;
+    } else if (slope == 0) {
       return x;
     }
-    double next = x - d.slope / d.curvature;
-    if (!(next > lo && next < hi)) next = 0.5 * (lo + hi);
-    if (std::fabs(next - x) < kStepTolerance || hi - lo < kStepTolerance) return next;
+    // A maximum this close to an end not ruled out is that end.
+    const auto settle = [&](double at) {
+      if (hi - at < kStepTolerance && !hiRuledOut) return hi;
+      if (at - lo < kStepTolerance && !loRuledOut) return lo;
+      return at;
+    };
+    double next = x - slope / d.curvature;
+    // Converged, even when the last step rounds onto the bracket's end.
+    if (std::fabs(next - x) < kStepTolerance) return settle(x);
+    if (!(next > a && next < b)) {
+      if (next >= b && b == hi && !hiRuledOut) {
+        next = hi;
+      } else if (next <= a && a == lo && !loRuledOut) {
+        next = lo;
+      } else {
+        next = 0.5 * (a + b);
+      }
+    }
+    if (b - a < kStepTolerance) return settle(next);
     x = next;
   }
   return x;
 }
 
-// The maximiser of a concave function on [lo, hi] from its slope.
-template <typename SlopeAt>
-double maximumOnInterval(SlopeAt slopeAt, double lo, double hi) {
-  if (!(hi > lo)) return lo;
-  if (slopeAt(lo).slope <= 0) return lo;  // a NaN slope there is an infinite rise
-  if (slopeAt(hi).slope >= 0) return hi;
-  return rootOfDecreasing(slopeAt, lo, hi, 0.5 * (lo + hi));
-}
-
-ProfilePoint profileOfH(const JointIndividual& individual, double h) {
-  const double het = bestHetAt(individual, h);
+// The profile of h at h, starting the inner search from `het`, which then
+// holds the maximising H for the next call.
+ProfilePoint profileOfH(const JointIndividual& individual, double h, double& het) {
+  het = bestHetAt(individual, h, het);
   const JointDerivatives d = individual.derivatives(h, het, true);
   double slope = d.dh;
   // On a slanted side H moves with h: H = 2h left of 1/2, 2(1 - h) right.
@@ -171,8 +195,8 @@ ProfilePoint profileOfH(const JointIndividual& individual, double h) {
   return {d.value, slope};
 }
 
-ProfilePoint profileOfHet(const JointIndividual& individual, double het) {
-  const double h = bestHAt(individual, het);
+ProfilePoint profileOfHet(const JointIndividual& individual, double het, double& h) {
+  h = bestHAt(individual, het, h);
   const JointDerivatives d = individual.derivatives(h, het, true);
   double slope = d.dHet;
   const double lo = 0.5 * het, hi = 1 - 0.5 * het;
@@ -201,9 +225,9 @@ ProfileLimit limitOfProfile(ProfileAt profileAt, double estimate, double end, do
       outside = x;
     }
     double next = x - (p.value - target) / p.slope;
+    if (std::fabs(next - x) < kStepTolerance) return {x, false};
     if (!between(next)) next = 0.5 * (inside + outside);
-    if (std::fabs(next - x) < kStepTolerance || std::fabs(outside - inside) < kStepTolerance)
-      return {next, false};
+    if (std::fabs(outside - inside) < kStepTolerance) return {next, false};
     x = next;
   }
   return {kNaN, false};
@@ -269,14 +293,14 @@ JointMaximum maximiseJoint(const JointIndividual& individual) {
   return none;
 }
 
-double bestHetAt(const JointIndividual& individual, double h) {
+double bestHetAt(const JointIndividual& individual, double h, double start) {
   const auto slopeAt = [&](double het) { return individual.alongHet(h, het); };
-  return maximumOnInterval(slopeAt, 0.0, 2 * std::min(h, 1 - h));
+  return maximumOnInterval(slopeAt, 0.0, 2 * std::min(h, 1 - h), start);
 }
 
-double bestHAt(const JointIndividual& individual, double het) {
+double bestHAt(const JointIndividual& individual, double het, double start) {
   const auto slopeAt = [&](double h) { return individual.alongH(h, het); };
-  return maximumOnInterval(slopeAt, 0.5 * het, 1 - 0.5 * het);
+  return maximumOnInterval(slopeAt, 0.5 * het, 1 - 0.5 * het, start);
 }
 
 ProfileLimit profileLimitOfH(const JointIndividual& individual, const JointMaximum& maximum,
@@ -287,7 +311,8 @@ ProfileLimit profileLimitOfH(const JointIndividual& individual, const JointMaxim
   double curvature = -d.dhh;
   if (maximum.het > 0 && d.dHetHet < 0) curvature = -(d.dhh - d.dhHet * d.dhHet / d.dHetHet);
   const double guess = parabolaGuess(maximum.h, direction, curvature, drop);
-  const auto profileAt = [&](double h) { return profileOfH(individual, h); };
+  double het = maximum.het;
+  const auto profileAt = [&](double h) { return profileOfH(individual, h, het); };
   return limitOfProfile(profileAt, maximum.h, direction == 0 ? 0.0 : 1.0, maximum.logL - drop,
                         guess);
 }
@@ -299,14 +324,21 @@ ProfileLimit profileLimitOfHet(const JointIndividual& individual, const JointMax
   double curvature = -d.dHetHet;
   if (d.dhh < 0) curvature = -(d.dHetHet - d.dhHet * d.dhHet / d.dhh);
   const double guess = parabolaGuess(maximum.het, direction, curvature, drop);
-  const auto profileAt = [&](double het) { return profileOfHet(individual, het); };
+  double h = maximum.h;
+  const auto profileAt = [&](double het) { return profileOfHet(individual, het, h); };
   return limitOfProfile(profileAt, maximum.het, direction == 0 ? 0.0 : 1.0, maximum.logL - drop,
                         guess);
 }
 
+// The ends are tried first, so that a maximum there is exactly 0 or 1 as
+// in the hybrid-index analysis.  A NaN slope at an end is 0/0: ln L is
+// -infinity there and rises inwards.
 CurveMaximum maximiseHybridIndex(const JointIndividual& individual) {
   const auto slopeAt = [&](double h) { return individual.hybridIndexSlope(h); };
-  const double h = maximumOnInterval(slopeAt, 0.0, 1.0);
+  double h = 0.0;
+  if (!(slopeAt(0.0).slope <= 0)) {
+    h = slopeAt(1.0).slope >= 0 ? 1.0 : maximumOnInterval(slopeAt, 0.0, 1.0, 0.5);
+  }
   return {h, individual.hybridIndexLogLikelihood(h)};
 }
 

@@ -59,9 +59,10 @@ ProfileLimit profileLimitOfHet(const JointIndividual& individual, const JointMax
                                int direction, double drop);
 
 // The profiles themselves: the H maximising ln L at fixed h, and the h
-// maximising it at fixed H.
-double bestHetAt(const JointIndividual& individual, double h);
-double bestHAt(const JointIndividual& individual, double het);
+// maximising it at fixed H; the search starts from `start` (the middle of
+// the range when it lies outside).
+double bestHetAt(const JointIndividual& individual, double h, double start);
+double bestHAt(const JointIndividual& individual, double het, double start);
 
 // The hybrid-index model's maximum on [0, 1]: exactly 0 or 1 when ln L
 // rises towards that end.  NaN when the search fails.

@@ -28,7 +28,7 @@ void JointIndividual::clear() {
 
 void JointIndividual::reserve(std::size_t n) {
   if (n <= rr_.size()) return;
-  for (std::vector<double>* field : {&rr_, &rs_, &ss_}) field->resize(n);
+  for (std::vector<double>* field : {&rr_, &rs_, &ss_, &slopeH_, &slopeHet_}) field->resize(n);
 }
 
 void JointIndividual::addTerm(double rr, double rs, double ss) {
@@ -36,6 +36,8 @@ void JointIndividual::addTerm(double rr, double rs, double ss) {
   rr_[terms_] = rr;
   rs_[terms_] = rs;
   ss_[terms_] = ss;
+  slopeH_[terms_] = rr - ss;
+  slopeHet_[terms_] = rs - 0.5 * (rr + ss);
   ++terms_;
 }
 
@@ -72,22 +74,23 @@ double JointIndividual::logLikelihood(double h, double het) const {
 
 // P = rr*(h - H/2) + rs*H + ss*(1 - h - H/2), so dP/dh = rr - ss and
 // dP/dH = rs - (rr + ss)/2, and the Hessian of ln P is minus the outer
-// product of the gradient of ln P.
+// product of the gradient of ln P.  The value, when asked for, is summed in
+// the same pass, term by term as logLikelihood() sums it.
 JointDerivatives JointIndividual::derivatives(double h, double het, bool withValue) const {
   const Weights w = weightsAt(h, het);
   JointDerivatives d{0.0, 0.0, 0.0, 0.0, 0.0, 0.0};
   for (std::size_t t = 0; t < terms_; ++t) {
     const double prob = rr_[t] * w.rr + rs_[t] * w.rs + ss_[t] * w.ss;
+    if (withValue) d.value += std::log(prob);
     const double inverse = 1 / prob;
-    const double gh = (rr_[t] - ss_[t]) * inverse;
-    const double gHet = (rs_[t] - 0.5 * (rr_[t] + ss_[t])) * inverse;
+    const double gh = slopeH_[t] * inverse;
+    const double gHet = slopeHet_[t] * inverse;
     d.dh += gh;
     d.dHet += gHet;
     d.dhh -= gh * gh;
     d.dhHet -= gh * gHet;
     d.dHetHet -= gHet * gHet;
   }
-  if (withValue) d.value = logLikelihood(h, het);
   return d;
 }
 
@@ -95,8 +98,7 @@ CurveDerivatives JointIndividual::alongHet(double h, double het) const {
   const Weights w = weightsAt(h, het);
   CurveDerivatives d{0.0, 0.0, 0.0};
   for (std::size_t t = 0; t < terms_; ++t) {
-    const double g =
-        (rs_[t] - 0.5 * (rr_[t] + ss_[t])) / (rr_[t] * w.rr + rs_[t] * w.rs + ss_[t] * w.ss);
+    const double g = slopeHet_[t] / (rr_[t] * w.rr + rs_[t] * w.rs + ss_[t] * w.ss);
     d.slope += g;
     d.curvature -= g * g;
   }
@@ -107,7 +109,7 @@ CurveDerivatives JointIndividual::alongH(double h, double het) const {
   const Weights w = weightsAt(h, het);
   CurveDerivatives d{0.0, 0.0, 0.0};
   for (std::size_t t = 0; t < terms_; ++t) {
-    const double g = (rr_[t] - ss_[t]) / (rr_[t] * w.rr + rs_[t] * w.rs + ss_[t] * w.ss);
+    const double g = slopeH_[t] / (rr_[t] * w.rr + rs_[t] * w.rs + ss_[t] * w.ss);
     d.slope += g;
     d.curvature -= g * g;
   }

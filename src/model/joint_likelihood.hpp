@@ -72,8 +72,9 @@ class JointIndividual {
  private:
   void addTerm(double rr, double rs, double ss);
 
-  // The genotype's probability under each ancestry state, one array each.
-  std::vector<double> rr_, rs_, ss_;
+  // The genotype's probability under each ancestry state, one array each,
+  // and the slopes of the term's probability in h and in H.
+  std::vector<double> rr_, rs_, ss_, slopeH_, slopeHet_;
   std::size_t terms_ = 0;
   bool hasData_ = false;
 };
