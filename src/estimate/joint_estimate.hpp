@@ -10,10 +10,17 @@
 // active-set Newton method with the analytic gradient and Hessian and a
 // backtracking line search; it ends on an edge or in a corner when the
 // maximum lies there (pure individuals at (0, 0) and (1, 0), F1s at
-// (1/2, 1)).  On simulated panels it needs 4 to 8 evaluations of value and
-// derivatives per individual, where an EM on the three ancestry weights
-// needs hundreds to reach 1e-8 when the maximum lies on an edge, as it
-// does for every pure individual and F1.
+// (1/2, 1)).  Measured on simulated individuals of 200 to 5,000 loci, it
+// needs 5 to 8 passes over the loci for the value and as many for the
+// derivatives.  An EM on the three ancestry weights (the other natural
+// choice: each step is one pass) needed 270 to 460 passes to reach 1e-8
+// inside the triangle and 800 to 17,000 where the maximum lies on or near
+// a side, as it does for every pure individual, F1 and backcross.
+//
+// The profile limits solve "max over the other quantity of ln L = maximum
+// - drop" by Newton's method on the profile, whose slope is that of ln L at
+// the inner maximum (the envelope theorem); the inner maximum is itself a
+// one-dimensional Newton search, warm-started from the previous one.
 
 #include "model/joint_likelihood.hpp"
 

@@ -240,5 +240,42 @@ TEST(JointEstimate, ModelTestHoldsItsLevelUnderTheHybridIndexModel) {
   EXPECT_LT(std::fabs(rejected - 0.05 * n), 4 * sd) << rejected << " of " << n;
 }
 
+
+// Very few loci leave ridges and flat directions; whatever the data, a
+// found maximum lies in the triangle, is at least as high as every point of
+// a grid over it, and lies between its limits, and nothing is NaN.
+TEST(JointEstimate, FewLociNeverBreakTheSearch) {
+  std::mt19937_64 rng(123);
+  std::uniform_int_distribution<int> count(1, 5), kind(0, 8);
+  int found = 0;
+  for (int n = 0; n < 1500; ++n) {
+    const test::StateWeights w = test::weightsOf(0.5, std::uniform_real_distribution<double>(0, 1)(rng));
+    const test::StateWeights kinds[] = {{1, 0, 0}, {0, 0, 1}, {0, 1, 0}, w, w, w, w, w, w};
+    const std::vector<Locus> loci = randomIndividual(rng, kinds[kind(rng)], count(rng));
+    const JointEstimate row = studyJointIndividual(test::layOutJoint(loci));
+    if (std::isnan(row.h)) continue;
+    ++found;
+    SCOPED_TRACE(::testing::Message() << "individual " << n);
+    ASSERT_GE(row.het, 0.0);
+    ASSERT_LE(row.het, 1.0);
+    ASSERT_GE(row.h, row.het / 2 - 1e-15);
+    ASSERT_LE(row.h, 1 - row.het / 2 + 1e-15);
+    for (int j = 0; j <= 20; ++j)
+      for (int i = 0; i <= 20; ++i) {
+        const double het = j / 20.0, h = het / 2 + (1 - het) * i / 20.0;
+        ASSERT_GE(row.maxLogL, test::referenceJointLogL(h, het, loci) - 1e-9) << h << ", " << het;
+      }
+    for (double x : {row.hLower, row.hUpper, row.hetLower, row.hetUpper, row.lrStatistic,
+                     row.lrPValue, row.hybridIndexLogL})
+      ASSERT_FALSE(std::isnan(x));
+    EXPECT_LE(row.hLower, row.h);
+    EXPECT_GE(row.hUpper, row.h);
+    EXPECT_LE(row.hetLower, row.het);
+    EXPECT_GE(row.hetUpper, row.het);
+    for (double logL : row.classLogL) ASSERT_FALSE(std::isnan(logL));
+  }
+  EXPECT_GE(found, 1000);
+}
+
 }  // namespace
 }  // namespace parmix

@@ -40,7 +40,8 @@ inline bool counts(const Locus& l) {
 }
 
 inline double referenceJointLogL(double h, double het, const std::vector<Locus>& loci) {
-  const double bothR = h - het / 2.0, bothS = 1.0 - h - het / 2.0;
+  // Points computed onto a side may fall a rounding error outside it.
+  const double bothR = std::max(0.0, h - het / 2.0), bothS = std::max(0.0, 1.0 - h - het / 2.0);
   double sum = 0.0;
   for (const Locus& l : loci) {
     if (!counts(l)) continue;
