@@ -7,6 +7,7 @@
 
 #include "files.hpp"
 #include "options.hpp"
+#include "pedigree_run.hpp"
 #include "random.hpp"
 #include "simulation.hpp"
 
@@ -97,5 +98,5 @@ int main(int argc, char* argv[]) {
     case ParseOutcome::Run:
       break;
   }
-  return simulate(options);
+  return options.pedigree ? simulatePedigree(options) : simulate(options);
 }

@@ -97,20 +97,28 @@ std::vector<bool> drawDominantLoci(Random& random, int loci, double share) {
 
 std::array<int, kAncestryKinds> apportion(int n,
                                           const std::array<double, kAncestryKinds>& weights) {
+  const std::vector<int> counts = apportionWeights(n, {weights.begin(), weights.end()});
+  std::array<int, kAncestryKinds> result{};
+  std::copy(counts.begin(), counts.end(), result.begin());
+  return result;
+}
+
+std::vector<int> apportionWeights(int n, const std::vector<double>& weights) {
+  const std::size_t kinds = weights.size();
   double total = 0.0;
   for (double w : weights) total += w;
-  std::array<int, kAncestryKinds> counts{};
-  std::array<double, kAncestryKinds> remainder{};
+  std::vector<int> counts(kinds, 0);
+  std::vector<double> remainder(kinds, 0.0);
   int given = 0;
-  for (int k = 0; k < kAncestryKinds; ++k) {
+  for (std::size_t k = 0; k < kinds; ++k) {
     const double quota = n * (weights[k] / total);
     counts[k] = static_cast<int>(std::floor(quota));
     remainder[k] = quota - counts[k];
     given += counts[k];
   }
   while (given < n) {
-    int best = 0;
-    for (int k = 1; k < kAncestryKinds; ++k)
+    std::size_t best = 0;
+    for (std::size_t k = 1; k < kinds; ++k)
       if (remainder[k] > remainder[best]) best = k;
     ++counts[best];
     remainder[best] = -1.0;

@@ -40,6 +40,8 @@ std::vector<bool> drawDominantLoci(Random& random, int loci, double share);
 // Numbers of individuals of each kind: n apportioned to the weights by
 // largest remainders, so the counts add up to n exactly.
 std::array<int, kAncestryKinds> apportion(int n, const std::array<double, kAncestryKinds>& weights);
+// The same for any number of kinds.
+std::vector<int> apportionWeights(int n, const std::vector<double>& weights);
 
 struct Individual {
   std::string name;
