@@ -3,15 +3,12 @@
 #include <gsl/gsl_cdf.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
-#include <exception>
 #include <limits>
-#include <mutex>
-#include <system_error>
-#include <thread>
+#include <memory>
 
 #include "estimate/joint_estimate.hpp"
+#include "estimate/worker_pool.hpp"
 
 namespace parmix {
 
@@ -76,20 +73,6 @@ void fillClasses(const JointIndividual& individual, const ClassThresholds& thres
 // their columns share the cache lines fetched.
 constexpr int kBlock = 16;
 
-struct SharedWork {
-  SharedWork(DataSet& d, std::vector<JointEstimate>& r, int n, const ClassThresholds& t)
-      : data(d), rows(r), individuals(n), blocks((n + kBlock - 1) / kBlock), thresholds(t) {}
-  DataSet& data;
-  std::vector<JointEstimate>& rows;
-  int individuals;
-  int blocks;
-  const ClassThresholds& thresholds;
-  std::atomic<int> next{0};
-  std::atomic<bool> failed{false};
-  std::mutex errorLock;
-  std::exception_ptr error;
-};
-
 void layOutBlock(DataSet& d, int first, int count, std::vector<JointIndividual>& layouts) {
   for (int k = 0; k < count; ++k) layouts[k].clear();
   int** genotypes = d.genotypes.rows();
@@ -103,25 +86,20 @@ void layOutBlock(DataSet& d, int first, int count, std::vector<JointIndividual>&
   }
 }
 
-void studyBlocks(SharedWork& work) {
-  try {
-    std::vector<JointIndividual> layouts(kBlock);
-    for (JointIndividual& layout : layouts)
-      layout.reserve(static_cast<std::size_t>(work.data.nLoci));
-    while (!work.failed.load(std::memory_order_relaxed)) {
-      const int block = work.next.fetch_add(1);
-      if (block >= work.blocks) break;
-      const int first = block * kBlock;
-      const int count = std::min(kBlock, work.individuals - first);
-      layOutBlock(work.data, first, count, layouts);
-      for (int k = 0; k < count; ++k)
-        work.rows[first + k] = studyJointIndividual(layouts[k], work.thresholds);
-    }
-  } catch (...) {
-    const std::lock_guard<std::mutex> lock(work.errorLock);
-    if (!work.error) work.error = std::current_exception();
-    work.failed = true;
-  }
+// The body of one thread: its own layouts, made once, reused for every
+// block it takes.  Each block writes only its own rows.
+TaskBody blockStudier(DataSet& data, std::vector<JointEstimate>& rows,
+                      const ClassThresholds& thresholds) {
+  auto layouts = std::make_shared<std::vector<JointIndividual>>(kBlock);
+  for (JointIndividual& layout : *layouts) layout.reserve(static_cast<std::size_t>(data.nLoci));
+  const int individuals = static_cast<int>(rows.size());
+  return [&data, &rows, &thresholds, layouts, individuals](int block) {
+    const int first = block * kBlock;
+    const int count = std::min(kBlock, individuals - first);
+    layOutBlock(data, first, count, *layouts);
+    for (int k = 0; k < count; ++k)
+      rows[first + k] = studyJointIndividual((*layouts)[k], thresholds);
+  };
 }
 
 }  // namespace
@@ -145,21 +123,8 @@ std::vector<JointEstimate> studyAllJoint(DataSet& data, unsigned workers,
                                          const ClassThresholds& thresholds) {
   const int individuals = data.nCols / 2;
   std::vector<JointEstimate> rows(static_cast<std::size_t>(individuals));
-  SharedWork work(data, rows, individuals, thresholds);
-  const unsigned useful = std::min<unsigned>(std::max(workers, 1u),
-                                             static_cast<unsigned>(std::max(work.blocks, 1)));
-  std::vector<std::thread> helpers;
-  helpers.reserve(useful - 1);
-  for (unsigned t = 0; t + 1 < useful; ++t) {
-    try {
-      helpers.emplace_back(studyBlocks, std::ref(work));
-    } catch (const std::system_error&) {
-      break;  // the threads already running, and this one, do the work
-    }
-  }
-  studyBlocks(work);
-  for (std::thread& helper : helpers) helper.join();
-  if (work.error) std::rethrow_exception(work.error);
+  const int blocks = (individuals + kBlock - 1) / kBlock;
+  runOnWorkers(blocks, workers, [&] { return blockStudier(data, rows, thresholds); });
   return rows;
 }
 
