@@ -13,22 +13,6 @@ namespace parmix::sim {
 
 namespace {
 
-// The locus names and allele counts of the other kind of run, so both
-// kinds of data set read alike.
-std::string locusName(int index, int loci) {
-  const std::size_t width = std::to_string(loci).size() < 5 ? 5 : std::to_string(loci).size();
-  std::string digits = std::to_string(index + 1);
-  digits.insert(0, width - digits.size(), '0');
-  return "L" + digits;
-}
-
-int drawAlleleCount(Random& random, const Options& options) {
-  if (options.minAlleles == options.maxAlleles) return options.minAlleles;
-  return options.minAlleles +
-         static_cast<int>(random.below(
-             static_cast<std::uint64_t>(options.maxAlleles - options.minAlleles + 1)));
-}
-
 struct Population {
   std::vector<PedigreeIndividual> individuals;
   std::unique_ptr<Swarm> swarm;  // none when no individual is of a later generation

@@ -182,4 +182,17 @@ Designation drawDesignation(Random& random, const Locus& locus, const std::vecto
   return d;
 }
 
+std::string locusName(int index, int loci) {
+  const std::size_t width = std::max<std::size_t>(5, std::to_string(loci).size());
+  std::string digits = std::to_string(index + 1);
+  digits.insert(0, width - digits.size(), '0');
+  return "L" + digits;
+}
+
+int drawAlleleCount(Random& random, const Options& options) {
+  if (options.minAlleles == options.maxAlleles) return options.minAlleles;
+  const auto span = static_cast<std::uint64_t>(options.maxAlleles - options.minAlleles + 1);
+  return options.minAlleles + static_cast<int>(random.below(span));
+}
+
 }  // namespace parmix::sim
