@@ -209,7 +209,12 @@ proc ::parmix::program::RunAncestry {call} {
             lappend extra $commandOption [dict get $options $option]
         }
     }
-    set rows [::parmix::ancestry $parental $individual {*}$extra]
+    try {
+        set rows [::parmix::ancestry $parental $individual {*}$extra]
+    } trap {PARMIX USAGE} {message} {
+        # A bad threshold, named as the program's option.
+        Usage [string map {"parmix::ancestry: -" "option --"} $message]
+    }
     puts "Report written to $report"
     if {[dict exists $options --tsv]} {
         puts "Table written to [dict get $options --tsv]"
