@@ -70,6 +70,7 @@ proc ::parmix::gui::main {args} {
     .panes add [TablePart .panes.table] -weight 2
     .panes add [PlotPart .panes.plot] -weight 5
     .panes add [TrianglePart .panes.triangle] -weight 3
+    bind .panes <Map> {after idle ::parmix::gui::PlaceSashes}
     grid .files -sticky ew -padx 8 -pady {8 2}
     grid .actions -sticky ew -padx 8 -pady 2
     grid .notes -sticky ew -padx 8 -pady 2
@@ -78,6 +79,17 @@ proc ::parmix::gui::main {args} {
     grid rowconfigure . 3 -weight 1
     ResultButtons disabled
     return
+}
+
+# The triangle gets the room its drawing needs; the table and the h plot
+# share the rest.
+proc ::parmix::gui::PlaceSashes {} {
+    set width [winfo width .panes]
+    if {$width < 900} {
+        return
+    }
+    .panes sashpos 1 [expr {$width - 400}]
+    .panes sashpos 0 [expr {min(520, ($width - 400) / 2)}]
 }
 
 proc ::parmix::gui::Fonts {} {
@@ -144,7 +156,7 @@ proc ::parmix::gui::TablePart {w} {
         -yscrollcommand [list $w.scroll set]
     foreach column $columns \
             heading {Name h Lower Upper "Cut at" het "het lower" "het upper" Class} \
-            width {110 70 70 70 80 70 70 70 70} {
+            width {110 64 64 64 70 64 70 70 60} {
         $w.tree heading $column -text $heading \
             -command [list ::parmix::gui::SortBy $column]
         $w.tree column $column -width $width -stretch [expr {$column eq "name"}] \
