@@ -260,6 +260,7 @@ Options:
                      sorted by h, each a point at h with a bar between its
                      support limits
   --help, -h         show this help and exit
+  --version          show the version and exit
 
 Ancestry and interclass heterozygosity (--ancestry):
   --ancestry         estimate jointly, by maximum likelihood, h and het,
@@ -281,7 +282,6 @@ Ancestry and interclass heterozygosity (--ancestry):
                      assigned (default 2 units of log-likelihood)
   --drop UNITS       how far below the maximum the assigned class's point
                      may lie (default 2 units)
-  --version          show the version and exit
 
 Parental file from reference samples:
   --parental-from    write the parental file PARENTAL (given with -o),
