@@ -1,23 +1,28 @@
 # The parmix program: the command line's way to the package.  It turns its
 # words into one call of the command `parmix` (and of the procedures that
-# make a table or a plot of the report), or into one call of
-# parmix::parentalFromReference, and turns the outcome into an exit status:
-# 0 success, 1 a failed analysis or file, 2 a wrong call.  The launcher
+# make a table or a plot of the report), one call of parmix::ancestry (and
+# of the triangle plot), one call of parmix::genome or parmix::mergeReports
+# (for a VCF/BCF panel), or one call of parmix::parentalFromReference, and
+# turns the outcome into an exit status: 0 success, 1 a failed analysis or
+# file, 2 a wrong call.  The launcher
 # sources this file after loading the package.
 
 namespace eval ::parmix::program {
     variable usage [join {
         {usage: parmix [-o REPORT] [--tsv FILE] [--plot FILE.svg] PARENTAL INDIVIDUAL}
+        {       parmix --ancestry [-o REPORT] [--tsv FILE] [--triangle FILE.svg]}
+        {              [--margin UNITS] [--drop UNITS] PARENTAL INDIVIDUAL}
         {       parmix --parental-from R_SAMPLE S_SAMPLE -o PARENTAL}
         {              (--types LIST | --types-from PARENTAL) [--pseudo-count X]}
         {       parmix --help | --version}
     } \n]
-    # Options that take a value, with the mode they belong to.
+    # Options that take a value, with the modes they belong to.
     variable valueOptions {
-        -o both --tsv analysis --plot analysis --threads analysis
+        -o {analysis ancestry reference} --tsv {analysis ancestry} --plot analysis
+        --triangle ancestry --margin ancestry --drop ancestry --threads {analysis ancestry}
         --types reference --types-from reference --pseudo-count reference
     }
-    variable flagOptions {--help -h --version --parental-from}
+    variable flagOptions {--help -h --version --parental-from --ancestry}
 }
 
 # Runs the program on the words ARGV; returns the exit status.
@@ -35,6 +40,7 @@ proc ::parmix::program::main {argv} {
             version {puts "parmix [package present parmix]"}
             reference {RunReference $call}
             analysis {RunAnalysis $call}
+            ancestry {RunAncestry $call}
         }
     } trap {PARMIX USAGE} {message} {
         variable usage
@@ -72,7 +78,8 @@ proc ::parmix::program::Usage {message} {
     return -code error -level 2 -errorcode {PARMIX USAGE} $message
 }
 
-# The words as a dict: mode (help, version, analysis or reference), files
+# The words as a dict: mode (help, version, analysis, ancestry or
+# reference), files
 # (the words that are not options) and options (option -> value; the last
 # one given counts).  "--" ends the options; long options may also be
 # written --name=value.
@@ -121,12 +128,10 @@ proc ::parmix::program::ParseArguments {words} {
 # The mode of the call, after checking that its options and files fit it.
 proc ::parmix::program::CheckCall {files options flags} {
     variable valueOptions
-    set mode [expr {[dict exists $flags --parental-from] ? "reference" : "analysis"}]
+    set mode [CallMode $flags]
     foreach name [dict keys $options] {
-        if {[dict get $valueOptions $name] ni [list both $mode]} {
-            Usage [expr {$mode eq "reference"
-                ? "option $name does not go with --parental-from"
-                : "option $name needs --parental-from"}]
+        if {$mode ni [dict get $valueOptions $name]} {
+            Usage [OptionMisfit $name $mode]
         }
     }
     if {[llength $files] != 2} {
@@ -142,6 +147,31 @@ proc ::parmix::program::CheckCall {files options flags} {
         }
     }
     return [dict create mode $mode files $files options $options]
+}
+
+proc ::parmix::program::CallMode {flags} {
+    set reference [dict exists $flags --parental-from]
+    set ancestry [dict exists $flags --ancestry]
+    if {$reference && $ancestry} {
+        Usage "option --ancestry does not go with --parental-from"
+    }
+    expr {$reference ? "reference" : ($ancestry ? "ancestry" : "analysis")}
+}
+
+# The message for an option NAME given in a MODE it does not belong to.
+proc ::parmix::program::OptionMisfit {name mode} {
+    variable valueOptions
+    set modes [dict get $valueOptions $name]
+    if {$mode eq "reference"} {
+        return "option $name does not go with --parental-from"
+    }
+    if {"reference" in $modes} {
+        return "option $name needs --parental-from"
+    }
+    if {$mode eq "ancestry"} {
+        return "option $name does not go with --ancestry"
+    }
+    return "option $name needs --ancestry"
 }
 
 proc ::parmix::program::RunAnalysis {call} {
@@ -166,6 +196,41 @@ proc ::parmix::program::RunAnalysis {call} {
             [file tail $parental]"
         ::parmix::plot $report [dict get $options --plot] -title $title
         puts "Plot written to [dict get $options --plot]"
+    }
+}
+
+# The joint analysis of ancestry and interclass heterozygosity: its report
+# (parmix_ancestry.txt unless -o names one), and the table and triangle
+# plot when asked for.
+proc ::parmix::program::RunAncestry {call} {
+    lassign [dict get $call files] parental individual
+    set options [dict get $call options]
+    set report parmix_ancestry.txt
+    ConfigureThreads $options
+    if {[dict exists $options -o]} {
+        set report [dict get $options -o]
+    }
+    set extra [list -report $report]
+    foreach {option commandOption} {--tsv -tsv --margin -margin --drop -drop} {
+        if {[dict exists $options $option]} {
+            lappend extra $commandOption [dict get $options $option]
+        }
+    }
+    try {
+        set rows [::parmix::ancestry $parental $individual {*}$extra]
+    } trap {PARMIX USAGE} {message} {
+        # A bad threshold, named as the program's option.
+        Usage [string map {"parmix::ancestry: -" "option --"} $message]
+    }
+    puts "Report written to $report"
+    if {[dict exists $options --tsv]} {
+        puts "Table written to [dict get $options --tsv]"
+    }
+    if {[dict exists $options --triangle]} {
+        set title "Ancestry and interclass heterozygosity of [file tail $individual]\
+            with parental file [file tail $parental]"
+        ::parmix::triangle $rows [dict get $options --triangle] -title $title
+        puts "Triangle plot written to [dict get $options --triangle]"
     }
 }
 
@@ -201,10 +266,32 @@ Options:
   --plot FILE.svg    also draw the results as an SVG figure: individuals
                      sorted by h, each a point at h with a bar between its
                      support limits
-  --threads N        study on N threads (default: every core the process
-                     may use); the report is the same for every N
+  --threads N        study on N threads, also with --ancestry (default:
+                     every core the process may use); the report is the
+                     same for every N
   --help, -h         show this help and exit
   --version          show the version and exit
+
+Ancestry and interclass heterozygosity (--ancestry):
+  --ancestry         estimate jointly, by maximum likelihood, h and het,
+                     the share of loci with one allele copy from each
+                     parental population, each with its 2-unit profile
+                     support limits; test the hybrid-index model against
+                     the joint one; give the log-likelihood of six
+                     early-generation classes (pure R, pure S, F1, F2 and
+                     the backcrosses) and assign the best one when it is
+                     clearly supported.  The report goes to -o REPORT
+                     (default: parmix_ancestry.txt)
+  --tsv FILE         with --ancestry: the rows as tab-separated values, one
+                     column per quantity of the report (see the README);
+                     NA where a value is undefined
+  --triangle FILE.svg  draw het against h as an SVG triangle plot: the
+                     hybrid-index curve, the class points, each individual
+                     with its support limits and its assigned class
+  --margin UNITS     how far the best class must beat the second to be
+                     assigned (default 2 units of log-likelihood)
+  --drop UNITS       how far below the maximum the assigned class's point
+                     may lie (default 2 units)
 
 Parental file from reference samples:
   --parental-from    write the parental file PARENTAL (given with -o),
@@ -229,6 +316,7 @@ Import from VCF or STRUCTURE files:
 
 Examples:
   parmix -o report.txt --plot report.svg parental.txt individuals.txt
+  parmix --ancestry --tsv ancestry.tsv --triangle ancestry.svg parental.txt individuals.txt
   parmix --parental-from R.txt S.txt -o parental.txt --types 14C6D
   parmix --import --vcf calls.vcf.gz --popmap pops.txt --r north --s south
 [GenomeHelpText]"
@@ -437,8 +525,8 @@ Example:
   parmix --vcf calls.bcf --popmap pops.txt --r north --s south -o report.txt"
 }
 
-# The package setting that the `parmix` command studies with, from
-# --threads N of a text-file analysis.
+# The package setting that the `parmix` command and parmix::ancestry study
+# with, from --threads N of a text-file analysis.
 proc ::parmix::program::ConfigureThreads {options} {
     if {![dict exists $options --threads]} {
         return

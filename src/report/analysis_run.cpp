@@ -13,8 +13,6 @@
 
 namespace parmix {
 
-namespace {
-
 bool isSameFile(const std::string& a, const std::string& b) {
   std::error_code ec;
   return std::filesystem::equivalent(a, b, ec) && !ec;
@@ -22,7 +20,7 @@ bool isSameFile(const std::string& a, const std::string& b) {
 
 // Opening the report truncates it, so a report path that names an input
 // file (by any path or link) is refused before anything is opened.
-int openReport(const RunPaths& paths, std::ofstream& report, Status& status) {
+int openRunReport(const RunPaths& paths, std::ofstream& report, Status& status) {
   if (isSameFile(paths.report, paths.parental) || isSameFile(paths.report, paths.individual)) {
     status.fail("The report file %s is one of the input files; give the report another name.",
                 paths.report.c_str());
@@ -38,6 +36,8 @@ int openReport(const RunPaths& paths, std::ofstream& report, Status& status) {
   writeTimestamp(report);
   return 0;
 }
+
+namespace {
 
 // The individuals are studied on THREADS threads; the rows are written
 // here, on the calling thread, in file order.
@@ -57,7 +57,7 @@ Status analyse(const RunPaths& paths, unsigned threads) {
   DataSet data;
   std::ofstream report;
   const ReportOpener opener = [&](Status& s) -> std::ostream* {
-    return openReport(paths, report, s) ? nullptr : &report;
+    return openRunReport(paths, report, s) ? nullptr : &report;
   };
   if (loadDataSet({paths.parental, paths.individual}, data, opener, status))
     return status;  // an opened report closes itself

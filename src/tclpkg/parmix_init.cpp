@@ -4,6 +4,7 @@
 #include <tcl.h>
 
 #include "parmix_version.hpp"
+#include "tclpkg/ancestry_cmd.hpp"
 #include "tclpkg/genome_cmd.hpp"
 #include "tclpkg/package_settings.hpp"
 #include "tclpkg/parmix_cmd.hpp"
@@ -17,5 +18,6 @@ extern "C" __attribute__((visibility("default"))) int Parmix_Init(Tcl_Interp* in
   Tcl_CreateObjCommand(interp, "parmix::genome", Parmix_GenomeObjCmd, nullptr, nullptr);
   Tcl_CreateObjCommand(interp, "parmix::mergeReports", Parmix_MergeReportsObjCmd, nullptr,
                        nullptr);
+  Tcl_CreateObjCommand(interp, "::parmix::ancestry", Parmix_AncestryObjCmd, nullptr, nullptr);
   return TCL_OK;
 }

@@ -8,6 +8,7 @@
 
 #include "files.hpp"
 #include "options.hpp"
+#include "pedigree_run.hpp"
 #include "random.hpp"
 #include "simulation.hpp"
 #include "vcf_writer.hpp"
@@ -15,20 +16,6 @@
 namespace {
 
 using namespace parmix::sim;
-
-std::string locusName(int index, int loci) {
-  const std::size_t width = std::to_string(loci).size() < 5 ? 5 : std::to_string(loci).size();
-  std::string digits = std::to_string(index + 1);
-  digits.insert(0, width - digits.size(), '0');
-  return "L" + digits;
-}
-
-int drawAlleleCount(Random& random, const Options& options) {
-  if (options.minAlleles == options.maxAlleles) return options.minAlleles;
-  return options.minAlleles +
-         static_cast<int>(random.below(static_cast<std::uint64_t>(options.maxAlleles -
-                                                                  options.minAlleles + 1)));
-}
 
 // One locus: its parental record and every individual's designations.
 void simulateLocus(Random& random, const Options& options, int index, bool dominant,
@@ -126,5 +113,5 @@ int main(int argc, char* argv[]) {
     case ParseOutcome::Run:
       break;
   }
-  return simulate(options);
+  return options.pedigree ? simulatePedigree(options) : simulate(options);
 }
