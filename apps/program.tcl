@@ -511,6 +511,10 @@ $genomeUsage
                      counted and filtered as parmix-import does (same
                      options: see parmix --import --help); locus labels
                      are CHROM:POS.  No intermediate files are written
+  --popmap FILE      lines 'sample population'; --r POP and --s POP name
+                     the reference populations, --study POP,... those to
+                     study (default: all others); --pseudo-count and the
+                     filters as for parmix-import
   --threads N        study on N threads (default: every core the process
                      may use); the report is the same for every N
   --samples FILE     study only the individuals named in FILE, one a line
