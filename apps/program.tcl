@@ -8,6 +8,7 @@
 namespace eval ::parmix::program {
     variable usage [join {
         {usage: parmix [-o REPORT] [--tsv FILE] [--plot FILE.svg] PARENTAL INDIVIDUAL}
+        {       parmix --check PARENTAL INDIVIDUAL}
         {       parmix --parental-from R_SAMPLE S_SAMPLE -o PARENTAL}
         {              (--types LIST | --types-from PARENTAL) [--pseudo-count X]}
         {       parmix --help | --version}
@@ -16,8 +17,9 @@ namespace eval ::parmix::program {
     variable valueOptions {
         -o both --tsv analysis --plot analysis
         --types reference --types-from reference --pseudo-count reference
+        --unknown-alleles analysis
     }
-    variable flagOptions {--help -h --version --parental-from}
+    variable flagOptions {--help -h --version --parental-from --check --quiet}
 }
 
 # Runs the program on the words ARGV; returns the exit status.
@@ -31,14 +33,16 @@ proc ::parmix::program::main {argv} {
             help {puts [HelpText]}
             version {puts "parmix [package present parmix]"}
             reference {RunReference $call}
-            analysis {RunAnalysis $call}
+            analysis {RunCheckedAnalysis $call}
+            check {RunCheck $call}
         }
     } trap {PARMIX USAGE} {message} {
         variable usage
         puts stderr "parmix: $message\n$usage\nTry 'parmix --help' for more."
         return 2
-    } on error {message} {
+    } on error {message options} {
         puts stderr "parmix: $message"
+        ExplainFailure [expr {[info exists call] ? $call : {}}] $options
         return 1
     }
     return 0
@@ -119,6 +123,9 @@ proc ::parmix::program::ParseArguments {words} {
 proc ::parmix::program::CheckCall {files options flags} {
     variable valueOptions
     set mode [expr {[dict exists $flags --parental-from] ? "reference" : "analysis"}]
+    if {[dict exists $flags --check]} {
+        set mode [CheckMode $mode $options]
+    }
     foreach name [dict keys $options] {
         if {[dict get $valueOptions $name] ni [list both $mode]} {
             Usage [expr {$mode eq "reference"
@@ -138,7 +145,12 @@ proc ::parmix::program::CheckCall {files options flags} {
             Usage "--parental-from needs either --types or --types-from"
         }
     }
-    return [dict create mode $mode files $files options $options]
+    if {[dict exists $options --unknown-alleles]
+            && [dict get $options --unknown-alleles] ni {missing error}} {
+        Usage "--unknown-alleles takes missing or error"
+    }
+    return [dict create mode $mode files $files options $options \
+                quiet [dict exists $flags --quiet]]
 }
 
 proc ::parmix::program::RunAnalysis {call} {
@@ -154,7 +166,7 @@ proc ::parmix::program::RunAnalysis {call} {
     ::parmix {*}$words
     puts "Report written to $report"
     if {[dict exists $options --tsv]} {
-        ::parmix::writeTsv $report [dict get $options --tsv]
+        ::parmix::writeTsv $report [dict get $options --tsv] {*}[TsvCounts $call]
         puts "Table written to [dict get $options --tsv]"
     }
     if {[dict exists $options --plot]} {
@@ -164,6 +176,8 @@ proc ::parmix::program::RunAnalysis {call} {
         puts "Plot written to [dict get $options --plot]"
     }
 }
+
+source [file join [file dirname [info script]] program_check.tcl]
 
 proc ::parmix::program::RunReference {call} {
     lassign [dict get $call files] r s
@@ -197,6 +211,17 @@ Options:
   --plot FILE.svg    also draw the results as an SVG figure: individuals
                      sorted by h, each a point at h with a bar between its
                      support limits
+  --check            check PARENTAL and INDIVIDUAL without estimating: what
+                     parmix reads of them (loci, individuals, missing data)
+                     and every problem found; exit status 0 when the files
+                     would run, 1 (with the analysis's message) otherwise
+  --unknown-alleles missing|error
+                     missing: count genotypes with an allele neither
+                     parental population has (or a designation outside every
+                     allele of the parental file) as missing data, with a
+                     count per locus on standard error; error (default):
+                     such a genotype fails the run
+  --quiet            print no warnings on standard error
   --help, -h         show this help and exit
   --version          show the version and exit
 
@@ -223,6 +248,7 @@ Import from VCF or STRUCTURE files:
 
 Examples:
   parmix -o report.txt --plot report.svg parental.txt individuals.txt
+  parmix --check parental.txt individuals.txt
   parmix --parental-from R.txt S.txt -o parental.txt --types 14C6D
   parmix --import --vcf calls.vcf.gz --popmap pops.txt --r north --s south"
 }

@@ -31,6 +31,24 @@ bool RecordScanner::skipLabel() {
   return !in_.eof();
 }
 
+bool RecordScanner::readLabel(std::string& label) {
+  label.clear();
+  if (!open_ || !in_.good()) return false;
+  std::string line;
+  char c;
+  while (in_.get(c) && c != '#') {
+    if (c == '\n' || c == '\r') {
+      if (!line.empty()) label = line;
+      line.clear();
+    } else if (!(line.empty() && isBlank(c)) && line.size() < 200) {
+      line.push_back(c);
+    }
+  }
+  if (!line.empty()) label = line;
+  while (!label.empty() && isBlank(label.back())) label.pop_back();
+  return !in_.eof();
+}
+
 void RecordScanner::readDataPart(char eol, std::string& data) {
   data.clear();
   ++records_;

@@ -25,6 +25,9 @@ class RecordScanner {
 
   // Skips up to and including the next '#'; false when none is left.
   bool skipLabel();
+  // The same, keeping the last non-blank line of the label, trimmed (at
+  // most 200 characters of it), in `label`: a locus name, as a rule.
+  bool readLabel(std::string& label);
   // Reads the data part up to the terminator eol, which is consumed and not
   // stored; counts the record.  An empty data part at the end of the file
   // still counts.
