@@ -239,8 +239,10 @@ proc ::parmix::checkWarnings {d args} {
 }
 
 proc ::parmix::RefusedWarnings {d} {
+    # One refused genotype is named by the run's own message; more call for
+    # the list of the check.
     set n [llength [dict get $d refused]]
-    if {!$n} {return {}}
+    if {$n < 2} {return {}}
     set loci 0
     foreach l [dict get $d loci] {
         if {[dict get $l unknown] + [dict get $l outOfRange]} {incr loci}
@@ -257,7 +259,8 @@ proc ::parmix::NoDataWarnings {d} {
     set line 0
     foreach l [dict get $d loci] {
         incr line
-        if {$n > 0 && ![dict get $l excluded] && [dict get $l missing] == $n} {
+        set refused [expr {[dict get $l unknown] + [dict get $l outOfRange]}]
+        if {$n > 0 && ![dict get $l excluded] && [dict get $l missing] == $n && !$refused} {
             lappend warnings "[string totitle [LocusWords [dict get $l label] $line] 0 0]\
                 has no data in any individual."
         }
