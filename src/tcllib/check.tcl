@@ -17,6 +17,11 @@ proc ::parmix::Percent {a b} {
     return [format %.1f%% [expr {100.0 * $a / $b}]]
 }
 
+# "N THING" with the plural PLURAL for any N but 1.
+proc ::parmix::Count {n thing plural} {
+    return "$n [expr {$n == 1 ? $thing : $plural}]"
+}
+
 # "locus LABEL (line N)" for a locus dict of the check or an entry naming
 # one.
 proc ::parmix::LocusWords {label line} {
@@ -74,7 +79,9 @@ proc ::parmix::CheckLociLines {d} {
     set text "Loci: [llength [dict get $d loci]] ([llength $cod] codominant"
     if {[llength $cod]} {
         set cod [lsort -integer $cod]
-        append text " with [lindex $cod 0] to [lindex $cod end] alleles"
+        set range [lindex $cod 0]
+        if {[lindex $cod end] != $range} {append range " to [lindex $cod end]"}
+        append text " with $range alleles"
     }
     append text ", $dom dominant)."
     set lines [list $text]
@@ -149,9 +156,9 @@ proc ::parmix::CheckProblemLines {d} {
 
 proc ::parmix::PairingLine {d b} {
     set n [llength [dict get $d individuals]]
-    set text "Line [dict get $b line] of the individual file\
-        ([LocusWords [dict get $b locus] [dict get $b line]]) holds\
-        [dict get $b designations] designations for $n individuals"
+    set text "Line [dict get $b line] of the individual file (locus\
+        [dict get $b locus]) holds [dict get $b designations] designations\
+        for $n individuals"
     if {[dict get $b individual] eq ""} {
         return "$text: they do not pair up."
     }
@@ -180,7 +187,7 @@ proc ::parmix::RawSizeLines {d} {
         set maxAlleles [expr {max($maxAlleles, [dict get $l alleles])}]
     }
     if {$largest < 50 || $largest < 3 * $maxAlleles} {return {}}
-    return [list "Designations up to $largest at [dict size $loci] loci lie far above\
+    return [list "Designations up to $largest at [Count [dict size $loci] locus loci] lie far above\
         the largest allele count of the parental file ($maxAlleles): they look like\
         raw fragment sizes; alleles are numbered 1 to k at each locus."]
 }
@@ -247,7 +254,7 @@ proc ::parmix::RefusedWarnings {d} {
     foreach l [dict get $d loci] {
         if {[dict get $l unknown] + [dict get $l outOfRange]} {incr loci}
     }
-    return [list "$n genotypes at $loci loci carry an allele that neither parental\
+    return [list "$n genotypes at [Count $loci locus loci] carry an allele that neither parental\
         population has or that lies outside every allele of the parental file\
         (parmix --check lists them; --unknown-alleles missing counts them as\
         missing data)."]

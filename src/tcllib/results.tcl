@@ -31,13 +31,25 @@ namespace eval ::parmix {
 #              h, lower, upper (the report's numbers as written, or the empty
 #              string for nan) and lowerCut, upperCut (1 when the limit is
 #              marked "*", 0 when not, empty when the limit is undefined)
-proc ::parmix::readReport {path} {
+# With -inputs {PARENTAL INDIVIDUAL}, the files the report was made from,
+# each row also has lociWithData and missingShare (as in writeTsv's table,
+# missingShare empty where the table has NA).
+proc ::parmix::readReport {path args} {
+    set options [Options readReport {-inputs {}} $args]
     set lines [ReportLines $path]
     set timestamp [ReportTimestamp $path $lines]
     set at 1
     set notes [ReportNotes $path $lines at]
     set rows [ReportRows $path $lines at]
     ReportEnding $path $lines $at
+    set counts [DataCounts [dict get $options -inputs]]
+    if {[llength $counts]} {
+        set rows [lmap row $rows pair $counts {
+            lassign $pair loci share
+            dict merge $row [dict create lociWithData $loci \
+                missingShare [expr {$share eq "NA" ? "" : $share}]]
+        }]
+    }
     return [dict create timestamp $timestamp {*}$notes rows $rows]
 }
 

@@ -290,6 +290,9 @@ void diagnose(const InputPaths& paths, Diagnosis& out) {
   if (!readParents(paths, out.parentalRecords, parentalEol, p)) return;
   out.parentalRead = true;
   describeLoci(paths.parental, p, out);
+  // Records that do not pair up locus by locus would pin every problem on
+  // the wrong locus; the counts say enough then.
+  if (out.parentalRecords != out.individualRecords) return;
   readIndividuals(paths, individualEol, p, out);
   judgeBands(out);
 }
