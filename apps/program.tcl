@@ -164,16 +164,16 @@ proc ::parmix::program::RunAnalysis {call} {
         lappend words $report
     }
     ::parmix {*}$words
-    puts "Report written to $report"
+    Notice $call "Report written to $report"
     if {[dict exists $options --tsv]} {
         ::parmix::writeTsv $report [dict get $options --tsv] {*}[TsvCounts $call]
-        puts "Table written to [dict get $options --tsv]"
+        Notice $call "Table written to [dict get $options --tsv]"
     }
     if {[dict exists $options --plot]} {
         set title "Hybrid index of [file tail $individual] with parental file\
             [file tail $parental]"
         ::parmix::plot $report [dict get $options --plot] -title $title
-        puts "Plot written to [dict get $options --plot]"
+        Notice $call "Plot written to [dict get $options --plot]"
     }
 }
 
@@ -200,14 +200,19 @@ proc ::parmix::program::HelpText {} {
 
 Estimates the hybrid index h of every individual of INDIVIDUAL by maximum
 likelihood, from the parental allele frequencies in PARENTAL, and writes the
-report: h and its 2-unit support limits for each individual.
+report: h and its 2-unit support limits for each individual.  Either input
+may be gzip- or bgzip-compressed, and one of them may be - (standard
+input).  Warnings about the data go to standard error.
 
 Options:
   -o REPORT          write the report to REPORT (default: parmix_output.txt
                      in the current folder)
-  --tsv FILE         also write the report's rows to FILE as tab-separated
-                     values: name, h, lower, upper, lower_cut, upper_cut;
-                     NA where a value is undefined
+  --tsv FILE         also write the report's rows to FILE (- for standard
+                     output) as tab-separated values: name, h, lower,
+                     upper, lower_cut, upper_cut, then loci_with_data and
+                     missing_share (the used loci at which the individual
+                     has a genotype, and the share without one); NA where a
+                     value is undefined
   --plot FILE.svg    also draw the results as an SVG figure: individuals
                      sorted by h, each a point at h with a bar between its
                      support limits

@@ -15,9 +15,69 @@ proc ::parmix::program::CheckMode {mode options} {
     return check
 }
 
+# A line about a file written: on standard output, or on standard error
+# when the table goes to standard output.
+proc ::parmix::program::Notice {call text} {
+    if {[dict exists $call tsvToStdout]} {
+        puts stderr [string map [list [dict get $call tsvToStdout] "standard output"] $text]
+    } else {
+        puts $text
+    }
+}
+
+# Runs SCRIPT (in the caller) with the input file "-" of the call in the
+# caller's variable CALL_VAR replaced by a temporary copy of standard input
+# (the run reads each file several times), and --tsv - by a temporary table
+# copied to standard output afterwards.  Messages name "-" for the copy.
+proc ::parmix::program::WithStreams {callVar script} {
+    upvar 1 $callVar call
+    set files [dict get $call files]
+    if {[llength [lsearch -all -exact $files -]] > 1} {
+        Usage "only one of the two files can be read from standard input"
+    }
+    set temporary {}
+    set at [lsearch -exact $files -]
+    if {$at >= 0} {
+        set chan [file tempfile copy parmix-stdin]
+        fconfigure stdin -translation binary
+        fconfigure $chan -translation binary
+        fcopy stdin $chan
+        close $chan
+        lappend temporary $copy
+        dict set call files [lreplace $files $at $at $copy]
+    }
+    set table ""
+    if {[dict exists $call options --tsv] && [dict get $call options --tsv] eq "-"} {
+        close [file tempfile table parmix-table.tsv]
+        lappend temporary $table
+        dict set call options --tsv $table
+        dict set call tsvToStdout $table
+    }
+    try {
+        uplevel 1 $script
+        if {$table ne ""} {
+            set chan [open $table rb]
+            fconfigure stdout -translation binary
+            fcopy $chan stdout
+            close $chan
+        }
+    } on error {message options} {
+        if {$at >= 0} {
+            set message [string map [list $copy -] $message]
+        }
+        return -options $options $message
+    } finally {
+        file delete {*}$temporary
+    }
+}
+
 # --check: the report of the check on standard output; a failure of the
 # files becomes the program's error, with the analysis's message.
 proc ::parmix::program::RunCheck {call} {
+    WithStreams call {RunCheckOn $call}
+}
+
+proc ::parmix::program::RunCheckOn {call} {
     lassign [dict get $call files] parental individual
     set d [::parmix::check $parental $individual]
     puts -nonewline [::parmix::checkText $d]
@@ -36,6 +96,10 @@ proc ::parmix::program::Warn {call text} {
 # set missing in a temporary copy when asked, the run on what is left, then
 # a warning when most individuals got no estimate.
 proc ::parmix::program::RunCheckedAnalysis {call} {
+    WithStreams call {RunCheckedAnalysisOn $call}
+}
+
+proc ::parmix::program::RunCheckedAnalysisOn {call} {
     lassign [dict get $call files] parental individual
     set d [::parmix::check $parental $individual]
     set masking [expr {[dict exists $call options --unknown-alleles]

@@ -10,6 +10,6 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
   "Hybrid index estimation by maximum likelihood (Tcl package and programs)")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "tcl (>= 8.6), libgsl27, libhts3")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "tcl (>= 8.6), libgsl27, libhts3, zlib1g")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "tk")
 include(CPack)

@@ -1,6 +1,8 @@
 #include "input/record_scanner.hpp"
 
 #include <limits>
+
+#include "input/compressed_input.hpp"
 #include <system_error>
 #include <filesystem>
 
@@ -18,10 +20,19 @@ bool isReadableFile(const std::string& path) {
 
 RecordScanner::RecordScanner(const std::string& path) : buffer_(new char[kReadBuffer]) {
   if (!isReadableFile(path)) return;
-  in_.rdbuf()->pubsetbuf(buffer_.get(), static_cast<std::streamsize>(kReadBuffer));
-  in_.open(path, std::ios::in | std::ios::binary);
-  open_ = in_.is_open() && in_.good();
+  if (isGzipFile(path)) {
+    gzip_.reset(new GzipBuffer(path));
+    in_.rdbuf(gzip_.get());
+    open_ = gzip_->isOpen();
+    return;
+  }
+  file_.rdbuf()->pubsetbuf(buffer_.get(), static_cast<std::streamsize>(kReadBuffer));
+  file_.open(path, std::ios::in | std::ios::binary);
+  in_.rdbuf(file_.rdbuf());
+  open_ = file_.is_open() && file_.good();
 }
+
+RecordScanner::~RecordScanner() = default;
 
 bool RecordScanner::skipLabel() {
   if (!open_ || !in_.good()) return false;
