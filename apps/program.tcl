@@ -11,13 +11,14 @@ namespace eval ::parmix::program {
         {       parmix --check PARENTAL INDIVIDUAL}
         {       parmix --parental-from R_SAMPLE S_SAMPLE -o PARENTAL}
         {              (--types LIST | --types-from PARENTAL) [--pseudo-count X]}
+        {              [--study INDIVIDUAL] [--renumber PREFIX]}
         {       parmix --help | --version}
     } \n]
     # Options that take a value, with the mode they belong to.
     variable valueOptions {
         -o both --tsv analysis --plot analysis
         --types reference --types-from reference --pseudo-count reference
-        --unknown-alleles analysis
+        --unknown-alleles analysis --study reference --renumber reference
     }
     variable flagOptions {--help -h --version --parental-from --check --quiet}
 }
@@ -185,12 +186,16 @@ proc ::parmix::program::RunReference {call} {
     set extra {}
     foreach {option procOption} {
         --types -types --types-from -typesfrom --pseudo-count -pseudocount
+        --study -study --renumber -renumber
     } {
         if {[dict exists $options $option]} {
             lappend extra $procOption [dict get $options $option]
         }
     }
-    ::parmix::parentalFromReference $r $s [dict get $options -o] {*}$extra
+    set warnings [::parmix::parentalFromReference $r $s [dict get $options -o] {*}$extra]
+    foreach text $warnings {
+        Warn $call $text
+    }
     puts "Parental file written to [dict get $options -o]"
 }
 
@@ -238,10 +243,17 @@ Parental file from reference samples:
   --types LIST       the locus types in locus order: C (codominant) and D
                      (dominant), each optionally after a count: CCD, 14C6D
   --types-from FILE  take the locus types from an existing parental file
-  --pseudo-count X   add X to the count of every allele (and of both
+  --pseudo-count X   add X to the count of every allele seen (and of both
                      phenotypes at a dominant locus) in each sample, so that
                      an allele seen in only one sample does not get a
-                     frequency of exactly 0 (default 0: plain counts)
+                     frequency of exactly 0 (default 0: plain counts);
+                     allele numbers seen in no file get no share
+  --study FILE       the individual file to be studied: its alleles count
+                     as seen, so each gets a frequency under a pseudo-count
+  --renumber PREFIX  number the alleles of each codominant locus 1..k in
+                     the parental file, and write PREFIX.R.txt, PREFIX.S.txt
+                     (and PREFIX.study.txt) numbered alike and the mapping
+                     PREFIX.map.tsv (locus, label, allele, number)
 
 Exit status: 0 on success, 1 when the analysis or a file fails (the reason
 is printed on standard error), 2 for a wrong call.
