@@ -286,7 +286,7 @@ proc ::parmix::maskRefused {individual refused out} {
                            : [list [expr {2 * $p - 2}] [expr {2 * $p - 1}]]}]
         dict lappend masks [dict get $r line] {*}$columns
     }
-    set text [ReadBytes $individual {INPUT INDIVIDUAL}]
+    set text [Uncompressed [ReadBytes $individual {INPUT INDIVIDUAL}] $individual]
     set eol [expr {[regexp -- {#[^\n]*\n[^#]*#} $text] || [string first \r $text] < 0 ? "\n" : "\r"}]
     set result ""
     set at [string first # $text]
@@ -320,6 +320,48 @@ proc ::parmix::MaskRecord {data columns} {
         set data [string replace $data $from $to NA]
     }
     return $data
+}
+
+# The text of DATA, the bytes of the input file PATH: as they are, or
+# decompressed when they are gzip data, as a single member or as the blocks
+# of bgzip (whose headers give each block's size).
+proc ::parmix::Uncompressed {data path} {
+    if {[string range $data 0 1] ne "\x1f\x8b"} {return $data}
+    set text ""
+    while {[string length $data]} {
+        set size [BgzfBlockSize $data]
+        if {$size == 0} {
+            # One member: its trailer gives the length of its text.  Members
+            # whose sizes no header gives cannot be told apart here.
+            set member [zlib gunzip $data]
+            binary scan [string range $data end-3 end] iu length
+            if {$length != ([string length $member] & 0xffffffff)} {
+                Fail {INPUT INDIVIDUAL} "The compressed file $path holds several\
+                    gzip members: recompress it with bgzip or gzip, or decompress it."
+            }
+            return $text$member
+        }
+        append text [zlib gunzip [string range $data 0 $size-1]]
+        set data [string range $data $size end]
+    }
+    return $text
+}
+
+# The size of the bgzip block at the start of DATA (its BC extra field), or
+# 0 when its header has none.
+proc ::parmix::BgzfBlockSize {data} {
+    if {[binary scan $data cucucucu x x method flags] != 4 || !($flags & 4)} {return 0}
+    binary scan $data @10su xlen
+    set at 12
+    while {$at + 4 <= 12 + $xlen} {
+        binary scan $data @${at}aasu si1 si2 slen
+        if {$si1 eq "B" && $si2 eq "C" && $slen == 2} {
+            binary scan $data @[expr {$at + 4}]su bsize
+            return [expr {$bsize + 1}]
+        }
+        incr at [expr {4 + $slen}]
+    }
+    return 0
 }
 
 proc ::parmix::WriteBytes {path text} {
