@@ -179,14 +179,17 @@ PairingBreak placeBreak(const std::string& data, const std::vector<Word>& words,
   const WordBreaks breaks(kSeparatorSet);
   std::vector<Word> parts;
   bool pairs = false;
+  std::string field;  // the parts are views into it
   for (const Word& f : fields) {
-    splitWords(f.str(), parts, breaks);
+    field = f.str();
+    splitWords(field, parts, breaks);
     if (parts.size() >= 2) pairs = true;
   }
   if (pairs) {
     int individual = 0;
     for (const Word& f : fields) {
-      splitWords(f.str(), parts, breaks);
+      field = f.str();
+      splitWords(field, parts, breaks);
       if (parts.size() == 1) {
         b.individual = individual;
         b.token = parts[0].str();
