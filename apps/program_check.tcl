@@ -101,7 +101,8 @@ proc ::parmix::program::RunCheckedAnalysis {call} {
 
 proc ::parmix::program::RunCheckedAnalysisOn {call} {
     lassign [dict get $call files] parental individual
-    set d [::parmix::check $parental $individual]
+    # The analysis itself finds the first error.
+    set d [::parmix::check $parental $individual -firsterror 0]
     set masking [expr {[dict exists $call options --unknown-alleles]
                        && [dict get $call options --unknown-alleles] eq "missing"}]
     foreach text [::parmix::checkWarnings $d -refused [expr {!$masking}]] {
@@ -163,7 +164,7 @@ proc ::parmix::program::ExplainFailure {call options} {
     if {[lrange [dict get $options -errorcode] 0 2] ne {PARMIX INPUT LOCI}} return
     if {[dict get $call quiet]} return
     lassign [dict get $call files] parental individual
-    set d [::parmix::check $parental $individual]
+    set d [::parmix::check $parental $individual -firsterror 0]
     set p [dict get $d records parental]
     set i [dict get $d records individual]
     puts stderr "parmix: the parental file holds $p records ([expr {$p - 1}] loci),\

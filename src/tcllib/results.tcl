@@ -95,7 +95,7 @@ proc ::parmix::DataCounts {inputs} {
     if {[llength $inputs] != 2} {
         Fail USAGE "writeTsv: -inputs takes the parental and the individual file"
     }
-    set d [check {*}$inputs]
+    set d [check {*}$inputs -firsterror 0]
     set counts {}
     foreach ind [dict get $d individuals] {
         set loci [dict get $ind loci]

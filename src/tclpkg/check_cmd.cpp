@@ -138,14 +138,17 @@ Tcl_Obj* diagnosisDict(const Diagnosis& d) {
 
 extern "C" int Parmix_CheckCmd(ClientData /*clientData*/, Tcl_Interp* interp, int objc,
                                Tcl_Obj* const objv[]) {
-  if (objc != 3) {
-    Tcl_WrongNumArgs(interp, 1, objv, "parental individual");
+  int findFirstError = 1;
+  const bool optionGiven = objc == 5 && std::string(Tcl_GetString(objv[3])) == "-firsterror";
+  if ((objc != 3 && !optionGiven) ||
+      (optionGiven && Tcl_GetBooleanFromObj(interp, objv[4], &findFirstError) != TCL_OK)) {
+    if (!optionGiven) Tcl_WrongNumArgs(interp, 1, objv, "parental individual ?-firsterror boolean?");
     return TCL_ERROR;
   }
   try {
     parmix::Diagnosis diagnosis;
     parmix::diagnose(parmix::InputPaths{Tcl_GetString(objv[1]), Tcl_GetString(objv[2])},
-                     diagnosis);
+                     diagnosis, findFirstError != 0);
     Tcl_SetObjResult(interp, parmix::diagnosisDict(diagnosis));
     return TCL_OK;
   } catch (...) {

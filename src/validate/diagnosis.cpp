@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <sstream>
+#include <unordered_map>
 
 #include "input/data_set.hpp"
 #include "input/individual_file.hpp"
@@ -97,17 +98,25 @@ bool isUsualMissing(const std::string& token) {
 
 struct Designations {
   const DesignationConverter& converter;
+  std::unordered_map<std::string, std::size_t>& spellings;  // index in unusualTokens
   DataSet& parents;  // read only (its tables offer no const view)
   Diagnosis& out;
 };
 
-void noteUnusual(const std::string& token, int locus, int individual, Diagnosis& out) {
+// Distinct unusual spellings kept with their counts; a file of endless
+// different words (not genotypes at all) is counted in unusualTotal only.
+constexpr std::size_t kMaxSpellings = 100;
+
+void noteUnusual(const std::string& token, int locus, int individual, const Designations& at) {
+  Diagnosis& out = at.out;
   ++out.unusualTotal;
-  for (UnusualToken& seen : out.unusualTokens)
-    if (seen.token == token) {
-      ++seen.count;
-      return;
-    }
+  const auto seen = at.spellings.find(token);
+  if (seen != at.spellings.end()) {
+    ++out.unusualTokens[seen->second].count;
+    return;
+  }
+  if (out.unusualTokens.size() >= kMaxSpellings) return;
+  at.spellings.emplace(token, out.unusualTokens.size());
   out.unusualTokens.push_back(UnusualToken{token, 1, locus, individual});
 }
 
@@ -118,7 +127,7 @@ int valueOf(const std::string& token, int locus, int individual, const Designati
   int value = kMissing;
   ++at.out.designationsRead;
   if (at.converter.convert(token, &value, beyondInt) || *beyondInt) return value;
-  if (!isUsualMissing(token)) noteUnusual(token, locus, individual, at.out);
+  if (!isUsualMissing(token)) noteUnusual(token, locus, individual, at);
   return kMissing;
 }
 
@@ -235,7 +244,8 @@ void readIndividuals(const InputPaths& paths, char eol, Parents& p, Diagnosis& o
   splitWords(data, names);
   for (const Word& w : names) out.individuals.push_back(IndividualDiagnosis{w.str(), 0, 0});
   const DesignationConverter converter;
-  const Designations at{converter, p.data, out};
+  std::unordered_map<std::string, std::size_t> spellings;
+  const Designations at{converter, spellings, p.data, out};
   const WordBreaks breaks(kSeparatorSet);
   for (int i = 0; i < p.data.nLoci && scanner.readLabel(label); ++i) {
     scanner.readDataPart(eol, data);
@@ -283,9 +293,9 @@ void judgeBands(Diagnosis& out) {
 
 }  // namespace
 
-void diagnose(const InputPaths& paths, Diagnosis& out) {
+void diagnose(const InputPaths& paths, Diagnosis& out, bool findFirstError) {
   out = Diagnosis();
-  firstErrorOfTheRun(paths, out.firstError);
+  if (findFirstError) firstErrorOfTheRun(paths, out.firstError);
   char parentalEol = '\n', individualEol = '\n';
   out.parentalRecords = findNumberRowsAndTerminator(paths.parental, &parentalEol);
   out.individualRecords = findNumberRowsAndTerminator(paths.individual, &individualEol);

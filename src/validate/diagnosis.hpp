@@ -77,7 +77,7 @@ struct Diagnosis {
   std::vector<LocusDiagnosis> loci;
   std::vector<IndividualDiagnosis> individuals;
   std::vector<RefusedGenotype> refused;
-  std::vector<UnusualToken> unusualTokens;
+  std::vector<UnusualToken> unusualTokens;  // the first 100 spellings
   int unusualTotal = 0;      // designations read as missing from such tokens
   int designationsRead = 0;  // every designation taken from a used locus record
   std::vector<PairingBreak> pairingBreaks;
@@ -86,9 +86,12 @@ struct Diagnosis {
   bool alleleFrequencySign = false;
 };
 
-// Fills `out` for the two files.  Never throws for bad input; throws
-// std::bad_alloc only when the tables a file claims cannot be had.
-void diagnose(const InputPaths& paths, Diagnosis& out);
+// Fills `out` for the two files.  With findFirstError false the files are
+// not loaded as the analysis loads them (which reads them in full once
+// more), and firstError stays ok: for callers that run the analysis next.
+// Never throws for bad input; throws std::bad_alloc only when the tables a
+// file claims cannot be had.
+void diagnose(const InputPaths& paths, Diagnosis& out, bool findFirstError = true);
 
 }  // namespace parmix
 

@@ -98,5 +98,32 @@ TEST(Diagnose, DifferentRecordCountsLeaveTheIndividualsUnread) {
   EXPECT_FALSE(d.individualsRead);
 }
 
+TEST(Diagnose, KeepsAHundredSpellingsAndCountsEveryOne) {
+  // 150 individuals, each missing with a spelling of its own: the list
+  // stops at 100, the total does not.
+  std::string names, row;
+  for (int j = 0; j < 150; ++j) {
+    names += " I" + std::to_string(j);
+    row += " x" + std::to_string(j) + "/y";
+  }
+  const Diagnosis d = diagnoseTexts(
+      "Parental\n# R S\nL1 # C 0.9 0.1 0.1 0.9\n", "Individual\n#" + names + "\nL1 #" + row + "\n");
+  EXPECT_EQ(d.unusualTokens.size(), 100u);
+  EXPECT_EQ(d.unusualTotal, 300);
+  EXPECT_EQ(d.unusualTokens[1].token, "y");
+  EXPECT_EQ(d.unusualTokens[1].count, 150);
+}
+
+TEST(Diagnose, WithoutTheFirstErrorTheFilesAreStillDiagnosed) {
+  test::TempDir dir;
+  Diagnosis d;
+  diagnose(InputPaths{dir.write("p.txt", kParental),
+                      dir.write("i.txt", "Individual\n# A\nL1 # 3/3\nL2 # 1\nL3 # 1/1\n")},
+           d, false);
+  EXPECT_TRUE(d.firstError.ok());
+  ASSERT_EQ(d.refused.size(), 1u);
+  EXPECT_EQ(d.refused[0].token, "3");
+}
+
 }  // namespace
 }  // namespace parmix
