@@ -7,7 +7,7 @@ namespace eval ::parmix::program {}
 # The mode of a call with --check: only an analysis's two files go with it.
 proc ::parmix::program::CheckMode {mode options} {
     if {$mode ne "analysis"} {
-        Usage "--check does not go with --parental-from"
+        Usage "--check does not go with --[expr {$mode eq "reference" ? "parental-from" : "ancestry"}]"
     }
     foreach name [dict keys $options] {
         Usage "option $name does not go with --check"
@@ -16,8 +16,11 @@ proc ::parmix::program::CheckMode {mode options} {
 }
 
 # A line about a file written: on standard output, or on standard error
-# when the table goes to standard output.
+# when the table goes to standard output; none under --quiet.
 proc ::parmix::program::Notice {call text} {
+    if {[dict exists $call quiet] && [dict get $call quiet]} {
+        return
+    }
     if {[dict exists $call tsvToStdout]} {
         puts stderr [string map [list [dict get $call tsvToStdout] "standard output"] $text]
     } else {

@@ -1,8 +1,8 @@
 // The command ::parmix::check, which reports what parmix understands of a
 // parental and an individual file without estimating: the core's diagnosis
-// (validate/diagnosis.hpp) turned into a dict.  It lives in the package's
-// library under an entry point of its own, Parmixcheck_Init, which the
-// package index loads beside the package's entry.
+// (validate/diagnosis.hpp) turned into a dict.
+
+#include "tclpkg/check_cmd.hpp"
 
 #include <tcl.h>
 
@@ -157,10 +157,4 @@ extern "C" int Parmix_CheckCmd(ClientData /*clientData*/, Tcl_Interp* interp, in
     Tcl_SetErrorCode(interp, "PARMIX", "MEMORY", static_cast<char*>(nullptr));
     return TCL_ERROR;
   }
-}
-
-extern "C" __attribute__((visibility("default"))) int Parmixcheck_Init(Tcl_Interp* interp) {
-  if (Tcl_InitStubs(interp, "8.1", 0) == nullptr) return TCL_ERROR;
-  Tcl_CreateObjCommand(interp, "::parmix::check", Parmix_CheckCmd, nullptr, nullptr);
-  return TCL_OK;
 }
