@@ -16,7 +16,7 @@ FUZZ_TARGETS = parental individual run
 CLANGXX ?= clang++
 
 .PHONY: all deps configure build test test-release test-sanitize test-fuzz-smoke \
-        run install clean fuzz fuzz-build memcheck
+        run install clean fuzz fuzz-build memcheck deb
 
 all: build
 
@@ -28,6 +28,11 @@ configure: deps
 
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
+
+# A Debian package of everything `make install` installs, under /usr, in
+# $(BUILD_DIR)/package.
+deb: build
+	@cd $(BUILD_DIR) && cpack --config CPackConfig.cmake -B package
 
 # Every test three times over: the release build; the library and every
 # test built with ASan+LSan+UBSan (any report fails); the fuzz targets on

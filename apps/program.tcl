@@ -10,10 +10,14 @@
 namespace eval ::parmix::program {
     variable usage [join {
         {usage: parmix [-o REPORT] [--tsv FILE] [--plot FILE.svg] PARENTAL INDIVIDUAL}
+        {              [--threads N] [--unknown-alleles missing|error] [--quiet]}
+        {       parmix --check PARENTAL INDIVIDUAL}
         {       parmix --ancestry [-o REPORT] [--tsv FILE] [--triangle FILE.svg]}
-        {              [--margin UNITS] [--drop UNITS] PARENTAL INDIVIDUAL}
+        {              [--margin UNITS] [--drop UNITS] [--threads N] [--quiet]}
+        {              PARENTAL INDIVIDUAL}
         {       parmix --parental-from R_SAMPLE S_SAMPLE -o PARENTAL}
         {              (--types LIST | --types-from PARENTAL) [--pseudo-count X]}
+        {              [--study INDIVIDUAL] [--renumber PREFIX]}
         {       parmix --help | --version}
     } \n]
     # Options that take a value, with the modes they belong to.
@@ -21,8 +25,9 @@ namespace eval ::parmix::program {
         -o {analysis ancestry reference} --tsv {analysis ancestry} --plot analysis
         --triangle ancestry --margin ancestry --drop ancestry --threads {analysis ancestry}
         --types reference --types-from reference --pseudo-count reference
+        --unknown-alleles analysis --study reference --renumber reference
     }
-    variable flagOptions {--help -h --version --parental-from --ancestry}
+    variable flagOptions {--help -h --version --parental-from --ancestry --check --quiet}
 }
 
 # Runs the program on the words ARGV; returns the exit status.
@@ -39,15 +44,17 @@ proc ::parmix::program::main {argv} {
             help {puts [HelpText]}
             version {puts "parmix [package present parmix]"}
             reference {RunReference $call}
-            analysis {RunAnalysis $call}
+            analysis {RunCheckedAnalysis $call}
+            check {RunCheck $call}
             ancestry {RunAncestry $call}
         }
     } trap {PARMIX USAGE} {message} {
         variable usage
         puts stderr "parmix: $message\n$usage\nTry 'parmix --help' for more."
         return 2
-    } on error {message} {
+    } on error {message options} {
         puts stderr "parmix: $message"
+        ExplainFailure [expr {[info exists call] ? $call : {}}] $options
         return 1
     }
     return 0
@@ -129,6 +136,9 @@ proc ::parmix::program::ParseArguments {words} {
 proc ::parmix::program::CheckCall {files options flags} {
     variable valueOptions
     set mode [CallMode $flags]
+    if {[dict exists $flags --check]} {
+        set mode [CheckMode $mode $options]
+    }
     foreach name [dict keys $options] {
         if {$mode ni [dict get $valueOptions $name]} {
             Usage [OptionMisfit $name $mode]
@@ -146,7 +156,12 @@ proc ::parmix::program::CheckCall {files options flags} {
             Usage "--parental-from needs either --types or --types-from"
         }
     }
-    return [dict create mode $mode files $files options $options]
+    if {[dict exists $options --unknown-alleles]
+            && [dict get $options --unknown-alleles] ni {missing error}} {
+        Usage "--unknown-alleles takes missing or error"
+    }
+    return [dict create mode $mode files $files options $options \
+                quiet [dict exists $flags --quiet]]
 }
 
 proc ::parmix::program::CallMode {flags} {
@@ -186,16 +201,16 @@ proc ::parmix::program::RunAnalysis {call} {
         lappend words $report
     }
     ::parmix {*}$words
-    puts "Report written to $report"
+    Notice $call "Report written to $report"
     if {[dict exists $options --tsv]} {
-        ::parmix::writeTsv $report [dict get $options --tsv]
-        puts "Table written to [dict get $options --tsv]"
+        ::parmix::writeTsv $report [dict get $options --tsv] {*}[TsvCounts $call]
+        Notice $call "Table written to [dict get $options --tsv]"
     }
     if {[dict exists $options --plot]} {
         set title "Hybrid index of [file tail $individual] with parental file\
             [file tail $parental]"
         ::parmix::plot $report [dict get $options --plot] -title $title
-        puts "Plot written to [dict get $options --plot]"
+        Notice $call "Plot written to [dict get $options --plot]"
     }
 }
 
@@ -222,17 +237,19 @@ proc ::parmix::program::RunAncestry {call} {
         # A bad threshold, named as the program's option.
         Usage [string map {"parmix::ancestry: -" "option --"} $message]
     }
-    puts "Report written to $report"
+    Notice $call "Report written to $report"
     if {[dict exists $options --tsv]} {
-        puts "Table written to [dict get $options --tsv]"
+        Notice $call "Table written to [dict get $options --tsv]"
     }
     if {[dict exists $options --triangle]} {
         set title "Ancestry and interclass heterozygosity of [file tail $individual]\
             with parental file [file tail $parental]"
         ::parmix::triangle $rows [dict get $options --triangle] -title $title
-        puts "Triangle plot written to [dict get $options --triangle]"
+        Notice $call "Triangle plot written to [dict get $options --triangle]"
     }
 }
+
+source [file join [file dirname [info script]] program_check.tcl]
 
 proc ::parmix::program::RunReference {call} {
     lassign [dict get $call files] r s
@@ -240,13 +257,17 @@ proc ::parmix::program::RunReference {call} {
     set extra {}
     foreach {option procOption} {
         --types -types --types-from -typesfrom --pseudo-count -pseudocount
+        --study -study --renumber -renumber
     } {
         if {[dict exists $options $option]} {
             lappend extra $procOption [dict get $options $option]
         }
     }
-    ::parmix::parentalFromReference $r $s [dict get $options -o] {*}$extra
-    puts "Parental file written to [dict get $options -o]"
+    set warnings [::parmix::parentalFromReference $r $s [dict get $options -o] {*}$extra]
+    foreach text $warnings {
+        Warn $call $text
+    }
+    Notice $call "Parental file written to [dict get $options -o]"
 }
 
 proc ::parmix::program::HelpText {} {
@@ -255,20 +276,37 @@ proc ::parmix::program::HelpText {} {
 
 Estimates the hybrid index h of every individual of INDIVIDUAL by maximum
 likelihood, from the parental allele frequencies in PARENTAL, and writes the
-report: h and its 2-unit support limits for each individual.
+report: h and its 2-unit support limits for each individual.  Either input
+may be gzip- or bgzip-compressed, and one of them may be - (standard
+input).  Warnings about the data go to standard error.
 
 Options:
   -o REPORT          write the report to REPORT (default: parmix_output.txt
                      in the current folder)
-  --tsv FILE         also write the report's rows to FILE as tab-separated
-                     values: name, h, lower, upper, lower_cut, upper_cut;
-                     NA where a value is undefined
+  --tsv FILE         also write the report's rows to FILE (- for standard
+                     output) as tab-separated values: name, h, lower,
+                     upper, lower_cut, upper_cut, then loci_with_data and
+                     missing_share (the used loci at which the individual
+                     has a genotype, and the share without one); NA where a
+                     value is undefined
   --plot FILE.svg    also draw the results as an SVG figure: individuals
                      sorted by h, each a point at h with a bar between its
                      support limits
   --threads N        study on N threads, also with --ancestry (default:
                      every core the process may use); the report is the
                      same for every N
+  --check            check PARENTAL and INDIVIDUAL without estimating: what
+                     parmix reads of them (loci, individuals, missing data)
+                     and every problem found; exit status 0 when the files
+                     would run, 1 (with the analysis's message) otherwise
+  --unknown-alleles missing|error
+                     missing: count genotypes with an allele neither
+                     parental population has (or a designation outside every
+                     allele of the parental file) as missing data, with a
+                     count per locus on standard error; error (default):
+                     such a genotype fails the run
+  --quiet            print no warnings on standard error and no lines
+                     on standard output about the files written
   --help, -h         show this help and exit
   --version          show the version and exit
 
@@ -301,10 +339,18 @@ Parental file from reference samples:
   --types LIST       the locus types in locus order: C (codominant) and D
                      (dominant), each optionally after a count: CCD, 14C6D
   --types-from FILE  take the locus types from an existing parental file
-  --pseudo-count X   add X to the count of every allele (and of both
+  --pseudo-count X   add X to the count of every allele seen (and of both
                      phenotypes at a dominant locus) in each sample, so that
                      an allele seen in only one sample does not get a
-                     frequency of exactly 0 (default 0: plain counts)
+                     frequency of exactly 0 (default 0: plain counts);
+                     allele numbers seen in no file get no share
+  --study FILE       the individual file to be studied: its alleles count
+                     as seen, so each gets a frequency under a pseudo-count
+                     (with --vcf, --study names populations instead)
+  --renumber PREFIX  number the alleles of each codominant locus 1..k in
+                     the parental file, and write PREFIX.R.txt, PREFIX.S.txt
+                     (and PREFIX.study.txt) numbered alike and the mapping
+                     PREFIX.map.tsv (locus, label, allele, number)
 
 Exit status: 0 on success, 1 when the analysis or a file fails (the reason
 is printed on standard error), 2 for a wrong call.
@@ -316,6 +362,7 @@ Import from VCF or STRUCTURE files:
 
 Examples:
   parmix -o report.txt --plot report.svg parental.txt individuals.txt
+  parmix --check parental.txt individuals.txt
   parmix --ancestry --tsv ancestry.tsv --triangle ancestry.svg parental.txt individuals.txt
   parmix --parental-from R.txt S.txt -o parental.txt --types 14C6D
   parmix --import --vcf calls.vcf.gz --popmap pops.txt --r north --s south
@@ -513,8 +560,10 @@ $genomeUsage
                      are CHROM:POS.  No intermediate files are written
   --popmap FILE      lines 'sample population'; --r POP and --s POP name
                      the reference populations, --study POP,... those to
-                     study (default: all others); --pseudo-count and the
-                     filters as for parmix-import
+                     study (default: all others; with --parental-from,
+                     --study names a file instead)
+  --pseudo-count X, --biallelic-snps, --min-called N, --min-difference D,
+  --max-missing F    counting and filters as for parmix-import
   --threads N        study on N threads (default: every core the process
                      may use); the report is the same for every N
   --samples FILE     study only the individuals named in FILE, one a line

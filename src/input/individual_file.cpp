@@ -144,6 +144,21 @@ void readNames(const std::string& header, std::string* indNames, int nInd,
 
 }  // namespace
 
+struct DesignationConverter::Locale {
+  CLocale numbers;
+};
+
+DesignationConverter::DesignationConverter() : locale_(new Locale) {}
+DesignationConverter::~DesignationConverter() = default;
+
+bool DesignationConverter::convert(const std::string& token, int* value,
+                                   bool* outOfIntRange) const {
+  const Designation d = convertToken(Word{token.data(), token.size()}, locale_->numbers);
+  *outOfIntRange = d.outOfIntRange;
+  *value = d.value;
+  return !d.outOfIntRange && d.value != kMissing;
+}
+
 int readIndData(int** genotypes, std::string* indNames, std::string fileName, int nLoci, int nCols,
                 int nInd, int maxAlleles, const char* locusType, unsigned int* nameWidth,
                 Status& status, char eol, const char* typeInFile) {

@@ -5,6 +5,7 @@
 // individual's designations at every locus.  Line numbers in its messages
 // count locus records from 1.
 
+#include <memory>
 #include <string>
 
 #include "input/status.hpp"
@@ -24,6 +25,26 @@ namespace parmix {
 int readIndData(int** genotypes, std::string* indNames, std::string fileName, int nLoci, int nCols,
                 int nInd, int maxAlleles, const char* locusType, unsigned int* nameWidth,
                 Status& status, char eol, const char* typeInFile);
+
+// One token converted as the reader converts it, for other passes over the
+// individual file that must read it alike.  Numbers are read in the C
+// locale whatever locale the host set.
+class DesignationConverter {
+ public:
+  DesignationConverter();
+  ~DesignationConverter();
+  DesignationConverter(const DesignationConverter&) = delete;
+  DesignationConverter& operator=(const DesignationConverter&) = delete;
+  // True with *value (strtod's value truncated toward zero) when the token
+  // is wholly a number within the int range other than -9999; false for
+  // missing data (*value then -9999) and for a number beyond the int range
+  // (*outOfIntRange then true).
+  bool convert(const std::string& token, int* value, bool* outOfIntRange) const;
+
+ private:
+  struct Locale;
+  std::unique_ptr<Locale> locale_;
+};
 
 }  // namespace parmix
 

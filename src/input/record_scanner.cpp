@@ -1,6 +1,8 @@
 #include "input/record_scanner.hpp"
 
 #include <limits>
+
+#include "input/compressed_input.hpp"
 #include <system_error>
 #include <filesystem>
 
@@ -18,16 +20,43 @@ bool isReadableFile(const std::string& path) {
 
 RecordScanner::RecordScanner(const std::string& path) : buffer_(new char[kReadBuffer]) {
   if (!isReadableFile(path)) return;
-  in_.rdbuf()->pubsetbuf(buffer_.get(), static_cast<std::streamsize>(kReadBuffer));
-  in_.open(path, std::ios::in | std::ios::binary);
-  open_ = in_.is_open() && in_.good();
+  if (isGzipFile(path)) {
+    gzip_.reset(new GzipBuffer(path));
+    in_.rdbuf(gzip_.get());
+    open_ = gzip_->isOpen();
+    return;
+  }
+  file_.rdbuf()->pubsetbuf(buffer_.get(), static_cast<std::streamsize>(kReadBuffer));
+  file_.open(path, std::ios::in | std::ios::binary);
+  in_.rdbuf(file_.rdbuf());
+  open_ = file_.is_open() && file_.good();
 }
+
+RecordScanner::~RecordScanner() = default;
 
 bool RecordScanner::skipLabel() {
   if (!open_ || !in_.good()) return false;
   in_.ignore(std::numeric_limits<std::streamsize>::max(), '#');
   // ignore() stops after the '#' without looking further, so eof is set only
   // when the file ran out before any '#'.
+  return !in_.eof();
+}
+
+bool RecordScanner::readLabel(std::string& label) {
+  label.clear();
+  if (!open_ || !in_.good()) return false;
+  std::string line;
+  char c;
+  while (in_.get(c) && c != '#') {
+    if (c == '\n' || c == '\r') {
+      if (!line.empty()) label = line;
+      line.clear();
+    } else if (!(line.empty() && isBlank(c)) && line.size() < 200) {
+      line.push_back(c);
+    }
+  }
+  if (!line.empty()) label = line;
+  while (!label.empty() && isBlank(label.back())) label.pop_back();
   return !in_.eof();
 }
 

@@ -1,23 +1,28 @@
 #ifndef PARMIX_INPUT_RECORD_SCANNER_HPP
 #define PARMIX_INPUT_RECORD_SCANNER_HPP
 
-// Reads an input file record by record.  A record is everything up to and
+// Reads an input file record by record; a gzip or bgzip file is read as
+// the text it holds (input/compressed_input.hpp).  A record is everything up to and
 // including the next '#' (its label, skipped) followed by its data part,
 // which runs to the line terminator.  Labels and data parts may be of any
 // length.  The scanner counts the records whose data part it has read, so a
 // reader can say in which record a fault lies.
 
 #include <fstream>
+#include <istream>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace parmix {
 
+class GzipBuffer;
+
 class RecordScanner {
  public:
   // Opens path for reading; a directory or an unreadable file is not open.
   explicit RecordScanner(const std::string& path);
+  ~RecordScanner();
   RecordScanner(const RecordScanner&) = delete;
   RecordScanner& operator=(const RecordScanner&) = delete;
 
@@ -25,6 +30,9 @@ class RecordScanner {
 
   // Skips up to and including the next '#'; false when none is left.
   bool skipLabel();
+  // The same, keeping the last non-blank line of the label, trimmed (at
+  // most 200 characters of it), in `label`: a locus name, as a rule.
+  bool readLabel(std::string& label);
   // Reads the data part up to the terminator eol, which is consumed and not
   // stored; counts the record.  An empty data part at the end of the file
   // still counts.
@@ -45,7 +53,9 @@ class RecordScanner {
   // Left uninitialised: the stream fills it, and zeroing 1 MiB on every
   // open would cost more than reading a small file.
   std::unique_ptr<char[]> buffer_;
-  std::ifstream in_;
+  std::ifstream file_;
+  std::unique_ptr<GzipBuffer> gzip_;
+  std::istream in_{nullptr};  // reads through file_'s buffer or gzip_
   bool open_ = false;
   int records_ = 0;
 };

@@ -1,7 +1,10 @@
 #include "input/text_scan.hpp"
 
 #include <cstring>
+#include <fstream>
+#include <memory>
 
+#include "input/compressed_input.hpp"
 #include "input/record_scanner.hpp"
 #include "input/status.hpp"
 
@@ -44,8 +47,18 @@ void cleanString(std::string& text, const char* set) {
 int checkKeyword(std::string fileName, std::string keyword, Status& status) {
   RecordScanner probe(fileName);  // refuses directories
   if (!probe.isOpen()) return failUnreadable(status, fileName);
-  std::ifstream in(fileName, std::ios::in | std::ios::binary);
-  if (!in) return failUnreadable(status, fileName);
+  std::ifstream file;
+  std::unique_ptr<GzipBuffer> gzip;
+  std::istream in(nullptr);
+  if (isGzipFile(fileName)) {
+    gzip.reset(new GzipBuffer(fileName));
+    in.rdbuf(gzip.get());
+    if (!gzip->isOpen()) return failUnreadable(status, fileName);
+  } else {
+    file.open(fileName, std::ios::in | std::ios::binary);
+    in.rdbuf(file.rdbuf());
+    if (!file) return failUnreadable(status, fileName);
+  }
   if (firstWordIs(in, keyword)) return 0;
   if (in.bad()) return failUnreadable(status, fileName);
   return status.fail(

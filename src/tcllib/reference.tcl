@@ -26,13 +26,29 @@ namespace eval ::parmix {
 #                      "14C 6D")
 #   -typesfrom FILE    take the types from an existing parental file instead
 #   -pseudocount X     add X (>= 0, default 0) to the count of every allele
-#                      of a codominant locus, and of both phenotypes of a
+#                      of a codominant locus seen in either sample (or in
+#                      the study file), and of both phenotypes of a
 #                      dominant locus, in each sample before the
 #                      frequencies are taken, so that an allele seen in one
-#                      sample only gets a small frequency rather than 0
+#                      sample only gets a small frequency rather than 0;
+#                      allele numbers seen nowhere get no share of it
+#   -study FILE        the individuals to be studied (individual-file
+#                      format): their alleles count as seen too, so that
+#                      under a pseudo-count every one of them gets a
+#                      frequency
+#   -renumber PREFIX   number the alleles seen at each codominant locus 1..k
+#                      in increasing order of their numbers in the files,
+#                      write the parental file with the new numbers, and
+#                      write PREFIX.R.txt, PREFIX.S.txt (and PREFIX.study.txt
+#                      with -study) with the new numbers and PREFIX.map.tsv,
+#                      the table locus, label, allele (as in the files),
+#                      number (as written)
+# Returns a list of warnings (empty when there are none): loci whose allele
+# numbers look like raw allele sizes, far above the number of distinct
+# alleles seen.
 proc ::parmix::parentalFromReference {r s parental args} {
     set options [Options parmix::parentalFromReference \
-                     {-types "" -typesfrom "" -pseudocount 0} $args]
+                     {-types "" -typesfrom "" -pseudocount 0 -study "" -renumber ""} $args]
     set pseudo [PseudoCount [dict get $options -pseudocount]]
     set samples [list [ReadReferenceFile $r] [ReadReferenceFile $s]]
     set nLoci [llength [dict get [lindex $samples 0] loci]]
@@ -40,14 +56,129 @@ proc ::parmix::parentalFromReference {r s parental args} {
         Fail {INPUT LOCI} "The reference files $r and $s hold different numbers\
             of locus records."
     }
+    set study {}
+    if {[dict get $options -study] ne ""} {
+        set study [ReadReferenceFile [dict get $options -study]]
+        if {[llength [dict get $study loci]] != $nLoci} {
+            Fail {INPUT LOCI} "The study file [dict get $options -study] and the\
+                reference file $r hold different numbers of locus records."
+        }
+    }
     set types [LocusTypes $options $r $nLoci]
     set records {}
+    set warnings {}
+    set maps {}
     for {set i 0} {$i < $nLoci} {incr i} {
-        lappend records [ParentalRecord $samples $i [lindex $types $i] $pseudo]
+        set seen [SeenAlleles $samples $study $i [lindex $types $i]]
+        lappend warnings {*}[RawSizeWarning $samples $i $seen]
+        set renumber [expr {[dict get $options -renumber] ne ""}]
+        lappend maps [expr {$renumber ? [AlleleMap $seen] : {}}]
+        lappend records [ParentalRecord $samples $i [lindex $types $i] $pseudo $seen \
+                             [lindex $maps end]]
     }
-    set inputs [list $r $s [dict get $options -typesfrom]]
+    set inputs [list $r $s [dict get $options -typesfrom] [dict get $options -study]]
     WriteWhole $parental [ParentalText $r $s $pseudo $records] $inputs
-    return
+    if {[dict get $options -renumber] ne ""} {
+        WriteRenumbered [dict get $options -renumber] $samples $study $types $maps $inputs
+    }
+    return $warnings
+}
+
+# The alleles seen at codominant locus I in the samples and in the study
+# file STUDY (a dict of ReadReferenceFile, or empty), sorted; empty at a
+# dominant locus.
+proc ::parmix::SeenAlleles {samples study i type} {
+    if {$type ne "C"} {return {}}
+    set seen [concat {*}[lmap sample $samples {dict keys [AlleleCounts $sample $i]}]]
+    if {[llength $study]} {
+        lappend seen {*}[StudyAlleles $study $i]
+    }
+    return [lsort -integer -unique $seen]
+}
+
+# Every allele number designated in STUDY at codominant locus I, halves of
+# genotypes included.
+proc ::parmix::StudyAlleles {study i} {
+    variable maxAlleleNumber
+    set alleles {}
+    foreach token [LocusTokens $study $i 2 codominant] {
+        set allele [Designation $token]
+        if {$allele eq ""} continue
+        if {$allele < 1 || $allele > $maxAlleleNumber} {
+            BadRecord $study $i "the allele designation $token is not an allele\
+                number (1 to $maxAlleleNumber) nor missing data"
+        }
+        lappend alleles $allele
+    }
+    return $alleles
+}
+
+# Old allele number -> new number 1..k, in increasing order.
+proc ::parmix::AlleleMap {seen} {
+    set map {}
+    set n 0
+    foreach allele $seen {
+        dict set map $allele [incr n]
+    }
+    return $map
+}
+
+# A warning when the largest allele number seen at locus I is far above the
+# number of distinct alleles seen (sizes such as 183 or 185 in place of
+# allele numbers): a pseudo-count would otherwise be spread over numbers
+# that are no alleles.
+proc ::parmix::RawSizeWarning {samples i seen} {
+    if {![llength $seen]} {return {}}
+    set largest [lindex $seen end]
+    if {$largest < 50 || $largest < 3 * [llength $seen]} {return {}}
+    set label [lindex [dict get [lindex $samples 0] loci] $i 1]
+    return [list "At locus [expr {$i + 1}][expr {$label ne "" ? " ($label)" : ""}],\
+        the allele numbers run up to $largest for [llength $seen] distinct alleles:\
+        they look like allele sizes rather than allele numbers (renumbering\
+        numbers them 1 to [llength $seen])."]
+}
+
+# Writes the samples (and the study file) with the alleles renumbered by
+# MAPS (one dict per locus, empty at dominant loci) and the mapping table.
+proc ::parmix::WriteRenumbered {prefix samples study types maps inputs} {
+    set files [list $prefix.R.txt [lindex $samples 0] $prefix.S.txt [lindex $samples 1]]
+    if {[llength $study]} {
+        lappend files $prefix.study.txt $study
+    }
+    foreach {path sample} $files {
+        WriteWhole $path [RenumberedText $sample $types $maps] $inputs
+    }
+    set lines [list [join {locus label allele number} \t]]
+    set i 0
+    foreach map $maps {
+        set label [lindex [dict get [lindex $samples 0] loci] $i 1]
+        incr i
+        dict for {old new} $map {
+            lappend lines [join [list $i $label $old $new] \t]
+        }
+    }
+    WriteWhole $prefix.map.tsv [join $lines \n]\n $inputs
+}
+
+proc ::parmix::RenumberedText {sample types maps} {
+    set lines [list Individual "Alleles renumbered 1..k per locus from\
+        [string map {# _} [file tail [dict get $sample path]]]" \
+        "names # [dict get $sample names]"]
+    foreach locus [dict get $sample loci] type $types map $maps {
+        lassign $locus line label tokens
+        set values [lmap token $tokens {
+            set allele [Designation $token]
+            # A half genotype of a reference sample was never counted, so its
+            # allele may have no number; the genotype is missing either way.
+            expr {$allele eq "" || ($type eq "C" && ![dict exists $map $allele]) ? "NA"
+                  : ($type eq "C" ? [dict get $map $allele] : $allele)}
+        }]
+        if {$type eq "C"} {
+            set values [lmap {a b} $values {string cat $a / $b}]
+        }
+        lappend lines "[expr {$label eq "" ? "L$line" : $label}] # [join $values { }]"
+    }
+    return [join $lines \n]\n
 }
 
 proc ::parmix::PseudoCount {value} {
@@ -228,16 +359,24 @@ proc ::parmix::AlleleCounts {sample locus} {
 }
 
 # The allele counts of both samples (dicts allele -> count) as two lists of
-# counts of alleles 1 to k, k being the largest allele seen in either.
-proc ::parmix::AlleleTallies {counts} {
-    set k [tcl::mathfunc::max 0 {*}[concat {*}[lmap c $counts {dict keys $c}]]]
+# {count seen} pairs for alleles 1 to k, k being the largest allele in SEEN;
+# seen is 1 for the alleles of SEEN, which alone take a pseudo-count.  With
+# a renumbering MAP only the alleles of SEEN are listed, in its order.
+proc ::parmix::AlleleTallies {counts seen map} {
+    set k [tcl::mathfunc::max 0 {*}$seen]
+    set alleles [expr {[llength $map] ? $seen : [lsort -integer [Range 1 $k]]}]
     lmap c $counts {
-        set tally {}
-        for {set a 1} {$a <= $k} {incr a} {
-            lappend tally [expr {[dict exists $c $a] ? [dict get $c $a] : 0}]
+        lmap a $alleles {
+            list [expr {[dict exists $c $a] ? [dict get $c $a] : 0}] \
+                [expr {$a in $seen}]
         }
-        set tally
     }
+}
+
+proc ::parmix::Range {from to} {
+    set values {}
+    for {set a $from} {$a <= $to} {incr a} {lappend values $a}
+    return $values
 }
 
 # Phenotype counts of SAMPLE at dominant LOCUS: {present absent}.
@@ -259,11 +398,13 @@ proc ::parmix::PhenotypeCounts {sample locus} {
 }
 
 # The parental record of locus I: {label type R-frequencies S-frequencies}.
-proc ::parmix::ParentalRecord {samples i type pseudo} {
+proc ::parmix::ParentalRecord {samples i type pseudo seen map} {
     if {$type eq "C"} {
-        set tallies [AlleleTallies [lmap sample $samples {AlleleCounts $sample $i}]]
+        set tallies [AlleleTallies [lmap sample $samples {AlleleCounts $sample $i}] $seen $map]
     } else {
-        set tallies [lmap sample $samples {PhenotypeCounts $sample $i}]
+        set tallies [lmap sample $samples {
+            lmap count [PhenotypeCounts $sample $i] {list $count 1}
+        }]
     }
     set frequencies {}
     foreach tally $tallies sample $samples {
@@ -276,17 +417,22 @@ proc ::parmix::ParentalRecord {samples i type pseudo} {
     return [list $label $type {*}$frequencies]
 }
 
-# Frequencies from the counts TALLY of one sample, each count raised by the
-# pseudo-count.  At a dominant locus only the first one, the share of band
-# present, goes into the parental file.
+# Frequencies from the {count seen} pairs TALLY of one sample, each count
+# of a seen allele (or phenotype) raised by the pseudo-count.  At a
+# dominant locus only the first one, the share of band present, goes into
+# the parental file.
 proc ::parmix::Frequencies {sample locus tally type pseudo} {
-    set total [tcl::mathop::+ 0 {*}$tally]
+    set total [tcl::mathop::+ 0 {*}[lmap pair $tally {lindex $pair 0}]]
     if {$total == 0} {
         BadRecord $sample $locus "no individual has a known genotype, so its\
             frequencies cannot be counted"
     }
-    set denominator [expr {$total + [llength $tally] * $pseudo}]
-    set frequencies [lmap count $tally {expr {($count + $pseudo) / $denominator}}]
+    set nSeen [tcl::mathop::+ 0 {*}[lmap pair $tally {lindex $pair 1}]]
+    set denominator [expr {$total + $nSeen * $pseudo}]
+    set frequencies [lmap pair $tally {
+        lassign $pair count seen
+        expr {($count + $seen * $pseudo) / $denominator}
+    }]
     if {$type eq "D"} {
         set frequencies [lrange $frequencies 0 0]
     }

@@ -31,13 +31,25 @@ namespace eval ::parmix {
 #              h, lower, upper (the report's numbers as written, or the empty
 #              string for nan) and lowerCut, upperCut (1 when the limit is
 #              marked "*", 0 when not, empty when the limit is undefined)
-proc ::parmix::readReport {path} {
+# With -inputs {PARENTAL INDIVIDUAL}, the files the report was made from,
+# each row also has lociWithData and missingShare (as in writeTsv's table,
+# missingShare empty where the table has NA).
+proc ::parmix::readReport {path args} {
+    set options [Options readReport {-inputs {}} $args]
     set lines [ReportLines $path]
     set timestamp [ReportTimestamp $path $lines]
     set at 1
     set notes [ReportNotes $path $lines at]
     set rows [ReportRows $path $lines at]
     ReportEnding $path $lines $at
+    set counts [DataCounts [dict get $options -inputs]]
+    if {[llength $counts]} {
+        set rows [lmap row $rows pair $counts {
+            lassign $pair loci share
+            dict merge $row [dict create lociWithData $loci \
+                missingShare [expr {$share eq "NA" ? "" : $share}]]
+        }]
+    }
     return [dict create timestamp $timestamp {*}$notes rows $rows]
 }
 
@@ -45,8 +57,19 @@ proc ::parmix::readReport {path} {
 # tab-separated values: a header line, then one line per individual with
 # name, h, lower, upper, lower_cut, upper_cut.  Undefined values are NA; the
 # cut flags are TRUE or FALSE, which R and pandas both read as logical.
-proc ::parmix::writeTsv {report tsv} {
-    set lines [list [join {name h lower upper lower_cut upper_cut} \t]]
+# With -inputs {PARENTAL INDIVIDUAL}, the files the report was made from,
+# two columns follow: loci_with_data (the used loci at which the individual
+# has a genotype) and missing_share (the share of used loci without one,
+# four decimals; NA when no locus is used).
+proc ::parmix::writeTsv {report tsv args} {
+    set options [Options writeTsv {-inputs {}} $args]
+    set header {name h lower upper lower_cut upper_cut}
+    set counts [DataCounts [dict get $options -inputs]]
+    if {[llength $counts]} {
+        lappend header loci_with_data missing_share
+    }
+    set lines [list [join $header \t]]
+    set index 0
     foreach row [dict get [readReport $report] rows] {
         set fields [list [dict get $row name]]
         foreach key {h lower upper} {
@@ -55,10 +78,35 @@ proc ::parmix::writeTsv {report tsv} {
         foreach key {lowerCut upperCut} {
             lappend fields [TsvFlag [dict get $row $key]]
         }
+        if {[llength $counts]} {
+            lappend fields {*}[lindex $counts $index]
+        }
+        incr index
         lappend lines [join $fields \t]
     }
-    WriteWhole $tsv [join $lines \n]\n [list $report]
+    WriteWhole $tsv [join $lines \n]\n [list $report {*}[dict get $options -inputs]]
     return
+}
+
+# Per individual of the two INPUTS files (none: an empty list) the pair
+# {loci_with_data missing_share} as the check counts them.
+proc ::parmix::DataCounts {inputs} {
+    if {![llength $inputs]} {return {}}
+    if {[llength $inputs] != 2} {
+        Fail USAGE "writeTsv: -inputs takes the parental and the individual file"
+    }
+    set d [check {*}$inputs -firsterror 0]
+    set counts {}
+    foreach ind [dict get $d individuals] {
+        set loci [dict get $ind loci]
+        set used [expr {$loci + [dict get $ind missing]}]
+        set share NA
+        if {$used} {
+            set share [format %.4f [expr {double($used - $loci) / $used}]]
+        }
+        lappend counts [list $loci $share]
+    }
+    return $counts
 }
 
 # The report's number as written (1.00000 stays 1.00000), or NA.

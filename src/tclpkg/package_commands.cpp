@@ -1,0 +1,19 @@
+#include "tclpkg/package_commands.hpp"
+
+#include "tclpkg/ancestry_cmd.hpp"
+#include "tclpkg/check_cmd.hpp"
+#include "tclpkg/genome_cmd.hpp"
+#include "tclpkg/package_settings.hpp"
+
+namespace parmix {
+
+void createPackageCommands(Tcl_Interp* interp) {
+  Tcl_CreateObjCommand(interp, "parmix::configure", Parmix_ConfigureObjCmd, nullptr, nullptr);
+  Tcl_CreateObjCommand(interp, "parmix::genome", Parmix_GenomeObjCmd, nullptr, nullptr);
+  Tcl_CreateObjCommand(interp, "parmix::mergeReports", Parmix_MergeReportsObjCmd, nullptr,
+                       nullptr);
+  Tcl_CreateObjCommand(interp, "::parmix::ancestry", Parmix_AncestryObjCmd, nullptr, nullptr);
+  Tcl_CreateObjCommand(interp, "::parmix::check", Parmix_CheckCmd, nullptr, nullptr);
+}
+
+}  // namespace parmix
