@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace parmix {
 
@@ -31,21 +32,15 @@ StateProbabilities genotypeStates(int a, int b, const FrequencyMoments& r,
           2.0 * s.secondMoment(a, b)};
 }
 
-StateProbabilities phenotypeStates(bool bandPresent, const PhenotypeMoments& r,
-                                   const PhenotypeMoments& s) {
-  const StateProbabilities absent{r.absent, r.rootAbsent * s.rootAbsent, s.absent};
-  if (!bandPresent) return absent;
-  return {1.0 - absent.rr, 1.0 - absent.rs, 1.0 - absent.ss};
-}
-
-SiteGenotypes::SiteGenotypes(const FrequencyMoments& r, const FrequencyMoments& s)
-    : alleles_(r.alleles), states_(genotypeCount(r.alleles)) {
-  for (int b = 0; b < alleles_; ++b)
-    for (int a = 0; a <= b; ++a) states_[genotypeIndex(a, b)] = genotypeStates(a, b, r, s);
-}
+SiteGenotypes::SiteGenotypes(FrequencyMoments r, FrequencyMoments s)
+    : r_(std::move(r)), s_(std::move(s)) {}
 
 SiteGenotypes SiteGenotypes::fromFrequencies(const double* freqR, const double* freqS, int k) {
   return SiteGenotypes(exactMoments(freqR, k), exactMoments(freqS, k));
+}
+
+SiteGenotypes SiteGenotypes::dominant(const PhenotypeMoments& r, const PhenotypeMoments& s) {
+  return SiteGenotypes(dominantAlleleMoments(r), dominantAlleleMoments(s));
 }
 
 bool likelihoodsFromPL(const int* pl, int n, double* out) {
@@ -76,56 +71,93 @@ void calledGenotypeLikelihoods(int a, int b, int k, double* out) {
   out[genotypeIndex(a, b)] = 1.0;
 }
 
+void phenotypeLikelihoods(bool bandPresent, double* out) {
+  out[0] = bandPresent ? 1.0 : 0.0;
+  out[1] = out[0];
+  out[2] = bandPresent ? 0.0 : 1.0;
+}
+
 void GlIndividual::clear() {
+  meanR_.clear();
+  meanS_.clear();
+  entries_.clear();
+  locusEntries_.clear();
+  varR_.clear();
+  varS_.clear();
   rr_.clear();
   rs_.clear();
   ss_.clear();
   hasData_ = false;
 }
 
-void GlIndividual::reserve(std::size_t n) {
-  rr_.reserve(n);
-  rs_.reserve(n);
-  ss_.reserve(n);
+void GlIndividual::reserve(std::size_t loci, std::size_t alleles) {
+  meanR_.reserve(alleles);
+  meanS_.reserve(alleles);
+  entries_.reserve(loci);
+  for (auto* v : {&varR_, &varS_, &rr_, &rs_, &ss_}) v->reserve(loci);
+  locusEntries_.reserve(loci);
 }
 
 void GlIndividual::addSite(const SiteGenotypes& site, const double* likelihoods) {
   if (likelihoods == nullptr) return;
   hasData_ = true;
-  const int n = site.genotypes();
-  if (allEqual(likelihoods, n)) return;
+  const int k = site.alleles();
+  if (allEqual(likelihoods, site.genotypes())) return;
+  const FrequencyMoments &r = site.r(), &s = site.s();
+  const std::size_t base = meanR_.size();
+  meanR_.insert(meanR_.end(), r.mean.begin(), r.mean.end());
+  meanS_.insert(meanS_.end(), s.mean.begin(), s.mean.end());
+  double varR = 0.0, varS = 0.0;
   StateProbabilities sum{0.0, 0.0, 0.0};
-  for (int g = 0; g < n; ++g) {
-    sum.rr += likelihoods[g] * site[g].rr;
-    sum.rs += likelihoods[g] * site[g].rs;
-    sum.ss += likelihoods[g] * site[g].ss;
+  for (int b = 0; b < k; ++b)
+    for (int a = 0; a <= b; ++a) {
+      const double likelihood = likelihoods[genotypeIndex(a, b)];
+      if (likelihood == 0.0) continue;
+      const double weight = likelihood * (a == b ? 1.0 : 2.0);
+      entries_.push_back({weight, base + a, base + b});
+      varR += weight * r.covariance(a, b);
+      varS += weight * s.covariance(a, b);
+      const StateProbabilities states = genotypeStates(a, b, r, s);
+      sum.rr += likelihood * states.rr;
+      sum.rs += likelihood * states.rs;
+      sum.ss += likelihood * states.ss;
+    }
+  locusEntries_.push_back(entries_.size());
+  varR_.push_back(varR);
+  varS_.push_back(varS);
+  rr_.push_back(sum.rr);
+  rs_.push_back(sum.rs);
+  ss_.push_back(sum.ss);
+}
+
+// sum_g w_g u_i u_j + h^2 V_R + (1-h)^2 V_S, each u as h*a + (1-h)*b.
+double GlIndividual::locusProbability(std::size_t l, double h, double g) const {
+  double probability = 0.0;
+  const std::size_t end = locusEntries_[l];
+  for (std::size_t e = l == 0 ? 0 : locusEntries_[l - 1]; e < end; ++e) {
+    const Entry& entry = entries_[e];
+    const double ui = h * meanR_[entry.first] + g * meanS_[entry.first];
+    const double uj = h * meanR_[entry.second] + g * meanS_[entry.second];
+    probability += entry.weight * (ui * uj);
   }
-  addStates(sum);
-}
-
-void GlIndividual::addStates(const StateProbabilities& states) {
-  hasData_ = true;
-  rr_.push_back(states.rr);
-  rs_.push_back(states.rs);
-  ss_.push_back(states.ss);
-}
-
-double GlIndividual::sumOfLogs(double wRR, double wRS, double wSS) const {
-  double sum = 0.0;
-  const std::size_t n = rr_.size();
-  for (std::size_t l = 0; l < n; ++l) sum += std::log(wRR * rr_[l] + wRS * rs_[l] + wSS * ss_[l]);
-  return sum;
+  return probability + (h * h * varR_[l] + g * g * varS_[l]);
 }
 
 double GlIndividual::logLikelihood(double h) const {
   const double g = 1.0 - h;
-  return sumOfLogs(h * h, 2.0 * h * g, g * g);
+  double sum = 0.0;
+  for (std::size_t l = 0; l < locusEntries_.size(); ++l) sum += std::log(locusProbability(l, h, g));
+  return sum;
 }
 
 double GlIndividual::jointLogLikelihood(double h, double het) const {
   const double wRR = std::max(0.0, h - het / 2);
+  const double wRS = std::max(0.0, het);
   const double wSS = std::max(0.0, 1.0 - h - het / 2);
-  return sumOfLogs(wRR, std::max(0.0, het), wSS);
+  double sum = 0.0;
+  for (std::size_t l = 0; l < rr_.size(); ++l)
+    sum += std::log(wRR * rr_[l] + wRS * rs_[l] + wSS * ss_[l]);
+  return sum;
 }
 
 }  // namespace parmix

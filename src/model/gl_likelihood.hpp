@@ -3,20 +3,29 @@
 
 // The log-likelihood of one individual from genotype likelihoods
 // P(reads | g) instead of certain genotypes, under the hybrid-index model
-// and under the joint (h, H) model.
+// and under the joint (h, H) model, with exact parental frequencies or with
+// frequencies under posteriors (model/reference_uncertainty.hpp).
 //
-// Both models are mixtures over the ancestry of the two allele copies: both
-// from R, one from each, both from S, with weights h^2, 2h(1-h), (1-h)^2
-// (hybrid index) or h - H/2, H, 1 - h - H/2 (joint model).  A genotype's
-// probability is therefore P(g|RR) w_RR + P(g|RS) w_RS + P(g|SS) w_SS, and
-// a locus's term collapses to three numbers, whatever its allele count:
-//   ln sum_g P(reads|g) P(g|h) = ln(a w_RR + b w_RS + c w_SS),
-//   a = sum_g P(reads|g) P(g|RR), and so on.
-// With exact frequencies, P(g|RR) = r_i^2 (homozygote) or 2 r_i r_j, and the
-// hybrid-index weights give back (h r_i + (1-h) s_i)^2 and 2 u_i u_j.  With
-// frequencies under Dirichlet posteriors the state probabilities are their
-// expectations (model/reference_uncertainty.hpp), and the same layout gives
-// the expected genotype probabilities of both models.
+// Hybrid-index model.  A locus's term is ln sum_g P(reads|g) E[P(g|h)], and
+// with u_i = h E r_i + (1-h) E s_i
+//   E[P(i/i | h)] = u_i u_i + h^2 Var r_i + (1-h)^2 Var s_i,
+//   E[P(i/j | h)] = 2 u_i u_j + 2 (h^2 Cov(r_i,r_j) + (1-h)^2 Cov(s_i,s_j)),
+// so the term is ln(sum_g w_g u_i u_j + h^2 V_R + (1-h)^2 V_S) with
+// w_g = P(reads|g) times 1 or 2 and V_R, V_S the likelihood-weighted sums of
+// the covariances.  Only genotypes of non-zero likelihood are kept.  With a
+// certain genotype and exact frequencies the term is formed by the very
+// floating-point operations of the analysis of certain genotypes (u as
+// h*a + (1-h)*b, a heterozygote's 2*u_i*u_j, the variances' sum exactly 0),
+// so both give the same bits at every h; with posteriors whose variances lie
+// below half a unit in the last place of the probability, too.
+//
+// Joint model.  The two allele copies come both from R (weight h - H/2),
+// one from each (H) or both from S (1 - h - H/2), so a genotype's
+// probability is P(g|RR) w_RR + P(g|RS) w_RS + P(g|SS) w_SS and a locus's
+// term collapses to ln(a w_RR + b w_RS + c w_SS) with
+// a = sum_g P(reads|g) E[P(g|RR)], and so on: E[P(i/j|RR)] = 2 E[r_i r_j],
+// E[P(i/j|RS)] = E r_i E s_j + E r_j E s_i (r and s independent).  On the
+// curve H = 2h(1-h) it is the hybrid-index model.
 //
 // Pure numerics: no I/O.
 
@@ -44,25 +53,25 @@ int genotypeIndex(int a, int b);
 // The state probabilities of codominant genotype a/b (alleles from 0).
 StateProbabilities genotypeStates(int a, int b, const FrequencyMoments& r,
                                   const FrequencyMoments& s);
-// The state probabilities of a dominant locus's phenotype.
-StateProbabilities phenotypeStates(bool bandPresent, const PhenotypeMoments& r,
-                                   const PhenotypeMoments& s);
 
-// Every genotype of one codominant site, in VCF order, with its state
-// probabilities.  Built once per site and shared by all individuals.
+// One site's parental frequency moments, shared by all individuals.  A
+// dominant locus is a site of two alleles (dominant 0, recessive 1) whose
+// phenotypes have the likelihoods of phenotypeLikelihoods().
 class SiteGenotypes {
  public:
-  SiteGenotypes(const FrequencyMoments& r, const FrequencyMoments& s);
+  SiteGenotypes(FrequencyMoments r, FrequencyMoments s);
   // Exact frequencies from the model's rows (k entries each).
   static SiteGenotypes fromFrequencies(const double* freqR, const double* freqS, int k);
+  // A dominant locus.
+  static SiteGenotypes dominant(const PhenotypeMoments& r, const PhenotypeMoments& s);
 
-  int alleles() const { return alleles_; }
-  int genotypes() const { return static_cast<int>(states_.size()); }
-  const StateProbabilities& operator[](int g) const { return states_[g]; }
+  int alleles() const { return r_.alleles; }
+  int genotypes() const { return genotypeCount(r_.alleles); }
+  const FrequencyMoments& r() const { return r_; }
+  const FrequencyMoments& s() const { return s_; }
 
  private:
-  int alleles_;
-  std::vector<StateProbabilities> states_;
+  FrequencyMoments r_, s_;
 };
 
 // Genotype likelihoods from a caller's fields, N values in VCF order,
@@ -76,24 +85,24 @@ bool likelihoodsFromGL(const double* gl, int n, double* out);  // 10^GL
 // A certain genotype a/b (alleles from 0) at a site with k alleles:
 // likelihood 1 for it, 0 elsewhere.
 void calledGenotypeLikelihoods(int a, int b, int k, double* out);
+// A dominant phenotype as likelihoods of the dominant site's three
+// genotypes: band present {1, 1, 0}, absent {0, 0, 1}.
+void phenotypeLikelihoods(bool bandPresent, double* out);
 
 class GlIndividual {
  public:
   // Empties the layout for the next individual; keeps the memory.
   void clear();
-  void reserve(std::size_t n);
+  void reserve(std::size_t loci, std::size_t alleles);
 
   // Adds one site from the individual's genotype likelihoods there
   // (site.genotypes() values, VCF order).  nullptr marks the genotype
   // missing: the site adds nothing.  Likelihoods that are all equal (no
   // reads) say nothing about h and add no term, but count as data.
   void addSite(const SiteGenotypes& site, const double* likelihoods);
-  // Adds a locus whose state probabilities are already summed: a certain
-  // genotype or a dominant phenotype.
-  void addStates(const StateProbabilities& states);
 
   bool hasData() const { return hasData_; }
-  std::size_t terms() const { return rr_.size(); }
+  std::size_t terms() const { return locusEntries_.size(); }
 
   // ln L(h) of the hybrid-index model, for h in [0, 1].  A zero
   // probability gives -infinity.
@@ -104,9 +113,19 @@ class GlIndividual {
   double jointLogLikelihood(double h, double het) const;
 
  private:
-  double sumOfLogs(double wRR, double wRS, double wSS) const;
+  // One genotype of non-zero likelihood: its weight w_g and the positions
+  // of its alleles' means in meanR_/meanS_.
+  struct Entry {
+    double weight;
+    std::size_t first, second;
+  };
+  double locusProbability(std::size_t l, double h, double g) const;
 
-  std::vector<double> rr_, rs_, ss_;
+  std::vector<double> meanR_, meanS_;       // the sites' means, site after site
+  std::vector<Entry> entries_;              // genotypes, locus after locus
+  std::vector<std::size_t> locusEntries_;   // end of each locus's entries
+  std::vector<double> varR_, varS_;         // V_R, V_S per locus
+  std::vector<double> rr_, rs_, ss_;        // a, b, c per locus
   bool hasData_ = false;
 };
 

@@ -13,7 +13,7 @@ FrequencyMoments sized(int k) {
   FrequencyMoments m;
   m.alleles = k;
   m.mean.assign(k, 0.0);
-  m.second.assign(static_cast<std::size_t>(k) * k, 0.0);
+  m.cov.assign(static_cast<std::size_t>(k) * k, 0.0);
   return m;
 }
 
@@ -41,8 +41,6 @@ double betaRootMean(double a, double b) { return halfPochhammer(a) / halfPochham
 FrequencyMoments exactMoments(const double* freq, int k) {
   FrequencyMoments m = sized(k);
   for (int i = 0; i < k; ++i) m.mean[i] = freq[i];
-  for (int i = 0; i < k; ++i)
-    for (int j = 0; j < k; ++j) m.second[i * k + j] = freq[i] * freq[j];
   return m;
 }
 
@@ -52,15 +50,14 @@ FrequencyMoments dirichletMoments(const double* counts, int k, double pseudoCoun
   if (!(total > 0.0)) return FrequencyMoments{};
   FrequencyMoments m = sized(k);
   for (int i = 0; i < k; ++i) m.mean[i] = (counts[i] + pseudoCount) / total;
-  // E[r_i r_j] = alpha_i (alpha_j + [i == j]) / (alpha_0 (alpha_0 + 1)),
-  // the same as m_i m_j plus the covariance -alpha_i alpha_j / (alpha_0^2
-  // (alpha_0 + 1)) (the variance on the diagonal), without the cancellation.
-  const double scale = 1.0 / (total * (total + 1.0));
+  // Var r_i = alpha_i (alpha_0 - alpha_i) / (alpha_0^2 (alpha_0 + 1)),
+  // Cov(r_i, r_j) = -alpha_i alpha_j / (alpha_0^2 (alpha_0 + 1)).
+  const double scale = 1.0 / (total * total * (total + 1.0));
   for (int i = 0; i < k; ++i) {
     const double ai = counts[i] + pseudoCount;
     for (int j = 0; j < k; ++j) {
-      const double aj = counts[j] + pseudoCount + (i == j ? 1.0 : 0.0);
-      m.second[i * k + j] = ai * aj * scale;
+      const double aj = counts[j] + pseudoCount;
+      m.cov[i * k + j] = (i == j ? ai * (total - ai) : -ai * aj) * scale;
     }
   }
   return m;
@@ -68,16 +65,26 @@ FrequencyMoments dirichletMoments(const double* counts, int k, double pseudoCoun
 
 PhenotypeMoments exactPhenotypeMoments(double dominantAlleleFreq) {
   const double t = 1.0 - dominantAlleleFreq;
-  return {t * t, t};
+  return {t * t, t, dominantAlleleFreq};
 }
 
 PhenotypeMoments betaPhenotypeMoments(double present, double absent, double pseudoCount) {
   const double a = absent + pseudoCount;
   const double b = present + pseudoCount;
-  if (!(a >= 0.0 && b >= 0.0 && a + b > 0.0)) return {kNaN, kNaN};
-  if (a == 0.0) return {0.0, 0.0};
-  if (b == 0.0) return {1.0, 1.0};
-  return {a / (a + b), betaRootMean(a, b)};
+  if (!(a >= 0.0 && b >= 0.0 && a + b > 0.0)) return {kNaN, kNaN, kNaN};
+  if (a == 0.0) return {0.0, 0.0, 1.0};
+  if (b == 0.0) return {1.0, 1.0, 0.0};
+  const double root = betaRootMean(a, b);
+  return {a / (a + b), root, 1.0 - root};
+}
+
+FrequencyMoments dominantAlleleMoments(const PhenotypeMoments& m) {
+  FrequencyMoments d = sized(2);
+  d.mean[0] = m.dominant;
+  d.mean[1] = m.rootAbsent;
+  const double variance = m.absent - m.rootAbsent * m.rootAbsent;
+  d.cov = {variance, -variance, -variance, variance};
+  return d;
 }
 
 double expectedHomozygote(double h, int i, const FrequencyMoments& r, const FrequencyMoments& s) {

@@ -17,17 +17,18 @@
 namespace parmix {
 
 // First and second moments of one population's allele frequencies at one
-// codominant locus with k alleles: mean[i] = E r_i and
-// second[i * k + j] = E[r_i r_j].  Exact (plug-in) frequencies have
-// second moments equal to the products of the means.
+// locus with k alleles: mean[i] = E r_i and cov[i * k + j] = Cov(r_i, r_j)
+// (Var r_i on the diagonal).  The covariances are kept rather than the
+// second moments so that exact frequencies have exactly zero covariance
+// and a Dirichlet's are formed without cancellation.
 struct FrequencyMoments {
   int alleles = 0;
   std::vector<double> mean;
-  std::vector<double> second;
+  std::vector<double> cov;
 
-  double secondMoment(int i, int j) const { return second[i * alleles + j]; }
-  // Var r_i when i == j, Cov(r_i, r_j) otherwise.
-  double covariance(int i, int j) const { return secondMoment(i, j) - mean[i] * mean[j]; }
+  double covariance(int i, int j) const { return cov[i * alleles + j]; }
+  // E[r_i r_j].
+  double secondMoment(int i, int j) const { return covariance(i, j) + mean[i] * mean[j]; }
 };
 
 // Frequencies taken as exact: FREQ holds k frequencies.
@@ -48,11 +49,12 @@ FrequencyMoments dirichletMoments(const double* counts, int k, double pseudoCoun
 // genotype probabilities need E[t] and E[t^2] = E[theta].
 struct PhenotypeMoments {
   double absent = 0.0;      // E[theta]
-  double rootAbsent = 0.0;  // E[sqrt(theta)]
+  double rootAbsent = 0.0;  // E[t] = E[sqrt(theta)]
+  double dominant = 0.0;    // E[1 - t], the dominant allele's mean frequency
 };
 
-// The plug-in value from the dominant allele's frequency (the model's
-// frequency row): theta = (1 - p)^2, sqrt(theta) = 1 - p.
+// The plug-in value from the dominant allele's frequency p (the model's
+// frequency row): theta = (1 - p)^2, sqrt(theta) = 1 - p, dominant p.
 PhenotypeMoments exactPhenotypeMoments(double dominantAlleleFreq);
 
 // The Beta posterior of theta from the phenotype counts of the reference
@@ -61,6 +63,12 @@ PhenotypeMoments exactPhenotypeMoments(double dominantAlleleFreq);
 // B(a + 1/2, b) / B(a, b).  Requires a + b > 0; a = 0 (b = 0) means the
 // band is certainly present (absent).  Returns NaN members otherwise.
 PhenotypeMoments betaPhenotypeMoments(double present, double absent, double pseudoCount);
+
+// A dominant locus as two alleles, the dominant one (0) and the recessive
+// one (1): means 1 - E t and E t, Var t = E theta - (E t)^2 on the
+// diagonal and -Var t off it.  Its phenotypes are the genotypes {0/0, 0/1}
+// (band present) and 1/1 (band absent).
+FrequencyMoments dominantAlleleMoments(const PhenotypeMoments& m);
 
 // The closed forms, one genotype at a time (alleles numbered from 0).
 // Hybrid-index model:

@@ -103,8 +103,8 @@ TEST(GlLikelihood, SiteTermIsTheLikelihoodWeightedSumOverGenotypes) {
 }
 
 // Called genotypes (likelihood 1 for the call) at codominant and dominant
-// loci, some missing: the log-likelihood of the analysis of certain
-// genotypes.
+// loci, some missing, exact frequencies: the log-likelihood of the analysis
+// of certain genotypes, bit for bit.
 TEST(GlLikelihood, CertainGenotypesGiveTheHybridIndexLikelihood) {
   std::mt19937_64 rng(3);
   const int loci = 60, width = 4;
@@ -126,8 +126,11 @@ TEST(GlLikelihood, CertainGenotypesGiveTheHybridIndexLikelihood) {
       const bool present = rng() % 2 == 0;
       genotype[l][0] = present ? 1 : 0;
       genotype[l][1] = -9999;
-      individual.addStates(phenotypeStates(present, exactPhenotypeMoments(freqR[l][0]),
-                                           exactPhenotypeMoments(freqS[l][0])));
+      double likelihoods[3];
+      phenotypeLikelihoods(present, likelihoods);
+      individual.addSite(SiteGenotypes::dominant(exactPhenotypeMoments(freqR[l][0]),
+                                                 exactPhenotypeMoments(freqS[l][0])),
+                         likelihoods);
       continue;
     }
     const std::vector<double> r = randomFrequencies(rng, k), s = randomFrequencies(rng, k);
@@ -142,10 +145,11 @@ TEST(GlLikelihood, CertainGenotypesGiveTheHybridIndexLikelihood) {
     individual.addSite(SiteGenotypes::fromFrequencies(r.data(), s.data(), k),
                        missing ? nullptr : likelihoods.data());
   }
-  for (double h : {0.0, 0.05, 0.33, 0.5, 0.9, 1.0}) {
+  // The same operations in the same order: the same bits.
+  for (double h : {0.0, 0.05, 0.33, 0.5, 0.9, 1.0, 0.123456789}) {
     const double expected =
         Likelihood(h, genotype.data(), freqR.data(), freqS.data(), types.data(), loci);
-    EXPECT_NEAR(expected, individual.logLikelihood(h), kRelative * std::fabs(expected)) << h;
+    EXPECT_EQ(expected, individual.logLikelihood(h)) << h;
   }
 }
 
@@ -207,6 +211,27 @@ TEST(GlLikelihood, UncertainSiteUsesTheExpectedGenotypeProbabilities) {
         expected += likelihoods[genotypeIndex(a, b)] *
                     (a == b ? expectedHomozygote(h, a, r, s) : expectedHeterozygote(h, a, b, r, s));
     EXPECT_NEAR(std::log(expected), individual.logLikelihood(h), 1e-12);
+  }
+}
+
+// A dominant locus's phenotypes under posteriors: band absent has the
+// expected recessive probability in both models, band present one minus it.
+TEST(GlLikelihood, DominantPhenotypesUnderPosteriors) {
+  const PhenotypeMoments r = betaPhenotypeMoments(7, 2, 1.0), s = betaPhenotypeMoments(1, 5, 0.5);
+  const SiteGenotypes site = SiteGenotypes::dominant(r, s);
+  for (bool present : {false, true}) {
+    double likelihoods[3];
+    phenotypeLikelihoods(present, likelihoods);
+    GlIndividual individual;
+    individual.addSite(site, likelihoods);
+    for (double h : {0.0, 0.4, 1.0}) {
+      const double absent = expectedRecessive(h, r, s);
+      EXPECT_NEAR(std::log(present ? 1 - absent : absent), individual.logLikelihood(h), 1e-14);
+      const double het = h * (1 - h);
+      const double jointAbsent = expectedRecessiveJoint(h, het, r, s);
+      EXPECT_NEAR(std::log(present ? 1 - jointAbsent : jointAbsent),
+                  individual.jointLogLikelihood(h, het), 1e-14);
+    }
   }
 }
 
