@@ -14,6 +14,10 @@
 //   L(0/0) = (1-e)^n0 (e/3)^n1,  L(1/1) = (e/3)^n0 (1-e)^n1,
 //   L(0/1) = ((1-e)/2 + e/6)^(n0+n1),
 // PL = round(-10 log10(L / max L)), at most kPhredCap (as callers cap it).
+// The draws use integer arithmetic and + * / alone, like every draw of the
+// simulator; PL takes logarithms, whose last bits could differ between C
+// libraries only where a value lies within a rounding of a half, and
+// rounding to whole phred units hides everything else.
 
 #include <array>
 #include <vector>
