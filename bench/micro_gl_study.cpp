@@ -77,7 +77,7 @@ BENCHMARK(BM_PlainStudy);
 void glStudy(benchmark::State& state, const std::vector<parmix::SiteGenotypes>& sites, bool reads) {
   const Panel& p = panel();
   parmix::GlIndividual layout;
-  layout.reserve(kLoci, 2 * kLoci);
+  layout.reserve(kLoci);
   double likelihoods[3];
   for (auto _ : state) {
     layout.clear();

@@ -78,38 +78,74 @@ void phenotypeLikelihoods(bool bandPresent, double* out) {
 }
 
 void GlIndividual::clear() {
-  meanR_.clear();
-  meanS_.clear();
+  for (auto* v : {&ra_, &sa_, &rb_, &sb_, &waa_, &wab_, &wbb_, &varR_, &varS_, &meanR_, &meanS_,
+                  &rr_, &rs_, &ss_})
+    v->clear();
+  generalLoci_.clear();
+  generalEnd_.clear();
   entries_.clear();
-  locusEntries_.clear();
-  varR_.clear();
-  varS_.clear();
-  rr_.clear();
-  rs_.clear();
-  ss_.clear();
   hasData_ = false;
 }
 
-void GlIndividual::reserve(std::size_t loci, std::size_t alleles) {
-  meanR_.reserve(alleles);
-  meanS_.reserve(alleles);
-  entries_.reserve(loci);
-  for (auto* v : {&varR_, &varS_, &rr_, &rs_, &ss_}) v->reserve(loci);
-  locusEntries_.reserve(loci);
+void GlIndividual::reserve(std::size_t loci) {
+  for (auto* v : {&ra_, &sa_, &rb_, &sb_, &waa_, &wab_, &wbb_, &varR_, &varS_, &rr_, &rs_, &ss_})
+    v->reserve(loci);
 }
 
 void GlIndividual::addSite(const SiteGenotypes& site, const double* likelihoods) {
   if (likelihoods == nullptr) return;
   hasData_ = true;
-  const int k = site.alleles();
   if (allEqual(likelihoods, site.genotypes())) return;
+  // The alleles of the genotypes that may be the individual's.
+  int low = -1, high = -1;
+  bool pair = true;
+  for (int b = 0; b < site.alleles() && pair; ++b)
+    for (int a = 0; a <= b && pair; ++a) {
+      if (likelihoods[genotypeIndex(a, b)] == 0.0) continue;
+      for (int allele : {a, b}) {
+        if (low < 0 || allele == low) {
+          low = allele;
+        } else if (high < 0 || allele == high) {
+          high = allele;
+        } else {
+          pair = false;
+        }
+      }
+    }
+  if (!pair) {
+    addGeneralSite(site, likelihoods);
+    return;
+  }
+  if (high < 0) high = low;
+  addPairSite(site, likelihoods, std::min(low, high), std::max(low, high));
+}
+
+void GlIndividual::addPairSite(const SiteGenotypes& site, const double* likelihoods, int a, int b) {
+  const FrequencyMoments &r = site.r(), &s = site.s();
+  const double lAA = likelihoods[genotypeIndex(a, a)];
+  const double lAB = a == b ? 0.0 : likelihoods[genotypeIndex(a, b)];
+  const double lBB = a == b ? 0.0 : likelihoods[genotypeIndex(b, b)];
+  ra_.push_back(r.mean[a]);
+  sa_.push_back(s.mean[a]);
+  rb_.push_back(r.mean[b]);
+  sb_.push_back(s.mean[b]);
+  waa_.push_back(lAA);
+  wab_.push_back(2.0 * lAB);
+  wbb_.push_back(lBB);
+  const double varR = lAA * r.covariance(a, a) + 2.0 * lAB * r.covariance(a, b) +
+                      lBB * r.covariance(b, b);
+  const double varS = lAA * s.covariance(a, a) + 2.0 * lAB * s.covariance(a, b) +
+                      lBB * s.covariance(b, b);
+  addLocusSums(site, likelihoods, varR, varS);
+}
+
+void GlIndividual::addGeneralSite(const SiteGenotypes& site, const double* likelihoods) {
   const FrequencyMoments &r = site.r(), &s = site.s();
   const std::size_t base = meanR_.size();
   meanR_.insert(meanR_.end(), r.mean.begin(), r.mean.end());
   meanS_.insert(meanS_.end(), s.mean.begin(), s.mean.end());
   double varR = 0.0, varS = 0.0;
-  StateProbabilities sum{0.0, 0.0, 0.0};
-  for (int b = 0; b < k; ++b)
+  for (int b = 0; b < site.alleles(); ++b)
     for (int a = 0; a <= b; ++a) {
       const double likelihood = likelihoods[genotypeIndex(a, b)];
       if (likelihood == 0.0) continue;
@@ -117,36 +153,65 @@ void GlIndividual::addSite(const SiteGenotypes& site, const double* likelihoods)
       entries_.push_back({weight, base + a, base + b});
       varR += weight * r.covariance(a, b);
       varS += weight * s.covariance(a, b);
-      const StateProbabilities states = genotypeStates(a, b, r, s);
+    }
+  generalLoci_.push_back(varR_.size());
+  generalEnd_.push_back(entries_.size());
+  for (auto* v : {&ra_, &sa_, &rb_, &sb_, &waa_, &wab_, &wbb_}) v->push_back(0.0);
+  addLocusSums(site, likelihoods, varR, varS);
+}
+
+// V_R, V_S, and the joint model's state sums a, b, c.
+void GlIndividual::addLocusSums(const SiteGenotypes& site, const double* likelihoods, double varR,
+                                double varS) {
+  varR_.push_back(varR);
+  varS_.push_back(varS);
+  StateProbabilities sum{0.0, 0.0, 0.0};
+  for (int b = 0; b < site.alleles(); ++b)
+    for (int a = 0; a <= b; ++a) {
+      const double likelihood = likelihoods[genotypeIndex(a, b)];
+      if (likelihood == 0.0) continue;
+      const StateProbabilities states = genotypeStates(a, b, site.r(), site.s());
       sum.rr += likelihood * states.rr;
       sum.rs += likelihood * states.rs;
       sum.ss += likelihood * states.ss;
     }
-  locusEntries_.push_back(entries_.size());
-  varR_.push_back(varR);
-  varS_.push_back(varS);
   rr_.push_back(sum.rr);
   rs_.push_back(sum.rs);
   ss_.push_back(sum.ss);
 }
 
-// sum_g w_g u_i u_j + h^2 V_R + (1-h)^2 V_S, each u as h*a + (1-h)*b.
-double GlIndividual::locusProbability(std::size_t l, double h, double g) const {
+// sum_g w_g u_i u_j of a general locus, each u as h*a + (1-h)*b.
+double GlIndividual::generalProbability(std::size_t k, double h, double g) const {
   double probability = 0.0;
-  const std::size_t end = locusEntries_[l];
-  for (std::size_t e = l == 0 ? 0 : locusEntries_[l - 1]; e < end; ++e) {
+  for (std::size_t e = k == 0 ? 0 : generalEnd_[k - 1]; e < generalEnd_[k]; ++e) {
     const Entry& entry = entries_[e];
     const double ui = h * meanR_[entry.first] + g * meanS_[entry.first];
     const double uj = h * meanR_[entry.second] + g * meanS_[entry.second];
     probability += entry.weight * (ui * uj);
   }
-  return probability + (h * h * varR_[l] + g * g * varS_[l]);
+  return probability;
 }
 
 double GlIndividual::logLikelihood(double h) const {
   const double g = 1.0 - h;
+  const std::size_t n = varR_.size();
+  std::size_t nextGeneral = 0;
   double sum = 0.0;
-  for (std::size_t l = 0; l < locusEntries_.size(); ++l) sum += std::log(locusProbability(l, h, g));
+  for (std::size_t l = 0; l < n; ++l) {
+    double probability;
+    if (nextGeneral < generalLoci_.size() && generalLoci_[nextGeneral] == l) {
+      probability = generalProbability(nextGeneral++, h, g);
+    } else {
+      // The operations of the analysis of certain genotypes: u = h*a + (1-h)*b,
+      // a homozygote's u*u, a heterozygote's 2*u_a*u_b (the same bits as
+      // (2*u_a)*u_b), a dominant band's p*p + 2*p*q; the terms of zero
+      // weight add exactly 0.
+      const double ua = h * ra_[l] + g * sa_[l];
+      const double ub = h * rb_[l] + g * sb_[l];
+      probability = waa_[l] * (ua * ua) + wab_[l] * (ua * ub) + wbb_[l] * (ub * ub);
+    }
+    sum += std::log(probability + (h * h * varR_[l] + g * g * varS_[l]));
+  }
   return sum;
 }
 

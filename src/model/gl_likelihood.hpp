@@ -93,7 +93,7 @@ class GlIndividual {
  public:
   // Empties the layout for the next individual; keeps the memory.
   void clear();
-  void reserve(std::size_t loci, std::size_t alleles);
+  void reserve(std::size_t loci);
 
   // Adds one site from the individual's genotype likelihoods there
   // (site.genotypes() values, VCF order).  nullptr marks the genotype
@@ -102,7 +102,7 @@ class GlIndividual {
   void addSite(const SiteGenotypes& site, const double* likelihoods);
 
   bool hasData() const { return hasData_; }
-  std::size_t terms() const { return locusEntries_.size(); }
+  std::size_t terms() const { return varR_.size(); }
 
   // ln L(h) of the hybrid-index model, for h in [0, 1].  A zero
   // probability gives -infinity.
@@ -113,19 +113,31 @@ class GlIndividual {
   double jointLogLikelihood(double h, double het) const;
 
  private:
-  // One genotype of non-zero likelihood: its weight w_g and the positions
-  // of its alleles' means in meanR_/meanS_.
+  // A site whose genotypes of non-zero likelihood involve more than two
+  // alleles (a multi-allelic site with uncertain genotypes): each such
+  // genotype with its weight w_g and the positions of its alleles' means in
+  // meanR_/meanS_.
   struct Entry {
     double weight;
     std::size_t first, second;
   };
-  double locusProbability(std::size_t l, double h, double g) const;
+  void addPairSite(const SiteGenotypes& site, const double* likelihoods, int a, int b);
+  void addGeneralSite(const SiteGenotypes& site, const double* likelihoods);
+  void addLocusSums(const SiteGenotypes& site, const double* likelihoods, double varR, double varS);
+  double generalProbability(std::size_t l, double h, double g) const;
 
-  std::vector<double> meanR_, meanS_;       // the sites' means, site after site
-  std::vector<Entry> entries_;              // genotypes, locus after locus
-  std::vector<std::size_t> locusEntries_;   // end of each locus's entries
-  std::vector<double> varR_, varS_;         // V_R, V_S per locus
-  std::vector<double> rr_, rs_, ss_;        // a, b, c per locus
+  // Every other locus involves alleles a and b only (a == b for a certain
+  // homozygote): its probability is
+  //   w_aa u_a u_a + w_ab u_a u_b + w_bb u_b u_b + h^2 V_R + (1-h)^2 V_S,
+  // one array per field so that the loop over loci runs without
+  // indirection.  A general locus has zeros here and its entries' range.
+  std::vector<double> ra_, sa_, rb_, sb_, waa_, wab_, wbb_;
+  std::vector<double> varR_, varS_;          // V_R, V_S per locus
+  std::vector<std::size_t> generalLoci_;     // loci of the general form, in order
+  std::vector<std::size_t> generalEnd_;      // end of each one's entries
+  std::vector<Entry> entries_;
+  std::vector<double> meanR_, meanS_;
+  std::vector<double> rr_, rs_, ss_;         // a, b, c per locus
   bool hasData_ = false;
 };
 

@@ -78,8 +78,9 @@ TEST(GlLikelihood, FieldsBecomeLikelihoodsScaledToTheBest) {
   }
 }
 
-// One site at a time, k from 2 to 5 alleles, random likelihoods: the term
-// is ln sum_g P(reads|g) P(g|h), summed here genotype by genotype.
+// One site at a time, k from 2 to 5 alleles, random likelihoods (some
+// zero): the term is ln sum_g P(reads|g) P(g|h), summed here genotype by
+// genotype.
 TEST(GlLikelihood, SiteTermIsTheLikelihoodWeightedSumOverGenotypes) {
   std::mt19937_64 rng(16);
   std::uniform_real_distribution<double> u(0.0, 1.0);
@@ -87,7 +88,10 @@ TEST(GlLikelihood, SiteTermIsTheLikelihoodWeightedSumOverGenotypes) {
     const int k = 2 + trial % 4;
     const std::vector<double> r = randomFrequencies(rng, k), s = randomFrequencies(rng, k);
     std::vector<double> likelihoods(genotypeCount(k));
-    for (double& l : likelihoods) l = u(rng) * u(rng);
+    // Half the trials rule genotypes out, so that some sites involve only
+    // one or two alleles and others more.
+    for (double& l : likelihoods) l = trial % 2 == 0 || u(rng) < 0.4 ? u(rng) * u(rng) : 0.0;
+    likelihoods[rng() % likelihoods.size()] = 1.0;
     const SiteGenotypes site = SiteGenotypes::fromFrequencies(r.data(), s.data(), k);
     GlIndividual individual;
     individual.addSite(site, likelihoods.data());
