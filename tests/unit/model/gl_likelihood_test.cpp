@@ -200,7 +200,8 @@ TEST(GlLikelihood, JointModelTermsAndItsHybridIndexCurve) {
 }
 
 // Under uncertain frequencies the site's genotypes carry the expected
-// probabilities: the term is ln sum_g L_g E[P(g|h)].
+// probabilities: the term is ln sum_g L_g E[P(g|h)], and ln sum_g L_g
+// E[P(g|h,H)] in the joint model.
 TEST(GlLikelihood, UncertainSiteUsesTheExpectedGenotypeProbabilities) {
   const double countsR[] = {6, 3, 1}, countsS[] = {1, 2, 7};
   const FrequencyMoments r = dirichletMoments(countsR, 3, 0.5);
@@ -215,6 +216,14 @@ TEST(GlLikelihood, UncertainSiteUsesTheExpectedGenotypeProbabilities) {
         expected += likelihoods[genotypeIndex(a, b)] *
                     (a == b ? expectedHomozygote(h, a, r, s) : expectedHeterozygote(h, a, b, r, s));
     EXPECT_NEAR(std::log(expected), individual.logLikelihood(h), 1e-12);
+    const double het = 1.6 * h * (1 - h);
+    double joint = 0.0;
+    for (int b = 0; b < 3; ++b)
+      for (int a = 0; a <= b; ++a)
+        joint += likelihoods[genotypeIndex(a, b)] *
+                 (a == b ? expectedHomozygoteJoint(h, het, a, r, s)
+                         : expectedHeterozygoteJoint(h, het, a, b, r, s));
+    EXPECT_NEAR(std::log(joint), individual.jointLogLikelihood(h, het), 1e-12);
   }
 }
 
