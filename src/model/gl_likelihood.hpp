@@ -111,6 +111,9 @@ class GlIndividual {
   // 0 <= H <= 1, H/2 <= h <= 1 - H/2 (weights below 0 by rounding are
   // taken as 0).
   double jointLogLikelihood(double h, double het) const;
+  // Term l's state sums a, b, c (l < terms()), for a joint estimator that
+  // keeps its own layout of them (with their derivatives, say).
+  StateProbabilities termStates(std::size_t l) const { return {rr_[l], rs_[l], ss_[l]}; }
 
  private:
   // A site whose genotypes of non-zero likelihood involve more than two

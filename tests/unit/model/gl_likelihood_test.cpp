@@ -224,6 +224,9 @@ TEST(GlLikelihood, UncertainSiteUsesTheExpectedGenotypeProbabilities) {
                  (a == b ? expectedHomozygoteJoint(h, het, a, r, s)
                          : expectedHeterozygoteJoint(h, het, a, b, r, s));
     EXPECT_NEAR(std::log(joint), individual.jointLogLikelihood(h, het), 1e-12);
+    const StateProbabilities sums = individual.termStates(0);
+    EXPECT_NEAR(joint, (h - het / 2) * sums.rr + het * sums.rs + (1 - h - het / 2) * sums.ss,
+                1e-15);
   }
 }
 
