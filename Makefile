@@ -73,9 +73,10 @@ memcheck: build
 run: build
 	@tclsh scripts/run-example.tcl $(BUILD_DIR)
 
-# The example figure of the README: the program of the build folder plots
-# an analysis of the bundled example data into docs/example_plot.svg, and
-# rsvg-convert makes the PNG beside it.
+# The example figures of the README: the program of the build folder plots
+# an analysis of the bundled example data into docs/example_plot.svg and
+# its joint analysis into docs/example_triangle.svg, and rsvg-convert makes
+# the PNGs beside them.
 .PHONY: docs
 docs: build
 	@sh scripts/install-deps docs
@@ -83,6 +84,9 @@ docs: build
 	@$(BUILD_DIR)/parmix -o $(BUILD_DIR)/example_report.txt --plot docs/example_plot.svg \
 	    examples/parental.txt examples/individuals.txt
 	@rsvg-convert docs/example_plot.svg -o docs/example_plot.png
+	@$(BUILD_DIR)/parmix --ancestry -o $(BUILD_DIR)/example_ancestry.txt \
+	    --triangle docs/example_triangle.svg examples/parental.txt examples/individuals.txt
+	@rsvg-convert docs/example_triangle.svg -o docs/example_triangle.png
 
 # The picture of parmix-gui in docs/gui.png: the window of the build folder
 # after a run of the bundled example data, on a virtual display.
@@ -117,6 +121,15 @@ bench:
 	    -DBUILD_TESTING=OFF >/dev/null
 	@cmake --build $(BENCH_BUILD_DIR) -j $(JOBS)
 	@tclsh bench/run-bench.tcl $(BENCH_BUILD_DIR)
+
+# The genome-scale benchmark: 10^9 study genotypes from a bgzipped VCF
+# through the parmix program, with peak memory and the time of reading and of
+# studying (bench/run-bench-genome.sh).  The simulated panel is kept in
+# $(BUILD_DIR)/bench-genome.  Never part of `make test`.
+.PHONY: bench-genome
+bench-genome: build
+	@sh scripts/install-deps bench
+	@sh bench/run-bench-genome.sh $(BUILD_DIR)
 
 install: build
 	@cmake --install $(BUILD_DIR)

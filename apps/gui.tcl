@@ -1,8 +1,11 @@
 # The window of parmix-gui: pick the parental file, the individual file and
 # the report path, press Run, and look at the outcome: the notes of the
-# parental checks, a sortable table of every individual, and the plot of
-# parmix::plot drawn on a canvas from the same layout.  Hovering over an
-# individual, or selecting it, highlights it in the table and the plot.
+# parental checks, a sortable table of every individual, the plot of
+# parmix::plot drawn on a canvas from the same layout, and beside it the
+# triangle plot of the joint analysis of ancestry and interclass
+# heterozygosity (parmix::ancestry), whose estimates and classes the table
+# shows too.  Hovering over an individual, or selecting it, highlights it
+# in the table and the plot.
 #
 # Only parmix-gui sources this file, after loading the package, so that
 # `package require parmix` never needs Tk.
@@ -58,7 +61,7 @@ proc ::parmix::gui::main {args} {
     }
     Fonts
     wm title . "parmix [package present parmix]"
-    wm geometry . 1180x760
+    wm geometry . 1260x760
     wm protocol . WM_DELETE_WINDOW ::parmix::gui::Close
     FilesPart .files
     ActionsPart .actions
@@ -66,6 +69,8 @@ proc ::parmix::gui::main {args} {
     ttk::panedwindow .panes -orient horizontal
     .panes add [TablePart .panes.table] -weight 2
     .panes add [PlotPart .panes.plot] -weight 5
+    .panes add [TrianglePart .panes.triangle] -weight 3
+    bind .panes <Map> {after idle ::parmix::gui::PlaceSashes}
     grid .files -sticky ew -padx 8 -pady {8 2}
     grid .actions -sticky ew -padx 8 -pady 2
     grid .notes -sticky ew -padx 8 -pady 2
@@ -74,6 +79,17 @@ proc ::parmix::gui::main {args} {
     grid rowconfigure . 3 -weight 1
     ResultButtons disabled
     return
+}
+
+# The triangle gets the room its drawing needs; the table and the h plot
+# share the rest.
+proc ::parmix::gui::PlaceSashes {} {
+    set width [winfo width .panes]
+    if {$width < 900} {
+        return
+    }
+    .panes sashpos 1 [expr {$width - 400}]
+    .panes sashpos 0 [expr {min(520, ($width - 400) / 2)}]
 }
 
 proc ::parmix::gui::Fonts {} {
@@ -135,10 +151,12 @@ proc ::parmix::gui::NotesPart {w} {
 # The table: every individual of the report, sortable by each column.
 proc ::parmix::gui::TablePart {w} {
     ttk::frame $w
-    set columns {name h lower upper cut}
+    set columns {name h lower upper cut het hetLower hetUpper class}
     ttk::treeview $w.tree -columns $columns -show headings -selectmode browse \
         -yscrollcommand [list $w.scroll set]
-    foreach column $columns heading {Name h Lower Upper "Cut at"} width {110 70 70 70 80} {
+    foreach column $columns \
+            heading {Name h Lower Upper "Cut at" het "het lower" "het upper" Class} \
+            width {110 64 64 64 70 64 70 70 60} {
         $w.tree heading $column -text $heading \
             -command [list ::parmix::gui::SortBy $column]
         $w.tree column $column -width $width -stretch [expr {$column eq "name"}] \
@@ -172,6 +190,16 @@ proc ::parmix::gui::PlotPart {w} {
     bind $w.canvas <MouseWheel> {%W yview scroll [expr {-%D / 120}] units}
     bind $w.canvas <Button-4> {%W yview scroll -3 units}
     bind $w.canvas <Button-5> {%W yview scroll 3 units}
+    return $w
+}
+
+# The triangle plot of the joint analysis: het against h.
+proc ::parmix::gui::TrianglePart {w} {
+    ttk::frame $w
+    canvas $w.canvas -background #ffffff -highlightthickness 0 -width 380 -height 420
+    grid $w.canvas -sticky nsew
+    grid columnconfigure $w 0 -weight 1
+    grid rowconfigure $w 0 -weight 1
     return $w
 }
 
@@ -284,8 +312,10 @@ proc ::parmix::gui::Tclsh {} {
 }
 
 # The script of the child: load this very package (by its own index, so no
-# other installed copy stands in), run the command, and write the outcome
-# as one line {parmix-result STATUS MESSAGE ERRORCODE}.
+# other installed copy stands in), run the command and then the joint
+# analysis, and write the outcome as one line {parmix-result STATUS MESSAGE
+# ERRORCODE JOINT}, JOINT the rows of parmix::ancestry (empty when it
+# failed: the window then shows the hybrid index alone).
 proc ::parmix::gui::ChildScript {parental individual report} {
     set dir $::parmix::libraryDir
     return [join [list \
@@ -295,7 +325,9 @@ proc ::parmix::gui::ChildScript {parental individual report} {
         {fconfigure stdout -encoding utf-8} \
         "set status \[[list catch [list parmix $parental $individual $report] message options]\]" \
         {set code [expr {[dict exists $options -errorcode] ? [dict get $options -errorcode] : ""}]} \
-        {puts [list parmix-result $status $message $code]} \
+        {set joint {}} \
+        "if {!\$status} {[list catch [list parmix::ancestry $parental $individual] joint]}" \
+        {puts [list parmix-result $status $message $code $joint]} \
         exit] \n]\n
 }
 
@@ -334,13 +366,13 @@ proc ::parmix::gui::RunFinished {finished} {
         ShowError "The analysis stopped without a result:\n[string trim $output]"
         return
     }
-    lassign $result - code message
+    lassign $result - code message - joint
     if {$code} {
         set status "The analysis failed."
         ShowError $message
         return
     }
-    Show [dict get $finished report] [dict get $finished title]
+    Show [dict get $finished report] [dict get $finished title] $joint
 }
 
 proc ::parmix::gui::Busy {on text} {
@@ -370,7 +402,9 @@ proc ::parmix::gui::ResultButtons {state} {
 
 # Showing the results of a report.
 
-proc ::parmix::gui::Show {report title} {
+# JOINT: the rows of the joint analysis of the same files, in report order,
+# or empty.
+proc ::parmix::gui::Show {report title {joint {}}} {
     variable shown
     variable status
     variable hot ""
@@ -384,6 +418,7 @@ proc ::parmix::gui::Show {report title} {
     set rows {}
     set index 0
     foreach row [dict get $data rows] {
+        dict set row joint [expr {$index < [llength $joint] ? [lindex $joint $index] : {}}]
         lappend rows [dict set row index $index]
         incr index
     }
@@ -391,6 +426,7 @@ proc ::parmix::gui::Show {report title} {
     ShowNotes $data
     FillTable $rows
     DrawPlot .panes.plot.canvas $title $rows
+    DrawTriangle .panes.triangle.canvas $joint
     ResultButtons normal
     set estimated [llength [lsearch -all -not -exact [lmap row $rows {dict get $row h}] ""]]
     set status "[llength $rows] individuals, $estimated with an estimate; report in $report"
@@ -430,10 +466,38 @@ proc ::parmix::gui::FillTable {rows} {
         set cut [lmap key {lower upper} {
             if {[dict get $row ${key}Cut] eq "1"} {set key} else continue
         }]
-        lappend values [join $cut ", "]
+        lappend values [join $cut ", "] {*}[JointValues [dict get $row joint]]
         $tree insert {} end -id row[dict get $row index] -values $values
     }
     ShowSortArrow
+}
+
+# The table's values of the joint analysis: het, its limits (a cut one
+# marked *), and the class (in brackets when not assigned); nan where
+# undefined, empty without a joint analysis.
+proc ::parmix::gui::JointValues {joint} {
+    if {![llength $joint]} {
+        return [lrepeat 4 ""]
+    }
+    set values {}
+    foreach key {het hetLower hetUpper} cut {{} hetLowerCut hetUpperCut} {
+        set value [dict get $joint $key]
+        if {$value eq ""} {
+            lappend values nan
+            continue
+        }
+        set text [format %.5f $value]
+        if {$cut ne "" && [dict get $joint $cut]} {
+            append text *
+        }
+        lappend values $text
+    }
+    set class [dict get $joint class]
+    if {$class ne "" && ![dict get $joint assigned]} {
+        set class ($class)
+    }
+    lappend values $class
+    return $values
 }
 
 # Sorts the table by COLUMN; the same column again turns the order round.
@@ -534,6 +598,67 @@ proc ::parmix::gui::DrawPlot {canvas title rows} {
     $canvas configure -scrollregion [list 0 0 $width $height]
     # Marks and names take the hover of their row too.
     $canvas addtag hit withtag mark
+}
+
+# The triangle plot on CANVAS, drawn with the places and looks of
+# parmix::triangle at a smaller scale: the sides, the hybrid-index curve,
+# the class points, and each individual with its limits as crosshairs.
+proc ::parmix::gui::DrawTriangle {canvas joint} {
+    variable ::parmix::triangleStyle
+    variable ::parmix::triangleClasses
+    $canvas delete all
+    set layout [dict create left 50 top 40 side 300]
+    $canvas create text 10 22 -anchor sw -font parmixTitle -fill #222222 \
+        -text "Ancestry and interclass heterozygosity"
+    if {![llength $joint]} {
+        return
+    }
+    set corners [concat {*}[lmap {h het} {0 0 1 0 0.5 1} {::parmix::TriangleXY $layout $h $het}]]
+    $canvas create polygon {*}$corners -fill "" -outline [dict get $triangleStyle edge] -width 1.5
+    set curve {}
+    for {set i 0} {$i <= 60} {incr i} {
+        set h [expr {$i / 60.0}]
+        lappend curve {*}[::parmix::TriangleXY $layout $h [expr {2 * $h * (1 - $h)}]]
+    }
+    $canvas create line {*}$curve -fill [dict get $triangleStyle curve] -dash {6 4}
+    lassign [::parmix::TriangleXY $layout 0 0] x0 y0
+    $canvas create text [expr {$x0 + 150}] [expr {$y0 + 22}] -text "h" -font parmixText
+    $canvas create text [expr {$x0 - 20}] [expr {$y0 - 150}] -text "het" -font parmixText
+    set compact [expr {[llength $joint] > [dict get $triangleStyle compactAbove]}]
+    foreach row $joint {
+        if {[dict get $row h] ne "" && [dict get $row het] ne ""} {
+            TriangleRow $canvas $layout $row $compact
+        }
+    }
+    dict for {class look} $triangleClasses {
+        lassign [::parmix::TriangleXY $layout [dict get $look h] [dict get $look het]] x y
+        $canvas create oval [expr {$x - 3}] [expr {$y - 3}] [expr {$x + 3}] [expr {$y + 3}] \
+            -outline [dict get $triangleStyle classPoint] -width 1.5
+        $canvas create text [expr {$x + 6}] [expr {$y - 6}] -anchor sw -text $class \
+            -font parmixText -fill [dict get $look colour]
+    }
+}
+
+proc ::parmix::gui::TriangleRow {canvas layout row compact} {
+    variable ::parmix::triangleStyle
+    lassign [::parmix::TriangleXY $layout [dict get $row h] [dict get $row het]] x y
+    lassign [::parmix::TriangleLook $row] shape colour
+    if {!$compact} {
+        set limit [dict get $triangleStyle limit]
+        lassign [::parmix::TriangleXY $layout [dict get $row hLower] [dict get $row het]] xa
+        lassign [::parmix::TriangleXY $layout [dict get $row hUpper] [dict get $row het]] xb
+        lassign [::parmix::TriangleXY $layout [dict get $row h] [dict get $row hetLower]] - ya
+        lassign [::parmix::TriangleXY $layout [dict get $row h] [dict get $row hetUpper]] - yb
+        $canvas create line $xa $y $xb $y -fill $limit
+        $canvas create line $x $ya $x $yb -fill $limit
+    }
+    set r [expr {$compact ? 2 : 4}]
+    set coords [list [expr {$x - $r}] [expr {$y - $r}] [expr {$x + $r}] [expr {$y + $r}]]
+    if {$shape eq "circle"} {
+        $canvas create oval {*}$coords -outline $colour -width 1.5 -tags joint
+    } else {
+        $canvas create rectangle {*}$coords -fill $colour -outline "" -tags joint
+    }
 }
 
 # A background for each row (banded like the figure) that also catches the

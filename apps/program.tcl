@@ -1,29 +1,37 @@
 # The parmix program: the command line's way to the package.  It turns its
 # words into one call of the command `parmix` (and of the procedures that
-# make a table or a plot of the report), or into one call of
-# parmix::parentalFromReference, and turns the outcome into an exit status:
-# 0 success, 1 a failed analysis or file, 2 a wrong call.  The launcher
+# make a table or a plot of the report), one call of parmix::ancestry (and
+# of the triangle plot), one call of parmix::genome or parmix::mergeReports
+# (for a VCF/BCF panel), or one call of parmix::parentalFromReference, and
+# turns the outcome into an exit status: 0 success, 1 a failed analysis or
+# file, 2 a wrong call.  The launcher
 # sources this file after loading the package.
 
 namespace eval ::parmix::program {
     variable usage [join {
         {usage: parmix [-o REPORT] [--tsv FILE] [--plot FILE.svg] PARENTAL INDIVIDUAL}
+        {       parmix --ancestry [-o REPORT] [--tsv FILE] [--triangle FILE.svg]}
+        {              [--margin UNITS] [--drop UNITS] PARENTAL INDIVIDUAL}
         {       parmix --parental-from R_SAMPLE S_SAMPLE -o PARENTAL}
         {              (--types LIST | --types-from PARENTAL) [--pseudo-count X]}
         {       parmix --help | --version}
     } \n]
-    # Options that take a value, with the mode they belong to.
+    # Options that take a value, with the modes they belong to.
     variable valueOptions {
-        -o both --tsv analysis --plot analysis
+        -o {analysis ancestry reference} --tsv {analysis ancestry} --plot analysis
+        --triangle ancestry --margin ancestry --drop ancestry --threads {analysis ancestry}
         --types reference --types-from reference --pseudo-count reference
     }
-    variable flagOptions {--help -h --version --parental-from}
+    variable flagOptions {--help -h --version --parental-from --ancestry}
 }
 
 # Runs the program on the words ARGV; returns the exit status.
 proc ::parmix::program::main {argv} {
     if {[lindex $argv 0] eq "--import"} {
         return [RunImport [lrange $argv 1 end]]
+    }
+    if {[IsGenomeCall $argv]} {
+        return [GenomeMain $argv]
     }
     try {
         set call [ParseArguments $argv]
@@ -32,6 +40,7 @@ proc ::parmix::program::main {argv} {
             version {puts "parmix [package present parmix]"}
             reference {RunReference $call}
             analysis {RunAnalysis $call}
+            ancestry {RunAncestry $call}
         }
     } trap {PARMIX USAGE} {message} {
         variable usage
@@ -69,7 +78,8 @@ proc ::parmix::program::Usage {message} {
     return -code error -level 2 -errorcode {PARMIX USAGE} $message
 }
 
-# The words as a dict: mode (help, version, analysis or reference), files
+# The words as a dict: mode (help, version, analysis, ancestry or
+# reference), files
 # (the words that are not options) and options (option -> value; the last
 # one given counts).  "--" ends the options; long options may also be
 # written --name=value.
@@ -118,12 +128,10 @@ proc ::parmix::program::ParseArguments {words} {
 # The mode of the call, after checking that its options and files fit it.
 proc ::parmix::program::CheckCall {files options flags} {
     variable valueOptions
-    set mode [expr {[dict exists $flags --parental-from] ? "reference" : "analysis"}]
+    set mode [CallMode $flags]
     foreach name [dict keys $options] {
-        if {[dict get $valueOptions $name] ni [list both $mode]} {
-            Usage [expr {$mode eq "reference"
-                ? "option $name does not go with --parental-from"
-                : "option $name needs --parental-from"}]
+        if {$mode ni [dict get $valueOptions $name]} {
+            Usage [OptionMisfit $name $mode]
         }
     }
     if {[llength $files] != 2} {
@@ -141,12 +149,38 @@ proc ::parmix::program::CheckCall {files options flags} {
     return [dict create mode $mode files $files options $options]
 }
 
+proc ::parmix::program::CallMode {flags} {
+    set reference [dict exists $flags --parental-from]
+    set ancestry [dict exists $flags --ancestry]
+    if {$reference && $ancestry} {
+        Usage "option --ancestry does not go with --parental-from"
+    }
+    expr {$reference ? "reference" : ($ancestry ? "ancestry" : "analysis")}
+}
+
+# The message for an option NAME given in a MODE it does not belong to.
+proc ::parmix::program::OptionMisfit {name mode} {
+    variable valueOptions
+    set modes [dict get $valueOptions $name]
+    if {$mode eq "reference"} {
+        return "option $name does not go with --parental-from"
+    }
+    if {"reference" in $modes} {
+        return "option $name needs --parental-from"
+    }
+    if {$mode eq "ancestry"} {
+        return "option $name does not go with --ancestry"
+    }
+    return "option $name needs --ancestry"
+}
+
 proc ::parmix::program::RunAnalysis {call} {
     lassign [dict get $call files] parental individual
     set options [dict get $call options]
     # Without -o the command chooses the report's name itself.
     set words [list $parental $individual]
     set report parmix_output.txt
+    ConfigureThreads $options
     if {[dict exists $options -o]} {
         set report [dict get $options -o]
         lappend words $report
@@ -162,6 +196,41 @@ proc ::parmix::program::RunAnalysis {call} {
             [file tail $parental]"
         ::parmix::plot $report [dict get $options --plot] -title $title
         puts "Plot written to [dict get $options --plot]"
+    }
+}
+
+# The joint analysis of ancestry and interclass heterozygosity: its report
+# (parmix_ancestry.txt unless -o names one), and the table and triangle
+# plot when asked for.
+proc ::parmix::program::RunAncestry {call} {
+    lassign [dict get $call files] parental individual
+    set options [dict get $call options]
+    set report parmix_ancestry.txt
+    ConfigureThreads $options
+    if {[dict exists $options -o]} {
+        set report [dict get $options -o]
+    }
+    set extra [list -report $report]
+    foreach {option commandOption} {--tsv -tsv --margin -margin --drop -drop} {
+        if {[dict exists $options $option]} {
+            lappend extra $commandOption [dict get $options $option]
+        }
+    }
+    try {
+        set rows [::parmix::ancestry $parental $individual {*}$extra]
+    } trap {PARMIX USAGE} {message} {
+        # A bad threshold, named as the program's option.
+        Usage [string map {"parmix::ancestry: -" "option --"} $message]
+    }
+    puts "Report written to $report"
+    if {[dict exists $options --tsv]} {
+        puts "Table written to [dict get $options --tsv]"
+    }
+    if {[dict exists $options --triangle]} {
+        set title "Ancestry and interclass heterozygosity of [file tail $individual]\
+            with parental file [file tail $parental]"
+        ::parmix::triangle $rows [dict get $options --triangle] -title $title
+        puts "Triangle plot written to [dict get $options --triangle]"
     }
 }
 
@@ -197,8 +266,32 @@ Options:
   --plot FILE.svg    also draw the results as an SVG figure: individuals
                      sorted by h, each a point at h with a bar between its
                      support limits
+  --threads N        study on N threads, also with --ancestry (default:
+                     every core the process may use); the report is the
+                     same for every N
   --help, -h         show this help and exit
   --version          show the version and exit
+
+Ancestry and interclass heterozygosity (--ancestry):
+  --ancestry         estimate jointly, by maximum likelihood, h and het,
+                     the share of loci with one allele copy from each
+                     parental population, each with its 2-unit profile
+                     support limits; test the hybrid-index model against
+                     the joint one; give the log-likelihood of six
+                     early-generation classes (pure R, pure S, F1, F2 and
+                     the backcrosses) and assign the best one when it is
+                     clearly supported.  The report goes to -o REPORT
+                     (default: parmix_ancestry.txt)
+  --tsv FILE         with --ancestry: the rows as tab-separated values, one
+                     column per quantity of the report (see the README);
+                     NA where a value is undefined
+  --triangle FILE.svg  draw het against h as an SVG triangle plot: the
+                     hybrid-index curve, the class points, each individual
+                     with its support limits and its assigned class
+  --margin UNITS     how far the best class must beat the second to be
+                     assigned (default 2 units of log-likelihood)
+  --drop UNITS       how far below the maximum the assigned class's point
+                     may lie (default 2 units)
 
 Parental file from reference samples:
   --parental-from    write the parental file PARENTAL (given with -o),
@@ -223,6 +316,228 @@ Import from VCF or STRUCTURE files:
 
 Examples:
   parmix -o report.txt --plot report.svg parental.txt individuals.txt
+  parmix --ancestry --tsv ancestry.tsv --triangle ancestry.svg parental.txt individuals.txt
   parmix --parental-from R.txt S.txt -o parental.txt --types 14C6D
-  parmix --import --vcf calls.vcf.gz --popmap pops.txt --r north --s south"
+  parmix --import --vcf calls.vcf.gz --popmap pops.txt --r north --s south
+[GenomeHelpText]"
+}
+
+# ---------------------------------------------------------------------------
+# Genome-scale panels: the analysis straight from a VCF/BCF file and a
+# population map (parmix::genome), and the joining of the reports of its
+# shards (parmix::mergeReports).  Its own usage and words; the options of
+# the input, references and filters are those of parmix-import.
+
+namespace eval ::parmix::program {
+    variable genomeUsage [join {
+        {usage: parmix --vcf FILE --popmap FILE --r POP --s POP [--study POP,...]}
+        {              [-o REPORT] [--tsv FILE] [--plot FILE.svg] [--threads N]}
+        {              [--samples FILE | --shard K/N] [--pseudo-count X]}
+        {              [--biallelic-snps] [--min-called N] [--min-difference D]}
+        {              [--max-missing F] [--quiet]}
+        {       parmix --merge -o REPORT [--tsv FILE] [--plot FILE.svg] SHARD_REPORT...}
+    } \n]
+    # The program's words and the options of parmix::genome they become.
+    variable genomeValueOptions {
+        --vcf -vcf --popmap -popmap --r -r --s -s --study -study -o -report
+        --threads -threads --samples -samples --shard -shard
+        --pseudo-count -pseudocount --min-called -mincalled
+        --min-difference -mindifference --max-missing -maxmissing
+        --tsv {} --plot {}
+    }
+    variable genomeFlags {--biallelic-snps --quiet --merge}
+}
+
+# A call of the genome-scale path: it names a VCF/BCF file or asks to merge.
+proc ::parmix::program::IsGenomeCall {words} {
+    foreach word $words {
+        if {$word eq "--"} {
+            break
+        }
+        if {$word in {--vcf --merge} || [string match --vcf=* $word]} {
+            return 1
+        }
+    }
+    return 0
+}
+
+proc ::parmix::program::GenomeMain {argv} {
+    try {
+        set call [ParseGenomeWords $argv]
+        if {[dict exists $call flags --merge]} {
+            RunMerge $call
+        } else {
+            RunGenome $call
+        }
+    } trap {PARMIX USAGE} {message} {
+        variable genomeUsage
+        puts stderr "parmix: $message\n$genomeUsage\nTry 'parmix --help' for more."
+        return 2
+    } on error {message} {
+        puts stderr "parmix: $message"
+        return 1
+    }
+    return 0
+}
+
+# The words as a dict: options (word -> value), flags (word -> 1) and
+# files (the shard reports of --merge).
+proc ::parmix::program::ParseGenomeWords {words} {
+    variable genomeValueOptions
+    variable genomeFlags
+    set call [dict create options {} flags {} files {}]
+    for {set i 0} {$i < [llength $words]} {incr i} {
+        set word [lindex $words $i]
+        if {[regexp {^(--[^=]+)=(.*)$} $word -> name value]} {
+            if {![dict exists $genomeValueOptions $name]} {
+                Usage "option $name takes no value, or is unknown"
+            }
+            dict set call options $name $value
+        } elseif {[dict exists $genomeValueOptions $word]} {
+            if {[incr i] == [llength $words]} {
+                Usage "option $word needs a value"
+            }
+            dict set call options $word [lindex $words $i]
+        } elseif {$word in $genomeFlags} {
+            dict set call flags $word 1
+        } elseif {[string match -?* $word]} {
+            Usage "unknown option $word"
+        } else {
+            dict lappend call files $word
+        }
+    }
+    return [CheckGenomeCall $call]
+}
+
+proc ::parmix::program::CheckGenomeCall {call} {
+    set options [dict get $call options]
+    foreach name {--tsv --plot -o} {
+        if {[dict exists $options $name] && [dict get $options $name] eq ""} {
+            Usage "option $name needs a non-empty value"
+        }
+    }
+    if {![dict exists $call flags --merge]} {
+        if {[llength [dict get $call files]]} {
+            Usage "unexpected word \"[lindex [dict get $call files] 0]\": every input is\
+                given by an option"
+        }
+        return $call
+    }
+    if {[dict exists $options --vcf]} {
+        Usage "give either --vcf FILE or --merge, not both"
+    }
+    foreach name [dict keys $options] {
+        if {$name ni {-o --tsv --plot}} {
+            Usage "option $name does not go with --merge"
+        }
+    }
+    if {![dict exists $options -o]} {
+        Usage "--merge needs -o REPORT, the merged report to write"
+    }
+    if {![llength [dict get $call files]]} {
+        Usage "give the shards' reports to merge"
+    }
+    return $call
+}
+
+# A message of parmix::genome in the program's own words.
+proc ::parmix::program::ProgramWording {message} {
+    variable genomeValueOptions
+    set map [list " -biallelicsnps " " --biallelic-snps "]
+    foreach {word option} $genomeValueOptions {
+        if {$option ne ""} {
+            lappend map " $option " " $word "
+        }
+    }
+    return [string range [string map $map " $message "] 1 end-1]
+}
+
+proc ::parmix::program::RunGenome {call} {
+    variable genomeValueOptions
+    set options [dict get $call options]
+    set quiet [dict exists $call flags --quiet]
+    set arguments [list -progress [expr {!$quiet}]]
+    dict for {word value} $options {
+        set option [dict get $genomeValueOptions $word]
+        if {$option ne ""} {
+            lappend arguments $option $value
+        }
+    }
+    if {[dict exists $call flags --biallelic-snps]} {
+        lappend arguments -biallelicsnps 1
+    }
+    try {
+        ::parmix::genome {*}$arguments
+    } trap {PARMIX USAGE} {message} {
+        return -code error -errorcode {PARMIX USAGE} [ProgramWording $message]
+    }
+    set report [expr {[dict exists $options -o] ? [dict get $options -o] : "parmix_output.txt"}]
+    set title "Hybrid index of the study individuals of [file tail [dict get $options --vcf]]"
+    WriteGenomeOutputs $report $options $title $quiet
+}
+
+proc ::parmix::program::RunMerge {call} {
+    set options [dict get $call options]
+    set report [dict get $options -o]
+    ::parmix::mergeReports -report $report {*}[dict get $call files]
+    WriteGenomeOutputs $report $options "Hybrid index: [file tail $report]" \
+        [dict exists $call flags --quiet]
+}
+
+# The report is written; the table and the figure from it, as for a report
+# of text files.  QUIET keeps standard output empty.
+proc ::parmix::program::WriteGenomeOutputs {report options title quiet} {
+    set say [expr {$quiet ? "list" : "puts"}]
+    {*}$say "Report written to $report"
+    if {[dict exists $options --tsv]} {
+        ::parmix::writeTsv $report [dict get $options --tsv]
+        {*}$say "Table written to [dict get $options --tsv]"
+    }
+    if {[dict exists $options --plot]} {
+        ::parmix::plot $report [dict get $options --plot] -title $title
+        {*}$say "Plot written to [dict get $options --plot]"
+    }
+}
+
+proc ::parmix::program::GenomeHelpText {} {
+    variable genomeUsage
+    return "
+Genome-scale panels, straight from VCF/BCF:
+$genomeUsage
+
+  --vcf FILE         the VCF or BCF file, plain or bgzipped; - reads
+                     standard input.  Reference samples give the parental
+                     frequencies, the study individuals their genotypes,
+                     counted and filtered as parmix-import does (same
+                     options: see parmix --import --help); locus labels
+                     are CHROM:POS.  No intermediate files are written
+  --popmap FILE      lines 'sample population'; --r POP and --s POP name
+                     the reference populations, --study POP,... those to
+                     study (default: all others); --pseudo-count and the
+                     filters as for parmix-import
+  --threads N        study on N threads (default: every core the process
+                     may use); the report is the same for every N
+  --samples FILE     study only the individuals named in FILE, one a line
+  --shard K/N        study only the K-th of N consecutive parts of the
+                     study individuals
+  --merge            join the reports of shards 1/N ... N/N, given in that
+                     order, into the report of one run over all of them
+  --quiet            no progress on standard error and no lines on
+                     standard output
+
+Example:
+  parmix --vcf calls.bcf --popmap pops.txt --r north --s south -o report.txt"
+}
+
+# The package setting that the `parmix` command and parmix::ancestry study
+# with, from --threads N of a text-file analysis.
+proc ::parmix::program::ConfigureThreads {options} {
+    if {![dict exists $options --threads]} {
+        return
+    }
+    try {
+        ::parmix::configure -threads [dict get $options --threads]
+    } trap {PARMIX USAGE} {message} {
+        return -code error -errorcode {PARMIX USAGE} [ProgramWording $message]
+    }
 }

@@ -1,8 +1,9 @@
 # The benchmark of `make bench`: builds the baseline commit named in
 # bench/BASELINE beside the current tree, simulates three data sets, runs
 # both builds on each (alternating), checks that their reports agree byte
-# for byte apart from the time-stamp, measures the floors, and writes the
-# table to docs/performance.md.
+# for byte apart from the time-stamp, measures the floors, times the joint
+# analysis of ancestry and interclass heterozygosity against the hybrid
+# index on the M tier, and writes the tables to docs/performance.md.
 #
 #   tclsh bench/run-bench.tcl BUILD_DIR
 #
@@ -25,6 +26,9 @@ if {[info exists ::env(PARMIX_BENCH_TIERS)]} {
     set tiers $::env(PARMIX_BENCH_TIERS)
 }
 set simOptions {--alleles 2 --dominant-share 0.1 --missing-share 0.05 --seed 2026}
+# The tier on which parmix::ancestry is timed against parmix, and its runs.
+set jointTier M
+set jointRuns 3
 
 proc readText {path} {
     set f [open $path rb]
@@ -54,12 +58,12 @@ proc buildBaseline {} {
     return $commit
 }
 
-# One run: {seconds peakKiB}.
-proc runOnce {libraryDir prefix report} {
+# One run: {seconds peakKiB}.  MODE "ancestry" runs the joint analysis.
+proc runOnce {libraryDir prefix report {mode ""}} {
     global root
     set timeLog $report.time
     set seconds [exec /usr/bin/time -v -o $timeLog tclsh $root/bench/run-once.tcl $libraryDir \
-        $prefix.parental.txt $prefix.individuals.txt $report]
+        $prefix.parental.txt $prefix.individuals.txt $report {*}$mode]
     regexp {Maximum resident set size \(kbytes\): (\d+)} [readText $timeLog] -> peak
     return [list [string trim $seconds] $peak]
 }
@@ -128,13 +132,54 @@ proc benchTier {name nInd nLoci baseRuns curRuns work} {
     set f [floors $prefix]
     say "   floors: read [dict get $f read_seconds] s, log [dict get $f log_seconds] s\
         ([dict get $f log_calls] calls on [dict get $f cores] cores); identical: $identical"
+    set joint [jointTimes $name $prefix]
     foreach file [glob -nocomplain $prefix.*] { file delete $file }
     set matrixBytes [expr {4.0 * $nLoci * 2 * $nInd}]
     return [dict create name $name nInd $nInd nLoci $nLoci baseRuns $baseRuns curRuns $curRuns \
         base [median $base] cur [median $cur] basePeak [max $basePeak] curPeak [max $curPeak] \
         read [dict get $f read_seconds] log [dict get $f log_seconds] \
         logCalls [dict get $f log_calls] nsPerLog [dict get $f log_ns_per_call] \
-        cores [dict get $f cores] identical $identical matrixBytes $matrixBytes]
+        cores [dict get $f cores] identical $identical matrixBytes $matrixBytes joint $joint]
+}
+
+# On the joint tier: the joint analysis and the hybrid index of the current
+# build, alternating; {hybrid SECONDS joint SECONDS peak KIB runs N} (medians),
+# or empty on other tiers.
+proc jointTimes {name prefix} {
+    global build jointTier jointRuns
+    if {$name ne $jointTier} {
+        return {}
+    }
+    set hybrid {}; set joint {}; set peaks {}
+    for {set r 0} {$r < $jointRuns} {incr r} {
+        lappend hybrid [lindex [runOnce $build $prefix $prefix.hi$r.txt] 0]
+        lassign [runOnce $build $prefix $prefix.joint$r.txt ancestry] s peak
+        lappend joint $s; lappend peaks $peak
+        say "   joint run [expr {$r + 1}]: $s s against [lindex $hybrid end] s for h alone"
+    }
+    return [dict create hybrid [median $hybrid] joint [median $joint] peak [max $peaks] \
+                runs $jointRuns]
+}
+
+proc jointSection {results} {
+    set lines {}
+    foreach r $results {
+        set times [dict get $r joint]
+        if {![llength $times]} continue
+        lassign [lmap key {hybrid joint peak runs} {dict get $times $key}] hybrid joint peak runs
+        set ratio [expr {$joint / $hybrid}]
+        lappend lines "## Joint analysis of ancestry and interclass heterozygosity" "" \
+            "Tier [dict get $r name] ([dict get $r nInd] \u00d7 [dict get $r nLoci]), current build,\
+            $runs runs of each, alternating: `parmix::ancestry` (estimates, four profile limits,\
+            the hybrid-index model's test and the six classes, with its report) against\
+            `parmix`." "" \
+            "| parmix median (s) | parmix::ancestry median (s) | Ratio | Peak RSS joint (MiB) |" \
+            "|---|---|---|---|" \
+            "| [fmt $hybrid] | [fmt $joint] | [format %.2f $ratio]\u00d7 | [expr {$peak / 1024}] |" \
+            "" "- At most 2\u00d7 the hybrid-index analysis's wall time:\
+            [format %.2f $ratio]\u00d7, [expr {$ratio <= 2 ? "met" : "not met"}]." ""
+    }
+    return $lines
 }
 
 proc microbenchmarks {} {
@@ -211,13 +256,25 @@ proc writeDoc {commit machine results micro loadBefore loadAfter} {
     foreach r $results { if {![dict get $r identical]} { set allIdentical 0 } }
     lappend lines "- Reports byte-identical to the baseline on all three tiers:\
         [expr {$allIdentical ? "met" : "NOT met"}]." ""
+    lappend lines {*}[jointSection $results]
     lappend lines "## Microbenchmarks" ""
     lappend lines "`build-bench/bench/parmix-micro` (Google Benchmark): the log-likelihood per\
         locus term, straightforward and compact layout, and the readers per megabyte. CPU time\
         per iteration." ""
     lappend lines "| Benchmark | CPU | Rate |" "|---|---|---|"
     lappend lines {*}$micro
-    set f [open $root/docs/performance.md w]
+    # The genome-scale section comes from `make bench-genome` and its
+    # projection; it is kept as it stands.
+    set path $root/docs/performance.md
+    if {[file exists $path]} {
+        set f [open $path r]
+        fconfigure $f -encoding utf-8
+        set old [read $f]
+        close $f
+        set at [string first "\n## Genome-scale path" $old]
+        if {$at >= 0} { lappend lines [string trimright [string range $old $at end]] }
+    }
+    set f [open $path w]
     fconfigure $f -encoding utf-8
     puts $f [join $lines \n]
     close $f

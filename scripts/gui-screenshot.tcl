@@ -14,7 +14,7 @@ source [file join $buildDir gui.tcl]
 # Run from the top of the tree, so that the fields show short paths.
 cd [file dirname [file dirname [file normalize [info script]]]]
 parmix::gui::main examples/parental.txt examples/individuals.txt $report
-set width 1180
+set width 1260
 set height 760
 wm geometry . ${width}x${height}+0+0
 update

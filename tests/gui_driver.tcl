@@ -90,6 +90,10 @@ see errorsAfterRun $::errors
 see status $::parmix::gui::status
 see notes [.notes.text get 1.0 end-1c]
 see table [tableRows]
+set triangle .panes.triangle.canvas
+see triangleMarks [lmap item [$triangle find withtag joint] {
+    lmap v [$triangle coords $item] {expr {round($v)}}
+}]
 
 # Sorting by h, then the other way round.
 set tree .panes.table.tree

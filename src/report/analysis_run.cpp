@@ -13,8 +13,6 @@
 
 namespace parmix {
 
-namespace {
-
 bool isSameFile(const std::string& a, const std::string& b) {
   std::error_code ec;
   return std::filesystem::equivalent(a, b, ec) && !ec;
@@ -22,7 +20,7 @@ bool isSameFile(const std::string& a, const std::string& b) {
 
 // Opening the report truncates it, so a report path that names an input
 // file (by any path or link) is refused before anything is opened.
-int openReport(const RunPaths& paths, std::ofstream& report, Status& status) {
+int openRunReport(const RunPaths& paths, std::ofstream& report, Status& status) {
   if (isSameFile(paths.report, paths.parental) || isSameFile(paths.report, paths.individual)) {
     status.fail("The report file %s is one of the input files; give the report another name.",
                 paths.report.c_str());
@@ -39,29 +37,31 @@ int openReport(const RunPaths& paths, std::ofstream& report, Status& status) {
   return 0;
 }
 
-// The individuals are studied on every core the process may use; the rows
-// are written here, on the calling thread, in file order.
-void writeAllRows(DataSet& d, std::ostream& report) {
+namespace {
+
+// The individuals are studied on THREADS threads; the rows are written
+// here, on the calling thread, in file order.
+void writeAllRows(DataSet& d, unsigned threads, std::ostream& report) {
   const int width = static_cast<int>(d.nameWidth);
   writeHeader(report, width);
   useRowNumberFormat(report);
-  const std::vector<IndividualEstimate> rows = studyAllIndividuals(d, usableCores());
+  const std::vector<IndividualEstimate> rows = studyAllIndividuals(d, threads);
   for (std::size_t j = 0; j < rows.size(); ++j)
     writeOutputRow(report, d.indNames[j], rows[j].h, rows[j].lowerBound, rows[j].upperBound,
                    rows[j].truncated, width);
   writeEndingRow(report);
 }
 
-Status analyse(const RunPaths& paths) {
+Status analyse(const RunPaths& paths, unsigned threads) {
   Status status;
   DataSet data;
   std::ofstream report;
   const ReportOpener opener = [&](Status& s) -> std::ostream* {
-    return openReport(paths, report, s) ? nullptr : &report;
+    return openRunReport(paths, report, s) ? nullptr : &report;
   };
   if (loadDataSet({paths.parental, paths.individual}, data, opener, status))
     return status;  // an opened report closes itself
-  writeAllRows(data, report);
+  writeAllRows(data, threads > 0 ? threads : usableCores(), report);
   report.close();
   if (report.fail()) {
     status.fail("The report file %s could not be written completely.", paths.report.c_str());
@@ -72,10 +72,10 @@ Status analyse(const RunPaths& paths) {
 
 }  // namespace
 
-Status runAnalysis(const RunPaths& paths) {
+Status runAnalysis(const RunPaths& paths, unsigned threads) {
   Status status;
   try {
-    return analyse(paths);
+    return analyse(paths, threads);
   } catch (const std::bad_alloc&) {
     status.fail("There is not enough memory for this analysis.");
     status.setFault(Fault::kMemory);

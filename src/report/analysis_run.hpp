@@ -4,6 +4,7 @@
 // One whole analysis, from both input files to the finished report: what
 // the command `parmix PARENTAL INDIVIDUAL ?REPORT?` does, for any host.
 
+#include <fstream>
 #include <string>
 
 #include "input/status.hpp"
@@ -22,8 +23,19 @@ struct RunPaths {
 // holds what the steps before the failure wrote (nothing is opened before
 // the inputs are measured).  Never throws: running out of memory, or any
 // other exception, becomes a failure of its own kind.  Everything the run
-// holds is released on every path.
-Status runAnalysis(const RunPaths& paths);
+// holds is released on every path.  The individuals are studied on THREADS
+// threads (0: every core the process may use); the report is the same for
+// every count.
+Status runAnalysis(const RunPaths& paths, unsigned threads = 0);
+
+// True when both paths name one existing file, by any path or link.
+bool isSameFile(const std::string& a, const std::string& b);
+
+// The report's opening step of a run, for every analysis that writes one:
+// refuses a report that names an input file, opens (truncates) it and
+// writes the time stamp.  0 with `report` open; 1 with the failure in
+// status, kind kReport.
+int openRunReport(const RunPaths& paths, std::ofstream& report, Status& status);
 
 }  // namespace parmix
 

@@ -9,7 +9,7 @@
 # failure with `try ... trap`.
 
 namespace eval ::parmix {
-    namespace export readReport writeTsv plot parentalFromReference
+    namespace export readReport writeTsv plot triangle ancestry parentalFromReference
 }
 
 # Raises an error with the message MESSAGE and the error code PARMIX
@@ -110,7 +110,7 @@ proc ::parmix::Options {command defaults words} {
 
 namespace eval ::parmix {
     variable libraryDir [file dirname [file normalize [info script]]]
-    foreach part {results.tcl plot.tcl reference.tcl} {
+    foreach part {results.tcl plot.tcl triangle.tcl reference.tcl} {
         source [file join $libraryDir $part]
     }
     unset part

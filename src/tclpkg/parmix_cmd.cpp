@@ -1,6 +1,7 @@
 #include "tclpkg/parmix_cmd.hpp"
 
 #include "report/analysis_run.hpp"
+#include "tclpkg/package_settings.hpp"
 #include "tclpkg/tcl_result.hpp"
 
 namespace parmix {
@@ -25,7 +26,8 @@ extern "C" int Parmix_Cmd(ClientData /*clientData*/, Tcl_Interp* interp, int arg
   // The one place where C++ meets Tcl: the run turns every exception of its
   // own into a status, and copying the words is all that is left to guard.
   try {
-    return parmix::placeStatus(interp, parmix::runAnalysis(parmix::takePaths(argc, argv)));
+    return parmix::placeStatus(interp, parmix::runAnalysis(parmix::takePaths(argc, argv),
+                                                           parmix::configuredThreads(interp)));
   } catch (...) {
     return parmix::placeMemoryFailure(interp);
   }

@@ -1,9 +1,12 @@
 // Entry point of the parmix package: binds to the interpreter's Tcl through
-// the stubs table, provides the package and creates its one command.
+// the stubs table, provides the package and creates its commands.
 
 #include <tcl.h>
 
 #include "parmix_version.hpp"
+#include "tclpkg/ancestry_cmd.hpp"
+#include "tclpkg/genome_cmd.hpp"
+#include "tclpkg/package_settings.hpp"
 #include "tclpkg/parmix_cmd.hpp"
 
 extern "C" __attribute__((visibility("default"))) int Parmix_Init(Tcl_Interp* interp) {
@@ -11,5 +14,10 @@ extern "C" __attribute__((visibility("default"))) int Parmix_Init(Tcl_Interp* in
   if (Tcl_PkgRequire(interp, "Tcl", "8.1", 0) == nullptr) return TCL_ERROR;
   if (Tcl_PkgProvide(interp, "parmix", PARMIX_VERSION) != TCL_OK) return TCL_ERROR;
   Tcl_CreateCommand(interp, "parmix", Parmix_Cmd, nullptr, nullptr);
+  Tcl_CreateObjCommand(interp, "parmix::configure", Parmix_ConfigureObjCmd, nullptr, nullptr);
+  Tcl_CreateObjCommand(interp, "parmix::genome", Parmix_GenomeObjCmd, nullptr, nullptr);
+  Tcl_CreateObjCommand(interp, "parmix::mergeReports", Parmix_MergeReportsObjCmd, nullptr,
+                       nullptr);
+  Tcl_CreateObjCommand(interp, "::parmix::ancestry", Parmix_AncestryObjCmd, nullptr, nullptr);
   return TCL_OK;
 }

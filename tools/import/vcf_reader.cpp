@@ -33,7 +33,7 @@ int ploidyOf(const int32_t* values, int width) {
 }  // namespace
 
 VcfReader::VcfReader(const std::string& path) : path_(path), size_(fileSize(path)) {
-  requireReadableFile(path);
+  if (path != "-") requireReadableFile(path);  // "-" is standard input
   std::unique_ptr<hFILE, HFileCloser> raw(hopen(path.c_str(), "r"));
   if (!raw) throw InputError("File " + path + " could not be read");
   file_.reset(hts_hopen(raw.get(), path.c_str(), "r"));

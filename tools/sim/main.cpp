@@ -2,36 +2,26 @@
 // and the true hybrid indices) for benchmarks and power studies.
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "files.hpp"
 #include "options.hpp"
+#include "pedigree_run.hpp"
 #include "random.hpp"
 #include "simulation.hpp"
+#include "vcf_writer.hpp"
 
 namespace {
 
 using namespace parmix::sim;
 
-std::string locusName(int index, int loci) {
-  const std::size_t width = std::to_string(loci).size() < 5 ? 5 : std::to_string(loci).size();
-  std::string digits = std::to_string(index + 1);
-  digits.insert(0, width - digits.size(), '0');
-  return "L" + digits;
-}
-
-int drawAlleleCount(Random& random, const Options& options) {
-  if (options.minAlleles == options.maxAlleles) return options.minAlleles;
-  return options.minAlleles +
-         static_cast<int>(random.below(static_cast<std::uint64_t>(options.maxAlleles -
-                                                                  options.minAlleles + 1)));
-}
-
 // One locus: its parental record and every individual's designations.
 void simulateLocus(Random& random, const Options& options, int index, bool dominant,
                    const std::vector<Individual>& individuals, OutputFile& parental,
-                   OutputFile& sample, std::string& line) {
+                   OutputFile& sample, std::string& line, VcfOutput* vcf,
+                   std::vector<Designation>& drawn) {
   const int alleles = dominant ? 2 : drawAlleleCount(random, options);
   const Locus locus = drawLocus(random, dominant, alleles, options.differentiation);
   const std::string name = locusName(index, options.loci);
@@ -39,13 +29,31 @@ void simulateLocus(Random& random, const Options& options, int index, bool domin
   const std::vector<int> cumR = cumulative(locus, true);
   const std::vector<int> cumS = cumulative(locus, false);
   line = name + " #";
+  drawn.clear();
   for (const Individual& individual : individuals) {
     line += ' ';
-    appendDesignation(line, locus,
-                      drawDesignation(random, locus, cumR, cumS, individual, options.missingShare));
+    drawn.push_back(drawDesignation(random, locus, cumR, cumS, individual, options.missingShare));
+    appendDesignation(line, locus, drawn.back());
   }
   line += '\n';
   sample.write(line);
+  if (vcf != nullptr) vcf->writeLocus(index, name, locus, cumR, cumS, drawn);
+}
+
+// The VCF and its population map, when asked for; false when either
+// cannot be written.
+bool openVcf(const Options& options, const std::vector<Individual>& individuals,
+             std::unique_ptr<VcfOutput>& vcf) {
+  if (!options.vcf) return true;
+  const std::string map = options.prefix + ".popmap.txt";
+  if (!writePopulationMap(map, options.references, individuals)) {
+    std::fprintf(stderr, "parmix-sim: cannot write %s\n", map.c_str());
+    return false;
+  }
+  vcf = std::make_unique<VcfOutput>(options.prefix, options, individuals);
+  if (vcf->isOpen()) return true;
+  std::fprintf(stderr, "parmix-sim: cannot open %s for writing\n", vcf->path().c_str());
+  return false;
 }
 
 int simulate(const Options& options) {
@@ -68,9 +76,13 @@ int simulate(const Options& options) {
   for (const Individual& individual : individuals) truth.write(truthLine(individual));
   parental.write(parentalHeader(options));
   sample.write(individualHeader(options, individuals));
+  std::unique_ptr<VcfOutput> vcf;
+  if (!openVcf(options, individuals, vcf)) return 1;
   std::string line;
+  std::vector<Designation> drawn;
   for (int i = 0; i < options.loci; ++i)
-    simulateLocus(random, options, i, dominant[i], individuals, parental, sample, line);
+    simulateLocus(random, options, i, dominant[i], individuals, parental, sample, line, vcf.get(),
+                  drawn);
   OutputFile* toClose[] = {&parental, &sample, &truth};
   bool ok = true;
   for (int f = 0; f < 3; ++f) {
@@ -78,6 +90,10 @@ int simulate(const Options& options) {
       std::fprintf(stderr, "parmix-sim: %s could not be written completely\n", paths[f].c_str());
       ok = false;
     }
+  }
+  if (vcf && !vcf->close()) {
+    std::fprintf(stderr, "parmix-sim: %s could not be written completely\n", vcf->path().c_str());
+    ok = false;
   }
   return ok ? 0 : 1;
 }
@@ -97,5 +113,5 @@ int main(int argc, char* argv[]) {
     case ParseOutcome::Run:
       break;
   }
-  return simulate(options);
+  return options.pedigree ? simulatePedigree(options) : simulate(options);
 }

@@ -28,10 +28,26 @@ constexpr const char* kUsage =
     "                        them best: weak (0.02-0.2), moderate (0.2-0.6),\n"
     "                        strong (0.6-0.98), mixed (0.02-0.98, weak ones far\n"
     "                        more common, the default) or A:B (uniform in [A, B])\n"
+    "  --pedigree KIND=W,... individuals of known pedigree instead, in these\n"
+    "                        relative numbers, KIND one of pureR, pureS, F1, F2,\n"
+    "                        BCR, BCS, later (the last generation of a hybrid\n"
+    "                        swarm); their copies at each locus are drawn from\n"
+    "                        ancestry states, and the truth file gives the\n"
+    "                        realised h and interclass heterozygosity het\n"
+    "  --generations G       generations of the hybrid swarm, the F1s that found\n"
+    "                        it being the first, at least 2 (default 3); its\n"
+    "                        members, as many as there are later individuals,\n"
+    "                        mate at random\n"
     "  --seed S              seed of the random draws (default 1); the same seed\n"
     "                        and options give the same files on every machine\n"
     "  --prefix OUT          writes OUT.parental.txt, OUT.individuals.txt and\n"
     "                        OUT.truth.tsv (default sim)\n"
+    "  --vcf                 also writes OUT.vcf.gz (bgzip-compressed VCF) and\n"
+    "                        OUT.popmap.txt: reference samples of R and S, then\n"
+    "                        the individuals with the genotypes of the individual\n"
+    "                        file (codominant loci only)\n"
+    "  --references N        reference samples of each population in the VCF\n"
+    "                        (default 50)\n"
     "  --help                shows this text\n"
     "\n"
     "Individuals: pureR has h = 1, pureS h = 0, F1 h = 0.5, BCR (backcross to R)\n"
@@ -109,8 +125,17 @@ int ancestryByName(const std::string& name) {
   return -1;
 }
 
-bool parseMix(const char* text, std::array<double, kAncestryKinds>& mix) {
-  mix.fill(0.0);
+int lineageByName(const std::string& name) {
+  for (int k = 0; k < kLineages; ++k)
+    if (name == lineageName(static_cast<Lineage>(k))) return k;
+  return -1;
+}
+
+// KIND=W,... into weights by kind; false unless every item is valid and the
+// weights add up to more than 0.
+template <std::size_t N>
+bool parseWeights(const char* text, int (*byName)(const std::string&), std::array<double, N>& out) {
+  out.fill(0.0);
   double total = 0.0;
   std::string rest(text);
   while (!rest.empty()) {
@@ -119,16 +144,20 @@ bool parseMix(const char* text, std::array<double, kAncestryKinds>& mix) {
     rest = comma == std::string::npos ? std::string() : rest.substr(comma + 1);
     const std::size_t equals = item.find('=');
     if (equals == std::string::npos) return false;
-    const int kind = ancestryByName(item.substr(0, equals));
+    const int kind = byName(item.substr(0, equals));
     char* end = nullptr;
     const std::string weightText = item.substr(equals + 1);
     const double weight = std::strtod(weightText.c_str(), &end);
     if (kind < 0 || weightText.empty() || *end != '\0' || !(weight >= 0.0 && weight < 1e12))
       return false;
-    mix[kind] = weight;
+    out[kind] = weight;
     total += weight;
   }
   return total > 0.0;
+}
+
+bool parseMix(const char* text, std::array<double, kAncestryKinds>& mix) {
+  return parseWeights(text, ancestryByName, mix);
 }
 
 // Applies one option with its value; false when the value is not valid.
@@ -144,14 +173,21 @@ bool applyOption(const std::string& name, const char* value, Options& options) {
     return !options.prefix.empty();
   }
   if (name == "--mix") return parseMix(value, options.mix);
+  if (name == "--references") return parseInt(value, 1, 1000000, options.references);
   if (name == "--differentiation") return parseDifferentiation(value, options.differentiation);
+  if (name == "--pedigree") {
+    options.pedigree = true;
+    return parseWeights(value, lineageByName, options.lineages);
+  }
+  if (name == "--generations") return parseInt(value, 2, 1000, options.generations);
   return false;
 }
 
 bool isKnownOption(const std::string& name) {
   static constexpr const char* kNames[] = {
       "--individuals", "--loci", "--alleles", "--dominant-share", "--missing-share",
-      "--seed",        "--prefix", "--mix",   "--differentiation"};
+      "--seed",        "--prefix", "--mix",   "--differentiation", "--pedigree",
+      "--generations", "--references"};
   for (const char* known : kNames)
     if (name == known) return true;
   return false;
@@ -171,6 +207,19 @@ const char* ancestryName(Ancestry kind) {
   return "?";
 }
 
+const char* lineageName(Lineage lineage) {
+  switch (lineage) {
+    case Lineage::PureR: return "pureR";
+    case Lineage::PureS: return "pureS";
+    case Lineage::F1: return "F1";
+    case Lineage::F2: return "F2";
+    case Lineage::BCR: return "BCR";
+    case Lineage::BCS: return "BCS";
+    case Lineage::Later: return "later";
+  }
+  return "?";
+}
+
 const char* usageText() { return kUsage; }
 
 ParseOutcome parseOptions(int argc, const char* const argv[], Options& options,
@@ -185,6 +234,10 @@ ParseOutcome parseOptions(int argc, const char* const argv[], Options& options,
       value = name.substr(equals + 1);
       name = name.substr(0, equals);
       hasValue = true;
+    }
+    if (name == "--vcf" && !hasValue) {
+      options.vcf = true;
+      continue;
     }
     if (!isKnownOption(name)) {
       message = "unknown option '" + name + "'";
@@ -201,6 +254,10 @@ ParseOutcome parseOptions(int argc, const char* const argv[], Options& options,
       message = "invalid value '" + value + "' for " + name;
       return ParseOutcome::Error;
     }
+  }
+  if (options.vcf && options.dominantShare > 0.0) {
+    message = "a VCF holds codominant loci only: --vcf needs --dominant-share 0";
+    return ParseOutcome::Error;
   }
   return ParseOutcome::Run;
 }

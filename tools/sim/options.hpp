@@ -18,6 +18,13 @@ enum class Ancestry { PureR, PureS, F1, BCR, BCS, Uniform };
 constexpr int kAncestryKinds = 6;
 const char* ancestryName(Ancestry kind);
 
+// Pedigrees of --pedigree, in its order and that of the truth file: pure,
+// first and second filial generations, backcrosses to R and to S, and the
+// last generation of a hybrid swarm mating at random (--generations).
+enum class Lineage { PureR, PureS, F1, F2, BCR, BCS, Later };
+constexpr int kLineages = 7;
+const char* lineageName(Lineage lineage);
+
 // How far apart R and S lie at a locus: the difference, in 1/kScale, of the
 // allele that tells them apart best.  Drawn uniformly from [low, high], or,
 // when skewed, with weak differences far more common than strong ones.
@@ -39,6 +46,16 @@ struct Options {
   // Relative weights of the kinds of individual, by Ancestry.
   std::array<double, kAncestryKinds> mix{{1, 1, 1, 1, 1, 1}};
   Differentiation differentiation;
+  // Also OUT.vcf.gz and OUT.popmap.txt, with this many reference samples of
+  // each parental population.
+  bool vcf = false;
+  int references = 50;
+  // With --pedigree: individuals drawn from ancestry states, in these
+  // relative numbers by Lineage, instead of from their h alone.
+  bool pedigree = false;
+  std::array<double, kLineages> lineages{};
+  // Generations of the hybrid swarm, the F1s being the first.
+  int generations = 3;
 };
 
 enum class ParseOutcome { Run, Help, Error };

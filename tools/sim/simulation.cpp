@@ -97,20 +97,28 @@ std::vector<bool> drawDominantLoci(Random& random, int loci, double share) {
 
 std::array<int, kAncestryKinds> apportion(int n,
                                           const std::array<double, kAncestryKinds>& weights) {
+  const std::vector<int> counts = apportionWeights(n, {weights.begin(), weights.end()});
+  std::array<int, kAncestryKinds> result{};
+  std::copy(counts.begin(), counts.end(), result.begin());
+  return result;
+}
+
+std::vector<int> apportionWeights(int n, const std::vector<double>& weights) {
+  const std::size_t kinds = weights.size();
   double total = 0.0;
   for (double w : weights) total += w;
-  std::array<int, kAncestryKinds> counts{};
-  std::array<double, kAncestryKinds> remainder{};
+  std::vector<int> counts(kinds, 0);
+  std::vector<double> remainder(kinds, 0.0);
   int given = 0;
-  for (int k = 0; k < kAncestryKinds; ++k) {
+  for (std::size_t k = 0; k < kinds; ++k) {
     const double quota = n * (weights[k] / total);
     counts[k] = static_cast<int>(std::floor(quota));
     remainder[k] = quota - counts[k];
     given += counts[k];
   }
   while (given < n) {
-    int best = 0;
-    for (int k = 1; k < kAncestryKinds; ++k)
+    std::size_t best = 0;
+    for (std::size_t k = 1; k < kinds; ++k)
       if (remainder[k] > remainder[best]) best = k;
     ++counts[best];
     remainder[best] = -1.0;
@@ -172,6 +180,19 @@ Designation drawDesignation(Random& random, const Locus& locus, const std::vecto
     d.second = b;
   }
   return d;
+}
+
+std::string locusName(int index, int loci) {
+  const std::size_t width = std::max<std::size_t>(5, std::to_string(loci).size());
+  std::string digits = std::to_string(index + 1);
+  digits.insert(0, width - digits.size(), '0');
+  return "L" + digits;
+}
+
+int drawAlleleCount(Random& random, const Options& options) {
+  if (options.minAlleles == options.maxAlleles) return options.minAlleles;
+  const auto span = static_cast<std::uint64_t>(options.maxAlleles - options.minAlleles + 1);
+  return options.minAlleles + static_cast<int>(random.below(span));
 }
 
 }  // namespace parmix::sim

@@ -33,6 +33,14 @@ int drawDifference(Random& random, const Differentiation& spread);
 // frequency is higher by D in one population, chosen at random).
 Locus drawLocus(Random& random, bool dominant, int alleles, const Differentiation& spread);
 
+// The name of locus `index` (from 0) of `loci`: "L" and its number from 1,
+// zero-padded to at least 5 digits, so every kind of data set reads alike.
+std::string locusName(int index, int loci);
+
+// A codominant locus's number of alleles, uniform between the options'
+// least and greatest.
+int drawAlleleCount(Random& random, const Options& options);
+
 // Which loci are dominant: exactly round(share * loci) of them, at random
 // positions.
 std::vector<bool> drawDominantLoci(Random& random, int loci, double share);
@@ -40,6 +48,8 @@ std::vector<bool> drawDominantLoci(Random& random, int loci, double share);
 // Numbers of individuals of each kind: n apportioned to the weights by
 // largest remainders, so the counts add up to n exactly.
 std::array<int, kAncestryKinds> apportion(int n, const std::array<double, kAncestryKinds>& weights);
+// The same for any number of kinds.
+std::vector<int> apportionWeights(int n, const std::vector<double>& weights);
 
 struct Individual {
   std::string name;

@@ -1,0 +1,131 @@
+#include "estimate/joint_study.hpp"
+
+#include <gsl/gsl_cdf.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <memory>
+
+#include "estimate/joint_estimate.hpp"
+#include "estimate/worker_pool.hpp"
+
+namespace parmix {
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+JointEstimate undefinedRow() {
+  JointEstimate row;
+  row.h = row.hLower = row.hUpper = kNaN;
+  row.het = row.hetLower = row.hetUpper = kNaN;
+  row.hCut[0] = row.hCut[1] = row.hetCut[0] = row.hetCut[1] = false;
+  row.maxLogL = row.hybridIndexH = row.hybridIndexLogL = kNaN;
+  row.lrStatistic = row.lrPValue = kNaN;
+  row.classLogL.fill(kNaN);
+  row.bestClass = -1;
+  row.classMargin = kNaN;
+  row.assigned = false;
+  return row;
+}
+
+void fillLimits(const JointIndividual& individual, const JointMaximum& maximum,
+                JointEstimate& row) {
+  const ProfileLimit limits[4] = {
+      profileLimitOfH(individual, maximum, 0, kJointSupportDrop),
+      profileLimitOfH(individual, maximum, 1, kJointSupportDrop),
+      profileLimitOfHet(individual, maximum, 0, kJointSupportDrop),
+      profileLimitOfHet(individual, maximum, 1, kJointSupportDrop)};
+  row.hLower = limits[0].value;
+  row.hUpper = limits[1].value;
+  row.hetLower = limits[2].value;
+  row.hetUpper = limits[3].value;
+  row.hCut[0] = limits[0].cut;
+  row.hCut[1] = limits[1].cut;
+  row.hetCut[0] = limits[2].cut;
+  row.hetCut[1] = limits[3].cut;
+}
+
+void fillModelTest(const JointIndividual& individual, JointEstimate& row) {
+  const CurveMaximum curve = maximiseHybridIndex(individual);
+  row.hybridIndexH = curve.h;
+  row.hybridIndexLogL = curve.logL;
+  // The curve lies in the triangle, so the joint maximum is at least as
+  // high; a negative difference is rounding.
+  row.lrStatistic = std::max(0.0, 2 * (row.maxLogL - curve.logL));
+  row.lrPValue = std::isnan(row.lrStatistic) ? kNaN : gsl_cdf_chisq_Q(row.lrStatistic, 1.0);
+}
+
+void fillClasses(const JointIndividual& individual, const ClassThresholds& thresholds,
+                 JointEstimate& row) {
+  for (int k = 0; k < kHybridClasses; ++k) {
+    const ClassPoint point = classPoint(static_cast<HybridClass>(k));
+    row.classLogL[k] = individual.logLikelihood(point.h, point.het);
+  }
+  const ClassVerdict verdict = judgeClasses(row.classLogL, row.maxLogL, thresholds);
+  row.bestClass = verdict.bestClass;
+  row.classMargin = verdict.margin;
+  row.assigned = verdict.assigned;
+}
+
+// Individuals laid out together in one pass over the genotype matrix, so
+// their columns share the cache lines fetched.
+constexpr int kBlock = 16;
+
+void layOutBlock(DataSet& d, int first, int count, std::vector<JointIndividual>& layouts) {
+  for (int k = 0; k < count; ++k) layouts[k].clear();
+  int** genotypes = d.genotypes.rows();
+  double** freqR = d.freqR.rows();
+  double** freqS = d.freqS.rows();
+  for (int i = 0; i < d.nLoci; ++i) {
+    const int* cells = genotypes[i] + 2 * first;
+    const char type = d.locusType[i];
+    for (int k = 0; k < count; ++k)
+      layouts[k].addLocus(type, cells[2 * k], cells[2 * k + 1], freqR[i], freqS[i]);
+  }
+}
+
+// The body of one thread: its own layouts, made once, reused for every
+// block it takes.  Each block writes only its own rows.
+TaskBody blockStudier(DataSet& data, std::vector<JointEstimate>& rows,
+                      const ClassThresholds& thresholds) {
+  auto layouts = std::make_shared<std::vector<JointIndividual>>(kBlock);
+  for (JointIndividual& layout : *layouts) layout.reserve(static_cast<std::size_t>(data.nLoci));
+  const int individuals = static_cast<int>(rows.size());
+  return [&data, &rows, &thresholds, layouts, individuals](int block) {
+    const int first = block * kBlock;
+    const int count = std::min(kBlock, individuals - first);
+    layOutBlock(data, first, count, *layouts);
+    for (int k = 0; k < count; ++k)
+      rows[first + k] = studyJointIndividual((*layouts)[k], thresholds);
+  };
+}
+
+}  // namespace
+
+JointEstimate studyJointIndividual(const JointIndividual& individual,
+                                   const ClassThresholds& thresholds) {
+  JointEstimate row = undefinedRow();
+  if (!individual.hasData() || jointSurfaceIsFlat(individual)) return row;
+  const JointMaximum maximum = maximiseJoint(individual);
+  if (!maximum.found) return row;
+  row.h = maximum.h;
+  row.het = maximum.het;
+  row.maxLogL = maximum.logL;
+  fillLimits(individual, maximum, row);
+  fillModelTest(individual, row);
+  fillClasses(individual, thresholds, row);
+  return row;
+}
+
+std::vector<JointEstimate> studyAllJoint(DataSet& data, unsigned workers,
+                                         const ClassThresholds& thresholds) {
+  const int individuals = data.nCols / 2;
+  std::vector<JointEstimate> rows(static_cast<std::size_t>(individuals));
+  const int blocks = (individuals + kBlock - 1) / kBlock;
+  runOnWorkers(blocks, workers, [&] { return blockStudier(data, rows, thresholds); });
+  return rows;
+}
+
+}  // namespace parmix

@@ -1,0 +1,106 @@
+#include "report/ancestry_run.hpp"
+
+#include <filesystem>
+#include <fstream>
+#include <locale>
+#include <new>
+#include <sstream>
+
+#include "estimate/worker_pool.hpp"
+#include "input/data_set.hpp"
+#include "report/analysis_run.hpp"
+#include "report/ancestry_writer.hpp"
+#include "validate/data_set_loader.hpp"
+
+namespace parmix {
+
+namespace {
+
+RunPaths reportPaths(const AncestryRequest& request) {
+  RunPaths paths;
+  paths.parental = request.parental;
+  paths.individual = request.individual;
+  paths.report = request.report;
+  return paths;
+}
+
+// Without a report the parental checks' notes have nowhere to go; they
+// are collected and dropped.
+std::ostream* openReportOrSink(const AncestryRequest& request, std::ofstream& report,
+                               std::ostringstream& sink, Status& status) {
+  if (request.report.empty()) return &sink;
+  return openRunReport(reportPaths(request), report, status) ? nullptr : &report;
+}
+
+int finishFile(std::ofstream& file, const char* what, const std::string& path, Status& status) {
+  file.close();
+  if (!file.fail()) return 0;
+  status.fail("The %s file %s could not be written completely.", what, path.c_str());
+  return status.setFault(Fault::kReport);
+}
+
+// The table is written last, so a failure before it leaves no table; one
+// that names an input or the report is refused before it is opened.
+int writeTable(const AncestryRequest& request, const AncestryRows& result, Status& status) {
+  for (const std::string& input : {request.parental, request.individual, request.report}) {
+    if (!input.empty() && isSameFile(request.tsv, input)) {
+      status.fail("The TSV file %s is one of the input or report files; give it another name.",
+                  request.tsv.c_str());
+      return status.setFault(Fault::kReport);
+    }
+  }
+  std::ofstream tsv;
+  std::error_code ec;
+  if (!std::filesystem::is_directory(request.tsv, ec)) tsv.open(request.tsv);
+  if (!tsv.is_open()) {
+    status.fail("The TSV file %s could not be opened for writing.", request.tsv.c_str());
+    return status.setFault(Fault::kReport);
+  }
+  tsv.imbue(std::locale::classic());
+  writeAncestryTsv(tsv, result.names, result.rows);
+  return finishFile(tsv, "TSV", request.tsv, status);
+}
+
+Status analyse(const AncestryRequest& request, AncestryRows& result) {
+  Status status;
+  DataSet data;
+  std::ofstream report;
+  std::ostringstream sink;
+  const ReportOpener opener = [&](Status& s) {
+    return openReportOrSink(request, report, sink, s);
+  };
+  if (loadDataSet({request.parental, request.individual}, data, opener, status)) return status;
+  const unsigned threads = request.threads > 0 ? request.threads : usableCores();
+  result.rows = studyAllJoint(data, threads, request.thresholds);
+  for (std::size_t j = 0; j < result.rows.size(); ++j)
+    result.names.push_back(j < data.indNames.size() ? data.indNames[j] : std::string());
+  if (report.is_open()) {
+    writeAncestryRows(report, result.names, result.rows, static_cast<int>(data.nameWidth),
+                      request.thresholds);
+    if (finishFile(report, "report", request.report, status)) return status;
+  }
+  if (!request.tsv.empty()) writeTable(request, result, status);
+  return status;
+}
+
+}  // namespace
+
+Status runAncestry(const AncestryRequest& request, AncestryRows& result) {
+  Status status;
+  try {
+    status = analyse(request, result);
+  } catch (const std::bad_alloc&) {
+    status.fail("There is not enough memory for this analysis.");
+    status.setFault(Fault::kMemory);
+  } catch (const std::exception& e) {
+    status.fail("The analysis failed: %s", e.what());
+    status.setFault(Fault::kInternal);
+  } catch (...) {
+    status.fail("The analysis failed for an unknown reason.");
+    status.setFault(Fault::kInternal);
+  }
+  if (!status.ok()) result = AncestryRows();
+  return status;
+}
+
+}  // namespace parmix

@@ -1,0 +1,159 @@
+#include "tclpkg/ancestry_cmd.hpp"
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "report/ancestry_run.hpp"
+#include "tclpkg/package_settings.hpp"
+#include "tclpkg/tcl_result.hpp"
+
+namespace parmix {
+
+namespace {
+
+constexpr const char* kCommand = "parmix::ancestry";
+constexpr const char* kOptionList = "-report, -tsv, -margin, -drop, -threads";
+
+int usageError(Tcl_Interp* interp, const std::string& message) {
+  Tcl_SetObjResult(interp, Tcl_NewStringObj(message.c_str(), -1));
+  Tcl_SetErrorCode(interp, "PARMIX", "USAGE", static_cast<char*>(nullptr));
+  return TCL_ERROR;
+}
+
+int badValue(Tcl_Interp* interp, const char* option, const char* wanted, Tcl_Obj* value) {
+  return usageError(interp, std::string(kCommand) + ": " + option + " must be " + wanted +
+                                ", not \"" + Tcl_GetString(value) + "\"");
+}
+
+// A threshold: a finite number of at least `least` (exclusive when open).
+int takeUnits(Tcl_Interp* interp, const char* option, Tcl_Obj* value, bool open,
+              double& units) {
+  double x = 0;
+  const bool fits = Tcl_GetDoubleFromObj(nullptr, value, &x) == TCL_OK && std::isfinite(x) &&
+                    (open ? x > 0 : x >= 0);
+  if (!fits) return badValue(interp, option, open ? "a number above 0" : "a number of at least 0",
+                             value);
+  units = x;
+  return TCL_OK;
+}
+
+int takeThreads(Tcl_Interp* interp, Tcl_Obj* value, unsigned& threads) {
+  int n = 0;
+  if (Tcl_GetIntFromObj(nullptr, value, &n) != TCL_OK || n < 1)
+    return badValue(interp, "-threads", "a whole number of at least 1", value);
+  threads = static_cast<unsigned>(n);
+  return TCL_OK;
+}
+
+int takeOption(Tcl_Interp* interp, const char* name, Tcl_Obj* value, AncestryRequest& request) {
+  if (std::strcmp(name, "-report") == 0) {
+    request.report = Tcl_GetString(value);
+    if (request.report.empty()) return badValue(interp, name, "a file name", value);
+    return TCL_OK;
+  }
+  if (std::strcmp(name, "-tsv") == 0) {
+    request.tsv = Tcl_GetString(value);
+    if (request.tsv.empty()) return badValue(interp, name, "a file name", value);
+    return TCL_OK;
+  }
+  if (std::strcmp(name, "-margin") == 0)
+    return takeUnits(interp, name, value, false, request.thresholds.minMargin);
+  if (std::strcmp(name, "-drop") == 0)
+    return takeUnits(interp, name, value, true, request.thresholds.maxDrop);
+  if (std::strcmp(name, "-threads") == 0) return takeThreads(interp, value, request.threads);
+  return usageError(interp, std::string(kCommand) + ": unknown option \"" + name +
+                                "\"; the options are " + kOptionList);
+}
+
+int takeWords(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[], AncestryRequest& request) {
+  if (objc < 3) {
+    Tcl_WrongNumArgs(interp, 1, objv, "PARENTAL INDIVIDUAL ?-option value ...?");
+    return TCL_ERROR;
+  }
+  request.parental = Tcl_GetString(objv[1]);
+  request.individual = Tcl_GetString(objv[2]);
+  for (int i = 3; i < objc; i += 2) {
+    const char* name = Tcl_GetString(objv[i]);
+    if (i + 1 == objc)
+      return usageError(interp, std::string(kCommand) + ": option " + name + " has no value");
+    if (takeOption(interp, name, objv[i + 1], request) != TCL_OK) return TCL_ERROR;
+  }
+  return TCL_OK;
+}
+
+// An undefined number is the empty string, as the plotting procedures
+// expect; an impossible class is -Inf.
+Tcl_Obj* numberObj(double value) {
+  return std::isnan(value) ? Tcl_NewObj() : Tcl_NewDoubleObj(value);
+}
+
+void put(Tcl_Obj* dict, const char* key, Tcl_Obj* value) {
+  Tcl_DictObjPut(nullptr, dict, Tcl_NewStringObj(key, -1), value);
+}
+
+Tcl_Obj* classLogLObj(const JointEstimate& row) {
+  Tcl_Obj* dict = Tcl_NewDictObj();
+  for (int k = 0; k < kHybridClasses; ++k)
+    put(dict, className(static_cast<HybridClass>(k)), numberObj(row.classLogL[k]));
+  return dict;
+}
+
+Tcl_Obj* rowObj(const std::string& name, const JointEstimate& row) {
+  Tcl_Obj* dict = Tcl_NewDictObj();
+  put(dict, "name", Tcl_NewStringObj(name.c_str(), static_cast<int>(name.size())));
+  const struct {
+    const char* key;
+    double value;
+  } numbers[] = {{"h", row.h}, {"hLower", row.hLower}, {"hUpper", row.hUpper},
+                 {"het", row.het}, {"hetLower", row.hetLower}, {"hetUpper", row.hetUpper},
+                 {"lnL", row.maxLogL}, {"hybridIndexH", row.hybridIndexH},
+                 {"hybridIndexLnL", row.hybridIndexLogL}, {"lr", row.lrStatistic},
+                 {"pValue", row.lrPValue}, {"margin", row.classMargin}};
+  for (const auto& number : numbers) put(dict, number.key, numberObj(number.value));
+  const struct {
+    const char* key;
+    bool flag;
+  } flags[] = {{"hLowerCut", row.hCut[0]}, {"hUpperCut", row.hCut[1]},
+               {"hetLowerCut", row.hetCut[0]}, {"hetUpperCut", row.hetCut[1]},
+               {"assigned", row.assigned}};
+  for (const auto& flag : flags) put(dict, flag.key, Tcl_NewBooleanObj(flag.flag));
+  put(dict, "classLnL", classLogLObj(row));
+  put(dict, "class",
+      Tcl_NewStringObj(row.bestClass < 0 ? "" : className(static_cast<HybridClass>(row.bestClass)),
+                       -1));
+  return dict;
+}
+
+Tcl_Obj* rowsObj(const AncestryRows& result) {
+  Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
+  for (std::size_t j = 0; j < result.rows.size(); ++j)
+    Tcl_ListObjAppendElement(nullptr, list, rowObj(result.names[j], result.rows[j]));
+  return list;
+}
+
+int runCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
+  AncestryRequest request;
+  request.threads = configuredThreads(interp);  // unless -threads says otherwise
+  if (takeWords(interp, objc, objv, request) != TCL_OK) return TCL_ERROR;
+  AncestryRows result;
+  const Status status = runAncestry(request, result);
+  if (!status.ok()) return placeStatus(interp, status);
+  Tcl_SetObjResult(interp, rowsObj(result));
+  return TCL_OK;
+}
+
+}  // namespace
+
+}  // namespace parmix
+
+extern "C" int Parmix_AncestryObjCmd(ClientData /*clientData*/, Tcl_Interp* interp, int objc,
+                                     Tcl_Obj* const objv[]) {
+  // The one place where C++ meets Tcl for this command: the run turns its
+  // own exceptions into a status; what is left is the words' copies.
+  try {
+    return parmix::runCommand(interp, objc, objv);
+  } catch (...) {
+    return parmix::placeMemoryFailure(interp);
+  }
+}

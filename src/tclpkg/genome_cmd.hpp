@@ -1,0 +1,24 @@
+#ifndef PARMIX_TCLPKG_GENOME_CMD_HPP
+#define PARMIX_TCLPKG_GENOME_CMD_HPP
+
+// The package's commands of the genome-scale path: an analysis straight
+// from VCF/BCF, and the joining of shard reports.  Options the Tcl way;
+// nothing is written to standard error unless -progress asks for it.
+
+#include <tcl.h>
+
+// parmix::genome -vcf FILE -popmap FILE -r POP -s POP ?-study POPS?
+//   ?-report FILE? ?-threads N? ?-samples FILE | -shard K/N?
+//   ?-pseudocount X? ?-biallelicsnps BOOL? ?-mincalled N?
+//   ?-mindifference D? ?-maxmissing F? ?-progress BOOL?
+// Result: a dict of the run's figures (sites, loci, individuals,
+// genotypeBytes, threads, readSeconds, studySeconds).  Errors: a wrong call
+// {PARMIX USAGE}, a faulty input or report {PARMIX INPUT}.
+extern "C" int Parmix_GenomeObjCmd(ClientData clientData, Tcl_Interp* interp, int objc,
+                                   Tcl_Obj* const objv[]);
+
+// parmix::mergeReports -report FILE SHARD_REPORT ?SHARD_REPORT ...?
+extern "C" int Parmix_MergeReportsObjCmd(ClientData clientData, Tcl_Interp* interp, int objc,
+                                         Tcl_Obj* const objv[]);
+
+#endif

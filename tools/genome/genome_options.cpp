@@ -1,0 +1,98 @@
+#include "genome_options.hpp"
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "errors.hpp"
+
+namespace parmix::genome {
+
+using importer::UsageError;
+
+namespace {
+
+constexpr long kMostThreads = 4096;
+constexpr long kMostShards = 1000000;
+
+// A whole number from LOW to HIGH written out in full, or -1.
+long wholeNumber(const std::string& text, long low, long high) {
+  if (text.empty() || text[0] < '0' || text[0] > '9') return -1;
+  char* end = nullptr;
+  errno = 0;
+  const long value = std::strtol(text.c_str(), &end, 10);
+  if (*end != '\0' || errno != 0 || value < low || value > high) return -1;
+  return value;
+}
+
+unsigned parseThreads(const std::string& option, const std::string& text) {
+  const long value = wholeNumber(text, 1, kMostThreads);
+  if (value < 0) {
+    throw UsageError("option " + option + " needs a whole number from 1 to " +
+                     std::to_string(kMostThreads) + ", not \"" + text + "\"");
+  }
+  return static_cast<unsigned>(value);
+}
+
+bool takesValue(const std::string& name) {
+  return name == "-o" || name == "--threads" || name == "--samples" || name == "--shard";
+}
+
+void apply(const std::string& name, const std::string& value, GenomeOptions& options) {
+  if (value.empty()) throw UsageError("option " + name + " needs a non-empty value");
+  if (name == "-o") options.report = value;
+  if (name == "--threads") options.threads = parseThreads(name, value);
+  if (name == "--samples") options.selection.samplesFile = value;
+  if (name == "--shard") parseShard(name, value, options.selection);
+}
+
+void refuseImportOnly(const std::vector<std::string>& rest) {
+  for (const std::string& word : rest) {
+    const std::string name = word.substr(0, word.find('='));
+    if (name == "--prefix" || name == "--structure") {
+      throw UsageError("option " + name + " goes with parmix-import only");
+    }
+  }
+}
+
+}  // namespace
+
+void parseShard(const std::string& option, const std::string& text, Selection& selection) {
+  const std::size_t slash = text.find('/');
+  const long k = slash == std::string::npos ? -1 : wholeNumber(text.substr(0, slash), 1, kMostShards);
+  const long n = slash == std::string::npos ? -1 : wholeNumber(text.substr(slash + 1), 1, kMostShards);
+  if (k < 0 || n < 0 || k > n) {
+    throw UsageError("option " + option + " needs K/N, shard K of N with 1 <= K <= N, not \"" +
+                     text + "\"");
+  }
+  selection.shardIndex = static_cast<int>(k);
+  selection.shardCount = static_cast<int>(n);
+}
+
+importer::ParseOutcome parseGenomeOptions(const std::vector<std::string>& words,
+                                          GenomeOptions& options) {
+  std::vector<std::string> rest;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    std::string name = words[i], value;
+    const std::size_t equals = name.find('=');
+    const bool inlineValue = name.rfind("--", 0) == 0 && equals != std::string::npos;
+    if (inlineValue) name = name.substr(0, equals);
+    if (!takesValue(name)) {
+      rest.push_back(words[i]);
+      continue;
+    }
+    if (inlineValue) {
+      value = words[i].substr(equals + 1);
+    } else if (i + 1 == words.size()) {
+      throw UsageError("option " + name + " needs a value");
+    } else {
+      value = words[++i];
+    }
+    apply(name, value, options);
+  }
+  if (!options.selection.samplesFile.empty() && options.selection.shardCount > 0)
+    throw UsageError("give at most one of --samples FILE and --shard K/N");
+  refuseImportOnly(rest);
+  return importer::parseOptions(rest, options.input);
+}
+
+}  // namespace parmix::genome

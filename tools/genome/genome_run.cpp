@@ -1,0 +1,151 @@
+#include "genome_run.hpp"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <locale>
+#include <sstream>
+
+#include "errors.hpp"
+#include "estimate/panel_study.hpp"
+#include "panel_checks.hpp"
+#include "progress.hpp"
+#include "report/report_writer.hpp"
+#include "estimate/worker_pool.hpp"
+#include "writers.hpp"
+
+namespace parmix::genome {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Progress of a long step on standard error: nothing for the first couple
+// of seconds, then a line rewritten in place on a terminal, or a new line
+// every little while in a log.
+class ProgressLine {
+ public:
+  ProgressLine(std::FILE* out, bool enabled)
+      : out_(out), enabled_(enabled), terminal_(::isatty(::fileno(out)) != 0),
+        next_(Clock::now() + std::chrono::seconds(2)) {}
+  ~ProgressLine() {
+    if (open_) std::fputc('\n', out_);
+  }
+  ProgressLine(const ProgressLine&) = delete;
+  ProgressLine& operator=(const ProgressLine&) = delete;
+
+  bool due() {
+    if (!enabled_ || ++calls_ % 64 != 0) return false;
+    return Clock::now() >= next_;
+  }
+  void show(const std::string& text) {
+    std::fprintf(out_, terminal_ ? "\rparmix: %s   " : "parmix: %s\n", text.c_str());
+    std::fflush(out_);
+    open_ = terminal_;
+    next_ = Clock::now() + (terminal_ ? std::chrono::milliseconds(500) : std::chrono::seconds(10));
+  }
+
+ private:
+  std::FILE* out_;
+  bool enabled_;
+  bool terminal_;
+  bool open_ = false;
+  Clock::time_point next_;
+  std::size_t calls_ = 0;
+};
+
+Panel readWithProgress(const GenomeOptions& options, std::FILE* messages) {
+  ProgressLine line(messages, !options.input.quiet);
+  const Clock::time_point start = Clock::now();
+  return readPanel(options.input, options.selection,
+                   [&](std::size_t sites, std::uint64_t bytes, std::uint64_t total) {
+                     if (line.due())
+                       line.show(importer::progressText(sites, "sites", bytes, total,
+                                                        secondsSince(start)));
+                   });
+}
+
+std::vector<IndividualEstimate> studyWithProgress(Panel& panel, unsigned threads,
+                                                  bool quiet, std::FILE* messages) {
+  ProgressLine line(messages, !quiet);
+  const std::size_t total = panel.selected.size();
+  const PanelParents parents{panel.freqR.rows(), panel.freqS.rows(), panel.locusType.data()};
+  return studyPanel(panel.genotypes, parents, threads, [&](std::size_t done) {
+    if (line.due())
+      line.show(std::to_string(done) + " of " + std::to_string(total) + " individuals studied");
+  });
+}
+
+std::vector<std::string> selectedNames(const Panel& panel) {
+  std::vector<std::string> names;
+  for (std::size_t j : panel.selected) names.push_back(panel.studyNames[j]);
+  return names;
+}
+
+void printSummary(std::FILE* out, const GenomeOptions& options, const Panel& panel,
+                  const RunFigures& figures) {
+  std::fprintf(out,
+               "parmix: %zu sites read from %s; %zu individuals in R, %zu in S, "
+               "%zu studied\n",
+               panel.sites, options.input.input.c_str(), panel.roles.r.size(),
+               panel.roles.s.size(), panel.roles.study.size());
+  for (const std::string& line :
+       importer::tallyLines(panel.tally, options.input.filters, options.input.pseudoCount))
+    std::fprintf(out, "  %s\n", line.c_str());
+  std::fprintf(out,
+               "parmix: %zu loci x %zu individuals (%.1f MB of genotypes); read in "
+               "%.1f s, studied in %.1f s on %u threads\n",
+               figures.loci, figures.individuals, static_cast<double>(figures.genotypeBytes) / 1e6,
+               figures.readSeconds, figures.studySeconds, figures.threads);
+}
+
+}  // namespace
+
+void writeReportBody(std::ostream& report, const std::string& notes,
+                     const std::vector<std::string>& names,
+                     const std::vector<IndividualEstimate>& rows, int nameWidth) {
+  report << notes;
+  writeHeader(report, nameWidth);
+  useRowNumberFormat(report);
+  for (std::size_t j = 0; j < rows.size(); ++j)
+    writeOutputRow(report, names[j], rows[j].h, rows[j].lowerBound, rows[j].upperBound,
+                   rows[j].truncated, nameWidth);
+  writeEndingRow(report);
+}
+
+RunFigures runGenome(const GenomeOptions& options, std::FILE* messages) {
+  std::vector<std::string> inputs{options.input.input, options.input.populationMap};
+  if (!options.selection.samplesFile.empty()) inputs.push_back(options.selection.samplesFile);
+  importer::OutputFile output(options.report, inputs);
+  RunFigures figures;
+  Clock::time_point start = Clock::now();
+  Panel panel = readWithProgress(options, messages);
+  std::ostringstream notes;
+  notes.imbue(std::locale::classic());
+  checkPanel(panel, options.input.input, notes);
+  figures.readSeconds = secondsSince(start);
+  figures.threads = options.threads > 0 ? options.threads : usableCores();
+  start = Clock::now();
+  const std::vector<IndividualEstimate> rows =
+      studyWithProgress(panel, figures.threads, options.input.quiet, messages);
+  figures.studySeconds = secondsSince(start);
+  std::ostringstream report;
+  report.imbue(std::locale::classic());
+  writeTimestamp(report);
+  writeReportBody(report, notes.str(), selectedNames(panel), rows,
+                  static_cast<int>(panel.nameWidth));
+  output.write(report.str());
+  output.commit();
+  figures.sites = panel.sites;
+  figures.loci = static_cast<std::size_t>(panel.genotypes.loci());
+  figures.individuals = rows.size();
+  figures.genotypeBytes = panel.genotypes.storedBytes();
+  if (!options.input.quiet) printSummary(messages, options, panel, figures);
+  return figures;
+}
+
+}  // namespace parmix::genome

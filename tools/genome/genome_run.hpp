@@ -1,0 +1,44 @@
+#ifndef PARMIX_GENOME_GENOME_RUN_HPP
+#define PARMIX_GENOME_GENOME_RUN_HPP
+
+// One genome-scale run: the panel read from VCF, the analysis's checks, the
+// selected individuals studied on several threads, and the report, which is
+// the one the `parmix` command writes from the imported text files.
+
+#include <cstddef>
+#include <cstdio>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "estimate/individual_study.hpp"
+#include "genome_options.hpp"
+
+namespace parmix::genome {
+
+// Where the time and memory of a run went, for the summary and benchmarks.
+struct RunFigures {
+  std::size_t sites = 0;
+  std::size_t loci = 0;
+  std::size_t individuals = 0;
+  std::size_t genotypeBytes = 0;
+  unsigned threads = 0;
+  double readSeconds = 0.0;
+  double studySeconds = 0.0;
+};
+
+// Reads, studies and writes the report; progress (after a couple of
+// seconds) and the summary go to MESSAGES unless the options ask for quiet.
+// Throws importer::InputError naming the file at fault; the report's path
+// then keeps whatever it held before.
+RunFigures runGenome(const GenomeOptions& options, std::FILE* messages);
+
+// The report's text after the time-stamp line: NOTES, the header, one row
+// per estimate (NAMES in the same order) and the closing note.
+void writeReportBody(std::ostream& report, const std::string& notes,
+                     const std::vector<std::string>& names,
+                     const std::vector<IndividualEstimate>& rows, int nameWidth);
+
+}  // namespace parmix::genome
+
+#endif
