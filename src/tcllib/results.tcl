@@ -20,6 +20,15 @@ namespace eval ::parmix {
         weak {^The hybrid index for these data includes ([0-9]+)/([0-9]+) loci for which parental$}
         - {^allele frequencies do not differ by [-+.0-9e]+ or more\.$}
     }
+    # The note of a run from VCF that used corrections for sequencing data
+    # or small reference samples: each line's role is the correction's tag
+    # in the table's corrections column.
+    lappend noteLines \
+        - {^Corrections used:$} \
+        genotype-likelihoods {^  genotype likelihoods \((PL|GL)\) of the study individuals[;.]$} \
+        reference-frequencies=gl {^  parental frequencies by EM from the reference samples' likelihoods[;.]$} \
+        reference-frequencies=gt {^  parental frequencies counted from the calls \(GT\)[;.]$} \
+        reference-uncertainty {^  the parental frequencies' uncertainty \(Dirichlet posteriors of the counts\)[;.]$}
 }
 
 # Reads the report file PATH.  Returns a dict:
@@ -27,6 +36,8 @@ namespace eval ::parmix {
 #   excluded   the rows (of the parental file) of the loci left out
 #   weak       {count N loci M} from the note on weakly differing loci, or
 #              an empty dict when the report has no such note
+#   corrections (only when the report notes corrections) their tags, e.g.
+#              genotype-likelihoods=PL reference-frequencies=gl
 #   rows       one dict per individual, in report order, with the keys name,
 #              h, lower, upper (the report's numbers as written, or the empty
 #              string for nan) and lowerCut, upperCut (1 when the limit is
@@ -44,16 +55,28 @@ proc ::parmix::readReport {path} {
 # Writes the rows of the report file REPORT to the file TSV as
 # tab-separated values: a header line, then one line per individual with
 # name, h, lower, upper, lower_cut, upper_cut.  Undefined values are NA; the
-# cut flags are TRUE or FALSE, which R and pandas both read as logical.
+# cut flags are TRUE or FALSE, which R and pandas both read as logical.  A
+# report that notes corrections adds a last column, corrections, with their
+# tags joined by commas on every row.
 proc ::parmix::writeTsv {report tsv} {
-    set lines [list [join {name h lower upper lower_cut upper_cut} \t]]
-    foreach row [dict get [readReport $report] rows] {
+    set parsed [readReport $report]
+    set columns {name h lower upper lower_cut upper_cut}
+    set corrections {}
+    if {[dict exists $parsed corrections]} {
+        set corrections [join [dict get $parsed corrections] ,]
+        lappend columns corrections
+    }
+    set lines [list [join $columns \t]]
+    foreach row [dict get $parsed rows] {
         set fields [list [dict get $row name]]
         foreach key {h lower upper} {
             lappend fields [TsvValue [dict get $row $key]]
         }
         foreach key {lowerCut upperCut} {
             lappend fields [TsvFlag [dict get $row $key]]
+        }
+        if {$corrections ne ""} {
+            lappend fields $corrections
         }
         lappend lines [join $fields \t]
     }
@@ -104,16 +127,25 @@ proc ::parmix::ReportNotes {path lines atVar} {
     variable noteLines
     set excluded {}
     set weak {}
+    set corrections {}
     for {} {$at < [llength $lines]} {incr at} {
         set line [lindex $lines $at]
         if {[regexp $reportHeader $line]} {
-            return [dict create excluded $excluded weak $weak]
+            set notes [dict create excluded $excluded weak $weak]
+            if {[llength $corrections]} {
+                dict set notes corrections $corrections
+            }
+            return $notes
         }
         if {[string trim $line] eq ""} continue
         set role [NoteLineRole $line $noteLines numbers]
         switch -- $role {
             excluded {lappend excluded [lindex $numbers 0]}
             weak {set weak [dict create count [lindex $numbers 0] loci [lindex $numbers 1]]}
+            genotype-likelihoods {lappend corrections $role=[lindex $numbers 0]}
+            reference-frequencies=gl - reference-frequencies=gt - reference-uncertainty {
+                lappend corrections $role
+            }
             "" {NotAReport $path [expr {$at + 1}] "is neither a note on loci nor the header line"}
         }
     }
