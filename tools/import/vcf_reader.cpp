@@ -89,7 +89,9 @@ void VcfReader::readLikelihoods(Site& site) {
   const int count = bcf_get_format_values(header_.get(), record_.get(), likelihoodField_.c_str(),
                                           &fieldValues_, &fieldCapacity_,
                                           phred ? BCF_HT_INT : BCF_HT_REAL);
-  if (count == -3) return;  // the record lacks the field: its genotype calls serve
+  // A record without the field, or a file whose header does not define it:
+  // the genotype calls serve.
+  if (count == -3 || count == -1) return;
   if (count < 0 || count % static_cast<int>(samples_.size()) != 0) {
     throw InputError(recordPlace() + ": the genotype likelihoods (" + likelihoodField_ +
                      ") could not be read");

@@ -108,7 +108,8 @@ void VcfOutput::writeLocus(int index, const std::string& name, const Locus& locu
 }
 
 // With reads: the reads of the true genotype, their PL, and as GT the
-// genotype of PL 0, as a caller would write it.
+// genotype of PL 0, as a caller would write it.  The text files keep the
+// true genotypes: they are what the reads are drawn from.
 void VcfOutput::appendGenotype(const Designation& d) {
   line_ += '\t';
   if (depth_ <= 0.0) {
@@ -123,7 +124,10 @@ void VcfOutput::appendGenotype(const Designation& d) {
   const ReadCounts reads = drawReads(reads_, alt, depth_, error_);
   const std::array<int, 3> pl = phredLikelihoods(reads, error_);
   const int called = calledAltCopies(pl);
-  line_ += called == 0 ? "0/0" : called == 1 ? "0/1" : "1/1";
+  // Reads that leave two genotypes equally likely (none at all, say) make
+  // no call.
+  static const char* const kCalls[] = {"./.", "0/0", "0/1", "1/1"};
+  line_ += kCalls[called + 1];
   line_ += ':' + std::to_string(reads.ref) + ',' + std::to_string(reads.alt) + ':' +
            std::to_string(pl[0]) + ',' + std::to_string(pl[1]) + ',' + std::to_string(pl[2]);
 }
