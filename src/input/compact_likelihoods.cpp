@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 
 namespace parmix {
 
@@ -33,24 +34,24 @@ void storeIndividual(int genotypes, const double* phred, std::uint8_t* out) {
 }  // namespace
 
 void CompactLikelihoods::appendLocus(int genotypes, const double* phred) {
-  start_.push_back(values_.size());
-  width_.push_back(genotypes);
   const std::size_t g = static_cast<std::size_t>(genotypes);
-  values_.resize(values_.size() + g * static_cast<std::size_t>(individuals_));
-  std::uint8_t* out = values_.data() + start_.back();
-  for (int j = 0; j < individuals_; ++j)
-    storeIndividual(genotypes, phred + g * static_cast<std::size_t>(j), out + g * static_cast<std::size_t>(j));
+  std::vector<std::uint8_t> values(g * static_cast<std::size_t>(individuals_));
+  for (std::size_t j = 0; j < static_cast<std::size_t>(individuals_); ++j)
+    storeIndividual(genotypes, phred + g * j, values.data() + g * j);
+  valueBytes_ += values.size();
+  loci_.push_back(std::move(values));
 }
 
-void CompactLikelihoods::appendCalledLocus() {
-  start_.push_back(values_.size());
-  width_.push_back(0);
+void CompactLikelihoods::appendCalledLocus() { loci_.emplace_back(); }
+
+std::size_t CompactLikelihoods::storedBytes() const {
+  return valueBytes_ + loci_.capacity() * sizeof(std::vector<std::uint8_t>);
 }
 
 bool CompactLikelihoods::likelihoods(int locus, int j, double* out) const {
-  const std::size_t g = static_cast<std::size_t>(width_[static_cast<std::size_t>(locus)]);
-  const std::uint8_t* in = values_.data() + start_[static_cast<std::size_t>(locus)] +
-                           g * static_cast<std::size_t>(j);
+  const std::vector<std::uint8_t>& values = loci_[static_cast<std::size_t>(locus)];
+  const std::size_t g = values.size() / static_cast<std::size_t>(individuals_);
+  const std::uint8_t* in = values.data() + g * static_cast<std::size_t>(j);
   if (std::all_of(in, in + g, [](std::uint8_t v) { return v == kMissing; })) return false;
   for (std::size_t k = 0; k < g; ++k) out[k] = phredTable()[in[k]];
   return true;

@@ -12,8 +12,9 @@
 // missing when all of its bytes are kMissing (255), which no stored
 // likelihood vector can be, since its best genotype is 0.
 //
-// Loci are appended in order, locus-major; a locus whose record had no
-// likelihoods keeps no bytes and is studied from its calls.
+// Loci are appended in order, each in an allocation of its own (so the
+// store never holds a doubled buffer while growing); a locus whose record
+// had no likelihoods keeps no bytes and is studied from its calls.
 
 #include <cstddef>
 #include <cstdint>
@@ -39,19 +40,19 @@ class CompactLikelihoods {
   // Appends a locus without likelihoods (studied from the calls).
   void appendCalledLocus();
 
-  int loci() const { return static_cast<int>(width_.size()); }
-  bool hasLikelihoods(int locus) const { return width_[static_cast<std::size_t>(locus)] > 0; }
+  int loci() const { return static_cast<int>(loci_.size()); }
+  bool hasLikelihoods(int locus) const { return !loci_[static_cast<std::size_t>(locus)].empty(); }
   // Individual J's likelihoods at LOCUS into OUT (the locus's genotype
   // count of values, the best one 1); false when they are missing.
   // Requires hasLikelihoods(locus).  Reads only; safe on several threads.
   bool likelihoods(int locus, int j, double* out) const;
-  std::size_t storedBytes() const { return values_.capacity() + width_.capacity() * 12; }
+  // Bytes held: the values and each locus's handle.
+  std::size_t storedBytes() const;
 
  private:
   int individuals_;
-  std::vector<std::uint8_t> values_;
-  std::vector<std::size_t> start_;
-  std::vector<int> width_;
+  std::size_t valueBytes_ = 0;
+  std::vector<std::vector<std::uint8_t>> loci_;
 };
 
 }  // namespace parmix
