@@ -119,7 +119,7 @@ proc ::parmix::program::ParseArguments {words} {
         } elseif {$word in $flagOptions} {
             dict set flags $word 1
         } else {
-            Usage "unknown option $word"
+            Usage [UnknownOptionMessage $word]
         }
     }
     return [CheckCall $files $options $flags]
@@ -412,6 +412,18 @@ proc ::parmix::program::ParseGenomeWords {words} {
         }
     }
     return [CheckGenomeCall $call]
+}
+
+# The message for a word that a text-file call does not know: the
+# corrections for sequencing data and small reference samples need what
+# only a VCF holds (likelihoods, the reference samples' counts).
+proc ::parmix::program::UnknownOptionMessage {word} {
+    set name [lindex [split $word =] 0]
+    if {$name in {--genotype-likelihoods --reference-frequencies --reference-uncertainty}} {
+        return "option $name goes with --vcf only: parental and individual files hold\
+            neither genotype likelihoods nor the reference samples' counts"
+    }
+    return "unknown option $word"
 }
 
 proc ::parmix::program::CheckGenomeCall {call} {
