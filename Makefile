@@ -136,6 +136,12 @@ bench-genome: build
 	@sh scripts/install-deps bench
 	@sh bench/run-bench-genome.sh $(BUILD_DIR)
 
+# The cost of each correction for sequencing data and small reference
+# samples on the M tier through the VCF path (bench/run-bench-corrections.tcl).
+.PHONY: bench-corrections
+bench-corrections: build
+	@tclsh bench/run-bench-corrections.tcl $(BUILD_DIR)
+
 install: build
 	@cmake --install $(BUILD_DIR)
 

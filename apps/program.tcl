@@ -126,7 +126,7 @@ proc ::parmix::program::ParseArguments {words} {
         } elseif {$word in $flagOptions} {
             dict set flags $word 1
         } else {
-            Usage "unknown option $word"
+            Usage [UnknownOptionMessage $word]
         }
     }
     return [CheckCall $files $options $flags]
@@ -382,6 +382,8 @@ namespace eval ::parmix::program {
         {              [--samples FILE | --shard K/N] [--pseudo-count X]}
         {              [--biallelic-snps] [--min-called N] [--min-difference D]}
         {              [--max-missing F] [--quiet]}
+        {              [--genotype-likelihoods PL|GL [--reference-frequencies gl|gt]]}
+        {              [--reference-uncertainty]}
         {       parmix --merge -o REPORT [--tsv FILE] [--plot FILE.svg] SHARD_REPORT...}
     } \n]
     # The program's words and the options of parmix::genome they become.
@@ -392,7 +394,10 @@ namespace eval ::parmix::program {
         --min-difference -mindifference --max-missing -maxmissing
         --tsv {} --plot {}
     }
-    variable genomeFlags {--biallelic-snps --quiet --merge}
+    # The corrections for sequencing data and small reference samples.
+    lappend genomeValueOptions --genotype-likelihoods -genotypelikelihoods \
+        --reference-frequencies -referencefrequencies
+    variable genomeFlags {--biallelic-snps --quiet --merge --reference-uncertainty}
 }
 
 # A call of the genome-scale path: it names a VCF/BCF file or asks to merge.
@@ -456,6 +461,18 @@ proc ::parmix::program::ParseGenomeWords {words} {
     return [CheckGenomeCall $call]
 }
 
+# The message for a word that a text-file call does not know: the
+# corrections for sequencing data and small reference samples need what
+# only a VCF holds (likelihoods, the reference samples' counts).
+proc ::parmix::program::UnknownOptionMessage {word} {
+    set name [lindex [split $word =] 0]
+    if {$name in {--genotype-likelihoods --reference-frequencies --reference-uncertainty}} {
+        return "option $name goes with --vcf only: parental and individual files hold\
+            neither genotype likelihoods nor the reference samples' counts"
+    }
+    return "unknown option $word"
+}
+
 proc ::parmix::program::CheckGenomeCall {call} {
     set options [dict get $call options]
     foreach name {--tsv --plot -o} {
@@ -478,6 +495,9 @@ proc ::parmix::program::CheckGenomeCall {call} {
             Usage "option $name does not go with --merge"
         }
     }
+    if {[dict exists $call flags --reference-uncertainty]} {
+        Usage "option --reference-uncertainty does not go with --merge"
+    }
     if {![dict exists $options -o]} {
         Usage "--merge needs -o REPORT, the merged report to write"
     }
@@ -490,7 +510,8 @@ proc ::parmix::program::CheckGenomeCall {call} {
 # A message of parmix::genome in the program's own words.
 proc ::parmix::program::ProgramWording {message} {
     variable genomeValueOptions
-    set map [list " -biallelicsnps " " --biallelic-snps "]
+    set map [list " -biallelicsnps " " --biallelic-snps " \
+        " -referenceuncertainty " " --reference-uncertainty "]
     foreach {word option} $genomeValueOptions {
         if {$option ne ""} {
             lappend map " $option " " $word "
@@ -512,6 +533,9 @@ proc ::parmix::program::RunGenome {call} {
     }
     if {[dict exists $call flags --biallelic-snps]} {
         lappend arguments -biallelicsnps 1
+    }
+    if {[dict exists $call flags --reference-uncertainty]} {
+        lappend arguments -referenceuncertainty 1
     }
     try {
         ::parmix::genome {*}$arguments
@@ -573,6 +597,23 @@ $genomeUsage
                      order, into the report of one run over all of them
   --quiet            no progress on standard error and no lines on
                      standard output
+  --genotype-likelihoods PL|GL
+                     study individuals from their genotype likelihoods
+                     (FORMAT field PL or GL) instead of their calls; a
+                     record without the field is studied from GT, missing
+                     likelihoods are missing data.  Also sets the parental
+                     frequencies by an EM from the reference samples'
+                     likelihoods, unless --reference-frequencies gt
+  --reference-frequencies gl|gt
+                     with --genotype-likelihoods: parental frequencies by
+                     EM from the likelihoods (gl, the default) or counted
+                     from the calls (gt)
+  --reference-uncertainty
+                     carry the uncertainty of parental frequencies counted
+                     from few reference samples into each individual's
+                     likelihood (Dirichlet posteriors of the counts plus
+                     the pseudo-count).  Both corrections are named in a
+                     note of the report; neither goes with --ancestry
 
 Example:
   parmix --vcf calls.bcf --popmap pops.txt --r north --s south -o report.txt"

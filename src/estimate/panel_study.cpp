@@ -3,6 +3,7 @@
 #include <memory>
 #include <mutex>
 
+#include "estimate/gl_estimate.hpp"
 #include "estimate/worker_pool.hpp"
 #include "input/data_set.hpp"
 
@@ -15,27 +16,91 @@ IndividualEstimate estimateIndividual(int** indGenotype, int loci, const PanelPa
                                  loci, &context);
 }
 
-std::vector<IndividualEstimate> studyPanel(const CompactGenotypes& genotypes,
-                                           const PanelParents& parents, unsigned workers,
-                                           const StudyProgress& progress) {
+namespace {
+
+// The worker loop shared by both analyses: WORKSPACE makes a thread's own
+// working space (kept from task to task) and ESTIMATE studies individual j
+// from its laid-out designations with it.
+template <typename Workspace, typename Estimate>
+std::vector<IndividualEstimate> studyEach(const CompactGenotypes& genotypes, unsigned workers,
+                                          const StudyProgress& progress, Workspace workspace,
+                                          Estimate estimate) {
   std::vector<IndividualEstimate> rows(static_cast<std::size_t>(genotypes.individuals()));
   const int loci = genotypes.loci();
   std::size_t done = 0;
   std::mutex progressLock;
   runOnWorkers(genotypes.individuals(), workers, [&]() -> TaskBody {
-    // Each thread's own layout of one individual, kept from task to task.
     auto indGenotype = std::make_shared<RowTable<int>>(loci, 2, kMissing);
-    auto context = std::make_shared<IndividualContext>();
-    return [&, indGenotype, context](int j) {
+    auto space = workspace();
+    return [&, indGenotype, space](int j) {
       genotypes.layOutIndividual(j, indGenotype->rows(), kMissing);
-      rows[static_cast<std::size_t>(j)] =
-          estimateIndividual(indGenotype->rows(), loci, parents, *context);
+      rows[static_cast<std::size_t>(j)] = estimate(indGenotype->rows(), j, *space);
       if (!progress) return;
       const std::lock_guard<std::mutex> lock(progressLock);
       progress(++done);
     };
   });
   return rows;
+}
+
+struct CorrectedWorkspace {
+  GlIndividual terms;
+  std::vector<double> scratch;
+};
+
+// The likelihoods of one individual's locus: its own, its call's, or none.
+const double* locusLikelihoods(const int* designation, int locus, int j, int k,
+                               const CompactLikelihoods* stored, std::vector<double>& scratch) {
+  scratch.resize(static_cast<std::size_t>(genotypeCount(k)));
+  if (stored != nullptr && stored->hasLikelihoods(locus))
+    return stored->likelihoods(locus, j, scratch.data()) ? scratch.data() : nullptr;
+  if (designation[0] == kMissing) return nullptr;
+  calledGenotypeLikelihoods(designation[0] - 1, designation[1] - 1, k, scratch.data());
+  return scratch.data();
+}
+
+}  // namespace
+
+std::vector<IndividualEstimate> studyPanel(const CompactGenotypes& genotypes,
+                                           const PanelParents& parents, unsigned workers,
+                                           const StudyProgress& progress) {
+  const int loci = genotypes.loci();
+  return studyEach(
+      genotypes, workers, progress,
+      [] { return std::make_shared<IndividualContext>(); },
+      [&](int** indGenotype, int, IndividualContext& context) {
+        return estimateIndividual(indGenotype, loci, parents, context);
+      });
+}
+
+IndividualEstimate estimateCorrectedIndividual(int** indGenotype, int j, const CorrectedPanel& panel,
+                                               GlIndividual& terms, std::vector<double>& scratch) {
+  terms.clear();
+  const std::vector<SiteGenotypes>& sites = *panel.sites;
+  for (std::size_t i = 0; i < sites.size(); ++i) {
+    if (panel.locusType[i] != 'C') continue;
+    const int locus = static_cast<int>(i);
+    terms.addSite(sites[i], locusLikelihoods(indGenotype[i], locus, j, sites[i].alleles(),
+                                             panel.likelihoods, scratch));
+  }
+  const SupportedEstimate e = studyGlIndividual(terms);
+  return IndividualEstimate{e.h, e.lowerBound, e.upperBound, {e.truncated[0], e.truncated[1]}};
+}
+
+std::vector<IndividualEstimate> studyCorrectedPanel(const CompactGenotypes& genotypes,
+                                                    const CorrectedPanel& panel, unsigned workers,
+                                                    const StudyProgress& progress) {
+  const std::size_t loci = panel.sites->size();
+  return studyEach(
+      genotypes, workers, progress,
+      [loci] {
+        auto space = std::make_shared<CorrectedWorkspace>();
+        space->terms.reserve(loci);
+        return space;
+      },
+      [&](int** indGenotype, int j, CorrectedWorkspace& space) {
+        return estimateCorrectedIndividual(indGenotype, j, panel, space.terms, space.scratch);
+      });
 }
 
 }  // namespace parmix

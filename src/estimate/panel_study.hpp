@@ -14,6 +14,8 @@
 #include "estimate/individual_context.hpp"
 #include "estimate/individual_study.hpp"
 #include "input/compact_genotypes.hpp"
+#include "input/compact_likelihoods.hpp"
+#include "model/gl_likelihood.hpp"
 
 namespace parmix {
 
@@ -42,6 +44,30 @@ using StudyProgress = std::function<void(std::size_t done)>;
 std::vector<IndividualEstimate> studyPanel(const CompactGenotypes& genotypes,
                                            const PanelParents& parents, unsigned workers,
                                            const StudyProgress& progress = nullptr);
+
+// The corrected analysis of a panel: each locus's genotype probabilities as
+// expectations under the parental frequencies' posteriors (or the exact
+// frequencies), and each individual's term from its genotype likelihoods
+// where there are any, from its call elsewhere.
+struct CorrectedPanel {
+  // One per locus, shared by all individuals; loci of another type than
+  // 'C' in locusType (taken out by the checks) add nothing.
+  const std::vector<SiteGenotypes>* sites;
+  const char* locusType;
+  // nullptr: every locus from the calls.
+  const CompactLikelihoods* likelihoods;
+};
+
+// The estimate of one individual from its designations and, where the
+// panel has them, its likelihoods.  TERMS and SCRATCH are the caller's
+// working space, kept from one individual to the next.
+IndividualEstimate estimateCorrectedIndividual(int** indGenotype, int j, const CorrectedPanel& panel,
+                                               GlIndividual& terms, std::vector<double>& scratch);
+
+// As studyPanel, for the corrected analysis.
+std::vector<IndividualEstimate> studyCorrectedPanel(const CompactGenotypes& genotypes,
+                                                    const CorrectedPanel& panel, unsigned workers,
+                                                    const StudyProgress& progress = nullptr);
 
 }  // namespace parmix
 

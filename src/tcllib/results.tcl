@@ -20,6 +20,15 @@ namespace eval ::parmix {
         weak {^The hybrid index for these data includes ([0-9]+)/([0-9]+) loci for which parental$}
         - {^allele frequencies do not differ by [-+.0-9e]+ or more\.$}
     }
+    # The note of a run from VCF that used corrections for sequencing data
+    # or small reference samples: each line's role is the correction's tag
+    # in the table's corrections column.
+    lappend noteLines \
+        - {^Corrections used:$} \
+        genotype-likelihoods {^  genotype likelihoods \((PL|GL)\) of the study individuals[;.]$} \
+        reference-frequencies=gl {^  parental frequencies by EM from the reference samples' likelihoods[;.]$} \
+        reference-frequencies=gt {^  parental frequencies counted from the calls \(GT\)[;.]$} \
+        reference-uncertainty {^  the parental frequencies' uncertainty \(Dirichlet posteriors of the counts\)[;.]$}
 }
 
 # Reads the report file PATH.  Returns a dict:
@@ -27,6 +36,8 @@ namespace eval ::parmix {
 #   excluded   the rows (of the parental file) of the loci left out
 #   weak       {count N loci M} from the note on weakly differing loci, or
 #              an empty dict when the report has no such note
+#   corrections (only when the report notes corrections) their tags, e.g.
+#              genotype-likelihoods=PL reference-frequencies=gl
 #   rows       one dict per individual, in report order, with the keys name,
 #              h, lower, upper (the report's numbers as written, or the empty
 #              string for nan) and lowerCut, upperCut (1 when the limit is
@@ -60,17 +71,25 @@ proc ::parmix::readReport {path args} {
 # With -inputs {PARENTAL INDIVIDUAL}, the files the report was made from,
 # two columns follow: loci_with_data (the used loci at which the individual
 # has a genotype) and missing_share (the share of used loci without one,
-# four decimals; NA when no locus is used).
+# four decimals; NA when no locus is used).  A report that notes
+# corrections adds a last column, corrections, with their tags joined by
+# commas on every row.
 proc ::parmix::writeTsv {report tsv args} {
     set options [Options writeTsv {-inputs {}} $args]
+    set parsed [readReport $report]
     set header {name h lower upper lower_cut upper_cut}
     set counts [DataCounts [dict get $options -inputs]]
     if {[llength $counts]} {
         lappend header loci_with_data missing_share
     }
+    set corrections {}
+    if {[dict exists $parsed corrections]} {
+        set corrections [join [dict get $parsed corrections] ,]
+        lappend header corrections
+    }
     set lines [list [join $header \t]]
     set index 0
-    foreach row [dict get [readReport $report] rows] {
+    foreach row [dict get $parsed rows] {
         set fields [list [dict get $row name]]
         foreach key {h lower upper} {
             lappend fields [TsvValue [dict get $row $key]]
@@ -82,6 +101,9 @@ proc ::parmix::writeTsv {report tsv args} {
             lappend fields {*}[lindex $counts $index]
         }
         incr index
+        if {$corrections ne ""} {
+            lappend fields $corrections
+        }
         lappend lines [join $fields \t]
     }
     WriteWhole $tsv [join $lines \n]\n [list $report {*}[dict get $options -inputs]]
@@ -152,16 +174,25 @@ proc ::parmix::ReportNotes {path lines atVar} {
     variable noteLines
     set excluded {}
     set weak {}
+    set corrections {}
     for {} {$at < [llength $lines]} {incr at} {
         set line [lindex $lines $at]
         if {[regexp $reportHeader $line]} {
-            return [dict create excluded $excluded weak $weak]
+            set notes [dict create excluded $excluded weak $weak]
+            if {[llength $corrections]} {
+                dict set notes corrections $corrections
+            }
+            return $notes
         }
         if {[string trim $line] eq ""} continue
         set role [NoteLineRole $line $noteLines numbers]
         switch -- $role {
             excluded {lappend excluded [lindex $numbers 0]}
             weak {set weak [dict create count [lindex $numbers 0] loci [lindex $numbers 1]]}
+            genotype-likelihoods {lappend corrections $role=[lindex $numbers 0]}
+            reference-frequencies=gl - reference-frequencies=gt - reference-uncertainty {
+                lappend corrections $role
+            }
             "" {NotAReport $path [expr {$at + 1}] "is neither a note on loci nor the header line"}
         }
     }

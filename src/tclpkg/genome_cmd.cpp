@@ -37,6 +37,9 @@ const std::map<std::string, std::string>& programWords() {
       {"-maxmissing", "--max-missing"},
       {"-biallelicsnps", "--biallelic-snps"},
       {"-progress", "--quiet"},
+      {"-genotypelikelihoods", "--genotype-likelihoods"},
+      {"-referencefrequencies", "--reference-frequencies"},
+      {"-referenceuncertainty", "--reference-uncertainty"},
   };
   return words;
 }
@@ -96,7 +99,7 @@ int programCall(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[],
     if (option == "-progress") {
       words.erase(words.begin());
       if (addFlag(interp, option, objv[i + 1], words) != TCL_OK) return TCL_ERROR;
-    } else if (option == "-biallelicsnps") {
+    } else if (option == "-biallelicsnps" || option == "-referenceuncertainty") {
       if (addFlag(interp, option, objv[i + 1], words) != TCL_OK) return TCL_ERROR;
     } else {
       words.push_back(known->second);

@@ -34,7 +34,29 @@ unsigned parseThreads(const std::string& option, const std::string& text) {
 }
 
 bool takesValue(const std::string& name) {
-  return name == "-o" || name == "--threads" || name == "--samples" || name == "--shard";
+  return name == "-o" || name == "--threads" || name == "--samples" || name == "--shard" ||
+         name == "--genotype-likelihoods" || name == "--reference-frequencies";
+}
+
+// The corrections' options.  Likelihoods come from PL or GL; the reference
+// frequencies by EM from them (the default with likelihoods) or from the
+// calls.
+void applyCorrection(const std::string& name, const std::string& value, Corrections& c) {
+  if (name == "--genotype-likelihoods") {
+    if (value != "PL" && value != "GL")
+      throw UsageError("option " + name + " needs PL or GL, not \"" + value + "\"");
+    c.likelihoodField = value;
+  }
+  if (name == "--reference-frequencies") {
+    if (value != "gl" && value != "gt")
+      throw UsageError("option " + name + " needs gl or gt, not \"" + value + "\"");
+    c.referenceFromCalls = value == "gt";
+  }
+}
+
+void checkCorrections(const Corrections& c, bool frequenciesGiven) {
+  if (frequenciesGiven && c.likelihoodField.empty() && !c.referenceFromCalls)
+    throw UsageError("option --reference-frequencies gl needs --genotype-likelihoods PL|GL");
 }
 
 void apply(const std::string& name, const std::string& value, GenomeOptions& options) {
@@ -43,6 +65,7 @@ void apply(const std::string& name, const std::string& value, GenomeOptions& opt
   if (name == "--threads") options.threads = parseThreads(name, value);
   if (name == "--samples") options.selection.samplesFile = value;
   if (name == "--shard") parseShard(name, value, options.selection);
+  applyCorrection(name, value, options.corrections);
 }
 
 void refuseImportOnly(const std::vector<std::string>& rest) {
@@ -71,11 +94,17 @@ void parseShard(const std::string& option, const std::string& text, Selection& s
 importer::ParseOutcome parseGenomeOptions(const std::vector<std::string>& words,
                                           GenomeOptions& options) {
   std::vector<std::string> rest;
+  bool frequenciesGiven = false;
   for (std::size_t i = 0; i < words.size(); ++i) {
     std::string name = words[i], value;
     const std::size_t equals = name.find('=');
     const bool inlineValue = name.rfind("--", 0) == 0 && equals != std::string::npos;
     if (inlineValue) name = name.substr(0, equals);
+    if (words[i] == "--reference-uncertainty") {
+      options.corrections.referenceUncertainty = true;
+      continue;
+    }
+    if (name == "--reference-frequencies") frequenciesGiven = true;
     if (!takesValue(name)) {
       rest.push_back(words[i]);
       continue;
@@ -91,6 +120,7 @@ importer::ParseOutcome parseGenomeOptions(const std::vector<std::string>& words,
   }
   if (!options.selection.samplesFile.empty() && options.selection.shardCount > 0)
     throw UsageError("give at most one of --samples FILE and --shard K/N");
+  checkCorrections(options.corrections, frequenciesGiven);
   refuseImportOnly(rest);
   return importer::parseOptions(rest, options.input);
 }

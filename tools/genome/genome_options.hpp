@@ -18,6 +18,7 @@ struct GenomeOptions {
   std::string report = "parmix_output.txt";
   unsigned threads = 0;  // 0: every core the process may use
   Selection selection;
+  Corrections corrections;
 };
 
 // Reads the words after the program name; throws importer::UsageError on a

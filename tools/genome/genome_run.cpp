@@ -61,23 +61,32 @@ class ProgressLine {
 Panel readWithProgress(const GenomeOptions& options, std::FILE* messages) {
   ProgressLine line(messages, !options.input.quiet);
   const Clock::time_point start = Clock::now();
-  return readPanel(options.input, options.selection,
-                   [&](std::size_t sites, std::uint64_t bytes, std::uint64_t total) {
-                     if (line.due())
-                       line.show(importer::progressText(sites, "sites", bytes, total,
-                                                        secondsSince(start)));
-                   });
+  return readPanel(
+      options.input, options.selection,
+      [&](std::size_t sites, std::uint64_t bytes, std::uint64_t total) {
+        if (line.due())
+          line.show(importer::progressText(sites, "sites", bytes, total, secondsSince(start)));
+      },
+      options.corrections);
 }
 
-std::vector<IndividualEstimate> studyWithProgress(Panel& panel, unsigned threads,
-                                                  bool quiet, std::FILE* messages) {
+std::vector<IndividualEstimate> studyWithProgress(Panel& panel, const Corrections& corrections,
+                                                  unsigned threads, bool quiet,
+                                                  std::FILE* messages) {
   ProgressLine line(messages, !quiet);
   const std::size_t total = panel.selected.size();
-  const PanelParents parents{panel.freqR.rows(), panel.freqS.rows(), panel.locusType.data()};
-  return studyPanel(panel.genotypes, parents, threads, [&](std::size_t done) {
+  const StudyProgress progress = [&](std::size_t done) {
     if (line.due())
       line.show(std::to_string(done) + " of " + std::to_string(total) + " individuals studied");
-  });
+  };
+  if (corrections.any()) {
+    const CorrectedPanel corrected{
+        &panel.siteGenotypes, panel.locusType.data(),
+        corrections.likelihoodField.empty() ? nullptr : &panel.likelihoods};
+    return studyCorrectedPanel(panel.genotypes, corrected, threads, progress);
+  }
+  const PanelParents parents{panel.freqR.rows(), panel.freqS.rows(), panel.locusType.data()};
+  return studyPanel(panel.genotypes, parents, threads, progress);
 }
 
 std::vector<std::string> selectedNames(const Panel& panel) {
@@ -130,8 +139,9 @@ RunFigures runGenome(const GenomeOptions& options, std::FILE* messages) {
   figures.readSeconds = secondsSince(start);
   figures.threads = options.threads > 0 ? options.threads : usableCores();
   start = Clock::now();
-  const std::vector<IndividualEstimate> rows =
-      studyWithProgress(panel, figures.threads, options.input.quiet, messages);
+  notes << correctionsNote(options.corrections);
+  const std::vector<IndividualEstimate> rows = studyWithProgress(
+      panel, options.corrections, figures.threads, options.input.quiet, messages);
   figures.studySeconds = secondsSince(start);
   std::ostringstream report;
   report.imbue(std::locale::classic());
@@ -143,7 +153,7 @@ RunFigures runGenome(const GenomeOptions& options, std::FILE* messages) {
   figures.sites = panel.sites;
   figures.loci = static_cast<std::size_t>(panel.genotypes.loci());
   figures.individuals = rows.size();
-  figures.genotypeBytes = panel.genotypes.storedBytes();
+  figures.genotypeBytes = panel.genotypes.storedBytes() + panel.likelihoods.storedBytes();
   if (!options.input.quiet) printSummary(messages, options, panel, figures);
   return figures;
 }

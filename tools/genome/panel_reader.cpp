@@ -120,8 +120,9 @@ namespace {
 // Everything the site loop needs besides the site.
 class PanelBuilder {
  public:
-  PanelBuilder(const importer::Options& options, Panel& panel)
+  PanelBuilder(const importer::Options& options, const Corrections& corrections, Panel& panel)
       : panel_(panel),
+        corrections_(corrections),
         used_(importer::usedSamples(panel.roles)),
         context_{options.filters, options.pseudoCount, panel.roles, used_},
         pairs_(2 * panel.selected.size()) {}
@@ -139,6 +140,7 @@ class PanelBuilder {
     const std::string record =
         importer::parentalRecord(site.label, verdict.frequenciesR, verdict.frequenciesS);
     readBackFrequencies(record, verdict.frequenciesR.size(), rowR_, rowS_);
+    if (corrections_.any()) addCorrectedParts(site);
     noteAbsentAlleles(site);
     frequencies_.add(rowR_, rowS_);
     storeGenotypes(site);
@@ -147,6 +149,23 @@ class PanelBuilder {
   void finish() { fillTables(frequencies_, panel_); }
 
  private:
+  void addCorrectedParts(const importer::Site& site) {
+    panel_.siteGenotypes.push_back(referenceSite(site, panel_.roles, corrections_,
+                                         context_.pseudoCount, rowR_, rowS_));
+    if (corrections_.likelihoodField.empty()) return;
+    if (!site.hasLikelihoods) {
+      panel_.likelihoods.appendCalledLocus();
+      return;
+    }
+    const std::size_t g = static_cast<std::size_t>(genotypeCount(site.alleleCount));
+    phred_.resize(g * panel_.selected.size());
+    for (std::size_t k = 0; k < panel_.selected.size(); ++k) {
+      const std::size_t sample = panel_.roles.study[panel_.selected[k]];
+      std::copy_n(site.likelihoods.data() + sample * g, g, phred_.data() + k * g);
+    }
+    panel_.likelihoods.appendLocus(static_cast<int>(g), phred_.data());
+  }
+
   // A genotype with one allele missing is missing, as the individual file
   // writes it (NA/NA).
   void storeGenotypes(const importer::Site& site) {
@@ -178,6 +197,8 @@ class PanelBuilder {
   }
 
   Panel& panel_;
+  const Corrections& corrections_;
+  std::vector<double> phred_;
   std::vector<std::size_t> used_;
   importer::FilterContext context_;
   std::vector<std::uint8_t> pairs_;
@@ -196,8 +217,9 @@ void nameStudyIndividuals(const std::vector<std::string>& samples, Panel& panel)
 }  // namespace
 
 Panel readPanel(const importer::Options& options, const Selection& selection,
-                const ReadProgress& progress) {
+                const ReadProgress& progress, const Corrections& corrections) {
   importer::VcfReader reader(options.input);
+  if (!corrections.likelihoodField.empty()) reader.readLikelihoodField(corrections.likelihoodField);
   const importer::PopulationMap map = importer::readPopulationMap(options.populationMap);
   Panel panel;
   const importer::RoleRequest request{options.populationR, options.populationS,
@@ -206,7 +228,8 @@ Panel readPanel(const importer::Options& options, const Selection& selection,
   nameStudyIndividuals(reader.sampleNames(), panel);
   panel.selected = selectIndividuals(panel.studyNames, selection);
   panel.genotypes = CompactGenotypes(static_cast<int>(panel.selected.size()));
-  PanelBuilder builder(options, panel);
+  panel.likelihoods = CompactLikelihoods(static_cast<int>(panel.selected.size()));
+  PanelBuilder builder(options, corrections, panel);
   importer::Site site;
   while (reader.next(site)) {
     builder.add(site);

@@ -20,9 +20,11 @@
 
 #include "filters.hpp"
 #include "input/compact_genotypes.hpp"
+#include "input/compact_likelihoods.hpp"
 #include "input/data_set.hpp"
 #include "options.hpp"
 #include "population_map.hpp"
+#include "reference_sites.hpp"
 
 namespace parmix::genome {
 
@@ -63,6 +65,10 @@ struct Panel {
   CompactGenotypes genotypes{0};
   std::vector<AbsentAllele> absent;
   unsigned nameWidth = 10;
+  // With corrections only: each kept locus's genotype probabilities, and
+  // (with a likelihood field) the study individuals' likelihoods.
+  std::vector<SiteGenotypes> siteGenotypes;
+  CompactLikelihoods likelihoods{0};
 };
 
 // Called now and then while reading, with the sites read and the bytes.
@@ -74,8 +80,9 @@ using ReadProgress = std::function<void(std::size_t sites, std::uint64_t bytes,
 // fault: an unreadable input or map, a ploidy other than 2, a kept site of
 // more than CompactGenotypes::kMaxAllele alleles, a name of the sample list
 // that is not studied, no site, or no site passing the filters.
+// With CORRECTIONS, also the corrected analysis's parts of the panel.
 Panel readPanel(const importer::Options& options, const Selection& selection,
-                const ReadProgress& progress);
+                const ReadProgress& progress, const Corrections& corrections = {});
 
 // The study individuals a selection keeps, as indices among NAMES.
 std::vector<std::size_t> selectIndividuals(const std::vector<std::string>& names,

@@ -20,6 +20,12 @@ struct Site {
   int alleleCount = 0;
   bool biallelicSnp = false;
   std::vector<int> alleles;  // two per sample, in sample order
+  // Genotype likelihoods when the reader was asked for a field and the
+  // record has it: alleleCount(alleleCount+1)/2 values per sample in VCF
+  // order, as phred-scaled numbers (PL as written, GL times -10); a NaN
+  // first value marks the sample's likelihoods missing.
+  bool hasLikelihoods = false;
+  std::vector<double> likelihoods;
 };
 
 class SiteSource {

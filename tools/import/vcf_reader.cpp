@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <limits>
 
 #include "errors.hpp"
 #include "input_file.hpp"
@@ -77,7 +78,51 @@ bool VcfReader::next(Site& site) {
   site.biallelicSnp = record_->n_allele == 2 && isBase(record_->d.allele[0]) &&
                       isBase(record_->d.allele[1]);
   readGenotypes(site);
+  readLikelihoods(site);
   return true;
+}
+
+void VcfReader::readLikelihoods(Site& site) {
+  site.hasLikelihoods = false;
+  if (likelihoodField_.empty()) return;
+  const bool phred = likelihoodField_ == "PL";
+  const int count = bcf_get_format_values(header_.get(), record_.get(), likelihoodField_.c_str(),
+                                          &fieldValues_, &fieldCapacity_,
+                                          phred ? BCF_HT_INT : BCF_HT_REAL);
+  // A record without the field, or a file whose header does not define it:
+  // the genotype calls serve.
+  if (count == -3 || count == -1) return;
+  if (count < 0 || count % static_cast<int>(samples_.size()) != 0) {
+    throw InputError(recordPlace() + ": the genotype likelihoods (" + likelihoodField_ +
+                     ") could not be read");
+  }
+  storeLikelihoods(site, count / static_cast<int>(samples_.size()));
+}
+
+// A sample's values are missing when any one the site needs is missing or
+// ends early, or (GL) is not a number.
+void VcfReader::storeLikelihoods(Site& site, int width) {
+  const int needed = site.alleleCount * (site.alleleCount + 1) / 2;
+  const bool phred = likelihoodField_ == "PL";
+  site.hasLikelihoods = true;
+  site.likelihoods.assign(samples_.size() * static_cast<std::size_t>(needed), 0.0);
+  for (std::size_t i = 0; i < samples_.size(); ++i) {
+    double* out = site.likelihoods.data() + i * static_cast<std::size_t>(needed);
+    bool missing = width < needed;
+    for (int g = 0; g < needed && !missing; ++g) {
+      const std::size_t at = i * static_cast<std::size_t>(width) + static_cast<std::size_t>(g);
+      if (phred) {
+        const int32_t v = static_cast<const int32_t*>(fieldValues_)[at];
+        missing = v == bcf_int32_missing || v == bcf_int32_vector_end || v < 0;
+        out[g] = v;
+      } else {
+        const float v = static_cast<const float*>(fieldValues_)[at];
+        missing = bcf_float_is_missing(v) || bcf_float_is_vector_end(v) || v != v || v > 0.0f;
+        out[g] = -10.0 * static_cast<double>(v);
+      }
+    }
+    if (missing) out[0] = std::numeric_limits<double>::quiet_NaN();
+  }
 }
 
 void VcfReader::readGenotypes(Site& site) {

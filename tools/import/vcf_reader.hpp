@@ -53,6 +53,9 @@ class VcfReader : public SiteSource {
   // Throws InputError when the file cannot be read, is not VCF/BCF, has
   // no readable header or no samples.
   explicit VcfReader(const std::string& path);
+  ~VcfReader() override { std::free(fieldValues_); }
+  VcfReader(const VcfReader&) = delete;
+  VcfReader& operator=(const VcfReader&) = delete;
 
   const std::vector<std::string>& sampleNames() const override { return samples_; }
   // Throws InputError, naming the record, for a record that cannot be read,
@@ -60,10 +63,15 @@ class VcfReader : public SiteSource {
   bool next(Site& site) override;
   std::uint64_t bytesRead() const override;
   std::uint64_t bytesTotal() const override { return size_; }
+  // Also read genotype likelihoods from FIELD ("PL" or "GL") into each
+  // site; a record without the field has none.
+  void readLikelihoodField(const std::string& field) { likelihoodField_ = field; }
 
  private:
   std::string recordPlace() const;
   void readGenotypes(Site& site);
+  void readLikelihoods(Site& site);
+  void storeLikelihoods(Site& site, int width);
   void storeSample(Site& site, std::size_t sample, const int32_t* values, int ploidy);
 
   std::string path_;
@@ -72,6 +80,9 @@ class VcfReader : public SiteSource {
   std::unique_ptr<bcf_hdr_t, HeaderDestroyer> header_;
   std::unique_ptr<bcf1_t, RecordDestroyer> record_;
   GenotypeBuffer genotypes_;
+  std::string likelihoodField_;
+  void* fieldValues_ = nullptr;  // grown by bcf_get_format_values with realloc
+  int fieldCapacity_ = 0;
   std::vector<std::string> samples_;
   std::uint64_t size_ = 0;
   std::size_t records_ = 0;

@@ -46,6 +46,11 @@ constexpr const char* kUsage =
     "                        OUT.popmap.txt: reference samples of R and S, then\n"
     "                        the individuals with the genotypes of the individual\n"
     "                        file (codominant loci only)\n"
+    "  --depth D             with --vcf: reads of mean depth D (Poisson) for every\n"
+    "                        genotype, written as AD and PL, GT called from them\n"
+    "                        (biallelic loci only; default: calls only)\n"
+    "  --error E             with --depth: per-read error rate, 0..0.5 (default\n"
+    "                        0.01)\n"
     "  --references N        reference samples of each population in the VCF\n"
     "                        (default 50)\n"
     "  --help                shows this text\n"
@@ -63,6 +68,14 @@ bool parseInt(const char* text, long low, long high, int& out) {
   const long value = std::strtol(text, &end, 10);
   if (errno != 0 || end == text || *end != '\0' || value < low || value > high) return false;
   out = static_cast<int>(value);
+  return true;
+}
+
+bool parseReal(const char* text, double low, double high, double& out) {
+  char* end = nullptr;
+  const double value = std::strtod(text, &end);
+  if (*text == '\0' || *end != '\0' || !(value >= low && value <= high)) return false;
+  out = value;
   return true;
 }
 
@@ -180,6 +193,8 @@ bool applyOption(const std::string& name, const char* value, Options& options) {
     return parseWeights(value, lineageByName, options.lineages);
   }
   if (name == "--generations") return parseInt(value, 2, 1000, options.generations);
+  if (name == "--depth") return parseReal(value, 1e-3, 10000.0, options.depth);
+  if (name == "--error") return parseReal(value, 0.0, 0.4999, options.error);
   return false;
 }
 
@@ -187,7 +202,7 @@ bool isKnownOption(const std::string& name) {
   static constexpr const char* kNames[] = {
       "--individuals", "--loci", "--alleles", "--dominant-share", "--missing-share",
       "--seed",        "--prefix", "--mix",   "--differentiation", "--pedigree",
-      "--generations", "--references"};
+      "--generations", "--references", "--depth", "--error"};
   for (const char* known : kNames)
     if (name == known) return true;
   return false;
@@ -257,6 +272,10 @@ ParseOutcome parseOptions(int argc, const char* const argv[], Options& options,
   }
   if (options.vcf && options.dominantShare > 0.0) {
     message = "a VCF holds codominant loci only: --vcf needs --dominant-share 0";
+    return ParseOutcome::Error;
+  }
+  if (options.depth > 0.0 && (!options.vcf || options.maxAlleles != 2)) {
+    message = "reads are drawn for a VCF of biallelic loci: --depth needs --vcf and --alleles 2";
     return ParseOutcome::Error;
   }
   return ParseOutcome::Run;

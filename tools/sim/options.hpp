@@ -50,6 +50,11 @@ struct Options {
   // each parental population.
   bool vcf = false;
   int references = 50;
+  // Sequencing reads in the VCF: mean depth per genotype (Poisson; 0: calls
+  // only) and the per-read error rate.  With reads every genotype carries
+  // AD and PL, and GT is the genotype those reads make most likely.
+  double depth = 0.0;
+  double error = 0.01;
   // With --pedigree: individuals drawn from ancestry states, in these
   // relative numbers by Lineage, instead of from their h alone.
   bool pedigree = false;

@@ -1,5 +1,7 @@
 #include "vcf_writer.hpp"
 
+#include "reads.hpp"
+
 #include <cstdio>
 
 namespace parmix::sim {
@@ -9,6 +11,9 @@ namespace {
 // Reference samples get a stream of their own, apart from the one that
 // draws the text files' data.
 constexpr std::uint64_t kReferenceStream = 0x9e3779b97f4a7c15ULL;
+// The reads have a stream of their own too, so the calls' files are the
+// same with and without them.
+constexpr std::uint64_t kReadStream = 0xc2b2ae3d27d4eb4fULL;
 constexpr int kSpacing = 100;  // between the positions of neighbouring loci
 
 Individual pureIndividual(bool ofR) {
@@ -55,13 +60,22 @@ VcfOutput::VcfOutput(const std::string& prefix, const Options& options,
     : path_(prefix + ".vcf.gz"),
       file_(bgzf_open(path_.c_str(), "w")),
       random_(options.seed ^ kReferenceStream),
+      reads_(options.seed ^ kReadStream),
+      depth_(options.depth),
+      error_(options.error),
       references_(options.references),
       missingShare_(options.missingShare) {
   if (!file_) return;
   std::string header =
       "##fileformat=VCFv4.2\n##source=parmix-sim\n##contig=<ID=1>\n"
-      "##FORMAT=<ID=GT,Number=1,Type=String,Description=\"Genotype\">\n"
-      "#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\tFORMAT";
+      "##FORMAT=<ID=GT,Number=1,Type=String,Description=\"Genotype\">\n";
+  if (depth_ > 0.0) {
+    header +=
+        "##FORMAT=<ID=AD,Number=R,Type=Integer,Description=\"Reads of each allele\">\n"
+        "##FORMAT=<ID=PL,Number=G,Type=Integer,Description=\"Phred-scaled genotype "
+        "likelihoods\">\n";
+  }
+  header += "#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\tFORMAT";
   for (bool ofR : {true, false})
     for (int k = 1; k <= references_; ++k) header += '\t' + referenceName(ofR, k);
   for (const Individual& individual : individuals) header += '\t' + individual.name;
@@ -81,20 +95,41 @@ void VcfOutput::writeLocus(int index, const std::string& name, const Locus& locu
           '\t' + vcfAllele(1) + '\t';
   const int alleles = static_cast<int>(locus.freqR.size());
   for (int k = 2; k <= alleles; ++k) line_ += (k > 2 ? "," : "") + vcfAllele(k);
-  line_ += "\t.\t.\t.\tGT";
+  line_ += depth_ > 0.0 ? "\t.\t.\t.\tGT:AD:PL" : "\t.\t.\t.\tGT";
   for (bool ofR : {true, false}) {
     const Individual pure = pureIndividual(ofR);
     for (int k = 0; k < references_; ++k) {
-      line_ += '\t';
-      appendVcfGenotype(line_, drawDesignation(random_, locus, cumR, cumS, pure, missingShare_));
+      appendGenotype(drawDesignation(random_, locus, cumR, cumS, pure, missingShare_));
     }
   }
-  for (const Designation& d : study) {
-    line_ += '\t';
-    appendVcfGenotype(line_, d);
-  }
+  for (const Designation& d : study) appendGenotype(d);
   line_ += '\n';
   write(line_);
+}
+
+// With reads: the reads of the true genotype, their PL, and as GT the
+// genotype of PL 0, as a caller would write it.  The text files keep the
+// true genotypes: they are what the reads are drawn from.
+void VcfOutput::appendGenotype(const Designation& d) {
+  line_ += '\t';
+  if (depth_ <= 0.0) {
+    appendVcfGenotype(line_, d);
+    return;
+  }
+  if (d.missing) {
+    line_ += "./.:.:.";
+    return;
+  }
+  const int alt = (d.first == 2) + (d.second == 2);
+  const ReadCounts reads = drawReads(reads_, alt, depth_, error_);
+  const std::array<int, 3> pl = phredLikelihoods(reads, error_);
+  const int called = calledAltCopies(pl);
+  // Reads that leave two genotypes equally likely (none at all, say) make
+  // no call.
+  static const char* const kCalls[] = {"./.", "0/0", "0/1", "1/1"};
+  line_ += kCalls[called + 1];
+  line_ += ':' + std::to_string(reads.ref) + ',' + std::to_string(reads.alt) + ':' +
+           std::to_string(pl[0]) + ',' + std::to_string(pl[1]) + ',' + std::to_string(pl[2]);
 }
 
 bool VcfOutput::close() {

@@ -57,7 +57,11 @@ class VcfOutput {
 
   std::string path_;
   std::unique_ptr<BGZF, Closer> file_;
+  void appendGenotype(const Designation& d);
   Random random_;
+  Random reads_;
+  double depth_;
+  double error_;
   int references_;
   double missingShare_;
   std::string line_;
