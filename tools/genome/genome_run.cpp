@@ -73,7 +73,8 @@ std::vector<IndividualEstimate> studyWithProgress(Panel& panel, unsigned threads
                                                   bool quiet, std::FILE* messages) {
   ProgressLine line(messages, !quiet);
   const std::size_t total = panel.selected.size();
-  const PanelParents parents{panel.freqR.rows(), panel.freqS.rows(), panel.locusType.data()};
+  std::vector<char> types = effectiveLocusTypes(panel.locusType, panel.locusUsed);
+  const PanelParents parents{panel.freqR.rows(), panel.freqS.rows(), types.data()};
   return studyPanel(panel.genotypes, parents, threads, [&](std::size_t done) {
     if (line.due())
       line.show(std::to_string(done) + " of " + std::to_string(total) + " individuals studied");
