@@ -86,7 +86,7 @@ void BM_GetIndData(benchmark::State& state) {
     unsigned width = 10;
     benchmark::DoNotOptimize(parmix::readIndData(
         d.genotypes.rows(), d.indNames.data(), files().individual, d.nLoci, d.nCols, d.nInd,
-        d.maxAlleles, d.locusType.data(), &width, status, '\n', d.typeInFile.data()));
+        d.maxAlleles, d.locusType.data(), d.locusUsed.data(), &width, status, '\n'));
   }
   state.SetBytesProcessed(state.iterations() * sizeOf(files().individual));
 }

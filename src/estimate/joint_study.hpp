@@ -45,8 +45,8 @@ JointEstimate studyJointIndividual(const JointIndividual& individual,
                                    const ClassThresholds& thresholds = ClassThresholds());
 
 // Every individual of the data set (nCols / 2 of them), in file order, on
-// at most `workers` threads, the calling one included.  Loci whose type in
-// locusType is neither 'C' nor 'D' take no part.  A failure in a worker
+// at most `workers` threads, the calling one included.  Loci whose
+// locusUsed is 0 take no part.  A failure in a worker
 // (such as memory running out) stops the others and is rethrown here.
 std::vector<JointEstimate> studyAllJoint(DataSet& data, unsigned workers,
                                          const ClassThresholds& thresholds = ClassThresholds());

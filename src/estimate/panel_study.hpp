@@ -20,7 +20,8 @@
 namespace parmix {
 
 // The parental side of a panel: one frequency row per locus (row pointers
-// into tables the caller owns) and the locus types after the checks.  All
+// into tables the caller owns) and the effective locus types ('B' where the
+// checks take a locus out; see effectiveLocusTypes).  All
 // are only read (non-const as the steps of the study take them).
 struct PanelParents {
   double** freqR;

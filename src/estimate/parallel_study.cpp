@@ -48,11 +48,11 @@ struct WorkerTables {
 // One thread's share of the work: blocks of individuals, each copied out of
 // the matrix in one pass, then taken one by one into the thread's own
 // indGenotype with getGenotype and studied there.
-TaskBody blockStudier(DataSet& d, std::vector<IndividualEstimate>& rows,
-                      std::atomic<std::uint64_t>* logCalls) {
+TaskBody blockStudier(DataSet& d, std::vector<char>& types,
+                      std::vector<IndividualEstimate>& rows, std::atomic<std::uint64_t>* logCalls) {
   auto tables = std::make_shared<WorkerTables>(d.nLoci);
   const int individuals = static_cast<int>(rows.size());
-  return [&d, &rows, logCalls, tables, individuals](int block) {
+  return [&d, &types, &rows, logCalls, tables, individuals](int block) {
     const int first = block * kBlock;
     const int count = std::min(kBlock, individuals - first);
     copyBlock(d, first, count, tables->block);
@@ -61,9 +61,9 @@ TaskBody blockStudier(DataSet& d, std::vector<IndividualEstimate>& rows,
     const std::uint64_t before = context.logCalls();
     for (int k = 0; k < count; ++k) {
       getGenotype(indGenotype, tables->block.rows(), d.nLoci, 2 * k);
-      context.layOut(indGenotype, d.freqR.rows(), d.freqS.rows(), d.locusType.data(), d.nLoci);
+      context.layOut(indGenotype, d.freqR.rows(), d.freqS.rows(), types.data(), d.nLoci);
       rows[first + k] = studyIndividualGenotype(indGenotype, d.freqR.rows(), d.freqS.rows(),
-                                                d.locusType.data(), d.nLoci, &context);
+                                                types.data(), d.nLoci, &context);
     }
     if (logCalls != nullptr) *logCalls += context.logCalls() - before;
   };
@@ -76,8 +76,10 @@ std::vector<IndividualEstimate> studyAllIndividuals(DataSet& data, unsigned work
   const int individuals = data.nCols / 2;
   std::vector<IndividualEstimate> rows(static_cast<std::size_t>(individuals));
   std::atomic<std::uint64_t> calls{0};
-  runOnWorkers((individuals + kBlock - 1) / kBlock, workers,
-               [&] { return blockStudier(data, rows, logCalls != nullptr ? &calls : nullptr); });
+  std::vector<char> types = effectiveLocusTypes(data);
+  runOnWorkers((individuals + kBlock - 1) / kBlock, workers, [&] {
+    return blockStudier(data, types, rows, logCalls != nullptr ? &calls : nullptr);
+  });
   if (logCalls != nullptr) *logCalls += calls;
   return rows;
 }

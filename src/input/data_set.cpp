@@ -9,8 +9,20 @@ void DataSet::allocateTheRest() {
   freqR = RowTable<double>(nLoci, maxAlleles);
   freqS = RowTable<double>(nLoci, maxAlleles);
   locusType.assign(static_cast<std::size_t>(nLoci), 'B');
-  typeInFile.assign(static_cast<std::size_t>(nLoci), 'B');
+  locusUsed.assign(static_cast<std::size_t>(nLoci), 1);
   indNames.assign(static_cast<std::size_t>(nInd), std::string());
+}
+
+std::vector<char> effectiveLocusTypes(const std::vector<char>& locusType,
+                                      const std::vector<char>& locusUsed) {
+  std::vector<char> types(locusType);
+  for (std::size_t i = 0; i < types.size(); ++i)
+    if (!locusUsed[i]) types[i] = 'B';
+  return types;
+}
+
+std::vector<char> effectiveLocusTypes(const DataSet& data) {
+  return effectiveLocusTypes(data.locusType, data.locusUsed);
 }
 
 void getGenotype(int** indGenotype, int** genotypes, int nLoci, int col) {

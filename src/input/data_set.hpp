@@ -86,19 +86,29 @@ struct DataSet {
   RowTable<int> indGenotype;
   RowTable<double> freqR;
   RowTable<double> freqS;
+  // The types as the parental file gives them ('C' or 'D'); never rewritten,
+  // so an excluded locus is still read with the layout of its own type.
   std::vector<char> locusType;
-  // The types as the parental file gives them, kept after the checks have
-  // marked some loci 'B', so that an excluded locus is still read with the
-  // layout of its own type.
-  std::vector<char> typeInFile;
+  // 1 for a locus the analysis uses, 0 for one the parental check takes out
+  // (its two populations do not differ).
+  std::vector<char> locusUsed;
   std::vector<std::string> indNames;
 
   // The genotype matrix: nLoci rows of nCols designations, zero until read.
   void allocateGenotypes();
   // indGenotype, freqR, freqS (zero everywhere until read), locusType,
-  // indNames.
+  // locusUsed (every locus used until checked), indNames.
   void allocateTheRest();
 };
+
+// The types the model functions take for a study: 'B' where LOCUSUSED is 0,
+// else the type as read.  Those functions (Likelihood, testSurface,
+// findmaxH, findBound and the layouts built for them) carry the exclusion of
+// a locus through its type, so every study lays out from this one array
+// rather than from the types as read.  Both vectors are one entry per locus.
+std::vector<char> effectiveLocusTypes(const std::vector<char>& locusType,
+                                      const std::vector<char>& locusUsed);
+std::vector<char> effectiveLocusTypes(const DataSet& data);
 
 // Copies columns col and col+1 of every locus row into indGenotype.
 void getGenotype(int** indGenotype, int** genotypes, int nLoci, int col);

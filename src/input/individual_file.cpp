@@ -160,8 +160,8 @@ bool DesignationConverter::convert(const std::string& token, int* value,
 }
 
 int readIndData(int** genotypes, std::string* indNames, std::string fileName, int nLoci, int nCols,
-                int nInd, int maxAlleles, const char* locusType, unsigned int* nameWidth,
-                Status& status, char eol, const char* typeInFile) {
+                int nInd, int maxAlleles, const char* locusType, const char* locusUsed,
+                unsigned int* nameWidth, Status& status, char eol) {
   RecordScanner scanner(fileName);
   if (!scanner.isOpen()) return status.fail("File %s could not be read", fileName.c_str());
   std::string data;
@@ -171,10 +171,10 @@ int readIndData(int** genotypes, std::string* indNames, std::string fileName, in
   const WordBreaks breaks(kSeparatorSet);
   for (int i = 0; i < nLoci; ++i) {
     scanner.nextRecord(eol, data);
-    const char type = locusType[i];
-    // An excluded locus keeps the layout of its type in the parental file.
-    const char layout = type == 'B' ? (typeInFile != nullptr ? typeInFile[i] : 'C') : type;
-    const LocusContext at{i + 1, type, maxAlleles, status, numbers};
+    const char layout = locusType[i];
+    // The allele tests of an excluded locus are off ('B'); its layout stays.
+    const char tests = locusUsed[i] ? layout : 'B';
+    const LocusContext at{i + 1, tests, maxAlleles, status, numbers};
     if (readLocusRecord(WordCursor(data, breaks), genotypes[i], nCols, layout, at) != 0) return 1;
   }
   return 0;

@@ -14,17 +14,17 @@ namespace parmix {
 
 // Fills indNames (nInd names), genotypes (nLoci rows of nCols) and raises
 // *nameWidth to the longest name.  A codominant locus takes two designations
-// per individual, a dominant one one (its second column gets -9999).  A
-// locus marked 'B' is read with the layout of its type in the parental
-// file, typeInFile ('C' or 'D'), without the zero test.
+// per individual, a dominant one one (its second column gets -9999).  Every
+// locus is read with the layout of its type as read (locusType, 'C' or 'D');
+// a locus whose locusUsed is 0 is read without the zero test.
 //
 // Tokens that are not wholly a number, and "nan", are missing data (-9999).
 // 0 on success; 1 with the message of the first faulty token: a zero or a
 // negative allele number at a codominant locus, a designation above
 // maxAlleles, or a record that runs out of designations.
 int readIndData(int** genotypes, std::string* indNames, std::string fileName, int nLoci, int nCols,
-                int nInd, int maxAlleles, const char* locusType, unsigned int* nameWidth,
-                Status& status, char eol, const char* typeInFile);
+                int nInd, int maxAlleles, const char* locusType, const char* locusUsed,
+                unsigned int* nameWidth, Status& status, char eol);
 
 // One token converted as the reader converts it, for other passes over the
 // individual file that must read it alike.  Numbers are read in the C

@@ -6,7 +6,9 @@
 // same contract in the core (named in brackets) and, when that fails (1),
 // places its message as the interpreter's result; 0 leaves the result
 // untouched.  Arguments and results are the core's, the status replaced by
-// the interpreter.
+// the interpreter.  The core keeps a locus's type as read and a separate
+// "used" flag; these functions keep the older contract in which locusType
+// itself carries the exclusion as 'B', and translate at the call.
 
 #include <tcl.h>
 
@@ -29,16 +31,20 @@ int findMaxAlleles(std::string fileName, int nRecords, int* maxAlleles, Tcl_Inte
 int getParentalData(double** freqS, double** freqR, char* locusType, int nLoci, int maxAlleles,
                     std::string fileName, Tcl_Interp* interp, char eol);
 
-// [checkParentalData, validate/parental_checks.hpp]
+// [checkParentalData, validate/parental_checks.hpp]  Marks 'B' in locusType
+// every locus the check takes out of the analysis.
 int verifyParentalData(double** freqS, double** freqR, char* locusType, int nLoci, int maxAlleles,
                        Tcl_Interp* interp, std::ostream& report);
 
-// [readIndData, input/individual_file.hpp]
+// [readIndData, input/individual_file.hpp]  A locus marked 'B' is read
+// without the allele tests, with the layout of its type in typesAsRead
+// ('C' or 'D'), or as codominant when typesAsRead is null.
 int getIndData(int** genotypes, std::string* indNames, std::string fileName, int nLoci, int nCols,
                int nInd, int maxAlleles, const char* locusType, unsigned int* nameWidth,
-               Tcl_Interp* interp, char eol, const char* typeInFile);
+               Tcl_Interp* interp, char eol, const char* typesAsRead = nullptr);
 
-// [checkIndData, validate/individual_checks.hpp]
+// [checkIndData, validate/individual_checks.hpp]  Loci marked 'B' are
+// skipped.
 int verifyIndData(int** genotypes, double** freqR, double** freqS, const char* locusType,
                   int nLoci, int nCols, Tcl_Interp* interp);
 

@@ -58,9 +58,8 @@ int readParental(const InputPaths& paths, DataSet& d, std::ostream& report, Stat
   if (readParentalData(d.freqS.rows(), d.freqR.rows(), d.locusType.data(), d.nLoci, d.maxAlleles,
                        paths.parental, status, d.parentalEol))
     return status.setFault(Fault::kParental);
-  d.typeInFile = d.locusType;
-  if (checkParentalData(d.freqS.rows(), d.freqR.rows(), d.locusType.data(), d.nLoci,
-                        d.maxAlleles, status, report))
+  if (checkParentalData(d.freqS.rows(), d.freqR.rows(), d.locusType.data(), d.locusUsed.data(),
+                        d.nLoci, d.maxAlleles, status, report))
     return status.setFault(Fault::kParental);
   return 0;
 }
@@ -68,11 +67,11 @@ int readParental(const InputPaths& paths, DataSet& d, std::ostream& report, Stat
 int readIndividuals(const InputPaths& paths, DataSet& d, Status& status) {
   d.nameWidth = 10;
   if (readIndData(d.genotypes.rows(), d.indNames.data(), paths.individual, d.nLoci, d.nCols,
-                  d.nInd, d.maxAlleles, d.locusType.data(), &d.nameWidth, status, d.individualEol,
-                  d.typeInFile.data()))
+                  d.nInd, d.maxAlleles, d.locusType.data(), d.locusUsed.data(), &d.nameWidth,
+                  status, d.individualEol))
     return status.setFault(Fault::kIndividual);
   if (checkIndData(d.genotypes.rows(), d.freqR.rows(), d.freqS.rows(), d.locusType.data(),
-                   d.nLoci, d.nCols, status))
+                   d.locusUsed.data(), d.nLoci, d.nCols, status))
     return status.setFault(Fault::kIndividual);
   const int unknown = firstUnknownLocusType(d.locusType.data(), d.nLoci);
   if (unknown >= 0) {

@@ -59,9 +59,8 @@ bool readParents(const InputPaths& paths, int records, char eol, Parents& p) {
   if (readParentalData(d.freqS.rows(), d.freqR.rows(), d.locusType.data(), d.nLoci, d.maxAlleles,
                        paths.parental, status, eol))
     return false;
-  d.typeInFile = d.locusType;
-  return checkParentalData(d.freqS.rows(), d.freqR.rows(), d.locusType.data(), d.nLoci,
-                           d.maxAlleles, status, sink) == 0;
+  return checkParentalData(d.freqS.rows(), d.freqR.rows(), d.locusType.data(),
+                           d.locusUsed.data(), d.nLoci, d.maxAlleles, status, sink) == 0;
 }
 
 double bandOf(double dominantAllele) { return bandFromAlleleFrequency(dominantAllele); }
@@ -73,8 +72,8 @@ void describeLoci(const std::string& path, Parents& p, Diagnosis& out) {
   readParentalLabels(path, d.parentalEol, p, out.loci);
   for (int i = 0; i < d.nLoci; ++i) {
     LocusDiagnosis& locus = out.loci[i];
-    locus.type = d.typeInFile[i];
-    locus.excluded = d.locusType[i] == 'B';
+    locus.type = d.locusType[i];
+    locus.excluded = !d.locusUsed[i];
     double diff = 0.0;
     if (locus.type == 'D') {
       locus.alleles = 1;
@@ -146,7 +145,7 @@ bool knownAllele(int value, int locus, char layout, DataSet& d) {
 bool checkGenotype(const std::vector<Word>& words, int i, int j, char layout,
                    const Designations& at) {
   DataSet& d = at.parents;
-  const bool used = d.locusType[i] != 'B';
+  const bool used = d.locusUsed[i] != 0;
   const int first = layout == 'D' ? j : 2 * j;
   const int count = layout == 'D' ? 1 : 2;
   bool usable = true;
@@ -218,10 +217,10 @@ void readLocusRecord(const std::string& data, int i, const WordBreaks& breaks,
   const int nInd = static_cast<int>(out.individuals.size());
   std::vector<Word> words;
   splitWords(data, words, breaks);
-  const char layout = d.typeInFile[i];
+  const char layout = d.locusType[i];
   if (layout == 'C' && static_cast<int>(words.size()) != 2 * nInd)
     out.pairingBreaks.push_back(placeBreak(data, words, i, nInd));
-  const bool used = d.locusType[i] != 'B';
+  const bool used = d.locusUsed[i] != 0;
   for (int j = 0; j < nInd; ++j) {
     const bool usable = checkGenotype(words, i, j, layout, at);
     if (!used) continue;

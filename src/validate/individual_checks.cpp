@@ -42,9 +42,10 @@ int checkDominantLocus(const int* row, const double* fR, const double* fS, int n
 
 }  // namespace
 
-int checkIndData(int** genotypes, double** freqR, double** freqS, const char* locusType, int nLoci,
-                 int nCols, Status& status) {
+int checkIndData(int** genotypes, double** freqR, double** freqS, const char* locusType,
+                 const char* locusUsed, int nLoci, int nCols, Status& status) {
   for (int i = 0; i < nLoci; ++i) {
+    if (!locusUsed[i]) continue;
     int failed = 0;
     switch (locusType[i]) {
       case 'C':
@@ -52,8 +53,6 @@ int checkIndData(int** genotypes, double** freqR, double** freqS, const char* lo
         break;
       case 'D':
         failed = checkDominantLocus(genotypes[i], freqR[i], freqS[i], nCols, i, status);
-        break;
-      case 'B':
         break;
       default:
         return status.fail("Internal error in verifyIndData(). %c", locusType[i]);

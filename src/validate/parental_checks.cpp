@@ -39,8 +39,8 @@ Difference classify(double diff) {
 
 }  // namespace
 
-int checkParentalData(double** freqS, double** freqR, char* locusType, int nLoci, int maxAlleles,
-                      Status& status, std::ostream& report) {
+int checkParentalData(double** freqS, double** freqR, const char* locusType, char* locusUsed,
+                      int nLoci, int maxAlleles, Status& status, std::ostream& report) {
   int weak = 0;
   for (int i = 0; i < nLoci; ++i) {
     double diff = 0.0;
@@ -64,7 +64,7 @@ int checkParentalData(double** freqS, double** freqR, char* locusType, int nLoci
     const Difference kind = classify(diff);
     if (kind == Difference::Identical) {
       writeExclusionNote(report, i + 1, locusType[i] == 'C');
-      locusType[i] = 'B';
+      locusUsed[i] = 0;
     } else if (kind == Difference::Weak) {
       ++weak;
     }

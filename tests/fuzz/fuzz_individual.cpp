@@ -58,14 +58,14 @@ void checkDesignations(parmix::DataSet& d) {
   for (const std::string& name : d.indNames)
     if (name.size() > d.nameWidth) violated("a name wider than its column");
   for (int i = 0; i < d.nLoci; ++i) {
-    const char layout = d.typeInFile[i];
+    const char layout = d.locusType[i];
     const int* row = d.genotypes.rows()[i];
     for (int c = 0; c < d.nCols; ++c) {
       const int v = row[c];
       if (v == parmix::kMissing) continue;
       if (layout == 'D' && c % 2 == 1) violated("a dominant second column that is not missing");
-      // Only a codominant locus has a lower bound (the reader's contract).
-      const int lowest = d.locusType[i] == 'C' ? 1 : -2147483647 - 1;
+      // Only a used codominant locus has a lower bound (the reader's contract).
+      const int lowest = d.locusUsed[i] && layout == 'C' ? 1 : -2147483647 - 1;
       if (v < lowest || v > kMaxAlleles)
         violated("an accepted designation out of range", std::to_string(v));
     }

@@ -37,8 +37,8 @@ std::string companionFor(const std::string& parental) {
 void checkTables(parmix::DataSet& d) {
   for (int i = 0; i < d.nLoci; ++i) {
     const char type = d.locusType[i];
-    if (type != 'C' && type != 'D' && type != 'B') violated("an unknown locus type");
-    if (type == 'B') continue;
+    if (type != 'C' && type != 'D') violated("a locus type other than as read");
+    if (!d.locusUsed[i]) continue;
     const int used = type == 'D' ? 1 : d.maxAlleles;
     for (int a = 0; a < used; ++a)
       if (!isFrequency(d.freqR.rows()[i][a]) || !isFrequency(d.freqS.rows()[i][a]))

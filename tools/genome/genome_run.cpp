@@ -79,13 +79,15 @@ std::vector<IndividualEstimate> studyWithProgress(Panel& panel, const Correction
     if (line.due())
       line.show(std::to_string(done) + " of " + std::to_string(total) + " individuals studied");
   };
+  // Loci the parental checks took out read as 'B' to the study.
+  std::vector<char> types = effectiveLocusTypes(panel.locusType, panel.locusUsed);
   if (corrections.any()) {
     const CorrectedPanel corrected{
-        &panel.siteGenotypes, panel.locusType.data(),
+        &panel.siteGenotypes, types.data(),
         corrections.likelihoodField.empty() ? nullptr : &panel.likelihoods};
     return studyCorrectedPanel(panel.genotypes, corrected, threads, progress);
   }
-  const PanelParents parents{panel.freqR.rows(), panel.freqS.rows(), panel.locusType.data()};
+  const PanelParents parents{panel.freqR.rows(), panel.freqS.rows(), types.data()};
   return studyPanel(panel.genotypes, parents, threads, progress);
 }
 

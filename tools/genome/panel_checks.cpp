@@ -21,11 +21,11 @@ std::string absentMessage(const AbsentAllele& a) {
 void checkPanel(Panel& panel, const std::string& input, std::ostream& notes) {
   Status status;
   const int loci = panel.freqR.rowCount();
-  if (checkParentalData(panel.freqS.rows(), panel.freqR.rows(), panel.locusType.data(), loci,
-                        panel.maxAlleles, status, notes) != 0)
+  if (checkParentalData(panel.freqS.rows(), panel.freqR.rows(), panel.locusType.data(),
+                        panel.locusUsed.data(), loci, panel.maxAlleles, status, notes) != 0)
     throw importer::InputError(input + ": " + status.message());
   for (const AbsentAllele& absent : panel.absent)
-    if (panel.locusType[static_cast<std::size_t>(absent.locus)] != 'B')
+    if (panel.locusUsed[static_cast<std::size_t>(absent.locus)])
       throw importer::InputError(input + ": " + absentMessage(absent));
 }
 

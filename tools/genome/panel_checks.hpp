@@ -13,8 +13,8 @@
 
 namespace parmix::genome {
 
-// Marks 'B' the loci the analysis leaves out and writes the notes to NOTES;
-// then refuses a designation that neither parental table has.  Throws
+// Clears locusUsed of the loci the analysis leaves out and writes the notes
+// to NOTES; then refuses a designation that neither parental table has.  Throws
 // importer::InputError with the analysis's message, prefixed by INPUT.
 void checkPanel(Panel& panel, const std::string& input, std::ostream& notes);
 

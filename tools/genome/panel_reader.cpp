@@ -57,6 +57,7 @@ void fillTables(const RaggedFrequencies& ragged, Panel& panel) {
     }
   }
   panel.locusType.assign(static_cast<std::size_t>(loci), 'C');
+  panel.locusUsed.assign(static_cast<std::size_t>(loci), 1);
 }
 
 std::vector<std::string> readSampleList(const std::string& path) {

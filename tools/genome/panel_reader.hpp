@@ -61,7 +61,8 @@ struct Panel {
   int maxAlleles = 0;
   RowTable<double> freqR;
   RowTable<double> freqS;
-  std::vector<char> locusType;
+  std::vector<char> locusType;  // as read: every site codominant
+  std::vector<char> locusUsed;  // 0 where the checks take the site out
   CompactGenotypes genotypes{0};
   std::vector<AbsentAllele> absent;
   unsigned nameWidth = 10;

@@ -39,7 +39,8 @@ DataSet makeDataSet(int nInd, int nLoci, unsigned seed) {
     d.freqR.rows()[i][1] = 1 - r;
     d.freqS.rows()[i][0] = s;
     d.freqS.rows()[i][1] = 1 - s;
-    d.locusType[i] = i % 7 == 6 ? 'B' : i % 5 == 4 ? 'D' : 'C';
+    d.locusType[i] = i % 5 == 4 ? 'D' : 'C';
+    d.locusUsed[i] = i % 7 != 6;
     for (int j = 0; j < nInd; ++j) {
       int* cell = d.genotypes.rows()[i] + 2 * j;
       cell[0] = cell[1] = kMissing;  // as the reader stores missing data
@@ -59,11 +60,11 @@ IndividualEstimate studyAlone(DataSet& d, int j, IndividualContext* context = nu
     indGenotype.rows()[i][0] = d.genotypes.rows()[i][2 * j];
     indGenotype.rows()[i][1] = d.genotypes.rows()[i][2 * j + 1];
   }
+  std::vector<char> types = effectiveLocusTypes(d);
   if (context != nullptr)
-    context->layOut(indGenotype.rows(), d.freqR.rows(), d.freqS.rows(), d.locusType.data(),
-                    d.nLoci);
-  return studyIndividualGenotype(indGenotype.rows(), d.freqR.rows(), d.freqS.rows(),
-                                 d.locusType.data(), d.nLoci, context);
+    context->layOut(indGenotype.rows(), d.freqR.rows(), d.freqS.rows(), types.data(), d.nLoci);
+  return studyIndividualGenotype(indGenotype.rows(), d.freqR.rows(), d.freqS.rows(), types.data(),
+                                 d.nLoci, context);
 }
 
 TEST(ParallelStudy, RowsInFileOrderWhateverTheNumberOfWorkers) {

@@ -47,8 +47,9 @@ struct IndividualRead {
   }
 };
 
-// types: one letter per locus as the checks leave them ('C', 'D' or 'B');
-// inFile: the types as the parental file gives them (empty: same as types).
+// types: one letter per locus, 'C' or 'D', or 'B' for a locus the checks
+// take out; inFile: the types as the parental file gives them (empty: same
+// as types, a 'B' read as codominant).
 IndividualRead readIndividual(const std::string& path, const std::string& types, int maxAlleles,
                               const std::string& inFile = "") {
   IndividualRead r;
@@ -65,9 +66,14 @@ IndividualRead readIndividual(const std::string& path, const std::string& types,
   }
   r.genotypes = RowTable<int>(r.nLoci, r.nCols, kUnwritten);
   r.names.assign(static_cast<std::size_t>(r.nInd), "?");
-  const std::string layout = inFile.empty() ? types : inFile;
+  std::string asRead = inFile.empty() ? types : inFile;
+  std::vector<char> used(types.size(), 1);
+  for (std::size_t i = 0; i < types.size(); ++i) {
+    if (types[i] == 'B') used[i] = 0;
+    if (asRead[i] == 'B') asRead[i] = 'C';
+  }
   r.result = readIndData(r.genotypes.rows(), r.names.data(), path, r.nLoci, r.nCols, r.nInd,
-                         maxAlleles, types.data(), &r.nameWidth, status, r.eol, layout.data());
+                         maxAlleles, asRead.data(), used.data(), &r.nameWidth, status, r.eol);
   r.message = status.message();
   return r;
 }
@@ -285,7 +291,7 @@ TEST(GetIndData, TokensPastThoseTakenAreIgnored) {
   std::vector<std::string> names(1);
   unsigned int width = 10;
   EXPECT_EQ(
-      readIndData(genotypes.rows(), names.data(), path, 1, 2, 1, 2, "C", &width, status, '\n', "C"),
+      readIndData(genotypes.rows(), names.data(), path, 1, 2, 1, 2, "C", "\1", &width, status, '\n'),
       0)
       << status.message();
   EXPECT_EQ(genotypes.rows()[0][0], 1);
@@ -448,22 +454,23 @@ TEST(GetIndData, DominantRecordShortOfOneIndividual) {
   std::vector<std::string> names(3);
   unsigned int width = 10;
   EXPECT_EQ(
-      readIndData(genotypes.rows(), names.data(), path, 1, 6, 3, 1, "D", &width, status, '\n', "D"),
+      readIndData(genotypes.rows(), names.data(), path, 1, 6, 3, 1, "D", "\1", &width, status, '\n'),
       1);
   EXPECT_EQ(status.message(), endMessage(1, 3));
 }
 
 TEST(GetIndData, ExcludedLocusReadWithTheWrongLayoutRunsOut) {
   TempDir dir;
-  // Without the type in the file, an excluded locus is read two tokens per
-  // individual; a dominant record then ends too soon, and says so.
+  // An excluded locus is laid out by the type it is given: read as
+  // codominant, two tokens per individual, a dominant record ends too soon,
+  // and says so.
   Status status;
   const std::string path = dir.write("i", "Individual\n# A B\nL1 # 1 0\n");
   RowTable<int> genotypes(1, 4, kUnwritten);
   std::vector<std::string> names(2);
   unsigned int width = 10;
-  EXPECT_EQ(readIndData(genotypes.rows(), names.data(), path, 1, 4, 2, 1, "B", &width, status, '\n',
-                        nullptr),
+  EXPECT_EQ(readIndData(genotypes.rows(), names.data(), path, 1, 4, 2, 1, "C", "\0", &width, status,
+                        '\n'),
             1);
   EXPECT_EQ(status.message(), endMessage(1, 2));
 }
@@ -475,8 +482,8 @@ TEST(GetIndData, FileWithFewerRecordsThanLoci) {
   RowTable<int> genotypes(2, 2, kUnwritten);
   std::vector<std::string> names(1);
   unsigned int width = 10;
-  EXPECT_EQ(readIndData(genotypes.rows(), names.data(), path, 2, 2, 1, 2, "CC", &width, status,
-                        '\n', "CC"),
+  EXPECT_EQ(readIndData(genotypes.rows(), names.data(), path, 2, 2, 1, 2, "CC", "\1\1", &width,
+                        status, '\n'),
             1);
   EXPECT_EQ(status.message(), endMessage(2, 1));
 }
@@ -495,8 +502,8 @@ TEST(GetIndData, UnreadableFile) {
   RowTable<int> genotypes(1, 2, kUnwritten);
   std::vector<std::string> names(1);
   unsigned int width = 10;
-  EXPECT_EQ(readIndData(genotypes.rows(), names.data(), dir.path(), 1, 2, 1, 2, "C", &width, status,
-                        '\n', "C"),
+  EXPECT_EQ(readIndData(genotypes.rows(), names.data(), dir.path(), 1, 2, 1, 2, "C", "\1", &width,
+                        status, '\n'),
             1);
   EXPECT_EQ(status.message(), "File " + dir.path() + " could not be read");
 }

@@ -117,6 +117,30 @@ TEST_P(InterpSteps, PlaceTheStepsMessageOrLeaveTheResult) {
 INSTANTIATE_TEST_SUITE_P(EachStep, InterpSteps, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.step); });
 
+// The Tcl-facing steps keep 'B' in the type array as the mark of a locus
+// taken out: the parental step writes it, and the reading and checking
+// steps that follow then leave designations at that locus untested.
+TEST(InterpSteps, ExcludedLocusIsMarkedAndLeftUntestedDownstream) {
+  TempDir dir;
+  TclInterp interp;
+  StepRun run;
+  run.parental = dir.write("parental.txt", "Parental #\n# C 0.5 0.5 0.5 0.5\n");
+  run.individual = dir.write("individual.txt", "Individual # A B\n# 0/0 1/2\n");
+  ASSERT_EQ(run.readParental(interp), 0) << interp.result();
+  ASSERT_EQ(verifyParentalData(run.freqS.rows(), run.freqR.rows(), run.type, 1, 2, interp,
+                               run.notes),
+            0)
+      << interp.result();
+  EXPECT_EQ(run.type[0], 'B');
+  EXPECT_NE(run.notes.str().find("was not used in the calculation"), std::string::npos);
+  ASSERT_EQ(run.readIndividuals(interp), 0) << interp.result();
+  EXPECT_EQ(run.genotypes.rows()[0][0], 0);  // read, not refused
+  EXPECT_EQ(verifyIndData(run.genotypes.rows(), run.freqR.rows(), run.freqS.rows(), run.type, 1,
+                          4, interp),
+            0)
+      << interp.result();
+}
+
 // The -errorcode of the interpreter's return options.
 std::string errorCode(Tcl_Interp* interp) {
   Tcl_Obj* options = Tcl_GetReturnOptions(interp, TCL_ERROR);
