@@ -384,6 +384,8 @@ namespace eval ::parmix::program {
         {              [--max-missing F] [--quiet]}
         {              [--genotype-likelihoods PL|GL [--reference-frequencies gl|gt]]}
         {              [--reference-uncertainty]}
+        {       parmix --vcf FILE --popmap FILE --r POP --s POP --ancestry [-o REPORT]}
+        {              [--tsv FILE] [--triangle FILE.svg] [--margin U] [--drop U] ...}
         {       parmix --merge -o REPORT [--tsv FILE] [--plot FILE.svg] SHARD_REPORT...}
     } \n]
     # The program's words and the options of parmix::genome they become.
@@ -392,12 +394,14 @@ namespace eval ::parmix::program {
         --threads -threads --samples -samples --shard -shard
         --pseudo-count -pseudocount --min-called -mincalled
         --min-difference -mindifference --max-missing -maxmissing
-        --tsv {} --plot {}
+        --tsv {} --plot {} --triangle {} --margin -margin --drop -drop
     }
     # The corrections for sequencing data and small reference samples.
     lappend genomeValueOptions --genotype-likelihoods -genotypelikelihoods \
         --reference-frequencies -referencefrequencies
-    variable genomeFlags {--biallelic-snps --quiet --merge --reference-uncertainty}
+    variable genomeFlags {
+        --biallelic-snps --quiet --merge --reference-uncertainty --ancestry
+    }
 }
 
 # A call of the genome-scale path: it names a VCF/BCF file or asks to merge.
@@ -485,7 +489,12 @@ proc ::parmix::program::CheckGenomeCall {call} {
             Usage "unexpected word \"[lindex [dict get $call files] 0]\": every input is\
                 given by an option"
         }
+        CheckGenomeAncestry $call
         return $call
+    }
+    if {[dict exists $call flags --ancestry]} {
+        Usage "option --ancestry does not go with --merge: merge the shards of a joint\
+            analysis by running it once over all of them"
     }
     if {[dict exists $options --vcf]} {
         Usage "give either --vcf FILE or --merge, not both"
@@ -507,11 +516,28 @@ proc ::parmix::program::CheckGenomeCall {call} {
     return $call
 }
 
+# The figures of the two analyses: the h plot of the one, the triangle of
+# the other.
+proc ::parmix::program::CheckGenomeAncestry {call} {
+    set options [dict get $call options]
+    if {[dict exists $call flags --ancestry]} {
+        if {[dict exists $options --plot]} {
+            Usage "option --plot does not go with --ancestry"
+        }
+        if {[dict exists $options --triangle] && [dict get $options --triangle] eq ""} {
+            Usage "option --triangle needs a non-empty value"
+        }
+    } elseif {[dict exists $options --triangle]} {
+        Usage "option --triangle needs --ancestry"
+    }
+}
+
 # A message of parmix::genome in the program's own words.
 proc ::parmix::program::ProgramWording {message} {
     variable genomeValueOptions
     set map [list " -biallelicsnps " " --biallelic-snps " \
-        " -referenceuncertainty " " --reference-uncertainty "]
+        " -referenceuncertainty " " --reference-uncertainty " \
+        " -ancestry " " --ancestry " " -tsv " " --tsv "]
     foreach {word option} $genomeValueOptions {
         if {$option ne ""} {
             lappend map " $option " " $word "
@@ -537,14 +563,42 @@ proc ::parmix::program::RunGenome {call} {
     if {[dict exists $call flags --reference-uncertainty]} {
         lappend arguments -referenceuncertainty 1
     }
+    set ancestry [dict exists $call flags --ancestry]
+    if {$ancestry} {
+        lappend arguments -ancestry 1
+        if {[dict exists $options --tsv]} {
+            lappend arguments -tsv [dict get $options --tsv]
+        }
+    }
     try {
-        ::parmix::genome {*}$arguments
+        set result [::parmix::genome {*}$arguments]
     } trap {PARMIX USAGE} {message} {
         return -code error -errorcode {PARMIX USAGE} [ProgramWording $message]
+    }
+    if {$ancestry} {
+        WriteGenomeAncestryOutputs $result $options $quiet
+        return
     }
     set report [expr {[dict exists $options -o] ? [dict get $options -o] : "parmix_output.txt"}]
     set title "Hybrid index of the study individuals of [file tail [dict get $options --vcf]]"
     WriteGenomeOutputs $report $options $title $quiet
+}
+
+# The joint analysis has written its report and table; the triangle plot
+# is drawn from its rows.
+proc ::parmix::program::WriteGenomeAncestryOutputs {result options quiet} {
+    set say [expr {$quiet ? "list" : "puts"}]
+    set report [expr {[dict exists $options -o] ? [dict get $options -o] : "parmix_ancestry.txt"}]
+    {*}$say "Report written to $report"
+    if {[dict exists $options --tsv]} {
+        {*}$say "Table written to [dict get $options --tsv]"
+    }
+    if {[dict exists $options --triangle]} {
+        set title "Ancestry and interclass heterozygosity of the study individuals of\
+            [file tail [dict get $options --vcf]]"
+        ::parmix::triangle [dict get $result rows] [dict get $options --triangle] -title $title
+        {*}$say "Triangle plot written to [dict get $options --triangle]"
+    }
 }
 
 proc ::parmix::program::RunMerge {call} {
@@ -614,6 +668,11 @@ $genomeUsage
                      likelihood (Dirichlet posteriors of the counts plus
                      the pseudo-count).  Both corrections are named in a
                      note of the report; neither goes with --ancestry
+  --ancestry         the joint analysis of ancestry and interclass
+                     heterozygosity instead of the hybrid index, with the
+                     report, --tsv FILE, --triangle FILE.svg, --margin U
+                     and --drop U of the text-file analysis (default
+                     report: parmix_ancestry.txt); not with --merge
 
 Example:
   parmix --vcf calls.bcf --popmap pops.txt --r north --s south -o report.txt"

@@ -21,11 +21,10 @@ namespace {
 // The worker loop shared by both analyses: WORKSPACE makes a thread's own
 // working space (kept from task to task) and ESTIMATE studies individual j
 // from its laid-out designations with it.
-template <typename Workspace, typename Estimate>
-std::vector<IndividualEstimate> studyEach(const CompactGenotypes& genotypes, unsigned workers,
-                                          const StudyProgress& progress, Workspace workspace,
-                                          Estimate estimate) {
-  std::vector<IndividualEstimate> rows(static_cast<std::size_t>(genotypes.individuals()));
+template <typename Row, typename Workspace, typename Estimate>
+std::vector<Row> studyEach(const CompactGenotypes& genotypes, unsigned workers,
+                           const StudyProgress& progress, Workspace workspace, Estimate estimate) {
+  std::vector<Row> rows(static_cast<std::size_t>(genotypes.individuals()));
   const int loci = genotypes.loci();
   std::size_t done = 0;
   std::mutex progressLock;
@@ -65,7 +64,7 @@ std::vector<IndividualEstimate> studyPanel(const CompactGenotypes& genotypes,
                                            const PanelParents& parents, unsigned workers,
                                            const StudyProgress& progress) {
   const int loci = genotypes.loci();
-  return studyEach(
+  return studyEach<IndividualEstimate>(
       genotypes, workers, progress,
       [] { return std::make_shared<IndividualContext>(); },
       [&](int** indGenotype, int, IndividualContext& context) {
@@ -91,7 +90,7 @@ std::vector<IndividualEstimate> studyCorrectedPanel(const CompactGenotypes& geno
                                                     const CorrectedPanel& panel, unsigned workers,
                                                     const StudyProgress& progress) {
   const std::size_t loci = panel.sites->size();
-  return studyEach(
+  return studyEach<IndividualEstimate>(
       genotypes, workers, progress,
       [loci] {
         auto space = std::make_shared<CorrectedWorkspace>();
@@ -100,6 +99,32 @@ std::vector<IndividualEstimate> studyCorrectedPanel(const CompactGenotypes& geno
       },
       [&](int** indGenotype, int j, CorrectedWorkspace& space) {
         return estimateCorrectedIndividual(indGenotype, j, panel, space.terms, space.scratch);
+      });
+}
+
+JointEstimate estimateJointIndividual(int** indGenotype, int loci, const PanelParents& parents,
+                                     const ClassThresholds& thresholds, JointIndividual& layout) {
+  layout.clear();
+  for (int i = 0; i < loci; ++i)
+    layout.addLocus(parents.locusType[i], indGenotype[i][0], indGenotype[i][1], parents.freqR[i],
+                    parents.freqS[i]);
+  return studyJointIndividual(layout, thresholds);
+}
+
+std::vector<JointEstimate> studyJointPanel(const CompactGenotypes& genotypes,
+                                           const PanelParents& parents,
+                                           const ClassThresholds& thresholds, unsigned workers,
+                                           const StudyProgress& progress) {
+  const int loci = genotypes.loci();
+  return studyEach<JointEstimate>(
+      genotypes, workers, progress,
+      [loci] {
+        auto layout = std::make_shared<JointIndividual>();
+        layout->reserve(static_cast<std::size_t>(loci));
+        return layout;
+      },
+      [&](int** indGenotype, int, JointIndividual& layout) {
+        return estimateJointIndividual(indGenotype, loci, parents, thresholds, layout);
       });
 }
 

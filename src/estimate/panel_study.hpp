@@ -13,6 +13,7 @@
 
 #include "estimate/individual_context.hpp"
 #include "estimate/individual_study.hpp"
+#include "estimate/joint_study.hpp"
 #include "input/compact_genotypes.hpp"
 #include "input/compact_likelihoods.hpp"
 #include "model/gl_likelihood.hpp"
@@ -69,6 +70,20 @@ IndividualEstimate estimateCorrectedIndividual(int** indGenotype, int j, const C
 std::vector<IndividualEstimate> studyCorrectedPanel(const CompactGenotypes& genotypes,
                                                     const CorrectedPanel& panel, unsigned workers,
                                                     const StudyProgress& progress = nullptr);
+
+// The joint analysis of ancestry and interclass heterozygosity of one
+// individual from its designations: LAYOUT (the caller's, kept from one
+// individual to the next) takes its 'C' and 'D' loci; any other type, such
+// as a locus the parental checks took out, adds nothing.
+JointEstimate estimateJointIndividual(int** indGenotype, int loci, const PanelParents& parents,
+                                     const ClassThresholds& thresholds, JointIndividual& layout);
+
+// As studyPanel, for the joint analysis: the rows of every individual of
+// GENOTYPES in store order, the same for every number of WORKERS.
+std::vector<JointEstimate> studyJointPanel(const CompactGenotypes& genotypes,
+                                           const PanelParents& parents,
+                                           const ClassThresholds& thresholds, unsigned workers,
+                                           const StudyProgress& progress = nullptr);
 
 }  // namespace parmix
 

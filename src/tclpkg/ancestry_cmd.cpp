@@ -125,13 +125,6 @@ Tcl_Obj* rowObj(const std::string& name, const JointEstimate& row) {
   return dict;
 }
 
-Tcl_Obj* rowsObj(const AncestryRows& result) {
-  Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
-  for (std::size_t j = 0; j < result.rows.size(); ++j)
-    Tcl_ListObjAppendElement(nullptr, list, rowObj(result.names[j], result.rows[j]));
-  return list;
-}
-
 int runCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
   AncestryRequest request;
   request.threads = configuredThreads(interp);  // unless -threads says otherwise
@@ -139,11 +132,19 @@ int runCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
   AncestryRows result;
   const Status status = runAncestry(request, result);
   if (!status.ok()) return placeStatus(interp, status);
-  Tcl_SetObjResult(interp, rowsObj(result));
+  Tcl_SetObjResult(interp, ancestryRowsObj(result.names, result.rows));
   return TCL_OK;
 }
 
 }  // namespace
+
+Tcl_Obj* ancestryRowsObj(const std::vector<std::string>& names,
+                         const std::vector<JointEstimate>& rows) {
+  Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
+  for (std::size_t j = 0; j < rows.size(); ++j)
+    Tcl_ListObjAppendElement(nullptr, list, rowObj(names[j], rows[j]));
+  return list;
+}
 
 }  // namespace parmix
 

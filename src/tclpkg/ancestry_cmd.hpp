@@ -8,6 +8,20 @@
 
 #include <tcl.h>
 
+#include <string>
+#include <vector>
+
+#include "estimate/joint_study.hpp"
+
+namespace parmix {
+
+// The rows as the command returns them: a list of dicts, one per row, with
+// NAMES[j] the name of ROWS[j].  The new object has no references yet.
+Tcl_Obj* ancestryRowsObj(const std::vector<std::string>& names,
+                         const std::vector<JointEstimate>& rows);
+
+}  // namespace parmix
+
 // Tcl's object-based command procedure.  Returns TCL_OK with the rows as a
 // list of dicts, one per individual in file order, or TCL_ERROR with the
 // message and error code of the failure: those of `parmix` for the inputs

@@ -11,6 +11,7 @@
 #include "genome_options.hpp"
 #include "genome_run.hpp"
 #include "report_merge.hpp"
+#include "tclpkg/ancestry_cmd.hpp"
 #include "tclpkg/package_settings.hpp"
 #include "tclpkg/tcl_result.hpp"
 
@@ -40,6 +41,10 @@ const std::map<std::string, std::string>& programWords() {
       {"-genotypelikelihoods", "--genotype-likelihoods"},
       {"-referencefrequencies", "--reference-frequencies"},
       {"-referenceuncertainty", "--reference-uncertainty"},
+      {"-ancestry", "--ancestry"},
+      {"-tsv", "--tsv"},
+      {"-margin", "--margin"},
+      {"-drop", "--drop"},
   };
   return words;
 }
@@ -99,7 +104,8 @@ int programCall(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[],
     if (option == "-progress") {
       words.erase(words.begin());
       if (addFlag(interp, option, objv[i + 1], words) != TCL_OK) return TCL_ERROR;
-    } else if (option == "-biallelicsnps" || option == "-referenceuncertainty") {
+    } else if (option == "-biallelicsnps" || option == "-referenceuncertainty" ||
+               option == "-ancestry") {
       if (addFlag(interp, option, objv[i + 1], words) != TCL_OK) return TCL_ERROR;
     } else {
       words.push_back(known->second);
@@ -124,6 +130,15 @@ Tcl_Obj* figuresDict(const genome::RunFigures& f) {
   return dict;
 }
 
+// The joint analysis adds its rows, as parmix::ancestry returns them.
+Tcl_Obj* resultObj(const genome::GenomeOptions& options, const genome::RunFigures& f) {
+  Tcl_Obj* dict = figuresDict(f);
+  if (options.ancestry)
+    Tcl_DictObjPut(nullptr, dict, Tcl_NewStringObj("rows", -1),
+                   ancestryRowsObj(f.names, f.ancestryRows));
+  return dict;
+}
+
 int genomeCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
   std::vector<std::string> words;
   if (programCall(interp, objc, objv, words) != TCL_OK) return TCL_ERROR;
@@ -136,7 +151,7 @@ int genomeCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
     return fail(interp, "USAGE", inCommandWords(error.what()));
   }
   try {
-    Tcl_SetObjResult(interp, figuresDict(genome::runGenome(options, stderr)));
+    Tcl_SetObjResult(interp, resultObj(options, genome::runGenome(options, stderr)));
   } catch (const InputError& error) {
     return fail(interp, "INPUT", error.what());
   }

@@ -1,6 +1,7 @@
 #include "genome_options.hpp"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 
 #include "errors.hpp"
@@ -33,8 +34,24 @@ unsigned parseThreads(const std::string& option, const std::string& text) {
   return static_cast<unsigned>(value);
 }
 
+// A class threshold in log-likelihood units: finite and at least 0, or
+// above 0 when OPEN.
+double parseUnits(const std::string& option, const std::string& text, bool open) {
+  char* end = nullptr;
+  errno = 0;
+  const double value = std::strtod(text.c_str(), &end);
+  const bool fits = *end == '\0' && errno == 0 && std::isfinite(value) &&
+                    (open ? value > 0 : value >= 0);
+  if (!fits) {
+    throw UsageError("option " + option + " must be " +
+                     (open ? "a number above 0" : "a number of at least 0") + ", not \"" + text +
+                     "\"");
+  }
+  return value;
+}
+
 bool takesValue(const std::string& name) {
-  return name == "-o" || name == "--threads" || name == "--samples" || name == "--shard" ||
+  return name == "-o" || name == "--tsv" || name == "--margin" || name == "--drop" || name == "--threads" || name == "--samples" || name == "--shard" ||
          name == "--genotype-likelihoods" || name == "--reference-frequencies";
 }
 
@@ -65,7 +82,33 @@ void apply(const std::string& name, const std::string& value, GenomeOptions& opt
   if (name == "--threads") options.threads = parseThreads(name, value);
   if (name == "--samples") options.selection.samplesFile = value;
   if (name == "--shard") parseShard(name, value, options.selection);
+  if (name == "--tsv") options.tsv = value;
+  if (name == "--margin") options.thresholds.minMargin = parseUnits(name, value, false);
+  if (name == "--drop") options.thresholds.maxDrop = parseUnits(name, value, true);
   applyCorrection(name, value, options.corrections);
+}
+
+// The joint model takes the calls and the counted frequencies only; its
+// own options need it.
+void checkAncestry(const GenomeOptions& options, bool frequenciesGiven,
+                   const std::vector<std::string>& given) {
+  if (options.ancestry) {
+    const Corrections& c = options.corrections;
+    const char* refused = !c.likelihoodField.empty() ? "--genotype-likelihoods"
+                          : frequenciesGiven         ? "--reference-frequencies"
+                          : c.referenceUncertainty   ? "--reference-uncertainty"
+                                                     : nullptr;
+    if (refused != nullptr) {
+      throw UsageError(std::string("option ") + refused +
+                       " does not go with --ancestry (the joint analysis studies the calls "
+                       "with the counted parental frequencies only)");
+    }
+    return;
+  }
+  for (const std::string& name : given) {
+    if (name == "--tsv" || name == "--margin" || name == "--drop")
+      throw UsageError("option " + name + " needs --ancestry");
+  }
 }
 
 void refuseImportOnly(const std::vector<std::string>& rest) {
@@ -93,8 +136,9 @@ void parseShard(const std::string& option, const std::string& text, Selection& s
 
 importer::ParseOutcome parseGenomeOptions(const std::vector<std::string>& words,
                                           GenomeOptions& options) {
-  std::vector<std::string> rest;
+  std::vector<std::string> rest, given;
   bool frequenciesGiven = false;
+  bool reportGiven = false;
   for (std::size_t i = 0; i < words.size(); ++i) {
     std::string name = words[i], value;
     const std::size_t equals = name.find('=');
@@ -102,6 +146,10 @@ importer::ParseOutcome parseGenomeOptions(const std::vector<std::string>& words,
     if (inlineValue) name = name.substr(0, equals);
     if (words[i] == "--reference-uncertainty") {
       options.corrections.referenceUncertainty = true;
+      continue;
+    }
+    if (words[i] == "--ancestry") {
+      options.ancestry = true;
       continue;
     }
     if (name == "--reference-frequencies") frequenciesGiven = true;
@@ -117,10 +165,14 @@ importer::ParseOutcome parseGenomeOptions(const std::vector<std::string>& words,
       value = words[++i];
     }
     apply(name, value, options);
+    given.push_back(name);
+    if (name == "-o") reportGiven = true;
   }
   if (!options.selection.samplesFile.empty() && options.selection.shardCount > 0)
     throw UsageError("give at most one of --samples FILE and --shard K/N");
   checkCorrections(options.corrections, frequenciesGiven);
+  checkAncestry(options, frequenciesGiven, given);
+  if (options.ancestry && !reportGiven) options.report = "parmix_ancestry.txt";
   refuseImportOnly(rest);
   return importer::parseOptions(rest, options.input);
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "estimate/hybrid_classes.hpp"
 #include "options.hpp"
 #include "panel_reader.hpp"
 
@@ -19,6 +20,12 @@ struct GenomeOptions {
   unsigned threads = 0;  // 0: every core the process may use
   Selection selection;
   Corrections corrections;
+  // The joint analysis of ancestry and interclass heterozygosity instead
+  // of the hybrid index; its report is parmix_ancestry.txt unless -o names
+  // one, and its table is written only when tsv names a file.
+  bool ancestry = false;
+  std::string tsv;
+  ClassThresholds thresholds;
 };
 
 // Reads the words after the program name; throws importer::UsageError on a

@@ -4,12 +4,14 @@
 
 #include <chrono>
 #include <locale>
+#include <memory>
 #include <sstream>
 
 #include "errors.hpp"
 #include "estimate/panel_study.hpp"
 #include "panel_checks.hpp"
 #include "progress.hpp"
+#include "report/ancestry_writer.hpp"
 #include "report/report_writer.hpp"
 #include "estimate/worker_pool.hpp"
 #include "writers.hpp"
@@ -91,6 +93,27 @@ std::vector<IndividualEstimate> studyWithProgress(Panel& panel, const Correction
   return studyPanel(panel.genotypes, parents, threads, progress);
 }
 
+std::vector<JointEstimate> studyJointWithProgress(Panel& panel, const GenomeOptions& options,
+                                                  unsigned threads, std::FILE* messages) {
+  ProgressLine line(messages, !options.input.quiet);
+  const std::size_t total = panel.selected.size();
+  const StudyProgress progress = [&](std::size_t done) {
+    if (line.due())
+      line.show(std::to_string(done) + " of " + std::to_string(total) + " individuals studied");
+  };
+  const PanelParents parents{panel.freqR.rows(), panel.freqS.rows(), panel.locusType.data()};
+  return studyJointPanel(panel.genotypes, parents, options.thresholds, threads, progress);
+}
+
+// The table of the joint analysis, opened before the panel is read so
+// that a path it may not take is refused before any work is done.
+std::unique_ptr<importer::OutputFile> openTable(const GenomeOptions& options,
+                                                std::vector<std::string> inputs) {
+  if (options.tsv.empty()) return nullptr;
+  inputs.push_back(options.report);
+  return std::make_unique<importer::OutputFile>(options.tsv, inputs);
+}
+
 std::vector<std::string> selectedNames(const Panel& panel) {
   std::vector<std::string> names;
   for (std::size_t j : panel.selected) names.push_back(panel.studyNames[j]);
@@ -132,6 +155,7 @@ RunFigures runGenome(const GenomeOptions& options, std::FILE* messages) {
   std::vector<std::string> inputs{options.input.input, options.input.populationMap};
   if (!options.selection.samplesFile.empty()) inputs.push_back(options.selection.samplesFile);
   importer::OutputFile output(options.report, inputs);
+  const std::unique_ptr<importer::OutputFile> table = openTable(options, inputs);
   RunFigures figures;
   Clock::time_point start = Clock::now();
   Panel panel = readWithProgress(options, messages);
@@ -142,19 +166,36 @@ RunFigures runGenome(const GenomeOptions& options, std::FILE* messages) {
   figures.threads = options.threads > 0 ? options.threads : usableCores();
   start = Clock::now();
   notes << correctionsNote(options.corrections);
-  const std::vector<IndividualEstimate> rows = studyWithProgress(
-      panel, options.corrections, figures.threads, options.input.quiet, messages);
-  figures.studySeconds = secondsSince(start);
   std::ostringstream report;
   report.imbue(std::locale::classic());
   writeTimestamp(report);
-  writeReportBody(report, notes.str(), selectedNames(panel), rows,
-                  static_cast<int>(panel.nameWidth));
+  if (options.ancestry) {
+    figures.names = selectedNames(panel);
+    figures.ancestryRows = studyJointWithProgress(panel, options, figures.threads, messages);
+    figures.studySeconds = secondsSince(start);
+    report << notes.str();
+    writeAncestryRows(report, figures.names, figures.ancestryRows,
+                      static_cast<int>(panel.nameWidth), options.thresholds);
+    figures.individuals = figures.ancestryRows.size();
+  } else {
+    const std::vector<IndividualEstimate> rows = studyWithProgress(
+        panel, options.corrections, figures.threads, options.input.quiet, messages);
+    figures.studySeconds = secondsSince(start);
+    writeReportBody(report, notes.str(), selectedNames(panel), rows,
+                    static_cast<int>(panel.nameWidth));
+    figures.individuals = rows.size();
+  }
   output.write(report.str());
   output.commit();
+  if (table) {
+    std::ostringstream tsv;
+    tsv.imbue(std::locale::classic());
+    writeAncestryTsv(tsv, figures.names, figures.ancestryRows);
+    table->write(tsv.str());
+    table->commit();
+  }
   figures.sites = panel.sites;
   figures.loci = static_cast<std::size_t>(panel.genotypes.loci());
-  figures.individuals = rows.size();
   figures.genotypeBytes = panel.genotypes.storedBytes() + panel.likelihoods.storedBytes();
   if (!options.input.quiet) printSummary(messages, options, panel, figures);
   return figures;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "estimate/individual_study.hpp"
+#include "estimate/joint_study.hpp"
 #include "genome_options.hpp"
 
 namespace parmix::genome {
@@ -25,9 +26,14 @@ struct RunFigures {
   unsigned threads = 0;
   double readSeconds = 0.0;
   double studySeconds = 0.0;
+  // The joint analysis's rows and the names they belong to, for the
+  // triangle plot; empty in the hybrid-index analysis.
+  std::vector<std::string> names;
+  std::vector<JointEstimate> ancestryRows;
 };
 
-// Reads, studies and writes the report; progress (after a couple of
+// Reads, studies and writes the report (and, in the joint analysis, the
+// table when the options name one); progress (after a couple of
 // seconds) and the summary go to MESSAGES unless the options ask for quiet.
 // Throws importer::InputError naming the file at fault; the report's path
 // then keeps whatever it held before.
