@@ -101,7 +101,9 @@ std::vector<JointEstimate> studyJointWithProgress(Panel& panel, const GenomeOpti
     if (line.due())
       line.show(std::to_string(done) + " of " + std::to_string(total) + " individuals studied");
   };
-  const PanelParents parents{panel.freqR.rows(), panel.freqS.rows(), panel.locusType.data()};
+  // Loci the parental checks took out read as 'B' to the study.
+  std::vector<char> types = effectiveLocusTypes(panel.locusType, panel.locusUsed);
+  const PanelParents parents{panel.freqR.rows(), panel.freqS.rows(), types.data()};
   return studyJointPanel(panel.genotypes, parents, options.thresholds, threads, progress);
 }
 
