@@ -581,7 +581,7 @@ proc ::parmix::program::RunGenome {call} {
     }
     set report [expr {[dict exists $options -o] ? [dict get $options -o] : "parmix_output.txt"}]
     set title "Hybrid index of the study individuals of [file tail [dict get $options --vcf]]"
-    WriteGenomeOutputs $report $options $title $quiet
+    WriteGenomeOutputs $report $options $title $quiet [list -counts [dict get $result counts]]
 }
 
 # The joint analysis has written its report and table; the triangle plot
@@ -610,12 +610,14 @@ proc ::parmix::program::RunMerge {call} {
 }
 
 # The report is written; the table and the figure from it, as for a report
-# of text files.  QUIET keeps standard output empty.
-proc ::parmix::program::WriteGenomeOutputs {report options title quiet} {
+# of text files.  QUIET keeps standard output empty.  TSVCOUNTS, writeTsv's
+# -counts of the run, adds the data columns; a merged report has only the
+# shards' reports to go on, so its table goes without them.
+proc ::parmix::program::WriteGenomeOutputs {report options title quiet {tsvCounts {}}} {
     set say [expr {$quiet ? "list" : "puts"}]
     {*}$say "Report written to $report"
     if {[dict exists $options --tsv]} {
-        ::parmix::writeTsv $report [dict get $options --tsv]
+        ::parmix::writeTsv $report [dict get $options --tsv] {*}$tsvCounts
         {*}$say "Table written to [dict get $options --tsv]"
     }
     if {[dict exists $options --plot]} {
@@ -649,6 +651,8 @@ $genomeUsage
                      study individuals
   --merge            join the reports of shards 1/N ... N/N, given in that
                      order, into the report of one run over all of them
+                     (its --tsv table without loci_with_data and
+                     missing_share, which the reports do not hold)
   --quiet            no progress on standard error and no lines on
                      standard output
   --genotype-likelihoods PL|GL

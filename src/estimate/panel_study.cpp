@@ -16,16 +16,36 @@ IndividualEstimate estimateIndividual(int** indGenotype, int loci, const PanelPa
                                  loci, &context);
 }
 
+DataCount countIndividualData(int** indGenotype, int loci, const char* locusType) {
+  DataCount count;
+  for (int i = 0; i < loci; ++i) {
+    if (locusType[i] == 'B') continue;
+    const bool scored = indGenotype[i][0] != kMissing &&
+                        (locusType[i] == 'D' || indGenotype[i][1] != kMissing);
+    ++(scored ? count.loci : count.missing);
+  }
+  return count;
+}
+
 namespace {
+
+// Where the worker loop puts the data counts, if anywhere: one per
+// individual, counted over LOCUSTYPE.
+struct CountSink {
+  std::vector<DataCount>* counts;
+  const char* locusType;
+};
 
 // The worker loop shared by both analyses: WORKSPACE makes a thread's own
 // working space (kept from task to task) and ESTIMATE studies individual j
 // from its laid-out designations with it.
 template <typename Row, typename Workspace, typename Estimate>
 std::vector<Row> studyEach(const CompactGenotypes& genotypes, unsigned workers,
-                           const StudyProgress& progress, Workspace workspace, Estimate estimate) {
+                           const StudyProgress& progress, Workspace workspace, Estimate estimate,
+                           CountSink sink = {nullptr, nullptr}) {
   std::vector<Row> rows(static_cast<std::size_t>(genotypes.individuals()));
   const int loci = genotypes.loci();
+  if (sink.counts != nullptr) sink.counts->assign(rows.size(), DataCount{});
   std::size_t done = 0;
   std::mutex progressLock;
   runOnWorkers(genotypes.individuals(), workers, [&]() -> TaskBody {
@@ -33,6 +53,9 @@ std::vector<Row> studyEach(const CompactGenotypes& genotypes, unsigned workers,
     auto space = workspace();
     return [&, indGenotype, space](int j) {
       genotypes.layOutIndividual(j, indGenotype->rows(), kMissing);
+      if (sink.counts != nullptr)
+        (*sink.counts)[static_cast<std::size_t>(j)] =
+            countIndividualData(indGenotype->rows(), loci, sink.locusType);
       rows[static_cast<std::size_t>(j)] = estimate(indGenotype->rows(), j, *space);
       if (!progress) return;
       const std::lock_guard<std::mutex> lock(progressLock);
@@ -62,14 +85,16 @@ const double* locusLikelihoods(const int* designation, int locus, int j, int k,
 
 std::vector<IndividualEstimate> studyPanel(const CompactGenotypes& genotypes,
                                            const PanelParents& parents, unsigned workers,
-                                           const StudyProgress& progress) {
+                                           const StudyProgress& progress,
+                                           std::vector<DataCount>* counts) {
   const int loci = genotypes.loci();
   return studyEach<IndividualEstimate>(
       genotypes, workers, progress,
       [] { return std::make_shared<IndividualContext>(); },
       [&](int** indGenotype, int, IndividualContext& context) {
         return estimateIndividual(indGenotype, loci, parents, context);
-      });
+      },
+      CountSink{counts, parents.locusType});
 }
 
 IndividualEstimate estimateCorrectedIndividual(int** indGenotype, int j, const CorrectedPanel& panel,
@@ -88,7 +113,8 @@ IndividualEstimate estimateCorrectedIndividual(int** indGenotype, int j, const C
 
 std::vector<IndividualEstimate> studyCorrectedPanel(const CompactGenotypes& genotypes,
                                                     const CorrectedPanel& panel, unsigned workers,
-                                                    const StudyProgress& progress) {
+                                                    const StudyProgress& progress,
+                                                    std::vector<DataCount>* counts) {
   const std::size_t loci = panel.sites->size();
   return studyEach<IndividualEstimate>(
       genotypes, workers, progress,
@@ -99,7 +125,8 @@ std::vector<IndividualEstimate> studyCorrectedPanel(const CompactGenotypes& geno
       },
       [&](int** indGenotype, int j, CorrectedWorkspace& space) {
         return estimateCorrectedIndividual(indGenotype, j, panel, space.terms, space.scratch);
-      });
+      },
+      CountSink{counts, panel.locusType});
 }
 
 JointEstimate estimateJointIndividual(int** indGenotype, int loci, const PanelParents& parents,

@@ -36,16 +36,28 @@ struct PanelParents {
 IndividualEstimate estimateIndividual(int** indGenotype, int loci, const PanelParents& parents,
                                       IndividualContext& context);
 
+// How much of the used loci (type other than 'B') an individual has a
+// genotype at: a 'D' locus needs its band score, any other both alleles.
+struct DataCount {
+  int loci = 0;
+  int missing = 0;
+};
+
+// The data count of one individual from its designations (LOCI rows).
+DataCount countIndividualData(int** indGenotype, int loci, const char* locusType);
+
 // Called after every individual with the number finished so far, from the
 // worker that finished it; calls never overlap.
 using StudyProgress = std::function<void(std::size_t done)>;
 
 // The estimates of every individual of GENOTYPES, in store order, worked out
 // on at most WORKERS threads (the calling one included).  A failure in any
-// worker stops the others and is rethrown here.
+// worker stops the others and is rethrown here.  COUNTS, when given, gets
+// every individual's data count, in store order, from the same layout.
 std::vector<IndividualEstimate> studyPanel(const CompactGenotypes& genotypes,
                                            const PanelParents& parents, unsigned workers,
-                                           const StudyProgress& progress = nullptr);
+                                           const StudyProgress& progress = nullptr,
+                                           std::vector<DataCount>* counts = nullptr);
 
 // The corrected analysis of a panel: each locus's genotype probabilities as
 // expectations under the parental frequencies' posteriors (or the exact
@@ -69,7 +81,8 @@ IndividualEstimate estimateCorrectedIndividual(int** indGenotype, int j, const C
 // As studyPanel, for the corrected analysis.
 std::vector<IndividualEstimate> studyCorrectedPanel(const CompactGenotypes& genotypes,
                                                     const CorrectedPanel& panel, unsigned workers,
-                                                    const StudyProgress& progress = nullptr);
+                                                    const StudyProgress& progress = nullptr,
+                                                    std::vector<DataCount>* counts = nullptr);
 
 // The joint analysis of ancestry and interclass heterozygosity of one
 // individual from its designations: LAYOUT (the caller's, kept from one

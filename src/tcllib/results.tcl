@@ -71,14 +71,17 @@ proc ::parmix::readReport {path args} {
 # With -inputs {PARENTAL INDIVIDUAL}, the files the report was made from,
 # two columns follow: loci_with_data (the used loci at which the individual
 # has a genotype) and missing_share (the share of used loci without one,
-# four decimals; NA when no locus is used).  A report that notes
+# four decimals; NA when no locus is used).  -counts LIST gives those pairs
+# {loci_with_data missing_share} directly, one per row in report order, as
+# parmix::genome returns them (its key counts); it goes instead of
+# -inputs.  A report that notes
 # corrections adds a last column, corrections, with their tags joined by
 # commas on every row.
 proc ::parmix::writeTsv {report tsv args} {
-    set options [Options writeTsv {-inputs {}} $args]
+    set options [Options writeTsv {-inputs {} -counts {}} $args]
     set parsed [readReport $report]
     set header {name h lower upper lower_cut upper_cut}
-    set counts [DataCounts [dict get $options -inputs]]
+    set counts [TsvCounts $options [llength [dict get $parsed rows]]]
     if {[llength $counts]} {
         lappend header loci_with_data missing_share
     }
@@ -108,6 +111,22 @@ proc ::parmix::writeTsv {report tsv args} {
     }
     WriteWhole $tsv [join $lines \n]\n [list $report {*}[dict get $options -inputs]]
     return
+}
+
+# The pairs of the table's data columns from writeTsv's OPTIONS, for a
+# report of ROWS individuals; an empty list without them.
+proc ::parmix::TsvCounts {options rows} {
+    set given [dict get $options -counts]
+    if {[llength $given] && [llength [dict get $options -inputs]]} {
+        Fail USAGE "writeTsv: give either -inputs or -counts, not both"
+    }
+    if {![llength $given]} {
+        return [DataCounts [dict get $options -inputs]]
+    }
+    if {[llength $given] != $rows} {
+        Fail USAGE "writeTsv: -counts needs one pair per row of the report ($rows), not [llength $given]"
+    }
+    return $given
 }
 
 # Per individual of the two INPUTS files (none: an empty list) the pair

@@ -130,9 +130,27 @@ Tcl_Obj* figuresDict(const genome::RunFigures& f) {
   return dict;
 }
 
-// The joint analysis adds its rows, as parmix::ancestry returns them.
+// The pairs {loci_with_data missing_share} of the table of a text-file run:
+// the share with four decimals, NA where no locus is used.
+Tcl_Obj* dataCountsObj(const std::vector<DataCount>& counts) {
+  Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
+  for (const DataCount& c : counts) {
+    const int used = c.loci + c.missing;
+    char share[32] = "NA";
+    if (used > 0)
+      std::snprintf(share, sizeof share, "%.4f", static_cast<double>(c.missing) / used);
+    Tcl_Obj* pair[2] = {Tcl_NewIntObj(c.loci), Tcl_NewStringObj(share, -1)};
+    Tcl_ListObjAppendElement(nullptr, list, Tcl_NewListObj(2, pair));
+  }
+  return list;
+}
+
+// The hybrid-index analysis adds the data counts of its rows (counts); the
+// joint analysis its rows, as parmix::ancestry returns them.
 Tcl_Obj* resultObj(const genome::GenomeOptions& options, const genome::RunFigures& f) {
   Tcl_Obj* dict = figuresDict(f);
+  if (!options.ancestry)
+    Tcl_DictObjPut(nullptr, dict, Tcl_NewStringObj("counts", -1), dataCountsObj(f.counts));
   if (options.ancestry)
     Tcl_DictObjPut(nullptr, dict, Tcl_NewStringObj("rows", -1),
                    ancestryRowsObj(f.names, f.ancestryRows));

@@ -12,7 +12,9 @@
 //   ?-pseudocount X? ?-biallelicsnps BOOL? ?-mincalled N?
 //   ?-mindifference D? ?-maxmissing F? ?-progress BOOL?
 // Result: a dict of the run's figures (sites, loci, individuals,
-// genotypeBytes, threads, readSeconds, studySeconds).  Errors: a wrong call
+// genotypeBytes, threads, readSeconds, studySeconds) and, but for the joint
+// analysis, counts: per studied individual in report order the pair
+// {loci_with_data missing_share} of writeTsv's table.  Errors: a wrong call
 // {PARMIX USAGE}, a faulty input or report {PARMIX INPUT}.
 extern "C" int Parmix_GenomeObjCmd(ClientData clientData, Tcl_Interp* interp, int objc,
                                    Tcl_Obj* const objv[]);

@@ -74,7 +74,8 @@ Panel readWithProgress(const GenomeOptions& options, std::FILE* messages) {
 
 std::vector<IndividualEstimate> studyWithProgress(Panel& panel, const Corrections& corrections,
                                                   unsigned threads, bool quiet,
-                                                  std::FILE* messages) {
+                                                  std::FILE* messages,
+                                                  std::vector<DataCount>& counts) {
   ProgressLine line(messages, !quiet);
   const std::size_t total = panel.selected.size();
   const StudyProgress progress = [&](std::size_t done) {
@@ -87,10 +88,10 @@ std::vector<IndividualEstimate> studyWithProgress(Panel& panel, const Correction
     const CorrectedPanel corrected{
         &panel.siteGenotypes, types.data(),
         corrections.likelihoodField.empty() ? nullptr : &panel.likelihoods};
-    return studyCorrectedPanel(panel.genotypes, corrected, threads, progress);
+    return studyCorrectedPanel(panel.genotypes, corrected, threads, progress, &counts);
   }
   const PanelParents parents{panel.freqR.rows(), panel.freqS.rows(), types.data()};
-  return studyPanel(panel.genotypes, parents, threads, progress);
+  return studyPanel(panel.genotypes, parents, threads, progress, &counts);
 }
 
 std::vector<JointEstimate> studyJointWithProgress(Panel& panel, const GenomeOptions& options,
@@ -181,7 +182,8 @@ RunFigures runGenome(const GenomeOptions& options, std::FILE* messages) {
     figures.individuals = figures.ancestryRows.size();
   } else {
     const std::vector<IndividualEstimate> rows = studyWithProgress(
-        panel, options.corrections, figures.threads, options.input.quiet, messages);
+        panel, options.corrections, figures.threads, options.input.quiet, messages,
+        figures.counts);
     figures.studySeconds = secondsSince(start);
     writeReportBody(report, notes.str(), selectedNames(panel), rows,
                     static_cast<int>(panel.nameWidth));

@@ -13,6 +13,7 @@
 
 #include "estimate/individual_study.hpp"
 #include "estimate/joint_study.hpp"
+#include "estimate/panel_study.hpp"
 #include "genome_options.hpp"
 
 namespace parmix::genome {
@@ -30,6 +31,10 @@ struct RunFigures {
   // triangle plot; empty in the hybrid-index analysis.
   std::vector<std::string> names;
   std::vector<JointEstimate> ancestryRows;
+  // The hybrid-index analysis's data count of each studied individual, in
+  // report order (for the table's loci_with_data and missing_share);
+  // empty in the joint analysis.
+  std::vector<DataCount> counts;
 };
 
 // Reads, studies and writes the report (and, in the joint analysis, the

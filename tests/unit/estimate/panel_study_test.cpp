@@ -88,6 +88,51 @@ TEST(PanelStudy, SameBitsAsTheCommandsLoopOnAnyNumberOfThreads) {
   }
 }
 
+// The data counts from the data set's own table: a used locus with both
+// alleles is data, any other used locus is missing.
+std::vector<DataCount> handCounts(DataSet& d) {
+  std::vector<DataCount> counts(static_cast<std::size_t>(d.nInd));
+  for (int i = 0; i < d.nLoci; ++i) {
+    if (d.locusType[i] == 'B') continue;
+    for (int j = 0; j < d.nInd; ++j) {
+      const int* pair = &d.genotypes.rows()[i][2 * j];
+      const bool scored = pair[0] != kMissing && pair[1] != kMissing;
+      ++(scored ? counts[j].loci : counts[j].missing);
+    }
+  }
+  return counts;
+}
+
+TEST(PanelStudy, CountsEachIndividualsDataOverTheUsedLociOnAnyNumberOfThreads) {
+  DataSet d = makeDataSet(23, 120, 3);
+  const CompactGenotypes store = storeOf(d);
+  const PanelParents parents{d.freqR.rows(), d.freqS.rows(), d.locusType.data()};
+  const std::vector<DataCount> expected = handCounts(d);
+  // Individual 2 has no genotype at any of the 100 used loci.
+  ASSERT_EQ(expected[2].loci, 0);
+  ASSERT_EQ(expected[2].missing, 100);
+  for (unsigned workers : {1u, 4u}) {
+    std::vector<DataCount> counts;
+    studyPanel(store, parents, workers, nullptr, &counts);
+    ASSERT_EQ(counts.size(), expected.size());
+    for (std::size_t j = 0; j < counts.size(); ++j) {
+      EXPECT_EQ(counts[j].loci, expected[j].loci) << workers << " threads, individual " << j;
+      EXPECT_EQ(counts[j].missing, expected[j].missing) << workers << " threads, individual " << j;
+    }
+  }
+}
+
+TEST(PanelStudy, ADominantLocusNeedsOnlyItsBandScore) {
+  int scored[2] = {1, kMissing};
+  int unscored[2] = {kMissing, kMissing};
+  int half[2] = {2, kMissing};
+  int* rows[4] = {scored, unscored, half, scored};
+  const char types[4] = {'D', 'D', 'C', 'B'};
+  const DataCount count = countIndividualData(rows, 4, types);
+  EXPECT_EQ(count.loci, 1);
+  EXPECT_EQ(count.missing, 2);
+}
+
 TEST(PanelStudy, ReportsProgressAfterEveryIndividualInTurn) {
   DataSet d = makeDataSet(9, 20, 2);
   const CompactGenotypes store = storeOf(d);
