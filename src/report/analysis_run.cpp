@@ -72,10 +72,10 @@ Status analyse(const RunPaths& paths, unsigned threads) {
 
 }  // namespace
 
-Status runAnalysis(const RunPaths& paths, unsigned threads) {
+Status statusOfCaughtException() {
   Status status;
   try {
-    return analyse(paths, threads);
+    throw;
   } catch (const std::bad_alloc&) {
     status.fail("There is not enough memory for this analysis.");
     status.setFault(Fault::kMemory);
@@ -87,6 +87,14 @@ Status runAnalysis(const RunPaths& paths, unsigned threads) {
     status.setFault(Fault::kInternal);
   }
   return status;
+}
+
+Status runAnalysis(const RunPaths& paths, unsigned threads) {
+  try {
+    return analyse(paths, threads);
+  } catch (...) {
+    return statusOfCaughtException();
+  }
 }
 
 }  // namespace parmix

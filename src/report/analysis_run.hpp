@@ -28,6 +28,11 @@ struct RunPaths {
 // every count.
 Status runAnalysis(const RunPaths& paths, unsigned threads = 0);
 
+// The failure of a run that ended in the exception being handled: memory
+// running out, or an internal failure with its reason.  Call it only from
+// inside a catch block.
+Status statusOfCaughtException();
+
 // True when both paths name one existing file, by any path or link.
 bool isSameFile(const std::string& a, const std::string& b);
 

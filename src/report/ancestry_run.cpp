@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <fstream>
 #include <locale>
-#include <new>
 #include <sstream>
 
 #include "estimate/worker_pool.hpp"
@@ -89,15 +88,8 @@ Status runAncestry(const AncestryRequest& request, AncestryRows& result) {
   Status status;
   try {
     status = analyse(request, result);
-  } catch (const std::bad_alloc&) {
-    status.fail("There is not enough memory for this analysis.");
-    status.setFault(Fault::kMemory);
-  } catch (const std::exception& e) {
-    status.fail("The analysis failed: %s", e.what());
-    status.setFault(Fault::kInternal);
   } catch (...) {
-    status.fail("The analysis failed for an unknown reason.");
-    status.setFault(Fault::kInternal);
+    status = statusOfCaughtException();
   }
   if (!status.ok()) result = AncestryRows();
   return status;

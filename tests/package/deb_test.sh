@@ -18,25 +18,28 @@ cpack --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1
 deb=$(ls "$work"/out/*.deb)
 dpkg-deb --info "$deb" | grep -q 'Package: parmix'
 dpkg -x "$deb" "$work/root"
+# The package installs under the prefix /usr, which lies here inside the
+# unpacked root.
+prefix="$work/root/usr"
 
 version=$(printf 'puts [package require parmix]\n' |
-    env -u PARMIX_LIBRARY_DIR TCLLIBPATH="$work/root/usr/lib/tcltk" "$tclsh")
+    env -u PARMIX_LIBRARY_DIR TCLLIBPATH="$prefix/lib/tcltk" "$tclsh")
 [ "$version" = "$(sed -n 's/^project(parmix VERSION \([0-9.]*\).*/\1/p' "$source/CMakeLists.txt")" ] || {
     echo "package require parmix gave '$version'"; exit 1; }
 
 checked=$(printf 'puts [dict get [::parmix::check %s %s] ok]\n' \
     "$source/examples/parental.txt" "$source/examples/individuals.txt" |
     sed '1i package require parmix' |
-    TCLLIBPATH="$work/root/usr/lib/tcltk" "$tclsh")
+    TCLLIBPATH="$prefix/lib/tcltk" "$tclsh")
 [ "$checked" = 1 ] || { echo "::parmix::check gave '$checked'"; exit 1; }
 
-out=$("$work/root/usr/bin/parmix" --version)
+out=$("$prefix/bin/parmix" --version)
 [ "$out" = "parmix $version" ] || { echo "parmix --version gave '$out'"; exit 1; }
 
 for page in man1/parmix.1 man1/parmix-gui.1 man1/parmix-import.1 man1/parmix-sim.1 mann/parmix.n; do
-    [ -f "$work/root/usr/share/man/$page" ] || { echo "missing manual page $page"; exit 1; }
+    [ -f "$prefix/share/man/$page" ] || { echo "missing manual page $page"; exit 1; }
 done
 for program in parmix parmix-gui parmix-import parmix-sim; do
-    [ -x "$work/root/usr/bin/$program" ] || { echo "missing program $program"; exit 1; }
+    [ -x "$prefix/bin/$program" ] || { echo "missing program $program"; exit 1; }
 done
 echo "package $(basename "$deb") installs and runs"
