@@ -44,4 +44,16 @@ void useRowNumberFormat(std::ostream& report) {
   report.setf(std::ios::fixed | std::ios::showpoint);
 }
 
+void writeReportBody(std::ostream& report, const std::string& notes,
+                     const std::vector<std::string>& names,
+                     const std::vector<IndividualEstimate>& rows, int nameWidth) {
+  report << notes;
+  writeHeader(report, nameWidth);
+  useRowNumberFormat(report);
+  for (std::size_t j = 0; j < rows.size(); ++j)
+    writeOutputRow(report, names[j], rows[j].h, rows[j].lowerBound, rows[j].upperBound,
+                   rows[j].truncated, nameWidth);
+  writeEndingRow(report);
+}
+
 }  // namespace parmix

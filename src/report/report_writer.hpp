@@ -7,6 +7,9 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
+
+#include "estimate/individual_study.hpp"
 
 namespace parmix {
 
@@ -27,6 +30,13 @@ void writeEndingRow(std::ostream& report);
 
 // Sets the row number format: precision 5, fixed notation, point shown.
 void useRowNumberFormat(std::ostream& report);
+
+// The report's text after the time-stamp line: NOTES, the header, one row
+// per estimate (NAMES in the same order) and the closing note, for runs
+// that study every individual before writing.
+void writeReportBody(std::ostream& report, const std::string& notes,
+                     const std::vector<std::string>& names,
+                     const std::vector<IndividualEstimate>& rows, int nameWidth);
 
 }  // namespace parmix
 

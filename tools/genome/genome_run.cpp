@@ -142,18 +142,6 @@ void printSummary(std::FILE* out, const GenomeOptions& options, const Panel& pan
 
 }  // namespace
 
-void writeReportBody(std::ostream& report, const std::string& notes,
-                     const std::vector<std::string>& names,
-                     const std::vector<IndividualEstimate>& rows, int nameWidth) {
-  report << notes;
-  writeHeader(report, nameWidth);
-  useRowNumberFormat(report);
-  for (std::size_t j = 0; j < rows.size(); ++j)
-    writeOutputRow(report, names[j], rows[j].h, rows[j].lowerBound, rows[j].upperBound,
-                   rows[j].truncated, nameWidth);
-  writeEndingRow(report);
-}
-
 RunFigures runGenome(const GenomeOptions& options, std::FILE* messages) {
   std::vector<std::string> inputs{options.input.input, options.input.populationMap};
   if (!options.selection.samplesFile.empty()) inputs.push_back(options.selection.samplesFile);

@@ -44,12 +44,6 @@ struct RunFigures {
 // then keeps whatever it held before.
 RunFigures runGenome(const GenomeOptions& options, std::FILE* messages);
 
-// The report's text after the time-stamp line: NOTES, the header, one row
-// per estimate (NAMES in the same order) and the closing note.
-void writeReportBody(std::ostream& report, const std::string& notes,
-                     const std::vector<std::string>& names,
-                     const std::vector<IndividualEstimate>& rows, int nameWidth);
-
 }  // namespace parmix::genome
 
 #endif

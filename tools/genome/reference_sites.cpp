@@ -80,21 +80,4 @@ SiteGenotypes referenceSite(const importer::Site& site, const importer::SampleRo
                        moments(s, corrections.referenceUncertainty, pseudoCount));
 }
 
-std::string correctionsNote(const Corrections& c) {
-  if (!c.any()) return "";
-  std::vector<std::string> parts;
-  if (!c.likelihoodField.empty()) {
-    parts.push_back("genotype likelihoods (" + c.likelihoodField + ") of the study individuals");
-    parts.push_back(c.referenceFromCalls
-                        ? "parental frequencies counted from the calls (GT)"
-                        : "parental frequencies by EM from the reference samples' likelihoods");
-  }
-  if (c.referenceUncertainty)
-    parts.push_back("the parental frequencies' uncertainty (Dirichlet posteriors of the counts)");
-  std::string note = "Corrections used:";
-  for (std::size_t i = 0; i < parts.size(); ++i)
-    note += "\n  " + parts[i] + (i + 1 < parts.size() ? ";" : ".");
-  return note + "\n\n";
-}
-
 }  // namespace parmix::genome

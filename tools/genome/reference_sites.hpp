@@ -13,19 +13,12 @@
 
 #include "model/gl_likelihood.hpp"
 #include "population_map.hpp"
+#include "report/corrections.hpp"
 #include "site.hpp"
 
 namespace parmix::genome {
 
-// Which corrections a run uses.
-struct Corrections {
-  std::string likelihoodField;     // "PL" or "GL"; empty: the calls
-  bool referenceFromCalls = false;  // frequencies from GT even with likelihoods
-  bool referenceUncertainty = false;
-
-  bool any() const { return !likelihoodField.empty() || referenceUncertainty; }
-  bool frequenciesByEm() const { return !likelihoodField.empty() && !referenceFromCalls; }
-};
+using parmix::Corrections;
 
 // The site's moments.  ROWR and ROWS hold on entry the frequencies the
 // importer counted (as the parental file carries them) and are replaced by
@@ -33,9 +26,6 @@ struct Corrections {
 SiteGenotypes referenceSite(const importer::Site& site, const importer::SampleRoles& roles,
                             const Corrections& corrections, double pseudoCount,
                             std::vector<double>& rowR, std::vector<double>& rowS);
-
-// The report's note on the corrections in force (empty when none).
-std::string correctionsNote(const Corrections& corrections);
 
 }  // namespace parmix::genome
 

@@ -79,17 +79,5 @@ TEST(ReferenceSite, FrequenciesAndMomentsUnderEachCorrection) {
   }
 }
 
-TEST(ReferenceSite, TheNoteNamesEachCorrectionInForce) {
-  EXPECT_EQ(correctionsNote({}), "");
-  EXPECT_EQ(correctionsNote({"GL", true, true}),
-            "Corrections used:\n"
-            "  genotype likelihoods (GL) of the study individuals;\n"
-            "  parental frequencies counted from the calls (GT);\n"
-            "  the parental frequencies' uncertainty (Dirichlet posteriors of the counts).\n\n");
-  EXPECT_EQ(correctionsNote({"", false, true}),
-            "Corrections used:\n"
-            "  the parental frequencies' uncertainty (Dirichlet posteriors of the counts).\n\n");
-}
-
 }  // namespace
 }  // namespace parmix::genome
