@@ -12,12 +12,14 @@ namespace eval ::parmix::program {
         {usage: parmix [-o REPORT] [--tsv FILE] [--plot FILE.svg] PARENTAL INDIVIDUAL}
         {              [--threads N] [--unknown-alleles missing|error] [--quiet]}
         {       parmix --check PARENTAL INDIVIDUAL}
+        {              [--reference-uncertainty --reference-counts COUNTS]}
         {       parmix --ancestry [-o REPORT] [--tsv FILE] [--triangle FILE.svg]}
         {              [--margin UNITS] [--drop UNITS] [--threads N] [--quiet]}
+        {              [--reference-uncertainty --reference-counts COUNTS]}
         {              PARENTAL INDIVIDUAL}
         {       parmix --parental-from R_SAMPLE S_SAMPLE -o PARENTAL}
         {              (--types LIST | --types-from PARENTAL) [--pseudo-count X]}
-        {              [--study INDIVIDUAL] [--renumber PREFIX]}
+        {              [--study INDIVIDUAL] [--renumber PREFIX] [--counts COUNTS]}
         {       parmix --help | --version}
     } \n]
     # Options that take a value, with the modes they belong to.
@@ -26,8 +28,11 @@ namespace eval ::parmix::program {
         --triangle ancestry --margin ancestry --drop ancestry --threads {analysis ancestry}
         --types reference --types-from reference --pseudo-count reference
         --unknown-alleles analysis --study reference --renumber reference
+        --counts reference --reference-counts {analysis ancestry}
     }
-    variable flagOptions {--help -h --version --parental-from --ancestry --check --quiet}
+    variable flagOptions {
+        --help -h --version --parental-from --ancestry --check --quiet --reference-uncertainty
+    }
 }
 
 # Runs the program on the words ARGV; returns the exit status.
@@ -160,8 +165,28 @@ proc ::parmix::program::CheckCall {files options flags} {
             && [dict get $options --unknown-alleles] ni {missing error}} {
         Usage "--unknown-alleles takes missing or error"
     }
+    CheckUncertainty $mode $options $flags
     return [dict create mode $mode files $files options $options \
                 quiet [dict exists $flags --quiet]]
+}
+
+# The correction for small reference samples takes the counts that
+# --parental-from wrote beside the parental file; the flag names the
+# correction, the file gives its data, and neither goes without the other.
+proc ::parmix::program::CheckUncertainty {mode options flags} {
+    set flag [dict exists $flags --reference-uncertainty]
+    set counts [dict exists $options --reference-counts]
+    if {$flag && $mode in {reference check}} {
+        Usage "option --reference-uncertainty does not go with\
+            --[expr {$mode eq "reference" ? "parental-from" : "check"}]"
+    }
+    if {$flag && !$counts} {
+        Usage "option --reference-uncertainty needs --reference-counts COUNTS, the\
+            reference samples' counts that --parental-from writes with --counts"
+    }
+    if {$counts && !$flag} {
+        Usage "option --reference-counts needs --reference-uncertainty"
+    }
 }
 
 proc ::parmix::program::CallMode {flags} {
@@ -200,7 +225,12 @@ proc ::parmix::program::RunAnalysis {call} {
         set report [dict get $options -o]
         lappend words $report
     }
-    ::parmix {*}$words
+    if {[dict exists $options --reference-counts]} {
+        ::parmix::corrected $parental $individual -report $report \
+            -referencecounts [dict get $options --reference-counts]
+    } else {
+        ::parmix {*}$words
+    }
     Notice $call "Report written to $report"
     if {[dict exists $options --tsv]} {
         ::parmix::writeTsv $report [dict get $options --tsv] {*}[TsvCounts $call]
@@ -226,7 +256,9 @@ proc ::parmix::program::RunAncestry {call} {
         set report [dict get $options -o]
     }
     set extra [list -report $report]
-    foreach {option commandOption} {--tsv -tsv --margin -margin --drop -drop} {
+    foreach {option commandOption} {
+        --tsv -tsv --margin -margin --drop -drop --reference-counts -referencecounts
+    } {
         if {[dict exists $options $option]} {
             lappend extra $commandOption [dict get $options $option]
         }
@@ -257,7 +289,7 @@ proc ::parmix::program::RunReference {call} {
     set extra {}
     foreach {option procOption} {
         --types -types --types-from -typesfrom --pseudo-count -pseudocount
-        --study -study --renumber -renumber
+        --study -study --renumber -renumber --counts -counts
     } {
         if {[dict exists $options $option]} {
             lappend extra $procOption [dict get $options $option]
@@ -268,6 +300,9 @@ proc ::parmix::program::RunReference {call} {
         Warn $call $text
     }
     Notice $call "Parental file written to [dict get $options -o]"
+    if {[dict exists $options --counts]} {
+        Notice $call "Reference counts written to [dict get $options --counts]"
+    }
 }
 
 proc ::parmix::program::HelpText {} {
@@ -305,6 +340,17 @@ Options:
                      allele of the parental file) as missing data, with a
                      count per locus on standard error; error (default):
                      such a genotype fails the run
+  --reference-uncertainty
+                     also with --ancestry: carry the uncertainty of
+                     parental frequencies counted from few reference
+                     samples into every individual's likelihood (each
+                     population's frequencies a Dirichlet posterior of the
+                     counts and the pseudo-count), which widens the support
+                     limits honestly; needs --reference-counts.  The report
+                     names the correction in a note before its header
+  --reference-counts COUNTS
+                     the reference samples' counts behind PARENTAL, as
+                     --parental-from writes them with --counts
   --quiet            print no warnings on standard error and no lines
                      on standard output about the files written
   --help, -h         show this help and exit
@@ -351,6 +397,8 @@ Parental file from reference samples:
                      the parental file, and write PREFIX.R.txt, PREFIX.S.txt
                      (and PREFIX.study.txt) numbered alike and the mapping
                      PREFIX.map.tsv (locus, label, allele, number)
+  --counts COUNTS    also write the counts behind the frequencies and the
+                     pseudo-count to COUNTS, for --reference-uncertainty
 
 Exit status: 0 on success, 1 when the analysis or a file fails (the reason
 is printed on standard error), 2 for a wrong call.
@@ -365,6 +413,9 @@ Examples:
   parmix --check parental.txt individuals.txt
   parmix --ancestry --tsv ancestry.tsv --triangle ancestry.svg parental.txt individuals.txt
   parmix --parental-from R.txt S.txt -o parental.txt --types 14C6D
+  parmix --parental-from R.txt S.txt -o parental.txt --types 14C6D --pseudo-count 1 \\
+         --counts counts.tsv
+  parmix --reference-uncertainty --reference-counts counts.tsv parental.txt individuals.txt
   parmix --import --vcf calls.vcf.gz --popmap pops.txt --r north --s south
 [GenomeHelpText]"
 }
@@ -470,9 +521,9 @@ proc ::parmix::program::ParseGenomeWords {words} {
 # only a VCF holds (likelihoods, the reference samples' counts).
 proc ::parmix::program::UnknownOptionMessage {word} {
     set name [lindex [split $word =] 0]
-    if {$name in {--genotype-likelihoods --reference-frequencies --reference-uncertainty}} {
+    if {$name in {--genotype-likelihoods --reference-frequencies}} {
         return "option $name goes with --vcf only: parental and individual files hold\
-            neither genotype likelihoods nor the reference samples' counts"
+            no genotype likelihoods"
     }
     return "unknown option $word"
 }

@@ -20,6 +20,7 @@ enum class Fault {
   kReport,      // the report could not be opened or written
   kMemory,      // not enough memory for the data the files hold
   kInternal,    // an inconsistency of the program itself
+  kCounts,      // the reference counts file is at fault
 };
 
 class Status {

@@ -19,6 +19,10 @@ struct AncestryRequest {
   std::string individual = "undefined";
   std::string report;  // the fixed-width report; empty for none
   std::string tsv;     // the tab-separated table; empty for none
+  // The reference samples' counts behind the parental file: with them the
+  // parental frequencies' uncertainty is carried into every individual's
+  // likelihood (empty: the frequencies are taken as exact).
+  std::string referenceCounts;
   ClassThresholds thresholds;
   unsigned threads = 0;  // 0: every core the process may use
 };

@@ -36,6 +36,12 @@ namespace eval ::parmix {
 #                      format): their alleles count as seen too, so that
 #                      under a pseudo-count every one of them gets a
 #                      frequency
+#   -counts FILE       also write the reference counts file FILE: per
+#                      locus the counts behind the frequencies and the
+#                      pseudo-count, from which parmix::corrected and
+#                      parmix::ancestry -referencecounts carry the
+#                      frequencies' uncertainty into each individual's
+#                      likelihood
 #   -renumber PREFIX   number the alleles seen at each codominant locus 1..k
 #                      in increasing order of their numbers in the files,
 #                      write the parental file with the new numbers, and
@@ -48,7 +54,8 @@ namespace eval ::parmix {
 # alleles seen.
 proc ::parmix::parentalFromReference {r s parental args} {
     set options [Options parmix::parentalFromReference \
-                     {-types "" -typesfrom "" -pseudocount 0 -study "" -renumber ""} $args]
+                     {-types "" -typesfrom "" -pseudocount 0 -study "" -renumber ""
+                      -counts ""} $args]
     set pseudo [PseudoCount [dict get $options -pseudocount]]
     set samples [list [ReadReferenceFile $r] [ReadReferenceFile $s]]
     set nLoci [llength [dict get [lindex $samples 0] loci]]
@@ -66,18 +73,34 @@ proc ::parmix::parentalFromReference {r s parental args} {
     }
     set types [LocusTypes $options $r $nLoci]
     set records {}
+    set countRows {}
     set warnings {}
     set maps {}
     for {set i 0} {$i < $nLoci} {incr i} {
-        set seen [SeenAlleles $samples $study $i [lindex $types $i]]
+        set type [lindex $types $i]
+        set seen [SeenAlleles $samples $study $i $type]
         lappend warnings {*}[RawSizeWarning $samples $i $seen]
         set renumber [expr {[dict get $options -renumber] ne ""}]
         lappend maps [expr {$renumber ? [AlleleMap $seen] : {}}]
-        lappend records [ParentalRecord $samples $i [lindex $types $i] $pseudo $seen \
-                             [lindex $maps end]]
+        set tallies [LocusTallies $samples $i $type $seen [lindex $maps end]]
+        set record [ParentalRecord $samples $i $type $pseudo $tallies]
+        lappend records $record
+        lappend countRows [CountsRow [lindex $record 0] $type $tallies]
     }
     set inputs [list $r $s [dict get $options -typesfrom] [dict get $options -study]]
+    set countsFile [dict get $options -counts]
+    # Refused before anything is written: the parental file must not be
+    # written and then overwritten by the counts.
+    if {$countsFile ne "" && ([file normalize $countsFile] eq [file normalize $parental]
+            || [lsearch -exact [lmap input $inputs {SameFile $countsFile $input}] 1] >= 0)} {
+        Fail OUTPUT "The counts file $countsFile is the parental file or one of\
+            the input files; give it another name."
+    }
     WriteWhole $parental [ParentalText $r $s $pseudo $records] $inputs
+    if {$countsFile ne ""} {
+        WriteWhole $countsFile [CountsText $r $s $parental $pseudo $countRows] \
+            [list $parental {*}$inputs]
+    }
     if {[dict get $options -renumber] ne ""} {
         WriteRenumbered [dict get $options -renumber] $samples $study $types $maps $inputs
     }
@@ -397,15 +420,20 @@ proc ::parmix::PhenotypeCounts {sample locus} {
     return [list $present $absent]
 }
 
-# The parental record of locus I: {label type R-frequencies S-frequencies}.
-proc ::parmix::ParentalRecord {samples i type pseudo seen map} {
+# The {count seen} pairs of both samples at locus I: one per allele at a
+# codominant locus (see AlleleTallies), band present and band absent at a
+# dominant one.
+proc ::parmix::LocusTallies {samples i type seen map} {
     if {$type eq "C"} {
-        set tallies [AlleleTallies [lmap sample $samples {AlleleCounts $sample $i}] $seen $map]
-    } else {
-        set tallies [lmap sample $samples {
-            lmap count [PhenotypeCounts $sample $i] {list $count 1}
-        }]
+        return [AlleleTallies [lmap sample $samples {AlleleCounts $sample $i}] $seen $map]
     }
+    lmap sample $samples {
+        lmap count [PhenotypeCounts $sample $i] {list $count 1}
+    }
+}
+
+# The parental record of locus I: {label type R-frequencies S-frequencies}.
+proc ::parmix::ParentalRecord {samples i type pseudo tallies} {
     set frequencies {}
     foreach tally $tallies sample $samples {
         lappend frequencies [Frequencies $sample $i $tally $type $pseudo]
@@ -415,6 +443,34 @@ proc ::parmix::ParentalRecord {samples i type pseudo seen map} {
         set label L[expr {$i + 1}]
     }
     return [list $label $type {*}$frequencies]
+}
+
+# The counts file's row of one locus: label, type, then R's and S's counts,
+# '-' for an allele seen nowhere (it takes no pseudo-count).  A tab in the
+# label would split the row, so it becomes a blank.
+proc ::parmix::CountsRow {label type tallies} {
+    set row [list [string map {\t " "} $label] $type]
+    foreach tally $tallies {
+        lappend row [join [lmap pair $tally {
+            lassign $pair count seen
+            expr {$seen ? $count : "-"}
+        }] " "]
+    }
+    join $row \t
+}
+
+# The text of the counts file: comment lines, the pseudo-count line, the
+# header and one row per locus.
+proc ::parmix::CountsText {r s parental pseudo rows} {
+    set lines [list \
+        "# Counts of the reference samples R = [file tail $r], S = [file tail $s]" \
+        "# behind the parental file [file tail $parental].  Per locus: label, type, then" \
+        "# the counts in R and in S, one per allele at a codominant locus ('-' for an" \
+        "# allele seen nowhere, which takes no pseudo-count), band present and band" \
+        "# absent at a dominant one." \
+        "pseudo-count\t[format %.17g $pseudo]" \
+        "locus\ttype\tR\tS"]
+    return [join [concat $lines $rows] \n]\n
 }
 
 # Frequencies from the {count seen} pairs TALLY of one sample, each count

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "report/ancestry_run.hpp"
+#include "tclpkg/command_options.hpp"
 #include "tclpkg/package_settings.hpp"
 #include "tclpkg/tcl_result.hpp"
 
@@ -13,57 +14,32 @@ namespace parmix {
 namespace {
 
 constexpr const char* kCommand = "parmix::ancestry";
-constexpr const char* kOptionList = "-report, -tsv, -margin, -drop, -threads";
-
-int usageError(Tcl_Interp* interp, const std::string& message) {
-  Tcl_SetObjResult(interp, Tcl_NewStringObj(message.c_str(), -1));
-  Tcl_SetErrorCode(interp, "PARMIX", "USAGE", static_cast<char*>(nullptr));
-  return TCL_ERROR;
-}
-
-int badValue(Tcl_Interp* interp, const char* option, const char* wanted, Tcl_Obj* value) {
-  return usageError(interp, std::string(kCommand) + ": " + option + " must be " + wanted +
-                                ", not \"" + Tcl_GetString(value) + "\"");
-}
+constexpr const char* kOptionList = "-report, -tsv, -margin, -drop, -threads, -referencecounts";
 
 // A threshold: a finite number of at least `least` (exclusive when open).
-int takeUnits(Tcl_Interp* interp, const char* option, Tcl_Obj* value, bool open,
+int takeUnits(const CommandOptions& words, const char* option, Tcl_Obj* value, bool open,
               double& units) {
   double x = 0;
   const bool fits = Tcl_GetDoubleFromObj(nullptr, value, &x) == TCL_OK && std::isfinite(x) &&
                     (open ? x > 0 : x >= 0);
-  if (!fits) return badValue(interp, option, open ? "a number above 0" : "a number of at least 0",
-                             value);
+  if (!fits)
+    return words.badValue(option, open ? "a number above 0" : "a number of at least 0", value);
   units = x;
   return TCL_OK;
 }
 
-int takeThreads(Tcl_Interp* interp, Tcl_Obj* value, unsigned& threads) {
-  int n = 0;
-  if (Tcl_GetIntFromObj(nullptr, value, &n) != TCL_OK || n < 1)
-    return badValue(interp, "-threads", "a whole number of at least 1", value);
-  threads = static_cast<unsigned>(n);
-  return TCL_OK;
-}
-
-int takeOption(Tcl_Interp* interp, const char* name, Tcl_Obj* value, AncestryRequest& request) {
-  if (std::strcmp(name, "-report") == 0) {
-    request.report = Tcl_GetString(value);
-    if (request.report.empty()) return badValue(interp, name, "a file name", value);
-    return TCL_OK;
-  }
-  if (std::strcmp(name, "-tsv") == 0) {
-    request.tsv = Tcl_GetString(value);
-    if (request.tsv.empty()) return badValue(interp, name, "a file name", value);
-    return TCL_OK;
-  }
+int takeOption(const CommandOptions& words, const char* name, Tcl_Obj* value,
+               AncestryRequest& request) {
+  if (std::strcmp(name, "-report") == 0) return words.takeFileName(name, value, request.report);
+  if (std::strcmp(name, "-tsv") == 0) return words.takeFileName(name, value, request.tsv);
+  if (std::strcmp(name, "-referencecounts") == 0)
+    return words.takeFileName(name, value, request.referenceCounts);
   if (std::strcmp(name, "-margin") == 0)
-    return takeUnits(interp, name, value, false, request.thresholds.minMargin);
+    return takeUnits(words, name, value, false, request.thresholds.minMargin);
   if (std::strcmp(name, "-drop") == 0)
-    return takeUnits(interp, name, value, true, request.thresholds.maxDrop);
-  if (std::strcmp(name, "-threads") == 0) return takeThreads(interp, value, request.threads);
-  return usageError(interp, std::string(kCommand) + ": unknown option \"" + name +
-                                "\"; the options are " + kOptionList);
+    return takeUnits(words, name, value, true, request.thresholds.maxDrop);
+  if (std::strcmp(name, "-threads") == 0) return words.takeThreads(value, request.threads);
+  return words.unknown(name);
 }
 
 int takeWords(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[], AncestryRequest& request) {
@@ -71,13 +47,13 @@ int takeWords(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[], AncestryReque
     Tcl_WrongNumArgs(interp, 1, objv, "PARENTAL INDIVIDUAL ?-option value ...?");
     return TCL_ERROR;
   }
+  const CommandOptions words(interp, kCommand, kOptionList);
   request.parental = Tcl_GetString(objv[1]);
   request.individual = Tcl_GetString(objv[2]);
   for (int i = 3; i < objc; i += 2) {
     const char* name = Tcl_GetString(objv[i]);
-    if (i + 1 == objc)
-      return usageError(interp, std::string(kCommand) + ": option " + name + " has no value");
-    if (takeOption(interp, name, objv[i + 1], request) != TCL_OK) return TCL_ERROR;
+    if (i + 1 == objc) return words.noValue(name);
+    if (takeOption(words, name, objv[i + 1], request) != TCL_OK) return TCL_ERROR;
   }
   return TCL_OK;
 }

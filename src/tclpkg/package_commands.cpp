@@ -2,6 +2,7 @@
 
 #include "tclpkg/ancestry_cmd.hpp"
 #include "tclpkg/check_cmd.hpp"
+#include "tclpkg/corrected_cmd.hpp"
 #include "tclpkg/genome_cmd.hpp"
 #include "tclpkg/package_settings.hpp"
 
@@ -14,6 +15,7 @@ void createPackageCommands(Tcl_Interp* interp) {
                        nullptr);
   Tcl_CreateObjCommand(interp, "::parmix::ancestry", Parmix_AncestryObjCmd, nullptr, nullptr);
   Tcl_CreateObjCommand(interp, "::parmix::check", Parmix_CheckCmd, nullptr, nullptr);
+  Tcl_CreateObjCommand(interp, "::parmix::corrected", Parmix_CorrectedObjCmd, nullptr, nullptr);
 }
 
 }  // namespace parmix

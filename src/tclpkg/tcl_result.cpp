@@ -12,6 +12,7 @@ void setErrorCode(Tcl_Interp* interp, Fault fault) {
     case Fault::kParental: kind = "INPUT"; what = "PARENTAL"; break;
     case Fault::kIndividual: kind = "INPUT"; what = "INDIVIDUAL"; break;
     case Fault::kLoci: kind = "INPUT"; what = "LOCI"; break;
+    case Fault::kCounts: kind = "INPUT"; what = "COUNTS"; break;
     case Fault::kReport: kind = "REPORT"; what = "WRITE"; break;
     case Fault::kMemory: kind = "MEMORY"; break;
     case Fault::kNone:

@@ -1,0 +1,39 @@
+#include "tclpkg/command_options.hpp"
+
+namespace parmix {
+
+int CommandOptions::usageError(const std::string& message) const {
+  const std::string text = std::string(command_) + ": " + message;
+  Tcl_SetObjResult(interp_, Tcl_NewStringObj(text.c_str(), -1));
+  Tcl_SetErrorCode(interp_, "PARMIX", "USAGE", static_cast<char*>(nullptr));
+  return TCL_ERROR;
+}
+
+int CommandOptions::badValue(const char* option, const char* wanted, Tcl_Obj* value) const {
+  return usageError(std::string(option) + " must be " + wanted + ", not \"" +
+                    Tcl_GetString(value) + "\"");
+}
+
+int CommandOptions::unknown(const char* name) const {
+  return usageError(std::string("unknown option \"") + name + "\"; the options are " +
+                    optionList_);
+}
+
+int CommandOptions::noValue(const char* name) const {
+  return usageError(std::string("option ") + name + " has no value");
+}
+
+int CommandOptions::takeFileName(const char* option, Tcl_Obj* value, std::string& path) const {
+  path = Tcl_GetString(value);
+  return path.empty() ? badValue(option, "a file name", value) : TCL_OK;
+}
+
+int CommandOptions::takeThreads(Tcl_Obj* value, unsigned& threads) const {
+  int n = 0;
+  if (Tcl_GetIntFromObj(nullptr, value, &n) != TCL_OK || n < 1)
+    return badValue("-threads", "a whole number of at least 1", value);
+  threads = static_cast<unsigned>(n);
+  return TCL_OK;
+}
+
+}  // namespace parmix

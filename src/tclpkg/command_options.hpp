@@ -1,0 +1,41 @@
+#ifndef PARMIX_TCLPKG_COMMAND_OPTIONS_HPP
+#define PARMIX_TCLPKG_COMMAND_OPTIONS_HPP
+
+// The option words of the package's commands that take "-option value"
+// pairs after their files: each failure is a {PARMIX USAGE} error whose
+// message starts with the command's name.
+
+#include <tcl.h>
+
+#include <string>
+
+namespace parmix {
+
+class CommandOptions {
+ public:
+  CommandOptions(Tcl_Interp* interp, const char* command, const char* optionList)
+      : interp_(interp), command_(command), optionList_(optionList) {}
+
+  // TCL_ERROR with "COMMAND: MESSAGE" and the usage error code.
+  int usageError(const std::string& message) const;
+  // "COMMAND: OPTION must be WANTED, not "VALUE"".
+  int badValue(const char* option, const char* wanted, Tcl_Obj* value) const;
+  // "COMMAND: unknown option "NAME"; the options are ...".
+  int unknown(const char* name) const;
+  // "COMMAND: option NAME has no value".
+  int noValue(const char* name) const;
+
+  // A non-empty file name.
+  int takeFileName(const char* option, Tcl_Obj* value, std::string& path) const;
+  // A whole number of at least 1.
+  int takeThreads(Tcl_Obj* value, unsigned& threads) const;
+
+ private:
+  Tcl_Interp* interp_;
+  const char* command_;
+  const char* optionList_;
+};
+
+}  // namespace parmix
+
+#endif

@@ -1,0 +1,21 @@
+#ifndef PARMIX_TCLPKG_CORRECTED_CMD_HPP
+#define PARMIX_TCLPKG_CORRECTED_CMD_HPP
+
+// The command `parmix::corrected PARENTAL INDIVIDUAL -referencecounts COUNTS
+// ?-report REPORT? ?-threads N?`: the hybrid-index analysis with the
+// parental frequencies' uncertainty, from the counts of the reference
+// samples that parmix::parentalFromReference -counts wrote beside the
+// parental file.
+
+#include <tcl.h>
+
+// Tcl's object-based command procedure.  Returns TCL_OK with one dict per
+// individual in file order (name, h, lower, upper as numbers or the empty
+// string when undefined, lowerCut and upperCut as booleans), or TCL_ERROR
+// with the message and error code of the failure: those of `parmix` for
+// the inputs and the report, {PARMIX INPUT COUNTS} for the counts file,
+// {PARMIX USAGE} for a wrong option.  No C++ exception leaves it.
+extern "C" int Parmix_CorrectedObjCmd(ClientData clientData, Tcl_Interp* interp, int objc,
+                                      Tcl_Obj* const objv[]);
+
+#endif
