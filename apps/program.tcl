@@ -722,7 +722,7 @@ $genomeUsage
                      from few reference samples into each individual's
                      likelihood (Dirichlet posteriors of the counts plus
                      the pseudo-count).  Both corrections are named in a
-                     note of the report; neither goes with --ancestry
+                     note of the report, and both go with --ancestry
   --ancestry         the joint analysis of ancestry and interclass
                      heterozygosity instead of the hybrid index, with the
                      report, --tsv FILE, --triangle FILE.svg, --margin U

@@ -70,6 +70,12 @@ struct CorrectedWorkspace {
   std::vector<double> scratch;
 };
 
+struct CorrectedJointWorkspace {
+  GlIndividual terms;
+  JointIndividual layout;
+  std::vector<double> scratch;
+};
+
 // The likelihoods of one individual's locus: its own, its call's, or none.
 const double* locusLikelihoods(const int* designation, int locus, int j, int k,
                                const CompactLikelihoods* stored, std::vector<double>& scratch) {
@@ -78,6 +84,15 @@ const double* locusLikelihoods(const int* designation, int locus, int j, int k,
     return stored->likelihoods(locus, j, scratch.data()) ? scratch.data() : nullptr;
   if (designation[0] == kMissing) return nullptr;
   calledGenotypeLikelihoods(designation[0] - 1, designation[1] - 1, k, scratch.data());
+  return scratch.data();
+}
+
+// A dominant locus's band score as the likelihoods of its site's three
+// genotypes, or none when missing (or not a score).
+const double* bandLikelihoods(int score, std::vector<double>& scratch) {
+  if (score != 0 && score != 1) return nullptr;
+  scratch.resize(3);
+  phenotypeLikelihoods(score == 1, scratch.data());
   return scratch.data();
 }
 
@@ -97,16 +112,24 @@ std::vector<IndividualEstimate> studyPanel(const CompactGenotypes& genotypes,
       CountSink{counts, parents.locusType});
 }
 
-IndividualEstimate estimateCorrectedIndividual(int** indGenotype, int j, const CorrectedPanel& panel,
-                                               GlIndividual& terms, std::vector<double>& scratch) {
+void layOutCorrectedIndividual(int** indGenotype, int j, const CorrectedPanel& panel,
+                               GlIndividual& terms, std::vector<double>& scratch) {
   terms.clear();
   const std::vector<SiteGenotypes>& sites = *panel.sites;
   for (std::size_t i = 0; i < sites.size(); ++i) {
-    if (panel.locusType[i] != 'C') continue;
-    const int locus = static_cast<int>(i);
-    terms.addSite(sites[i], locusLikelihoods(indGenotype[i], locus, j, sites[i].alleles(),
-                                             panel.likelihoods, scratch));
+    if (panel.locusType[i] == 'C') {
+      const int locus = static_cast<int>(i);
+      terms.addSite(sites[i], locusLikelihoods(indGenotype[i], locus, j, sites[i].alleles(),
+                                               panel.likelihoods, scratch));
+    } else if (panel.locusType[i] == 'D') {
+      terms.addSite(sites[i], bandLikelihoods(indGenotype[i][0], scratch));
+    }
   }
+}
+
+IndividualEstimate estimateCorrectedIndividual(int** indGenotype, int j, const CorrectedPanel& panel,
+                                               GlIndividual& terms, std::vector<double>& scratch) {
+  layOutCorrectedIndividual(indGenotype, j, panel, terms, scratch);
   const SupportedEstimate e = studyGlIndividual(terms);
   return IndividualEstimate{e.h, e.lowerBound, e.upperBound, {e.truncated[0], e.truncated[1]}};
 }
@@ -152,6 +175,36 @@ std::vector<JointEstimate> studyJointPanel(const CompactGenotypes& genotypes,
       },
       [&](int** indGenotype, int, JointIndividual& layout) {
         return estimateJointIndividual(indGenotype, loci, parents, thresholds, layout);
+      });
+}
+
+JointEstimate estimateCorrectedJointIndividual(int** indGenotype, int j,
+                                               const CorrectedPanel& panel,
+                                               const ClassThresholds& thresholds,
+                                               GlIndividual& terms, JointIndividual& layout,
+                                               std::vector<double>& scratch) {
+  layOutCorrectedIndividual(indGenotype, j, panel, terms, scratch);
+  layOutJointFromTerms(terms, layout);
+  return studyJointIndividual(layout, thresholds);
+}
+
+std::vector<JointEstimate> studyCorrectedJointPanel(const CompactGenotypes& genotypes,
+                                                    const CorrectedPanel& panel,
+                                                    const ClassThresholds& thresholds,
+                                                    unsigned workers,
+                                                    const StudyProgress& progress) {
+  const std::size_t loci = panel.sites->size();
+  return studyEach<JointEstimate>(
+      genotypes, workers, progress,
+      [loci] {
+        auto space = std::make_shared<CorrectedJointWorkspace>();
+        space->terms.reserve(loci);
+        space->layout.reserve(loci);
+        return space;
+      },
+      [&](int** indGenotype, int j, CorrectedJointWorkspace& space) {
+        return estimateCorrectedJointIndividual(indGenotype, j, panel, thresholds, space.terms,
+                                                space.layout, space.scratch);
       });
 }
 

@@ -62,15 +62,24 @@ std::vector<IndividualEstimate> studyPanel(const CompactGenotypes& genotypes,
 // The corrected analysis of a panel: each locus's genotype probabilities as
 // expectations under the parental frequencies' posteriors (or the exact
 // frequencies), and each individual's term from its genotype likelihoods
-// where there are any, from its call elsewhere.
+// where there are any, from its call or band score elsewhere.
 struct CorrectedPanel {
-  // One per locus, shared by all individuals; loci of another type than
-  // 'C' in locusType (taken out by the checks) add nothing.
+  // One per locus, shared by all individuals: a codominant site at a 'C'
+  // locus, SiteGenotypes::dominant at a 'D' locus.  Loci of any other type
+  // in locusType (such as those the checks took out) add nothing.
   const std::vector<SiteGenotypes>* sites;
   const char* locusType;
-  // nullptr: every locus from the calls.
+  // nullptr: every locus from the calls.  Only 'C' loci read it.
   const CompactLikelihoods* likelihoods;
 };
+
+// Lays out TERMS (cleared first) for individual j from its designations:
+// at a 'C' locus its likelihoods where the panel has them, else its call;
+// at a 'D' locus its band score (designation[0]: 1 present, 0 absent) as
+// the likelihoods of phenotypeLikelihoods.  A missing designation adds
+// nothing.  SCRATCH is the caller's, kept from one locus to the next.
+void layOutCorrectedIndividual(int** indGenotype, int j, const CorrectedPanel& panel,
+                               GlIndividual& terms, std::vector<double>& scratch);
 
 // The estimate of one individual from its designations and, where the
 // panel has them, its likelihoods.  TERMS and SCRATCH are the caller's
@@ -97,6 +106,23 @@ std::vector<JointEstimate> studyJointPanel(const CompactGenotypes& genotypes,
                                            const PanelParents& parents,
                                            const ClassThresholds& thresholds, unsigned workers,
                                            const StudyProgress& progress = nullptr);
+
+// The joint analysis of one individual under the corrections: TERMS is laid
+// out as for estimateCorrectedIndividual and LAYOUT takes its terms' state
+// sums (layOutJointFromTerms).  TERMS, LAYOUT and SCRATCH are the caller's,
+// kept from one individual to the next.
+JointEstimate estimateCorrectedJointIndividual(int** indGenotype, int j,
+                                               const CorrectedPanel& panel,
+                                               const ClassThresholds& thresholds,
+                                               GlIndividual& terms, JointIndividual& layout,
+                                               std::vector<double>& scratch);
+
+// As studyJointPanel, for the corrected analysis.
+std::vector<JointEstimate> studyCorrectedJointPanel(const CompactGenotypes& genotypes,
+                                                    const CorrectedPanel& panel,
+                                                    const ClassThresholds& thresholds,
+                                                    unsigned workers,
+                                                    const StudyProgress& progress = nullptr);
 
 }  // namespace parmix
 

@@ -142,4 +142,11 @@ CurveDerivatives JointIndividual::hybridIndexSlope(double h) const {
   return d;
 }
 
+void layOutJointFromTerms(const GlIndividual& individual, JointIndividual& joint) {
+  joint.clear();
+  joint.reserve(individual.terms());
+  if (individual.hasData()) joint.markData();
+  for (std::size_t l = 0; l < individual.terms(); ++l) joint.addStates(individual.termStates(l));
+}
+
 }  // namespace parmix

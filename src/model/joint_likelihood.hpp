@@ -17,6 +17,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "model/gl_likelihood.hpp"
+
 namespace parmix {
 
 // Value, gradient and Hessian of the log-likelihood at one point.
@@ -48,6 +50,14 @@ class JointIndividual {
   // absent) counts.  Missing designations add nothing.
   void addLocus(char type, int first, int second, const double* freqR, const double* freqS);
 
+  // Adds one term from its probability under each ancestry state, as the
+  // corrected analysis sums them over an individual's genotype likelihoods
+  // and the frequencies' posteriors (GlIndividual::termStates).
+  void addStates(const StateProbabilities& states) { addTerm(states.rr, states.rs, states.ss); }
+  // Counts the individual as having data without adding a term: a site
+  // whose likelihoods are all equal is data that says nothing.
+  void markData() { hasData_ = true; }
+
   // True when any designation seen by addLocus was not missing.
   bool hasData() const { return hasData_; }
   // Loci that add a term.
@@ -78,6 +88,13 @@ class JointIndividual {
   std::size_t terms_ = 0;
   bool hasData_ = false;
 };
+
+// Lays out JOINT (cleared first) from the terms of INDIVIDUAL: each of its
+// terms' state sums a, b, c becomes a term, so that
+// joint.logLikelihood(h, H) is individual.jointLogLikelihood(h, H), and on
+// the curve H = 2h(1 - h) the hybrid-index model of the same likelihoods
+// and posteriors.  The individual has data exactly when INDIVIDUAL has.
+void layOutJointFromTerms(const GlIndividual& individual, JointIndividual& joint);
 
 }  // namespace parmix
 

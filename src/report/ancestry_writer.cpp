@@ -82,7 +82,9 @@ std::string tsvFlag(double value, bool flag) {
   return flag ? "TRUE" : "FALSE";
 }
 
-void writeTsvRow(std::ostream& tsv, const std::string& name, const JointEstimate& row) {
+// CORRECTIONS, when not empty, is the row's last field.
+void writeTsvRow(std::ostream& tsv, const std::string& name, const JointEstimate& row,
+                 const std::string& corrections) {
   const double defined = row.h;  // NaN exactly when the row is undefined
   tsv << name;
   for (const std::string& field :
@@ -94,7 +96,9 @@ void writeTsvRow(std::ostream& tsv, const std::string& name, const JointEstimate
     tsv << '\t' << field;
   for (double value : row.classLogL) tsv << '\t' << tsvNumber(value);
   tsv << '\t' << (row.bestClass < 0 ? "NA" : classLabel(row.bestClass)) << '\t'
-      << tsvNumber(row.classMargin) << '\t' << tsvFlag(defined, row.assigned) << '\n';
+      << tsvNumber(row.classMargin) << '\t' << tsvFlag(defined, row.assigned);
+  if (!corrections.empty()) tsv << '\t' << corrections;
+  tsv << '\n';
 }
 
 }  // namespace
@@ -124,11 +128,11 @@ const std::vector<std::string>& ancestryTsvColumns() {
 }
 
 void writeAncestryTsv(std::ostream& tsv, const std::vector<std::string>& names,
-                      const std::vector<JointEstimate>& rows) {
+                      const std::vector<JointEstimate>& rows, const std::string& corrections) {
   const std::vector<std::string>& columns = ancestryTsvColumns();
   for (std::size_t c = 0; c < columns.size(); ++c) tsv << (c ? "\t" : "") << columns[c];
-  tsv << '\n';
-  for (std::size_t j = 0; j < rows.size(); ++j) writeTsvRow(tsv, names[j], rows[j]);
+  tsv << (corrections.empty() ? "" : "\tcorrections") << '\n';
+  for (std::size_t j = 0; j < rows.size(); ++j) writeTsvRow(tsv, names[j], rows[j], corrections);
   tsv.flush();
 }
 

@@ -26,9 +26,11 @@ void writeAncestryRows(std::ostream& report, const std::vector<std::string>& nam
 // The table: a header row of the column names (ancestryTsvColumns), then
 // one row per individual.  Numbers with 10 significant digits, NA where a
 // value is undefined (a cut flag of an undefined limit included), -Inf for
-// an impossible class, TRUE or FALSE for flags.
+// an impossible class, TRUE or FALSE for flags.  CORRECTIONS, when not
+// empty (the tags of correctionTags), adds a last column, corrections,
+// holding it on every row, as the hybrid-index table does.
 void writeAncestryTsv(std::ostream& tsv, const std::vector<std::string>& names,
-                      const std::vector<JointEstimate>& rows);
+                      const std::vector<JointEstimate>& rows, const std::string& corrections = "");
 
 // The table's column names, in order.
 const std::vector<std::string>& ancestryTsvColumns();

@@ -88,23 +88,10 @@ void apply(const std::string& name, const std::string& value, GenomeOptions& opt
   applyCorrection(name, value, options.corrections);
 }
 
-// The joint model takes the calls and the counted frequencies only; its
-// own options need it.
-void checkAncestry(const GenomeOptions& options, bool frequenciesGiven,
-                   const std::vector<std::string>& given) {
-  if (options.ancestry) {
-    const Corrections& c = options.corrections;
-    const char* refused = !c.likelihoodField.empty() ? "--genotype-likelihoods"
-                          : frequenciesGiven         ? "--reference-frequencies"
-                          : c.referenceUncertainty   ? "--reference-uncertainty"
-                                                     : nullptr;
-    if (refused != nullptr) {
-      throw UsageError(std::string("option ") + refused +
-                       " does not go with --ancestry (the joint analysis studies the calls "
-                       "with the counted parental frequencies only)");
-    }
-    return;
-  }
+// The joint analysis's own options need it; the corrections go with
+// either analysis.
+void checkAncestry(const GenomeOptions& options, const std::vector<std::string>& given) {
+  if (options.ancestry) return;
   for (const std::string& name : given) {
     if (name == "--tsv" || name == "--margin" || name == "--drop")
       throw UsageError("option " + name + " needs --ancestry");
@@ -171,7 +158,7 @@ importer::ParseOutcome parseGenomeOptions(const std::vector<std::string>& words,
   if (!options.selection.samplesFile.empty() && options.selection.shardCount > 0)
     throw UsageError("give at most one of --samples FILE and --shard K/N");
   checkCorrections(options.corrections, frequenciesGiven);
-  checkAncestry(options, frequenciesGiven, given);
+  checkAncestry(options, given);
   if (options.ancestry && !reportGiven) options.report = "parmix_ancestry.txt";
   refuseImportOnly(rest);
   return importer::parseOptions(rest, options.input);

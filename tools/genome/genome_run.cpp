@@ -12,6 +12,7 @@
 #include "panel_checks.hpp"
 #include "progress.hpp"
 #include "report/ancestry_writer.hpp"
+#include "report/corrections.hpp"
 #include "report/report_writer.hpp"
 #include "estimate/worker_pool.hpp"
 #include "writers.hpp"
@@ -72,6 +73,14 @@ Panel readWithProgress(const GenomeOptions& options, std::FILE* messages) {
       options.corrections);
 }
 
+// The corrected analysis's view of the panel; TYPES are the effective
+// locus types, which the caller keeps.
+CorrectedPanel correctedPanel(const Panel& panel, const std::vector<char>& types,
+                              const Corrections& corrections) {
+  return CorrectedPanel{&panel.siteGenotypes, types.data(),
+                        corrections.likelihoodField.empty() ? nullptr : &panel.likelihoods};
+}
+
 std::vector<IndividualEstimate> studyWithProgress(Panel& panel, const Corrections& corrections,
                                                   unsigned threads, bool quiet,
                                                   std::FILE* messages,
@@ -85,10 +94,8 @@ std::vector<IndividualEstimate> studyWithProgress(Panel& panel, const Correction
   // Loci the parental checks took out read as 'B' to the study.
   std::vector<char> types = effectiveLocusTypes(panel.locusType, panel.locusUsed);
   if (corrections.any()) {
-    const CorrectedPanel corrected{
-        &panel.siteGenotypes, types.data(),
-        corrections.likelihoodField.empty() ? nullptr : &panel.likelihoods};
-    return studyCorrectedPanel(panel.genotypes, corrected, threads, progress, &counts);
+    return studyCorrectedPanel(panel.genotypes, correctedPanel(panel, types, corrections), threads,
+                               progress, &counts);
   }
   const PanelParents parents{panel.freqR.rows(), panel.freqS.rows(), types.data()};
   return studyPanel(panel.genotypes, parents, threads, progress, &counts);
@@ -104,6 +111,11 @@ std::vector<JointEstimate> studyJointWithProgress(Panel& panel, const GenomeOpti
   };
   // Loci the parental checks took out read as 'B' to the study.
   std::vector<char> types = effectiveLocusTypes(panel.locusType, panel.locusUsed);
+  const Corrections& corrections = options.corrections;
+  if (corrections.any()) {
+    return studyCorrectedJointPanel(panel.genotypes, correctedPanel(panel, types, corrections),
+                                    options.thresholds, threads, progress);
+  }
   const PanelParents parents{panel.freqR.rows(), panel.freqS.rows(), types.data()};
   return studyJointPanel(panel.genotypes, parents, options.thresholds, threads, progress);
 }
@@ -182,7 +194,8 @@ RunFigures runGenome(const GenomeOptions& options, std::FILE* messages) {
   if (table) {
     std::ostringstream tsv;
     tsv.imbue(std::locale::classic());
-    writeAncestryTsv(tsv, figures.names, figures.ancestryRows);
+    writeAncestryTsv(tsv, figures.names, figures.ancestryRows,
+                     correctionTags(options.corrections));
     table->write(tsv.str());
     table->commit();
   }

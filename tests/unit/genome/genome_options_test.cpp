@@ -82,6 +82,30 @@ TEST(GenomeOptions, WrongCallsAreRefusedWithTheirReason) {
                importer::UsageError);
 }
 
+// The corrections go with the joint analysis as with the hybrid index;
+// their own checks still hold there.
+TEST(GenomeOptions, CorrectionsGoWithTheJointAnalysis) {
+  GenomeOptions options;
+  ASSERT_EQ(parseGenomeOptions(with({"--ancestry", "--genotype-likelihoods", "GL",
+                                     "--reference-frequencies", "gt", "--reference-uncertainty",
+                                     "--tsv", "t.tsv"}),
+                               options),
+            importer::ParseOutcome::Run);
+  EXPECT_TRUE(options.ancestry);
+  EXPECT_EQ(options.corrections.likelihoodField, "GL");
+  EXPECT_TRUE(options.corrections.referenceFromCalls);
+  EXPECT_TRUE(options.corrections.referenceUncertainty);
+  EXPECT_EQ(options.report, "parmix_ancestry.txt");
+  GenomeOptions unpaired;
+  try {
+    parseGenomeOptions(with({"--ancestry", "--reference-frequencies", "gl"}), unpaired);
+    ADD_FAILURE() << "accepted --reference-frequencies gl without likelihoods";
+  } catch (const importer::UsageError& error) {
+    EXPECT_STREQ(error.what(),
+                 "option --reference-frequencies gl needs --genotype-likelihoods PL|GL");
+  }
+}
+
 TEST(GenomeOptions, ShardsAreConsecutivePartsCoveringEveryoneOnce) {
   for (int people : {0, 1, 7, 100}) {
     const std::vector<std::string> names(static_cast<std::size_t>(people), "x");

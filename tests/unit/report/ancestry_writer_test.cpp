@@ -131,5 +131,24 @@ TEST(AncestryWriter, ColumnsOfTheHeaderMatchEveryRow) {
   }
 }
 
+// The corrections' tags go in a last column of every row, after the
+// columns of the plain table, which are written as without them.
+TEST(AncestryWriter, CorrectionsAddALastColumnToEveryRow) {
+  const std::string tags = "genotype-likelihoods=PL,reference-frequencies=gl,reference-uncertainty";
+  std::ostringstream plain, corrected;
+  writeAncestryTsv(plain, kNames, {pureRow(), undefinedRow()});
+  writeAncestryTsv(corrected, kNames, {pureRow(), undefinedRow()}, tags);
+  std::istringstream plainLines(plain.str()), correctedLines(corrected.str());
+  std::string plainLine, correctedLine;
+  int lines = 0;
+  while (std::getline(plainLines, plainLine)) {
+    ASSERT_TRUE(std::getline(correctedLines, correctedLine));
+    const std::string last = lines++ == 0 ? "corrections" : tags;
+    EXPECT_EQ(correctedLine, plainLine + "\t" + last);
+  }
+  EXPECT_EQ(lines, 3);
+  EXPECT_FALSE(std::getline(correctedLines, correctedLine));
+}
+
 }  // namespace
 }  // namespace parmix
