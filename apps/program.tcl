@@ -11,8 +11,8 @@ namespace eval ::parmix::program {
     variable usage [join {
         {usage: parmix [-o REPORT] [--tsv FILE] [--plot FILE.svg] PARENTAL INDIVIDUAL}
         {              [--threads N] [--unknown-alleles missing|error] [--quiet]}
-        {       parmix --check PARENTAL INDIVIDUAL}
         {              [--reference-uncertainty --reference-counts COUNTS]}
+        {       parmix --check PARENTAL INDIVIDUAL}
         {       parmix --ancestry [-o REPORT] [--tsv FILE] [--triangle FILE.svg]}
         {              [--margin UNITS] [--drop UNITS] [--threads N] [--quiet]}
         {              [--reference-uncertainty --reference-counts COUNTS]}

@@ -72,4 +72,17 @@ std::vector<IndividualEstimate> studyAllCorrected(DataSet& data,
       });
 }
 
+std::vector<JointEstimate> studyAllCorrectedJoint(DataSet& data,
+                                                  const std::vector<SiteGenotypes>& sites,
+                                                  const ClassThresholds& thresholds,
+                                                  unsigned workers) {
+  const std::vector<char> types = effectiveLocusTypes(data);
+  const CorrectedPanel panel{&sites, types.data(), nullptr};
+  return studyEachIndividual<JointEstimate>(
+      data, workers, [&](int** indGenotype, int j, Workspace& space) {
+        return estimateCorrectedJointIndividual(indGenotype, j, panel, thresholds, space.terms,
+                                                space.joint, space.scratch);
+      });
+}
+
 }  // namespace parmix
