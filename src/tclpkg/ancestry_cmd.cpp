@@ -43,19 +43,11 @@ int takeOption(const CommandOptions& words, const char* name, Tcl_Obj* value,
 }
 
 int takeWords(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[], AncestryRequest& request) {
-  if (objc < 3) {
-    Tcl_WrongNumArgs(interp, 1, objv, "PARENTAL INDIVIDUAL ?-option value ...?");
-    return TCL_ERROR;
-  }
   const CommandOptions words(interp, kCommand, kOptionList);
-  request.parental = Tcl_GetString(objv[1]);
-  request.individual = Tcl_GetString(objv[2]);
-  for (int i = 3; i < objc; i += 2) {
-    const char* name = Tcl_GetString(objv[i]);
-    if (i + 1 == objc) return words.noValue(name);
-    if (takeOption(words, name, objv[i + 1], request) != TCL_OK) return TCL_ERROR;
-  }
-  return TCL_OK;
+  return words.takeFilesAndOptions(
+      objc, objv, "PARENTAL INDIVIDUAL ?-option value ...?", request.parental,
+      request.individual,
+      [&](const char* name, Tcl_Obj* value) { return takeOption(words, name, value, request); });
 }
 
 // An undefined number is the empty string, as the plotting procedures

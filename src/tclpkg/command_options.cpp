@@ -36,4 +36,21 @@ int CommandOptions::takeThreads(Tcl_Obj* value, unsigned& threads) const {
   return TCL_OK;
 }
 
+int CommandOptions::takeFilesAndOptions(int objc, Tcl_Obj* const objv[], const char* synopsis,
+                                        std::string& parental, std::string& individual,
+                                        const OptionTaker& take) const {
+  if (objc < 3) {
+    Tcl_WrongNumArgs(interp_, 1, objv, synopsis);
+    return TCL_ERROR;
+  }
+  parental = Tcl_GetString(objv[1]);
+  individual = Tcl_GetString(objv[2]);
+  for (int i = 3; i < objc; i += 2) {
+    const char* name = Tcl_GetString(objv[i]);
+    if (i + 1 == objc) return noValue(name);
+    if (take(name, objv[i + 1]) != TCL_OK) return TCL_ERROR;
+  }
+  return TCL_OK;
+}
+
 }  // namespace parmix

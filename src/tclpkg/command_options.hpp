@@ -7,6 +7,7 @@
 
 #include <tcl.h>
 
+#include <functional>
 #include <string>
 
 namespace parmix {
@@ -29,6 +30,15 @@ class CommandOptions {
   int takeFileName(const char* option, Tcl_Obj* value, std::string& path) const;
   // A whole number of at least 1.
   int takeThreads(Tcl_Obj* value, unsigned& threads) const;
+
+  // The words of a call "COMMAND PARENTAL INDIVIDUAL ?-option value ...?":
+  // both files into the strings given, then every pair to TAKE (which
+  // returns TCL_OK or an error it has placed).  SYNOPSIS is the rest of the
+  // call for the wrong-number-of-words message.
+  using OptionTaker = std::function<int(const char* name, Tcl_Obj* value)>;
+  int takeFilesAndOptions(int objc, Tcl_Obj* const objv[], const char* synopsis,
+                          std::string& parental, std::string& individual,
+                          const OptionTaker& take) const;
 
  private:
   Tcl_Interp* interp_;

@@ -25,18 +25,13 @@ int takeOption(const CommandOptions& words, const char* name, Tcl_Obj* value,
 }
 
 int takeWords(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[], CorrectedRequest& request) {
-  if (objc < 3) {
-    Tcl_WrongNumArgs(interp, 1, objv, "PARENTAL INDIVIDUAL -referencecounts COUNTS ?-option value ...?");
-    return TCL_ERROR;
-  }
   const CommandOptions words(interp, kCommand, kOptionList);
-  request.parental = Tcl_GetString(objv[1]);
-  request.individual = Tcl_GetString(objv[2]);
-  for (int i = 3; i < objc; i += 2) {
-    const char* name = Tcl_GetString(objv[i]);
-    if (i + 1 == objc) return words.noValue(name);
-    if (takeOption(words, name, objv[i + 1], request) != TCL_OK) return TCL_ERROR;
-  }
+  if (words.takeFilesAndOptions(
+          objc, objv, "PARENTAL INDIVIDUAL -referencecounts COUNTS ?-option value ...?",
+          request.parental, request.individual, [&](const char* name, Tcl_Obj* value) {
+            return takeOption(words, name, value, request);
+          }) != TCL_OK)
+    return TCL_ERROR;
   // The counts are what the correction is made of; there is no default.
   if (request.counts.empty())
     return words.usageError("-referencecounts COUNTS is needed: the reference samples' counts "
