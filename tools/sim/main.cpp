@@ -10,6 +10,7 @@
 #include "options.hpp"
 #include "pedigree_run.hpp"
 #include "random.hpp"
+#include "reference_samples.hpp"
 #include "simulation.hpp"
 #include "vcf_writer.hpp"
 
@@ -17,15 +18,24 @@ namespace {
 
 using namespace parmix::sim;
 
+// The files written locus by locus, and the reference samples behind the
+// VCF and the reference files (null when neither is asked for).
+struct LocusOutputs {
+  OutputFile& parental;
+  OutputFile& sample;
+  VcfOutput* vcf;
+  ReferenceSamples* references;
+  ReferenceFiles* referenceFiles;
+};
+
 // One locus: its parental record and every individual's designations.
 void simulateLocus(Random& random, const Options& options, int index, bool dominant,
-                   const std::vector<Individual>& individuals, OutputFile& parental,
-                   OutputFile& sample, std::string& line, VcfOutput* vcf,
-                   std::vector<Designation>& drawn) {
+                   const std::vector<Individual>& individuals, LocusOutputs& out,
+                   std::string& line, std::vector<Designation>& drawn) {
   const int alleles = dominant ? 2 : drawAlleleCount(random, options);
   const Locus locus = drawLocus(random, dominant, alleles, options.differentiation);
   const std::string name = locusName(index, options.loci);
-  parental.write(parentalLine(name, locus));
+  out.parental.write(parentalLine(name, locus));
   const std::vector<int> cumR = cumulative(locus, true);
   const std::vector<int> cumS = cumulative(locus, false);
   line = name + " #";
@@ -36,8 +46,21 @@ void simulateLocus(Random& random, const Options& options, int index, bool domin
     appendDesignation(line, locus, drawn.back());
   }
   line += '\n';
-  sample.write(line);
-  if (vcf != nullptr) vcf->writeLocus(index, name, locus, cumR, cumS, drawn);
+  out.sample.write(line);
+  if (out.references == nullptr) return;
+  out.references->draw(locus, cumR, cumS);
+  if (out.vcf != nullptr) out.vcf->writeLocus(index, name, locus, *out.references, drawn);
+  if (out.referenceFiles != nullptr) out.referenceFiles->writeLocus(name, locus, *out.references);
+}
+
+// The reference files, when asked for; false when either cannot be opened.
+bool openReferenceFiles(const Options& options, std::unique_ptr<ReferenceFiles>& files) {
+  if (!options.referenceFiles) return true;
+  files = std::make_unique<ReferenceFiles>(options.prefix, options);
+  const std::string unopened = files->unopened();
+  if (unopened.empty()) return true;
+  std::fprintf(stderr, "parmix-sim: cannot open %s for writing\n", unopened.c_str());
+  return false;
 }
 
 // The VCF and its population map, when asked for; false when either
@@ -77,12 +100,18 @@ int simulate(const Options& options) {
   parental.write(parentalHeader(options));
   sample.write(individualHeader(options, individuals));
   std::unique_ptr<VcfOutput> vcf;
-  if (!openVcf(options, individuals, vcf)) return 1;
+  std::unique_ptr<ReferenceFiles> referenceFiles;
+  if (!openVcf(options, individuals, vcf) || !openReferenceFiles(options, referenceFiles))
+    return 1;
+  std::unique_ptr<ReferenceSamples> references;
+  if (vcf || referenceFiles)
+    references = std::make_unique<ReferenceSamples>(options.seed, options.references,
+                                                    options.missingShare);
+  LocusOutputs out{parental, sample, vcf.get(), references.get(), referenceFiles.get()};
   std::string line;
   std::vector<Designation> drawn;
   for (int i = 0; i < options.loci; ++i)
-    simulateLocus(random, options, i, dominant[i], individuals, parental, sample, line, vcf.get(),
-                  drawn);
+    simulateLocus(random, options, i, dominant[i], individuals, out, line, drawn);
   OutputFile* toClose[] = {&parental, &sample, &truth};
   bool ok = true;
   for (int f = 0; f < 3; ++f) {
@@ -93,6 +122,11 @@ int simulate(const Options& options) {
   }
   if (vcf && !vcf->close()) {
     std::fprintf(stderr, "parmix-sim: %s could not be written completely\n", vcf->path().c_str());
+    ok = false;
+  }
+  const std::string unwritten = referenceFiles ? referenceFiles->close() : "";
+  if (!unwritten.empty()) {
+    std::fprintf(stderr, "parmix-sim: %s could not be written completely\n", unwritten.c_str());
     ok = false;
   }
   return ok ? 0 : 1;

@@ -51,8 +51,11 @@ constexpr const char* kUsage =
     "                        (biallelic loci only; default: calls only)\n"
     "  --error E             with --depth: per-read error rate, 0..0.5 (default\n"
     "                        0.01)\n"
-    "  --references N        reference samples of each population in the VCF\n"
-    "                        (default 50)\n"
+    "  --reference-files     also writes OUT.R.txt and OUT.S.txt: reference samples\n"
+    "                        of R and S in the individual-file format (the VCF's,\n"
+    "                        with --vcf), for parmix --parental-from\n"
+    "  --references N        reference samples of each population in the VCF and\n"
+    "                        the reference files (default 50)\n"
     "  --help                shows this text\n"
     "\n"
     "Individuals: pureR has h = 1, pureS h = 0, F1 h = 0.5, BCR (backcross to R)\n"
@@ -254,6 +257,10 @@ ParseOutcome parseOptions(int argc, const char* const argv[], Options& options,
       options.vcf = true;
       continue;
     }
+    if (name == "--reference-files" && !hasValue) {
+      options.referenceFiles = true;
+      continue;
+    }
     if (!isKnownOption(name)) {
       message = "unknown option '" + name + "'";
       return ParseOutcome::Error;
@@ -269,6 +276,13 @@ ParseOutcome parseOptions(int argc, const char* const argv[], Options& options,
       message = "invalid value '" + value + "' for " + name;
       return ParseOutcome::Error;
     }
+  }
+  // A pedigree study writes the text files only; it would otherwise drop
+  // these options without a word.
+  if (options.pedigree && (options.vcf || options.referenceFiles)) {
+    message = std::string("--pedigree writes the text files only: ") +
+              (options.vcf ? "--vcf" : "--reference-files") + " does not go with it";
+    return ParseOutcome::Error;
   }
   if (options.vcf && options.dominantShare > 0.0) {
     message = "a VCF holds codominant loci only: --vcf needs --dominant-share 0";

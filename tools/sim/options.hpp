@@ -50,6 +50,9 @@ struct Options {
   // each parental population.
   bool vcf = false;
   int references = 50;
+  // Also OUT.R.txt and OUT.S.txt: the same reference samples as individual
+  // files, for counting a parental file from them.
+  bool referenceFiles = false;
   // Sequencing reads in the VCF: mean depth per genotype (Poisson; 0: calls
   // only) and the per-read error rate.  With reads every genotype carries
   // AD and PL, and GT is the genotype those reads make most likely.

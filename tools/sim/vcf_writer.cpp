@@ -8,26 +8,12 @@ namespace parmix::sim {
 
 namespace {
 
-// Reference samples get a stream of their own, apart from the one that
-// draws the text files' data.
-constexpr std::uint64_t kReferenceStream = 0x9e3779b97f4a7c15ULL;
 // The reads have a stream of their own too, so the calls' files are the
 // same with and without them.
 constexpr std::uint64_t kReadStream = 0xc2b2ae3d27d4eb4fULL;
 constexpr int kSpacing = 100;  // between the positions of neighbouring loci
 
-Individual pureIndividual(bool ofR) {
-  Individual pure;
-  pure.kind = ofR ? Ancestry::PureR : Ancestry::PureS;
-  pure.hMillionths = ofR ? 1000000 : 0;
-  return pure;
-}
-
 }  // namespace
-
-std::string referenceName(bool ofR, int number) {
-  return (ofR ? "refR" : "refS") + std::to_string(number);
-}
 
 std::string vcfAllele(int k) {
   static const char kBases[] = "ACGT";
@@ -59,12 +45,10 @@ VcfOutput::VcfOutput(const std::string& prefix, const Options& options,
                      const std::vector<Individual>& individuals)
     : path_(prefix + ".vcf.gz"),
       file_(bgzf_open(path_.c_str(), "w")),
-      random_(options.seed ^ kReferenceStream),
       reads_(options.seed ^ kReadStream),
       depth_(options.depth),
       error_(options.error),
-      references_(options.references),
-      missingShare_(options.missingShare) {
+      references_(options.references) {
   if (!file_) return;
   std::string header =
       "##fileformat=VCFv4.2\n##source=parmix-sim\n##contig=<ID=1>\n"
@@ -89,19 +73,15 @@ void VcfOutput::write(const std::string& text) {
 }
 
 void VcfOutput::writeLocus(int index, const std::string& name, const Locus& locus,
-                           const std::vector<int>& cumR, const std::vector<int>& cumS,
+                           const ReferenceSamples& references,
                            const std::vector<Designation>& study) {
   line_ = "1\t" + std::to_string(static_cast<long long>(index + 1) * kSpacing) + '\t' + name +
           '\t' + vcfAllele(1) + '\t';
   const int alleles = static_cast<int>(locus.freqR.size());
   for (int k = 2; k <= alleles; ++k) line_ += (k > 2 ? "," : "") + vcfAllele(k);
   line_ += depth_ > 0.0 ? "\t.\t.\t.\tGT:AD:PL" : "\t.\t.\t.\tGT";
-  for (bool ofR : {true, false}) {
-    const Individual pure = pureIndividual(ofR);
-    for (int k = 0; k < references_; ++k) {
-      appendGenotype(drawDesignation(random_, locus, cumR, cumS, pure, missingShare_));
-    }
-  }
+  for (bool ofR : {true, false})
+    for (const Designation& d : references.of(ofR)) appendGenotype(d);
   for (const Designation& d : study) appendGenotype(d);
   line_ += '\n';
   write(line_);

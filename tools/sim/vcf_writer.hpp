@@ -7,8 +7,9 @@
 // individuals with the very genotypes of the individual file.  Written
 // locus by locus, so no matrix is ever held, whatever the size.
 //
-// The reference samples are drawn from a random stream of their own, so
-// asking for the VCF leaves the text files exactly as they would be.
+// The reference samples are those of reference_samples.hpp, drawn on a
+// random stream of their own, so asking for the VCF leaves the text files
+// exactly as they would be.
 
 #include <htslib/bgzf.h>
 
@@ -17,12 +18,11 @@
 #include <vector>
 
 #include "random.hpp"
+#include "reference_samples.hpp"
 #include "simulation.hpp"
 
 namespace parmix::sim {
 
-// "refR1" ... and "refS1" ...: the reference samples' names.
-std::string referenceName(bool ofR, int number);
 // The VCF allele of allele number K (from 1): A, C, G, T, then longer
 // sequences, so any allele count has distinct alleles.
 std::string vcfAllele(int k);
@@ -40,11 +40,10 @@ class VcfOutput {
   bool isOpen() const { return file_ != nullptr; }
   const std::string& path() const { return path_; }
 
-  // One codominant locus: the reference samples are drawn here, the study
-  // individuals' genotypes are STUDY (in individual order).
+  // One codominant locus: the reference samples' genotypes as drawn there,
+  // then the study individuals' STUDY (in individual order).
   void writeLocus(int index, const std::string& name, const Locus& locus,
-                  const std::vector<int>& cumR, const std::vector<int>& cumS,
-                  const std::vector<Designation>& study);
+                  const ReferenceSamples& references, const std::vector<Designation>& study);
 
   // Finishes the BGZF stream; false when anything could not be written.
   bool close();
@@ -58,12 +57,10 @@ class VcfOutput {
   std::string path_;
   std::unique_ptr<BGZF, Closer> file_;
   void appendGenotype(const Designation& d);
-  Random random_;
   Random reads_;
   double depth_;
   double error_;
   int references_;
-  double missingShare_;
   std::string line_;
   bool failed_ = false;
 };

@@ -63,8 +63,11 @@ TEST(SimVcf, WrittenFileReadsBackWithTheGivenGenotypes) {
   {
     VcfOutput vcf(temp.dir + "/x", options, individuals);
     ASSERT_TRUE(vcf.isOpen());
-    vcf.writeLocus(0, "L1", locus, cumR, cumS, {{false, 2, 3}, {true, 0, 0}});
-    vcf.writeLocus(1, "L2", locus, cumR, cumS, {{false, 1, 1}, {false, 3, 2}});
+    ReferenceSamples references(options.seed, options.references, 0.0);
+    references.draw(locus, cumR, cumS);
+    vcf.writeLocus(0, "L1", locus, references, {{false, 2, 3}, {true, 0, 0}});
+    references.draw(locus, cumR, cumS);
+    vcf.writeLocus(1, "L2", locus, references, {{false, 1, 1}, {false, 3, 2}});
     ASSERT_TRUE(vcf.close());
   }
   htsFile* file = hts_open((temp.dir + "/x.vcf.gz").c_str(), "r");
