@@ -347,47 +347,5 @@ TEST(CorrectedJoint, DominantLociOfTheCorrectedLayoutGiveThePlainHybridIndex) {
   }
 }
 
-// A panel of codominant loci in the two-byte store (which holds no band
-// scores): the corrected joint rows, in store order and the same for every
-// number of workers, are the plain joint rows.
-TEST(CorrectedJoint, PanelStudyGivesThePlainRowsOnAnyNumberOfWorkers) {
-  std::mt19937_64 rng(5);
-  const int individuals = 10;
-  std::vector<Locus> loci = randomLoci(rng, 90, false);
-  LociPanel shape(loci);
-  CompactGenotypes store(individuals);
-  std::vector<std::vector<std::uint8_t>> pairs(loci.size(),
-                                               std::vector<std::uint8_t>(2 * individuals));
-  for (int j = 0; j < individuals; ++j) {
-    const auto& point = kDrawPoints[j % 8];
-    drawIndividual(rng, point.first, point.second, loci);
-    for (std::size_t i = 0; i < loci.size(); ++i)
-      for (int c = 0; c < 2; ++c) {
-        const int a = c == 0 ? loci[i].first : loci[i].second;
-        pairs[i][2 * j + c] = static_cast<std::uint8_t>(a == kMissing ? 0 : a);
-      }
-  }
-  for (const auto& row : pairs) store.appendLocus(row.data());
-  const std::vector<JointEstimate> expected =
-      studyJointPanel(store, shape.parents(), ClassThresholds(), 1);
-  const std::vector<JointEstimate> single =
-      studyCorrectedJointPanel(store, shape.corrected(), ClassThresholds(), 1);
-  ASSERT_EQ(single.size(), expected.size());
-  for (std::size_t j = 0; j < single.size(); ++j) {
-    SCOPED_TRACE(::testing::Message() << "individual " << j);
-    expectSameJointRow(expected[j], single[j]);
-  }
-  std::size_t done = 0;
-  const std::vector<JointEstimate> several = studyCorrectedJointPanel(
-      store, shape.corrected(), ClassThresholds(), 3, [&](std::size_t n) { done = n; });
-  EXPECT_EQ(done, static_cast<std::size_t>(individuals));
-  ASSERT_EQ(several.size(), single.size());
-  for (std::size_t j = 0; j < several.size(); ++j) {
-    EXPECT_EQ(test::bits(several[j].h), test::bits(single[j].h)) << j;
-    EXPECT_EQ(test::bits(several[j].het), test::bits(single[j].het)) << j;
-    EXPECT_EQ(test::bits(several[j].hetUpper), test::bits(single[j].hetUpper)) << j;
-  }
-}
-
 }  // namespace
 }  // namespace parmix
