@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 
 #include "input/record_writer.hpp"
@@ -14,8 +15,13 @@ constexpr const char* kHeader = "locus\ttype\tR\tS";
 
 class CountsReader {
  public:
-  explicit CountsReader(const std::string& path) : path_(path), in_(path, std::ios::binary) {
-    if (!in_) throw InputError("The reference counts file " + path + " could not be opened.");
+  explicit CountsReader(const std::string& path) : path_(path) {
+    // Only a regular file: its size bounds what is read, where a device or
+    // a pipe could feed one endless line.
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(path, ec)) in_.open(path, std::ios::binary);
+    if (!in_.is_open())
+      throw InputError("The reference counts file " + path + " could not be opened as a file.");
   }
 
   // The next line that is not a comment, without its line end; false at

@@ -78,14 +78,17 @@ TEST(ReferenceCounts, RefusesEachFaultNamingItsLine) {
   }
 }
 
-TEST(ReferenceCounts, AFileThatCannotBeOpenedIsNamed) {
+// A missing file, a folder and a device that would never end.
+TEST(ReferenceCounts, WhatIsNoFileIsRefusedByName) {
   TempDir dir;
-  try {
-    readReferenceCounts(dir.file("missing.tsv"));
-    ADD_FAILURE();
-  } catch (const InputError& e) {
-    EXPECT_EQ(std::string(e.what()),
-              "The reference counts file " + dir.file("missing.tsv") + " could not be opened.");
+  for (const std::string& path : {dir.file("missing.tsv"), dir.path(), std::string("/dev/zero")}) {
+    try {
+      readReferenceCounts(path);
+      ADD_FAILURE() << path;
+    } catch (const InputError& e) {
+      EXPECT_EQ(std::string(e.what()),
+                "The reference counts file " + path + " could not be opened as a file.");
+    }
   }
 }
 
