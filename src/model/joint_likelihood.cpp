@@ -94,26 +94,24 @@ JointDerivatives JointIndividual::derivatives(double h, double het, bool withVal
   return d;
 }
 
-CurveDerivatives JointIndividual::alongHet(double h, double het) const {
+CurveDerivatives JointIndividual::alongSlopes(const std::vector<double>& slope, double h,
+                                              double het) const {
   const Weights w = weightsAt(h, het);
   CurveDerivatives d{0.0, 0.0, 0.0};
   for (std::size_t t = 0; t < terms_; ++t) {
-    const double g = slopeHet_[t] / (rr_[t] * w.rr + rs_[t] * w.rs + ss_[t] * w.ss);
+    const double g = slope[t] / (rr_[t] * w.rr + rs_[t] * w.rs + ss_[t] * w.ss);
     d.slope += g;
     d.curvature -= g * g;
   }
   return d;
 }
 
+CurveDerivatives JointIndividual::alongHet(double h, double het) const {
+  return alongSlopes(slopeHet_, h, het);
+}
+
 CurveDerivatives JointIndividual::alongH(double h, double het) const {
-  const Weights w = weightsAt(h, het);
-  CurveDerivatives d{0.0, 0.0, 0.0};
-  for (std::size_t t = 0; t < terms_; ++t) {
-    const double g = slopeH_[t] / (rr_[t] * w.rr + rs_[t] * w.rs + ss_[t] * w.ss);
-    d.slope += g;
-    d.curvature -= g * g;
-  }
-  return d;
+  return alongSlopes(slopeH_, h, het);
 }
 
 // On the curve the weights are h^2, 2h(1 - h) and (1 - h)^2: the genotype

@@ -81,6 +81,8 @@ class JointIndividual {
 
  private:
   void addTerm(double rr, double rs, double ss);
+  // Slope and curvature along the direction whose per-term slopes are SLOPE.
+  CurveDerivatives alongSlopes(const std::vector<double>& slope, double h, double het) const;
 
   // The genotype's probability under each ancestry state, one array each,
   // and the slopes of the term's probability in h and in H.

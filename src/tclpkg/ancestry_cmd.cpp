@@ -50,20 +50,15 @@ int takeWords(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[], AncestryReque
       [&](const char* name, Tcl_Obj* value) { return takeOption(words, name, value, request); });
 }
 
-// An undefined number is the empty string, as the plotting procedures
-// expect; an impossible class is -Inf.
-Tcl_Obj* numberObj(double value) {
-  return std::isnan(value) ? Tcl_NewObj() : Tcl_NewDoubleObj(value);
-}
-
 void put(Tcl_Obj* dict, const char* key, Tcl_Obj* value) {
   Tcl_DictObjPut(nullptr, dict, Tcl_NewStringObj(key, -1), value);
 }
 
+// An impossible class is -Inf; an undefined one the empty string.
 Tcl_Obj* classLogLObj(const JointEstimate& row) {
   Tcl_Obj* dict = Tcl_NewDictObj();
   for (int k = 0; k < kHybridClasses; ++k)
-    put(dict, className(static_cast<HybridClass>(k)), numberObj(row.classLogL[k]));
+    put(dict, className(static_cast<HybridClass>(k)), numberOrEmptyObj(row.classLogL[k]));
   return dict;
 }
 
@@ -78,7 +73,7 @@ Tcl_Obj* rowObj(const std::string& name, const JointEstimate& row) {
                  {"lnL", row.maxLogL}, {"hybridIndexH", row.hybridIndexH},
                  {"hybridIndexLnL", row.hybridIndexLogL}, {"lr", row.lrStatistic},
                  {"pValue", row.lrPValue}, {"margin", row.classMargin}};
-  for (const auto& number : numbers) put(dict, number.key, numberObj(number.value));
+  for (const auto& number : numbers) put(dict, number.key, numberOrEmptyObj(number.value));
   const struct {
     const char* key;
     bool flag;

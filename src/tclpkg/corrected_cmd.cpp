@@ -39,10 +39,6 @@ int takeWords(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[], CorrectedRequ
   return TCL_OK;
 }
 
-Tcl_Obj* numberObj(double value) {
-  return std::isnan(value) ? Tcl_NewObj() : Tcl_NewDoubleObj(value);
-}
-
 Tcl_Obj* cutObj(const IndividualEstimate& row, int side) {
   const double limit = side == 0 ? row.lowerBound : row.upperBound;
   return std::isnan(limit) ? Tcl_NewObj() : Tcl_NewBooleanObj(row.truncated[side]);
@@ -54,9 +50,9 @@ Tcl_Obj* rowObj(const std::string& name, const IndividualEstimate& row) {
     Tcl_DictObjPut(nullptr, dict, Tcl_NewStringObj(key, -1), value);
   };
   put("name", Tcl_NewStringObj(name.c_str(), static_cast<int>(name.size())));
-  put("h", numberObj(row.h));
-  put("lower", numberObj(row.lowerBound));
-  put("upper", numberObj(row.upperBound));
+  put("h", numberOrEmptyObj(row.h));
+  put("lower", numberOrEmptyObj(row.lowerBound));
+  put("upper", numberOrEmptyObj(row.upperBound));
   put("lowerCut", cutObj(row, 0));
   put("upperCut", cutObj(row, 1));
   return dict;

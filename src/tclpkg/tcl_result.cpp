@@ -1,5 +1,7 @@
 #include "tclpkg/tcl_result.hpp"
 
+#include <cmath>
+
 namespace parmix {
 
 namespace {
@@ -32,6 +34,10 @@ int placeStatus(Tcl_Interp* interp, const Status& status) {
   setResult(interp, status.message());
   setErrorCode(interp, status.fault());
   return TCL_ERROR;
+}
+
+Tcl_Obj* numberOrEmptyObj(double value) {
+  return std::isnan(value) ? Tcl_NewObj() : Tcl_NewDoubleObj(value);
 }
 
 int placeMemoryFailure(Tcl_Interp* interp) {

@@ -18,6 +18,10 @@ int placeStatus(Tcl_Interp* interp, const Status& status);
 // The memory failure, placed without allocating anything; TCL_ERROR.
 int placeMemoryFailure(Tcl_Interp* interp);
 
+// A number of a result: the empty string when undefined (NaN), as the
+// package's procedures read it.  The new object has no references yet.
+Tcl_Obj* numberOrEmptyObj(double value);
+
 // For the functions that return 1 on failure: when failed is non-zero the
 // status's message becomes the interpreter's result.  Returns failed.
 int placeMessage(Tcl_Interp* interp, const Status& status, int failed);

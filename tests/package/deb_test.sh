@@ -17,10 +17,10 @@ cpack --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1
     cat "$work/cpack.log"; exit 1; }
 deb=$(ls "$work"/out/*.deb)
 dpkg-deb --info "$deb" | grep -q 'Package: parmix'
-dpkg -x "$deb" "$work/root"
+dpkg -x "$deb" "$work/unpacked"
 # The package installs under the prefix /usr, which lies here inside the
-# unpacked root.
-prefix="$work/root/usr"
+# unpacked tree.
+prefix="$work/unpacked/usr"
 
 version=$(printf 'puts [package require parmix]\n' |
     env -u PARMIX_LIBRARY_DIR TCLLIBPATH="$prefix/lib/tcltk" "$tclsh")
