@@ -60,7 +60,9 @@ int checkKeyword(std::string fileName, std::string keyword, Status& status) {
     if (!file) return failUnreadable(status, fileName);
   }
   if (firstWordIs(in, keyword)) return 0;
-  if (in.bad()) return failUnreadable(status, fileName);
+  // Damaged compressed data may hold no text at all: not a question of
+  // what the file holds but of whether it can be read.
+  if (in.bad() || (gzip && gzip->damaged())) return failUnreadable(status, fileName);
   return status.fail(
       "Check that %s is a text file and that %s is the first word on the first line.",
       fileName.c_str(), keyword.c_str());
@@ -70,6 +72,9 @@ int findNumberRows(std::string fileName, char eol) {
   RecordScanner scanner(fileName);
   if (!scanner.isOpen()) return -1;
   while (scanner.skipLabel()) scanner.skipDataPart(eol);
+  // Every run counts the records first: a compressed file whose text ends
+  // early is refused here, before any of it is taken for the whole.
+  if (scanner.damaged()) return -1;
   return scanner.recordNumber();
 }
 
