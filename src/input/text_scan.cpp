@@ -1,6 +1,7 @@
 #include "input/text_scan.hpp"
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 
@@ -87,6 +88,14 @@ int findNumberRowsAndTerminator(const std::string& fileName, char* eol) {
   *eol = withNewline == 1 ? '\r' : '\n';
   // The count taken for the detection is already the count with '\n'.
   return *eol == '\n' ? withNewline : findNumberRows(fileName, '\r');
+}
+
+bool endsOfItself(const std::string& fileName) {
+  std::error_code ec;
+  const std::filesystem::file_status kind = std::filesystem::status(fileName, ec);
+  if (ec || !std::filesystem::exists(kind)) return true;
+  return std::filesystem::is_regular_file(kind) || std::filesystem::is_fifo(kind) ||
+         std::filesystem::is_directory(kind);
 }
 
 int countColumns(std::string fileName, int* nInd, int* nCols, Status& status, char eol) {

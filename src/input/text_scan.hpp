@@ -39,6 +39,11 @@ char detectLineTerminator(const std::string& fileName);
 // '\n' (-1 when it cannot be opened or read whole).
 int findNumberRowsAndTerminator(const std::string& fileName, char* eol);
 
+// False for a file that may never end, which only a reader that stops at
+// its first fault may open: a device (/dev/zero, a terminal) or a socket.
+// Regular files and pipes end; a path that names nothing fails when opened.
+bool endsOfItself(const std::string& fileName);
+
 // Counts the header's names into *nInd and fixes *nCols (2 * nInd, or 0 when
 // no locus record holds a word).  0 on success; 1 with the width message
 // when a locus record breaks the width rule, or the read message when the
