@@ -14,8 +14,8 @@
 #include "estimate/individual_study.hpp"
 #include "model/compact_likelihood.hpp"
 #include "model/gl_likelihood.hpp"
-#include "random.hpp"
-#include "reads.hpp"
+#include "draws/random.hpp"
+#include "draws/reads.hpp"
 
 namespace {
 

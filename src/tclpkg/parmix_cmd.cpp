@@ -1,6 +1,6 @@
 #include "tclpkg/parmix_cmd.hpp"
 
-#include "report/analysis_run.hpp"
+#include "run/analysis_run.hpp"
 #include "tclpkg/package_settings.hpp"
 #include "tclpkg/tcl_result.hpp"
 

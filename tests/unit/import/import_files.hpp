@@ -12,7 +12,7 @@
 #include <string>
 
 #include "import_run.hpp"
-#include "options.hpp"
+#include "input/options.hpp"
 #include "support/temp_files.hpp"
 
 namespace parmix::importer::test {

@@ -1,0 +1,131 @@
+// The VCF reader: sites, labels and allele numbers from plain and
+// compressed files, and one message naming the file and the record for
+// every input it cannot import.
+
+#include "input/vcf_reader.hpp"
+
+#include <gtest/gtest.h>
+
+#include "input/errors.hpp"
+#include "import_files.hpp"
+#include "support/temp_files.hpp"
+
+namespace parmix::importer::test {
+namespace {
+
+using parmix::test::TempDir;
+
+constexpr int M = kMissingAllele;
+
+std::vector<Site> readAll(VcfReader& reader) {
+  std::vector<Site> sites;
+  for (Site site; reader.next(site);) sites.push_back(site);
+  return sites;
+}
+
+// The message of the InputError that reading the whole file raises.
+std::string failureOf(const std::string& path) {
+  try {
+    VcfReader reader(path);
+    readAll(reader);
+  } catch (const InputError& error) {
+    return error.what();
+  }
+  return "no error";
+}
+
+std::string twoSamples(const std::string& sites) {
+  return "##fileformat=VCFv4.2\n##contig=<ID=c>\n"
+         "##FORMAT=<ID=GT,Number=1,Type=String,Description=\"Genotype\">\n"
+         "#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\tFORMAT\ta\tb\n" +
+         sites;
+}
+
+TEST(VcfReader, ReadsSamplesLabelsAllelesAndMissingCallsAlike) {
+  TempDir dir;
+  const std::string plain = dir.write("calls.vcf", std::string(kVcfHeader) + kVcfSites);
+  ASSERT_TRUE(convertVcf(plain, dir.file("calls.vcf.gz"), "wz"));
+  ASSERT_TRUE(convertVcf(plain, dir.file("calls.bcf"), "wb"));
+  for (const std::string name : {"calls.vcf", "calls.vcf.gz", "calls.bcf"}) {
+    VcfReader reader(dir.file(name));
+    EXPECT_EQ(reader.sampleNames(),
+              (std::vector<std::string>{"r1", "r2", "r3", "s1", "s2", "s3", "h1", "h2"}));
+    const std::vector<Site> sites = readAll(reader);
+    ASSERT_EQ(sites.size(), 5u) << name;
+    EXPECT_EQ(sites[1].label, "chr1:202");
+    EXPECT_EQ(sites[1].alleleCount, 3);
+    EXPECT_EQ(sites[1].alleles,
+              (std::vector<int>{1, 1, 1, 3, M, M, 2, 2, 2, 3, 3, 3, 1, 3, M, M}));
+    // A phased call reads as an unphased one; a half call keeps its known allele.
+    EXPECT_EQ(sites[0].alleles[15], 2);
+    EXPECT_EQ(sites[2].alleles[10], 2);
+    EXPECT_EQ(sites[2].alleles[11], M);
+    EXPECT_EQ(std::vector<bool>({sites[0].biallelicSnp, sites[1].biallelicSnp,
+                                 sites[2].biallelicSnp, sites[3].biallelicSnp}),
+              std::vector<bool>({true, false, false, true}));
+  }
+}
+
+TEST(VcfReader, ALoneDotIsAMissingDiploidCallAndAbsentGtIsAllMissing) {
+  TempDir dir;
+  const std::string path = dir.write(
+      "dots.vcf", twoSamples("c\t5\t.\tA\tG\t.\t.\t.\tGT\t.\t0/1\nc\t6\t.\tA\tG\t.\t.\t.\t.\t.\t.\n"));
+  VcfReader reader(path);
+  const std::vector<Site> sites = readAll(reader);
+  ASSERT_EQ(sites.size(), 2u);
+  EXPECT_EQ(sites[0].alleles, (std::vector<int>{M, M, 1, 2}));
+  EXPECT_EQ(sites[1].alleles, (std::vector<int>{M, M, M, M}));
+}
+
+TEST(VcfReader, EveryFaultNamesTheFileAndTheRecord) {
+  TempDir dir;
+  const std::string good = "c\t5\t.\tA\tG\t.\t.\t.\tGT\t0/0\t0/1\n";
+  struct Case {
+    std::string sites;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {good + "c\t9\t.\tA\tG\t.\t.\t.\tGT\t0\t0/1\n",
+       "record 2 (c:9): sample a has ploidy 1; only diploid genotype calls can be imported"},
+      {"c\t7\t.\tA\tG\t.\t.\t.\tGT\t0/0\t0/1/1\n",
+       "record 1 (c:7): sample b has ploidy 3; only diploid genotype calls can be imported"},
+      {good + "c\t8\t.\tA\tG\t.\t.\t.\tGT\t0/2\t0/1\n",
+       "record 2 (c:8): the genotype of sample a names allele 2, but the record has 2 alleles"},
+      {good + "c\t9\t.\tA\tG\t.\t.\t.\tGT\t0/0\n",
+       "record 2, after c:5: the record could not be read (the file is malformed or truncated)"},
+  };
+  for (const Case& c : cases) {
+    const std::string path = dir.write("bad.vcf", twoSamples(c.sites));
+    EXPECT_EQ(failureOf(path), path + ", " + c.message);
+  }
+}
+
+TEST(VcfReader, RefusesFilesThatAreNotVcfOrHoldNoSamples) {
+  TempDir dir;
+  const std::string text = dir.write("text.txt", "Individual\nnames # a b\n");
+  EXPECT_EQ(failureOf(text), "File " + text + " is not a VCF or BCF file");
+  const std::string sitesOnly =
+      dir.write("sites.vcf", "##fileformat=VCFv4.2\n#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\n");
+  EXPECT_EQ(failureOf(sitesOnly), "File " + sitesOnly + " holds no samples");
+  EXPECT_EQ(failureOf(dir.file("absent.vcf")), "File " + dir.file("absent.vcf") + " could not be read");
+  EXPECT_EQ(failureOf(dir.path()), "File " + dir.path() + " could not be read");
+}
+
+TEST(VcfReader, ATruncatedBgzipFileIsAnErrorNotAnEarlyEnd) {
+  TempDir dir;
+  std::string sites;
+  for (int pos = 1; pos <= 3000; ++pos) {
+    sites += "c\t" + std::to_string(pos) + "\t.\tA\tG\t.\t.\t.\tGT\t0/0\t0/1\n";
+  }
+  const std::string plain = dir.write("long.vcf", twoSamples(sites));
+  ASSERT_TRUE(convertVcf(plain, dir.file("long.vcf.gz"), "wz"));
+  const std::string whole = parmix::test::readFile(dir.file("long.vcf.gz"));
+  const std::string cut = dir.write("cut.vcf.gz", whole.substr(0, whole.size() / 2));
+  const std::string message = failureOf(cut);
+  EXPECT_EQ(message.rfind(cut + ", record ", 0), 0u) << message;
+  EXPECT_NE(message.find("could not be read (the file is malformed or truncated)"),
+            std::string::npos) << message;
+}
+
+}  // namespace
+}  // namespace parmix::importer::test
