@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "input/errors.hpp"
-#include "import_files.hpp"
+#include "support/vcf_files.hpp"
 #include "support/temp_files.hpp"
 
 namespace parmix::importer::test {
