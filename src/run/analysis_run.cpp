@@ -37,10 +37,6 @@ int openRunReport(const RunPaths& paths, std::ofstream& report, Status& status) 
   return 0;
 }
 
-namespace {
-
-// The individuals are studied on THREADS threads; the rows are written
-// here, on the calling thread, in file order.
 void writeAllRows(DataSet& d, unsigned threads, std::ostream& report) {
   const int width = static_cast<int>(d.nameWidth);
   writeHeader(report, width);
@@ -52,6 +48,15 @@ void writeAllRows(DataSet& d, unsigned threads, std::ostream& report) {
   writeEndingRow(report);
 }
 
+int closeRunReport(const RunPaths& paths, std::ofstream& report, Status& status) {
+  report.close();
+  if (!report.fail()) return 0;
+  status.fail("The report file %s could not be written completely.", paths.report.c_str());
+  return status.setFault(Fault::kReport);
+}
+
+namespace {
+
 Status analyse(const RunPaths& paths, unsigned threads) {
   Status status;
   DataSet data;
@@ -62,11 +67,7 @@ Status analyse(const RunPaths& paths, unsigned threads) {
   if (loadDataSet({paths.parental, paths.individual}, data, opener, status))
     return status;  // an opened report closes itself
   writeAllRows(data, threads > 0 ? threads : usableCores(), report);
-  report.close();
-  if (report.fail()) {
-    status.fail("The report file %s could not be written completely.", paths.report.c_str());
-    status.setFault(Fault::kReport);
-  }
+  closeRunReport(paths, report, status);
   return status;
 }
 

@@ -5,8 +5,10 @@
 // the command `parmix PARENTAL INDIVIDUAL ?REPORT?` does, for any host.
 
 #include <fstream>
+#include <ostream>
 #include <string>
 
+#include "input/data_set.hpp"
 #include "input/status.hpp"
 
 namespace parmix {
@@ -41,6 +43,16 @@ bool isSameFile(const std::string& a, const std::string& b);
 // writes the time stamp.  0 with `report` open; 1 with the failure in
 // status, kind kReport.
 int openRunReport(const RunPaths& paths, std::ofstream& report, Status& status);
+
+// The report's part after the checks, for a data set loaded and checked:
+// the header, one row per individual in file order and the closing note.
+// The individuals are studied on THREADS threads (at least 1); the rows
+// are written on the calling thread.
+void writeAllRows(DataSet& data, unsigned threads, std::ostream& report);
+
+// Closes the report: 0, or 1 with a failure of kind kReport in status when
+// something written was lost.
+int closeRunReport(const RunPaths& paths, std::ofstream& report, Status& status);
 
 }  // namespace parmix
 
