@@ -1,9 +1,10 @@
-#ifndef PARMIX_REPORT_LISTINGS_HPP
-#define PARMIX_REPORT_LISTINGS_HPP
+#ifndef PARMIX_TESTS_LISTINGS_HPP
+#define PARMIX_TESTS_LISTINGS_HPP
 
-// Debugging listings of the data set as read.  Nothing in parmix calls them;
-// a developer inserts a call after a file has been read.  They write to the
-// standard error stream unless given another stream.
+// Debugging listings of the data set as read, kept with the tests' support
+// code since the package never calls them: a developer inserts a call after
+// a file has been read.  They write to the standard error stream unless
+// given another stream.
 
 #include <iostream>
 #include <string>
