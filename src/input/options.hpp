@@ -1,7 +1,8 @@
 #ifndef PARMIX_IMPORT_OPTIONS_HPP
 #define PARMIX_IMPORT_OPTIONS_HPP
 
-// What one run of parmix-import is asked to do, from its command line.
+// What a reading of VCF or STRUCTURE input is asked to do: the command line
+// of parmix-import, whose input options the genome-scale run shares.
 
 #include <string>
 #include <vector>
