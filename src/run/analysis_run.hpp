@@ -2,7 +2,10 @@
 #define PARMIX_REPORT_ANALYSIS_RUN_HPP
 
 // One whole analysis, from both input files to the finished report: what
-// the command `parmix PARENTAL INDIVIDUAL ?REPORT?` does, for any host.
+// the command `parmix PARENTAL INDIVIDUAL ?REPORT?` does, for a host without
+// an interpreter.  The command runs the same steps itself, through the ones
+// that report through its interpreter (tclpkg/interp_steps.hpp), and shares
+// the report's steps below with this run.
 
 #include <fstream>
 #include <ostream>
