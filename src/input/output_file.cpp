@@ -51,6 +51,21 @@ std::string followLinks(std::string path) {
   return std::string();
 }
 
+// True when a link on the way from PATH names an open descriptor
+// (/dev/stdout is /proc/self/fd/1): that is a stream of the process, even
+// where it leads to a regular file, which must not be replaced under it.
+bool throughDescriptor(std::string path) {
+  for (int hops = 0; hops <= kMostLinks; ++hops) {
+    if (path.rfind("/proc/", 0) == 0 || path.rfind("/dev/fd/", 0) == 0) return true;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return false;
+    const std::string text = linkText(path);
+    if (text.empty()) return false;
+    path = text[0] == '/' ? text : folderOf(path) + "/" + text;
+  }
+  return false;
+}
+
 // Where a path that names nothing yet would be made: its folder resolved,
 // so that two spellings of one place compare equal.
 std::string placeOf(const std::string& path) {
@@ -131,7 +146,8 @@ void refuseOutputClashes(const std::vector<NamedPath>& outputs,
 
 OutputKind outputKind(const std::string& path) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode)) return OutputKind::kWhole;
+  if (::stat(path.c_str(), &st) != 0) return OutputKind::kWhole;
+  if (S_ISREG(st.st_mode)) return throughDescriptor(path) ? OutputKind::kStream : OutputKind::kWhole;
   return S_ISDIR(st.st_mode) ? OutputKind::kFolder : OutputKind::kStream;
 }
 
@@ -141,8 +157,11 @@ OutputFile::OutputFile(std::string path, std::string role)
   const bool exists = ::stat(path_.c_str(), &st) == 0;
   if (exists && S_ISDIR(st.st_mode))
     throw InputError("The " + role_ + " " + path_ + " is a folder; give the name of a file.");
-  if (exists && !S_ISREG(st.st_mode)) {
-    descriptor_ = ::open(path_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+  if (exists && (!S_ISREG(st.st_mode) || throughDescriptor(path_))) {
+    // A regular file behind a descriptor is written after what the
+    // process has written there already.
+    const int append = S_ISREG(st.st_mode) ? O_APPEND : 0;
+    descriptor_ = ::open(path_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | append);
     if (descriptor_ < 0) fail("opened for writing", errno);
     return;
   }

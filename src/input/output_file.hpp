@@ -9,9 +9,11 @@
 //     file as it was and no temporary file behind;
 //   - a symbolic link (or a chain of them): its final target is written the
 //     same way, and the link stays a link;
-//   - a device, a FIFO or a socket (/dev/null, /dev/stdout, a named pipe):
-//     written straight through, in order; it cannot be replaced, and a
-//     write that fails there fails the run;
+//   - a device, a FIFO or a socket (/dev/null, /dev/stdout, a named pipe),
+//     or any file reached through a descriptor of the process
+//     (/dev/stdout, /proc/self/fd/N): written straight through, in order
+//     (after what is there, for a regular file); it is never replaced, and
+//     a write that fails there fails the run;
 //   - a folder: refused.
 // Reading and writing only: no numbers are made here.
 

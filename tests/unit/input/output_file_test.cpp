@@ -3,6 +3,7 @@
 
 #include "input/output_file.hpp"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -93,6 +94,26 @@ TEST(OutputFile, AFifoIsWrittenStraightThroughInOrder) {
   EXPECT_EQ(received, text);
   EXPECT_EQ(outputKind(fifo), OutputKind::kStream);
   EXPECT_TRUE(fs::is_fifo(fifo));
+}
+
+TEST(OutputFile, AFileReachedThroughADescriptorIsAppendedToNotReplaced) {
+  TempDir dir;
+  const std::string path = dir.write("stdout.txt", "");
+  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::write(fd, "before\n", 7), 7);
+  struct stat before {};
+  ::stat(path.c_str(), &before);
+  const std::string viaDescriptor = "/proc/self/fd/" + std::to_string(fd);
+  fs::create_symlink(viaDescriptor, dir.file("out"));  // as /dev/stdout is
+  EXPECT_EQ(outputKind(dir.file("out")), OutputKind::kStream);
+  writeWhole(dir.file("out"), "table\n");
+  ASSERT_EQ(::write(fd, "after\n", 6), 6);
+  ::close(fd);
+  struct stat after {};
+  ::stat(path.c_str(), &after);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(readFile(path), "before\ntable\nafter\n");
 }
 
 // A null device of the test's own (never the machine's /dev/null), where
