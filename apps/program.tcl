@@ -195,6 +195,21 @@ proc ::parmix::program::RefuseTextClashes {call} {
         }
     }
     ::parmix::RefuseOutputClashes $outputs $inputs
+    RefuseUnreadableReport $mode $options
+}
+
+# The table and the plot of the hybrid index are made from the report, so a
+# report sent to a device or a pipe, which cannot be read back, goes
+# without them.
+proc ::parmix::program::RefuseUnreadableReport {mode options} {
+    set report [ReportPath $mode $options]
+    if {$mode eq "ancestry" || ![file exists $report] || [file isfile $report]} return
+    foreach option {--tsv --plot} {
+        if {[dict exists $options $option]} {
+            Usage "option $option is made from the report, which cannot be read back from\
+                $report: give the report the name of a file"
+        }
+    }
 }
 
 # The report of a run: -o, or the default name of its MODE.
@@ -544,6 +559,7 @@ proc ::parmix::program::RefuseGenomeClashes {call} {
         }
     }
     ::parmix::RefuseOutputClashes $outputs $inputs
+    RefuseUnreadableReport $mode $options
 }
 
 # Runs SCRIPT (in the caller) with --tsv - of the call in the caller's
