@@ -66,9 +66,14 @@ std::vector<std::string> tallyLines(const FilterTally& tally, const Filters& fil
   if (filters.biallelicSnpsOnly) {
     lines.push_back(line(DropReason::NotBiallelicSnp, "not a biallelic SNP"));
   }
-  lines.push_back(line(DropReason::TooMuchMissing,
-                       "more than " + formatNumber(100 * filters.maxMissingShare) +
-                           "% of the individuals used lack a genotype"));
+  // A filter left at its default can drop nothing, so it is not listed;
+  // the called-allele filter always can (a locus without a called allele
+  // in R or S has no frequencies).
+  if (filters.maxMissingShare < 1.0) {
+    lines.push_back(line(DropReason::TooMuchMissing,
+                         "more than " + formatNumber(100 * filters.maxMissingShare) +
+                             "% of the individuals used lack a genotype"));
+  }
   lines.push_back(line(DropReason::TooFewCalled,
                        "fewer than " + std::to_string(filters.minCalledAlleles) +
                            " called alleles in R or in S"));
@@ -76,9 +81,11 @@ std::vector<std::string> tallyLines(const FilterTally& tally, const Filters& fil
     lines.push_back(line(DropReason::AlleleAbsentFromReferences,
                          "a studied individual carries an allele absent from R and S"));
   }
-  lines.push_back(line(DropReason::SmallDifference,
-                       "frequencies of R and S differ by less than " +
-                           formatNumber(filters.minDifference)));
+  if (filters.minDifference > 0.0) {
+    lines.push_back(line(DropReason::SmallDifference,
+                         "frequencies of R and S differ by less than " +
+                             formatNumber(filters.minDifference)));
+  }
   return lines;
 }
 

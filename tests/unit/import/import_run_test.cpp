@@ -76,6 +76,10 @@ TEST_F(VcfImport, SummaryCountsTheSitesTheRolesAndEveryDrop) {
   EXPECT_NE(outcome.message.find("1 dropped: a studied individual carries an allele absent"),
             std::string::npos);
   EXPECT_NE(outcome.message.find("4 loci written to"), std::string::npos);
+  // Filters left at their defaults drop nothing and are not listed.
+  EXPECT_EQ(outcome.message.find("lack a genotype"), std::string::npos) << outcome.message;
+  EXPECT_EQ(outcome.message.find("differ by less than"), std::string::npos) << outcome.message;
+  EXPECT_NE(outcome.message.find("0 dropped: fewer than 1 called alleles"), std::string::npos);
 }
 
 // Each filter alone, with the sites it must drop named by hand.
