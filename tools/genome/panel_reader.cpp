@@ -8,6 +8,7 @@
 
 #include "allele_counts.hpp"
 #include "errors.hpp"
+#include "input/byte_order_mark.hpp"
 #include "vcf_reader.hpp"
 #include "writers.hpp"
 
@@ -65,7 +66,8 @@ std::vector<std::string> readSampleList(const std::string& path) {
   if (!in) throw InputError("File " + path + " could not be read");
   std::vector<std::string> names;
   std::string line;
-  while (std::getline(in, line)) {
+  for (bool first = true; std::getline(in, line); first = false) {
+    if (first) dropByteOrderMark(line);
     std::istringstream words(line);
     std::string name, extra;
     if (!(words >> name) || name[0] == '#') continue;

@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "errors.hpp"
+#include "input/byte_order_mark.hpp"
 #include "input_file.hpp"
 
 namespace parmix::importer {
@@ -101,6 +102,7 @@ PopulationMap readPopulationMap(const std::string& path) {
   std::string text;
   for (int line = 1; std::getline(in, text); ++line) {
     if (!text.empty() && text.back() == '\r') text.pop_back();
+    if (line == 1) parmix::dropByteOrderMark(text);
     const std::vector<std::string> parts = words(text);
     if (parts.empty() || parts[0][0] == '#') continue;
     if (parts.size() != 2) {
