@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace parmix::importer {
 
@@ -32,8 +33,8 @@ Verdict judgeSite(const Site& site, const FilterContext& context) {
   const Filters& filters = context.filters;
   if (filters.biallelicSnpsOnly && !site.biallelicSnp) return dropped(DropReason::NotBiallelicSnp);
   if (tooMuchMissing(site, context)) return dropped(DropReason::TooMuchMissing);
-  const AlleleCounts r = countAlleles(site, context.roles.r);
-  const AlleleCounts s = countAlleles(site, context.roles.s);
+  AlleleCounts r = countAlleles(site, context.roles.r);
+  AlleleCounts s = countAlleles(site, context.roles.s);
   const long needed = filters.minCalledAlleles;
   if (r.called < needed || s.called < needed) return dropped(DropReason::TooFewCalled);
   if (context.pseudoCount == 0.0 && carriesAlleleAbsentFrom(site, context.roles.study, r, s)) {
@@ -46,6 +47,8 @@ Verdict judgeSite(const Site& site, const FilterContext& context) {
     return dropped(DropReason::SmallDifference);
   }
   verdict.kept = true;
+  verdict.countsR = std::move(r);
+  verdict.countsS = std::move(s);
   return verdict;
 }
 
