@@ -605,6 +605,8 @@ proc ::parmix::program::RunGenome {call} {
     variable genomeValueOptions
     set options [dict get $call options]
     set quiet [dict exists $call flags --quiet]
+    # htslib's own warnings follow the program's verbosity.
+    ::parmix::htslibLogLevel [expr {$quiet ? "off" : "warning"}]
     set arguments [list -progress [expr {!$quiet}]]
     dict for {word value} $options {
         set option [dict get $genomeValueOptions $word]

@@ -137,6 +137,8 @@ std::vector<std::string> selectedNames(const Panel& panel) {
 
 void printSummary(std::FILE* out, const GenomeOptions& options, const Panel& panel,
                   const RunFigures& figures) {
+  if (!panel.readingWarning.empty())
+    std::fprintf(out, "parmix: warning: %s\n", panel.readingWarning.c_str());
   std::fprintf(out,
                "parmix: %zu sites read from %s; %zu individuals in R, %zu in S, "
                "%zu studied\n",

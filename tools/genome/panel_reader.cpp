@@ -238,6 +238,7 @@ Panel readPanel(const importer::Options& options, const Selection& selection,
     builder.add(site);
     if (progress) progress(panel.sites, reader.bytesRead(), reader.bytesTotal());
   }
+  panel.readingWarning = reader.readingWarning();
   if (panel.sites == 0) throw InputError("File " + options.input + " holds no site");
   if (panel.tally.kept == 0)
     throw InputError("No locus of " + options.input + " passed the filters");

@@ -51,6 +51,7 @@ struct Panel {
   Panel& operator=(Panel&&) = default;
 
   std::size_t sites = 0;  // read from the input
+  std::string readingWarning;  // the reader's, for the summary
   importer::SampleRoles roles;
   importer::FilterTally tally;
   // Every study individual's name (the report's name column is as wide as

@@ -66,8 +66,16 @@ class VcfReader : public SiteSource {
   // Also read genotype likelihoods from FIELD ("PL" or "GL") into each
   // site; a record without the field has none.
   void readLikelihoodField(const std::string& field) { likelihoodField_ = field; }
+  // The contigs that records named but the header did not declare, in the
+  // order met: each was added to the header as its first record was read,
+  // as bcftools does, for the caller to warn of once.
+  const std::vector<std::string>& undeclaredContigs() const { return undeclaredContigs_; }
+  // Names the undeclared contigs, the first few of them by name.
+  std::string readingWarning() const override;
 
  private:
+  int readRecord();
+  void declareContig(const kstring_t& line);
   std::string recordPlace() const;
   void readGenotypes(Site& site);
   void readLikelihoods(Site& site);
@@ -84,6 +92,7 @@ class VcfReader : public SiteSource {
   void* fieldValues_ = nullptr;  // grown by bcf_get_format_values with realloc
   int fieldCapacity_ = 0;
   std::vector<std::string> samples_;
+  std::vector<std::string> undeclaredContigs_;
   std::uint64_t size_ = 0;
   std::size_t records_ = 0;
   std::string lastPlace_;
