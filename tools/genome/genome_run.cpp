@@ -137,8 +137,6 @@ std::vector<std::string> selectedNames(const Panel& panel) {
 
 void printSummary(std::FILE* out, const GenomeOptions& options, const Panel& panel,
                   const RunFigures& figures) {
-  if (!panel.readingWarning.empty())
-    std::fprintf(out, "parmix: warning: %s\n", panel.readingWarning.c_str());
   std::fprintf(out,
                "parmix: %zu sites read from %s; %zu individuals in R, %zu in S, "
                "%zu studied\n",
@@ -164,6 +162,10 @@ RunFigures runGenome(const GenomeOptions& options, std::FILE* messages) {
   RunFigures figures;
   Clock::time_point start = Clock::now();
   Panel panel = readWithProgress(options, messages);
+  if (!options.input.quiet) {
+    for (const std::string& text : panel.warnings)
+      std::fprintf(messages, "parmix: warning: %s\n", text.c_str());
+  }
   std::ostringstream notes;
   notes.imbue(std::locale::classic());
   checkPanel(panel, options.input.input, notes);

@@ -52,7 +52,6 @@ struct Panel {
   Panel& operator=(Panel&&) = default;
 
   std::size_t sites = 0;  // read from the input
-  std::string readingWarning;  // the reader's, for the summary
   importer::SampleRoles roles;
   importer::FilterTally tally;
   // Every study individual's name (the report's name column is as wide as
@@ -76,6 +75,8 @@ struct Panel {
   // (with a likelihood field) the study individuals' likelihoods.
   std::vector<SiteGenotypes> siteGenotypes;
   CompactLikelihoods likelihoods{0};
+  // The reader's warnings about the input, one line each.
+  std::vector<std::string> warnings;
 };
 
 // Called now and then while reading, with the sites read and the bytes.

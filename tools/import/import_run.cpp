@@ -208,6 +208,10 @@ Tally importSites(const Options& options, SiteSource& source, const SampleRoles&
     progress.update(tally.sites, source.bytesRead(), source.bytesTotal());
   }
   progress.finish();
+  if (!options.quiet) {
+    for (const std::string& text : source.warnings())
+      std::fprintf(messages, "parmix-import: warning: %s\n", text.c_str());
+  }
   return tally;
 }
 
@@ -232,12 +236,7 @@ void runImport(const Options& options, std::FILE* messages) {
   checkWrittenNames(source.sampleNames(), roles, options);
   const std::unique_ptr<Outputs> outputs = openOutputs(options, source, roles);
   const Tally tally = importSites(options, *input.source, roles, *outputs, messages);
-  if (!options.quiet) {
-    if (const std::string warning = source.readingWarning(); !warning.empty()) {
-      std::fprintf(messages, "parmix-import: warning: %s\n", warning.c_str());
-    }
-    printTally(messages, options, tally.sites, roles, tally.filters);
-  }
+  if (!options.quiet) printTally(messages, options, tally.sites, roles, tally.filters);
   if (tally.sites == 0) {
     throw InputError("File " + options.input + " holds no site; nothing was written.");
   }

@@ -38,9 +38,8 @@ class SiteSource {
   // the progress indicator.
   virtual std::uint64_t bytesRead() const = 0;
   virtual std::uint64_t bytesTotal() const = 0;
-  // Once the input has been read: what the reader let pass that its caller
-  // should warn of, as one sentence (empty when nothing).
-  virtual std::string readingWarning() const { return {}; }
+  // What the reader let pass that a user should hear of, one line each.
+  virtual std::vector<std::string> warnings() const { return {}; }
 };
 
 }  // namespace parmix::importer

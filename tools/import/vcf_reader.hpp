@@ -66,17 +66,27 @@ class VcfReader : public SiteSource {
   // Also read genotype likelihoods from FIELD ("PL" or "GL") into each
   // site; a record without the field has none.
   void readLikelihoodField(const std::string& field) { likelihoodField_ = field; }
+  // What the reader let pass that a user should hear of: INFO, FILTER or
+  // FORMAT keys that records use but the header does not define (read as
+  // bcftools reads them, as htslib adds them to the header), one line for
+  // each kind, naming the first such key and its record; and one line
+  // naming the contigs the header did not declare.
+  std::vector<std::string> warnings() const override;
   // The contigs that records named but the header did not declare, in the
   // order met: each was added to the header as its first record was read,
-  // as bcftools does, for the caller to warn of once.
+  // as bcftools does.
   const std::vector<std::string>& undeclaredContigs() const { return undeclaredContigs_; }
-  // Names the undeclared contigs, the first few of them by name.
-  std::string readingWarning() const override;
 
  private:
   int readRecord();
   void declareContig(const kstring_t& line);
+  std::string contigWarning() const;
   std::string recordPlace() const;
+  void refuseUnreadableRecord() const;
+  void requireEndBlock() const;
+  void requireSampleCount() const;
+  void requirePosition() const;
+  void noteHeaderAdditions();
   void readGenotypes(Site& site);
   void readLikelihoods(Site& site);
   void storeLikelihoods(Site& site, int width);
@@ -96,6 +106,9 @@ class VcfReader : public SiteSource {
   std::uint64_t size_ = 0;
   std::size_t records_ = 0;
   std::string lastPlace_;
+  int headerLines_ = 0;  // header lines known so far (htslib may add some)
+  std::vector<int> warnedKinds_;
+  std::vector<std::string> warnings_;
 };
 
 }  // namespace parmix::importer
