@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 #include "genome_files.hpp"
@@ -79,21 +78,21 @@ std::string siteWorded(const std::string& report, const std::string& parental) {
     if (!header) labels.push_back(line.substr(0, hash));
     header = false;
   }
-  static const std::regex note(
-      "\nThe locus in row ([0-9]+) \\(of the parental file\\) was not used in the calculation\n"
+  const std::string head = "\nThe locus in row ";
+  const std::string tail =
+      " (of the parental file) was not used in the calculation\n"
       "of the hybrid index, because its parental allele frequencies do not\n"
-      "differ by more than 1e-06\\.\n\n");
-  std::string sites;
-  std::smatch match;
+      "differ by more than 1e-06.\n\n";
+  std::string kept = report, sites;
   std::size_t first = std::string::npos;
-  std::string rest = report, kept;
-  while (std::regex_search(rest, match, note)) {
-    if (first == std::string::npos) first = kept.size() + static_cast<std::size_t>(match.position());
-    sites += "  " + labels.at(std::stoul(match[1].str()) - 1) + "\n";
-    kept += match.prefix().str();
-    rest = match.suffix().str();
+  for (std::size_t at; (at = kept.find(head)) != std::string::npos;) {
+    const std::size_t end = kept.find(tail, at);
+    if (end == std::string::npos) break;
+    const std::string row = kept.substr(at + head.size(), end - at - head.size());
+    sites += "  " + labels.at(std::stoul(row) - 1) + "\n";
+    if (first == std::string::npos) first = at;
+    kept.erase(at, end + tail.size() - at);
   }
-  kept += rest;
   if (first == std::string::npos) return report;
   return kept.insert(first, "\nSites not used in the calculation of the hybrid index, because "
                             "their\nparental allele frequencies do not differ by more than "
