@@ -7,9 +7,9 @@
 #include <limits>
 #include <unordered_map>
 
-#include "errors.hpp"
 #include "input/byte_order_mark.hpp"
-#include "input_file.hpp"
+#include "input/errors.hpp"
+#include "input/input_file.hpp"
 
 namespace parmix::importer {
 
