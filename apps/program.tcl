@@ -18,7 +18,7 @@ namespace eval ::parmix::program {
         {              [--reference-uncertainty --reference-counts COUNTS]}
         {              PARENTAL INDIVIDUAL}
         {       parmix --parental-from R_SAMPLE S_SAMPLE -o PARENTAL}
-        {              (--types LIST | --types-from PARENTAL) [--pseudo-count X]}
+        {              [--types LIST | --types-from PARENTAL] [--pseudo-count X]}
         {              [--study INDIVIDUAL] [--renumber PREFIX] [--counts COUNTS]}
         {       parmix --help | --version}
     } \n]
@@ -158,7 +158,9 @@ proc ::parmix::program::CheckCall {files options flags} {
         if {![dict exists $options -o]} {
             Usage "--parental-from needs -o PARENTAL, the parental file to write"
         }
-        if {[dict exists $options --types] == [dict exists $options --types-from]} {
+        # Without either, the package takes codominant loci when every
+        # genotype is written as a pair, and otherwise asks for the types.
+        if {[dict exists $options --types] && [dict exists $options --types-from]} {
             Usage "--parental-from needs either --types or --types-from"
         }
     }
@@ -435,6 +437,8 @@ Parental file from reference samples:
   --types LIST       the locus types in locus order: C (codominant) and D
                      (dominant), each optionally after a count: CCD, 14C6D
   --types-from FILE  take the locus types from an existing parental file
+                     (without either, every locus is codominant when both
+                     files write every genotype as a pair such as 1/2)
   --pseudo-count X   add X to the count of every allele seen (and of both
                      phenotypes at a dominant locus) in each sample, so that
                      an allele seen in only one sample does not get a
@@ -712,6 +716,8 @@ proc ::parmix::program::RunGenome {call} {
     variable genomeValueOptions
     set options [dict get $call options]
     set quiet [dict exists $call flags --quiet]
+    # htslib's own warnings follow the program's verbosity.
+    ::parmix::htslibLogLevel [expr {$quiet ? "off" : "warning"}]
     set arguments [list -progress [expr {!$quiet}]]
     dict for {word value} $options {
         set option [dict get $genomeValueOptions $word]

@@ -83,7 +83,11 @@ proc ::parmix::program::RunCheck {call} {
 proc ::parmix::program::RunCheckOn {call} {
     lassign [dict get $call files] parental individual
     set d [::parmix::check $parental $individual]
-    puts -nonewline [::parmix::checkText $d]
+    # The mark is told before the verdict, whose message alone would only
+    # say that the keyword is not the first word.
+    set lines [split [string trimright [::parmix::checkText $d] \n] \n]
+    set lines [linsert $lines end-1 {*}[::parmix::ByteOrderMarkLines $parental $individual]]
+    puts [join $lines \n]
     if {![dict get $d ok]} {
         return -code error -errorcode [list PARMIX INPUT [dict get $d fault]] [dict get $d error]
     }

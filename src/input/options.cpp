@@ -65,6 +65,7 @@ const std::map<std::string, Setter>& valueOptions() {
          o.studyPopulations = splitCommas(n, v);
        }},
       {"--prefix", [](Options& o, const std::string&, const std::string& v) { o.prefix = v; }},
+      {"--counts", [](Options& o, const std::string&, const std::string& v) { o.countsFile = v; }},
       {"--pseudo-count", [](Options& o, const std::string& n, const std::string& v) {
          o.pseudoCount = parseNumber(n, v, 0, 1e9, "a number of 0 or more");
        }},
@@ -97,6 +98,7 @@ const std::map<std::string, Flag>& flagOptions() {
       {"--biallelic-snps", [](Options& o) { o.filters.biallelicSnpsOnly = true; }},
       {"--marker-names", [](Options& o) { o.structure.markerNames = true; }},
       {"--population-column", [](Options& o) { o.structure.populationColumn = true; }},
+      {"--reference-files", [](Options& o) { o.referenceFiles = true; }},
       {"--quiet", [](Options& o) { o.quiet = true; }},
   };
   return table;
@@ -133,6 +135,9 @@ void checkCall(const Options& options, const std::map<std::string, int>& given) 
     throw UsageError("--r and --s name the same population, " + options.populationR);
   }
   if (options.prefix.empty()) throw UsageError("option --prefix needs a non-empty value");
+  if (given.count("--counts") && options.countsFile.empty()) {
+    throw UsageError("option --counts needs a non-empty value");
+  }
 }
 
 }  // namespace
@@ -176,7 +181,8 @@ const char* usageText() {
   return "usage: parmix-import (--vcf FILE | --structure FILE) [--popmap FILE]\n"
          "                     --r POP --s POP [--study POP,...] [--prefix OUT]\n"
          "                     [--pseudo-count X] [--biallelic-snps] [--min-called N]\n"
-         "                     [--min-difference D] [--max-missing F] [--quiet]\n"
+         "                     [--min-difference D] [--max-missing F] [--counts FILE]\n"
+         "                     [--reference-files] [--quiet]\n"
          "       STRUCTURE layout: [--rows 1|2] [--missing-code CODE] [--marker-names]\n"
          "                     [--population-column] [--extra-columns N]\n"
          "       parmix-import --help | --version\n";
@@ -193,7 +199,8 @@ const char* helpText() {
          "Input:\n"
          "  --vcf FILE           VCF or BCF file; alleles are numbered in VCF order\n"
          "                       (REF 1, first ALT 2, ...)\n"
-         "  --structure FILE     STRUCTURE file; allele codes are numbered 1, 2, ... in\n"
+         "  --structure FILE     STRUCTURE file, columns separated by blanks, tabs or\n"
+         "                       commas; allele codes are numbered 1, 2, ... in\n"
          "                       increasing order of their codes at each locus\n"
          "  --popmap FILE        lines 'individual population' (blank-separated; '#'\n"
          "                       starts a comment line); every individual named must be\n"
@@ -207,6 +214,10 @@ const char* helpText() {
          "  --prefix OUT         start of the two file names (default: import)\n"
          "  --pseudo-count X     add X to the count of every allele in each reference\n"
          "                       sample before the frequencies are taken (default 0)\n"
+         "  --counts FILE        also write the reference counts behind the frequencies,\n"
+         "                       for parmix --reference-uncertainty --reference-counts\n"
+         "  --reference-files    also write the reference samples R and S as individual\n"
+         "                       files OUT.R.txt and OUT.S.txt, for parmix --parental-from\n"
          "\n"
          "Filters (each reported in the summary on standard error):\n"
          "  --biallelic-snps     keep only sites with one single-base REF and ALT (VCF)\n"
@@ -224,7 +235,8 @@ const char* helpText() {
          "STRUCTURE layout:\n"
          "  --rows 1|2           rows per individual (default 2)\n"
          "  --missing-code CODE  the missing-data code (default -9)\n"
-         "  --marker-names       the first row names the loci\n"
+         "  --marker-names       the first row names the loci (after names of the\n"
+         "                       leading columns, if it has them)\n"
          "  --population-column  the column after the name gives the population (used\n"
          "                       as the population map when --popmap is not given)\n"
          "  --extra-columns N    N further columns before the genotypes are skipped\n"

@@ -36,6 +36,8 @@ struct Options {
   std::string populationS;
   std::vector<std::string> studyPopulations;  // empty: all but R and S
   std::string prefix = "import";
+  std::string countsFile;       // empty: no reference counts file
+  bool referenceFiles = false;  // also OUT.R.txt and OUT.S.txt
   double pseudoCount = 0.0;
   Filters filters;
   StructureLayout structure;

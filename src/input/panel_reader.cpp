@@ -11,6 +11,7 @@
 #include "input/input_file.hpp"
 #include "input/vcf_reader.hpp"
 #include "input/writers.hpp"
+#include "validate/parental_checks.hpp"
 
 namespace parmix::genome {
 
@@ -145,6 +146,7 @@ class PanelBuilder {
     readBackFrequencies(record, verdict.frequenciesR.size(), rowR_, rowS_);
     if (corrections_.any()) addCorrectedParts(site);
     noteAbsentAlleles(site);
+    noteAlikeSite(site);
     frequencies_.add(rowR_, rowS_);
     storeGenotypes(site);
   }
@@ -191,6 +193,12 @@ class PanelBuilder {
       pairs_[2 * k + 1] = static_cast<std::uint8_t>(missing ? 0 : b);
     }
     panel_.genotypes.appendLocus(pairs_.data());
+  }
+
+  void noteAlikeSite(const importer::Site& site) {
+    const int width = static_cast<int>(rowR_.size());
+    if (frequencyDifference(rowR_.data(), rowS_.data(), width, 'C') < kIdentityThreshold)
+      panel_.alikeSites.emplace_back(static_cast<int>(frequencies_.loci()), site.label);
   }
 
   // The analysis refuses a designation that neither parental table has;

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "validate/filters.hpp"
@@ -65,6 +66,10 @@ struct Panel {
   std::vector<char> locusUsed;  // 0 where the checks take the site out
   CompactGenotypes genotypes{0};
   std::vector<AbsentAllele> absent;
+  // The sites (locus index, CHROM:POS) whose parental frequencies are so
+  // alike that the checks will leave them out, named for the report; only
+  // those, since a label for every site would cost more than its genotypes.
+  std::vector<std::pair<int, std::string>> alikeSites;
   unsigned nameWidth = 10;
   // With corrections only: each kept locus's genotype probabilities, and
   // (with a likelihood field) the study individuals' likelihoods.

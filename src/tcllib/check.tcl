@@ -31,6 +31,41 @@ proc ::parmix::LocusWords {label line} {
     return "locus $label (line $line)"
 }
 
+# A line for each of the files PARENTAL and INDIVIDUAL that starts with a
+# UTF-8 byte-order mark (EF BB BF, which some editors write): parmix reads
+# the mark as part of the file's first word, which then is not the keyword.
+proc ::parmix::ByteOrderMarkLines {parental individual} {
+    set lines {}
+    foreach path [list $parental $individual] kind {parental individual} {
+        if {[StartsWithByteOrderMark $path]} {
+            lappend lines "The $kind file starts with a UTF-8 byte-order mark (the\
+                bytes EF BB BF some editors write), which parmix reads as part of\
+                its first word: save the file without it."
+        }
+    }
+    return $lines
+}
+
+# True when the text of the file PATH (decompressed, if gzip data) starts
+# with the byte-order mark; false for a file that cannot be read.
+proc ::parmix::StartsWithByteOrderMark {path} {
+    if {[file isdirectory $path] || [catch {open $path rb} chan]} {return 0}
+    try {
+        if {[read $chan 2] eq "\x1f\x8b"} {
+            seek $chan 0
+            zlib push gunzip $chan
+            fconfigure $chan -translation binary
+        } else {
+            seek $chan 0
+        }
+        return [expr {[read $chan 3] eq "\xEF\xBB\xBF"}]
+    } on error {} {
+        return 0
+    } finally {
+        close $chan
+    }
+}
+
 # The lines of the check report, one string each, for the dict D of
 # ::parmix::check.
 proc ::parmix::checkText {d} {

@@ -14,6 +14,8 @@ void createPackageCommands(Tcl_Interp* interp) {
   Tcl_CreateObjCommand(interp, "parmix::genome", Parmix_GenomeObjCmd, nullptr, nullptr);
   Tcl_CreateObjCommand(interp, "parmix::mergeReports", Parmix_MergeReportsObjCmd, nullptr,
                        nullptr);
+  Tcl_CreateObjCommand(interp, "parmix::htslibLogLevel", Parmix_HtslibLogLevelObjCmd, nullptr,
+                       nullptr);
   Tcl_CreateObjCommand(interp, "::parmix::ancestry", Parmix_AncestryObjCmd, nullptr, nullptr);
   Tcl_CreateObjCommand(interp, "::parmix::check", Parmix_CheckCmd, nullptr, nullptr);
   Tcl_CreateObjCommand(interp, "::parmix::corrected", Parmix_CorrectedObjCmd, nullptr, nullptr);

@@ -86,6 +86,10 @@ TEST(PopulationMap, ReadsPairsSkippingCommentsAndRefusesFaultyLines) {
   EXPECT_EQ(map.entries[1].individual, "b");
   EXPECT_EQ(map.entries[1].population, "Q");
   EXPECT_EQ(map.entries[1].line, 4);
+  // An editor's byte-order mark is not part of the first individual's name.
+  const PopulationMap marked = readPopulationMap(dir.write("marked.txt", "\xEF\xBB\xBF" "a P\n"));
+  ASSERT_EQ(marked.entries.size(), 1u);
+  EXPECT_EQ(marked.entries[0].individual, "a");
 
   auto failure = [&](const std::string& text) {
     const std::string path = dir.write("bad.txt", text);
