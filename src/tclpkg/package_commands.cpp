@@ -2,6 +2,7 @@
 
 #include "tclpkg/ancestry_cmd.hpp"
 #include "tclpkg/check_cmd.hpp"
+#include "tclpkg/clines_cmd.hpp"
 #include "tclpkg/corrected_cmd.hpp"
 #include "tclpkg/genome_cmd.hpp"
 #include "tclpkg/package_settings.hpp"
@@ -16,6 +17,7 @@ void createPackageCommands(Tcl_Interp* interp) {
   Tcl_CreateObjCommand(interp, "::parmix::ancestry", Parmix_AncestryObjCmd, nullptr, nullptr);
   Tcl_CreateObjCommand(interp, "::parmix::check", Parmix_CheckCmd, nullptr, nullptr);
   Tcl_CreateObjCommand(interp, "::parmix::corrected", Parmix_CorrectedObjCmd, nullptr, nullptr);
+  Tcl_CreateObjCommand(interp, "::parmix::clines", Parmix_ClinesObjCmd, nullptr, nullptr);
 }
 
 }  // namespace parmix
