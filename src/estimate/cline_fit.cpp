@@ -358,9 +358,11 @@ std::vector<double> benjaminiHochberg(const std::vector<double>& pValues) {
                    [&](std::size_t a, std::size_t b) { return pValues[a] < pValues[b]; });
   std::vector<double> q(pValues.size(), kNaN);
   const double m = static_cast<double>(order.size());
+  // The factor m / rank is at least 1 after rounding too, so no q-value
+  // falls below its p-value (the largest p-value keeps its own).
   double running = 1.0;
   for (std::size_t r = order.size(); r-- > 0;) {
-    running = std::min(running, pValues[order[r]] * m / static_cast<double>(r + 1));
+    running = std::min(running, pValues[order[r]] * (m / static_cast<double>(r + 1)));
     q[order[r]] = running;
   }
   return q;
