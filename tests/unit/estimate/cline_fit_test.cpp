@@ -5,6 +5,7 @@
 #include "support/cline_reference.hpp"
 
 #include <cmath>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,8 @@ const FitCase kFitCases[] = {
     {"neutral", 'C', {1.0, 0.0}, {0.0, 1.0}, 120, 1.0, 0.5, 14},
     {"few individuals", 'C', {0.95, 0.05}, {0.05, 0.95}, 12, 6.0, 0.5, 15},
 };
+
+void PrintTo(const FitCase& c, std::ostream* os) { *os << c.name; }
 
 class ClineFit : public ::testing::TestWithParam<FitCase> {};
 
