@@ -163,3 +163,24 @@ TEST(JudgeClines, CategoryFromTheLimitsOfSignificantLoci) {
 
 }  // namespace
 }  // namespace parmix
+
+namespace parmix {
+namespace {
+
+// Loci drawn under the neutral cline, each fitted on its individuals' true
+// h: the test's p-values are then uniform up to the chi-square
+// approximation, so the count below 0.05 among 200 loci is Binomial(200,
+// 0.05), mean 10, standard deviation 3.08.  The band [2, 22] holds it with
+// probability above 0.999 (P(X <= 1) = 4e-4, P(X >= 23) = 1e-4).
+TEST(ClineCalibration, NeutralLociRejectAtTheirLevel) {
+  int below = 0;
+  for (int k = 0; k < 200; ++k) {
+    ClineData data = drawCline('C', {0.9, 0.1}, {0.1, 0.9}, 150, 1.0, 0.5, 5000 + k);
+    if (fitCline(*data.view()).pValue < 0.05) ++below;
+  }
+  EXPECT_GE(below, 2);
+  EXPECT_LE(below, 22);
+}
+
+}  // namespace
+}  // namespace parmix
