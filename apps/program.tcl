@@ -17,6 +17,8 @@ namespace eval ::parmix::program {
         {              [--margin UNITS] [--drop UNITS] [--threads N] [--quiet]}
         {              [--reference-uncertainty --reference-counts COUNTS]}
         {              PARENTAL INDIVIDUAL}
+        {       parmix --clines [-o REPORT] [--tsv FILE] [--qvalue Q] [--threads N]}
+        {              [--quiet] PARENTAL INDIVIDUAL}
         {       parmix --parental-from R_SAMPLE S_SAMPLE -o PARENTAL}
         {              [--types LIST | --types-from PARENTAL] [--pseudo-count X]}
         {              [--study INDIVIDUAL] [--renumber PREFIX] [--counts COUNTS]}
@@ -24,14 +26,16 @@ namespace eval ::parmix::program {
     } \n]
     # Options that take a value, with the modes they belong to.
     variable valueOptions {
-        -o {analysis ancestry reference} --tsv {analysis ancestry} --plot analysis
-        --triangle ancestry --margin ancestry --drop ancestry --threads {analysis ancestry}
+        -o {analysis ancestry reference clines} --tsv {analysis ancestry clines}
+        --plot analysis --triangle ancestry --margin ancestry --drop ancestry
+        --threads {analysis ancestry clines} --qvalue clines
         --types reference --types-from reference --pseudo-count reference
         --unknown-alleles analysis --study reference --renumber reference
         --counts reference --reference-counts {analysis ancestry}
     }
     variable flagOptions {
         --help -h --version --parental-from --ancestry --check --quiet --reference-uncertainty
+        --clines
     }
 }
 
@@ -53,6 +57,7 @@ proc ::parmix::program::main {argv} {
             analysis {RunCheckedAnalysis $call}
             check {RunCheck $call}
             ancestry {RunAncestry $call}
+            clines {RunClines $call}
         }
     } trap {PARMIX USAGE} {message} {
         variable usage
@@ -228,6 +233,9 @@ proc ::parmix::program::ReportPath {mode options} {
 proc ::parmix::program::CheckUncertainty {mode options flags} {
     set flag [dict exists $flags --reference-uncertainty]
     set counts [dict exists $options --reference-counts]
+    if {$flag && $mode eq "clines"} {
+        Usage "option --reference-uncertainty does not go with --clines"
+    }
     if {$flag && $mode in {reference check}} {
         Usage "option --reference-uncertainty does not go with\
             --[expr {$mode eq "reference" ? "parental-from" : "check"}]"
@@ -247,6 +255,13 @@ proc ::parmix::program::CallMode {flags} {
     if {$reference && $ancestry} {
         Usage "option --ancestry does not go with --parental-from"
     }
+    if {[dict exists $flags --clines]} {
+        if {$reference || $ancestry} {
+            Usage "option --clines does not go with\
+                --[expr {$reference ? "parental-from" : "ancestry"}]"
+        }
+        return clines
+    }
     expr {$reference ? "reference" : ($ancestry ? "ancestry" : "analysis")}
 }
 
@@ -256,6 +271,12 @@ proc ::parmix::program::OptionMisfit {name mode} {
     set modes [dict get $valueOptions $name]
     if {$mode eq "reference"} {
         return "option $name does not go with --parental-from"
+    }
+    if {$mode eq "clines"} {
+        return "option $name does not go with --clines"
+    }
+    if {$modes eq "clines"} {
+        return "option $name needs --clines"
     }
     if {"reference" in $modes} {
         return "option $name needs --parental-from"
@@ -330,6 +351,33 @@ proc ::parmix::program::RunAncestry {call} {
             with parental file [file tail $parental]"
         ::parmix::triangle $rows [dict get $options --triangle] -title $title
         Notice $call "Triangle plot written to [dict get $options --triangle]"
+    }
+}
+
+# The genomic clines of every locus along the hybrid index: the report
+# (parmix_clines.txt unless -o names one) and the table when asked for.
+proc ::parmix::program::RunClines {call} {
+    lassign [dict get $call files] parental individual
+    set options [dict get $call options]
+    set report parmix_clines.txt
+    ConfigureThreads $options
+    if {[dict exists $options -o]} {
+        set report [dict get $options -o]
+    }
+    set extra [list -report $report]
+    foreach {option commandOption} {--tsv -tsv --qvalue -qvalue} {
+        if {[dict exists $options $option]} {
+            lappend extra $commandOption [dict get $options $option]
+        }
+    }
+    try {
+        ::parmix::clines $parental $individual {*}$extra
+    } trap {PARMIX USAGE} {message} {
+        Usage [string map {"parmix::clines: -" "option --"} $message]
+    }
+    Notice $call "Report written to $report"
+    if {[dict exists $options --tsv]} {
+        Notice $call "Table written to [dict get $options --tsv]"
     }
 }
 
@@ -429,6 +477,20 @@ Ancestry and interclass heterozygosity (--ancestry):
   --drop UNITS       how far below the maximum the assigned class's point
                      may lie (default 2 units)
 
+Genomic clines (--clines):
+  --clines           fit, by maximum likelihood, each locus's cline: the
+                     share of its allele copies from R as a logit-logistic
+                     function of the hybrid index h (steepness v and
+                     centre, each with 2-unit profile support limits),
+                     test it against the neutral cline (the genome's own,
+                     share = h) and give the false discovery rate's
+                     q-value and a category: neutral, steep, shallow,
+                     R-shift or S-shift.  The report goes to -o REPORT
+                     (default: parmix_clines.txt)
+  --tsv FILE         with --clines: one row per locus as tab-separated
+                     values; NA where a value is undefined
+  --qvalue Q         the q-value at which a locus departs (default 0.05)
+
 Parental file from reference samples:
   --parental-from    write the parental file PARENTAL (given with -o),
                      counted from R_SAMPLE and S_SAMPLE, files of reference
@@ -466,6 +528,7 @@ Examples:
   parmix -o report.txt --plot report.svg parental.txt individuals.txt
   parmix --check parental.txt individuals.txt
   parmix --ancestry --tsv ancestry.tsv --triangle ancestry.svg parental.txt individuals.txt
+  parmix --clines --tsv clines.tsv parental.txt individuals.txt
   parmix --parental-from R.txt S.txt -o parental.txt --types 14C6D
   parmix --parental-from R.txt S.txt -o parental.txt --types 14C6D --pseudo-count 1 \\
          --counts counts.tsv

@@ -7,7 +7,7 @@ namespace eval ::parmix::program {}
 # The mode of a call with --check: only an analysis's two files go with it.
 proc ::parmix::program::CheckMode {mode options} {
     if {$mode ne "analysis"} {
-        Usage "--check does not go with --[expr {$mode eq "reference" ? "parental-from" : "ancestry"}]"
+        Usage "--check does not go with --[expr {$mode eq "reference" ? "parental-from" : $mode}]"
     }
     foreach name [dict keys $options] {
         Usage "option $name does not go with --check"

@@ -2,6 +2,7 @@
 
 #include "tclpkg/ancestry_cmd.hpp"
 #include "tclpkg/check_cmd.hpp"
+#include "tclpkg/clines_cmd.hpp"
 #include "tclpkg/corrected_cmd.hpp"
 #include "tclpkg/genome_cmd.hpp"
 #include "tclpkg/output_cmd.hpp"
@@ -24,6 +25,7 @@ void createPackageCommands(Tcl_Interp* interp) {
                        nullptr, nullptr);
   Tcl_CreateObjCommand(interp, "::parmix::WriteOutputBytes", Parmix_WriteOutputBytesObjCmd,
                        nullptr, nullptr);
+  Tcl_CreateObjCommand(interp, "::parmix::clines", Parmix_ClinesObjCmd, nullptr, nullptr);
 }
 
 }  // namespace parmix

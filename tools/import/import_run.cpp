@@ -126,7 +126,6 @@ ExtraOutputs openExtraOutputs(const Options& options, const std::vector<std::str
                               const SampleRoles& roles) {
   ExtraOutputs extra;
   if (!options.countsFile.empty()) {
-    checkCountsPath(options);
     extra.counts = std::make_unique<OutputFile>(options.countsFile, "counts file");
     extra.counts->write(countsHeader(options.populationR, options.populationS,
                                      fileTail(parentalPath(options)), options.pseudoCount));
@@ -162,6 +161,7 @@ std::unique_ptr<Outputs> openOutputs(const Options& options, const SiteSource& s
   const std::vector<NamedPath> inputs{
       {options.format == InputFormat::Vcf ? "VCF file" : "STRUCTURE file", options.input},
       {"population map", options.populationMap}};
+  if (!options.countsFile.empty()) checkCountsPath(options);
   refuseOutputClashes(outputPaths(options), inputs);
   auto outputs = std::unique_ptr<Outputs>(
       new Outputs{OutputFile(parentalPath(options), "parental file"),
