@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "input/status.hpp"
 #include "validate/diagnosis.hpp"
 
 namespace parmix {
@@ -140,9 +141,17 @@ extern "C" int Parmix_CheckCmd(ClientData /*clientData*/, Tcl_Interp* interp, in
                                Tcl_Obj* const objv[]) {
   int findFirstError = 1;
   const bool optionGiven = objc == 5 && std::string(Tcl_GetString(objv[3])) == "-firsterror";
-  if ((objc != 3 && !optionGiven) ||
-      (optionGiven && Tcl_GetBooleanFromObj(interp, objv[4], &findFirstError) != TCL_OK)) {
-    if (!optionGiven) Tcl_WrongNumArgs(interp, 1, objv, "parental individual ?-firsterror boolean?");
+  if (objc != 3 && !optionGiven) {
+    Tcl_WrongNumArgs(interp, 1, objv, "parental individual ?-firsterror boolean?");
+    Tcl_SetErrorCode(interp, "PARMIX", "USAGE", static_cast<char*>(nullptr));
+    return TCL_ERROR;
+  }
+  if (optionGiven && Tcl_GetBooleanFromObj(nullptr, objv[4], &findFirstError) != TCL_OK) {
+    const std::string message =
+        "parmix::check: -firsterror must be a boolean, not " +
+        parmix::quotedValue(Tcl_GetString(objv[4]));
+    Tcl_SetObjResult(interp, Tcl_NewStringObj(message.c_str(), -1));
+    Tcl_SetErrorCode(interp, "PARMIX", "USAGE", static_cast<char*>(nullptr));
     return TCL_ERROR;
   }
   try {

@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "errors.hpp"
+#include "input/status.hpp"
 #include "report/report_writer.hpp"
 #include "writers.hpp"
 
@@ -57,13 +58,6 @@ void refuseRepeatedRows(const std::vector<ReportParts>& shards,
                          " and " + paths[k] + ": give each shard's report once");
     }
   }
-}
-
-// TEXT as it may go into a message: a row copied whole could be megabytes.
-std::string quoted(const std::string& text) {
-  constexpr std::size_t kMostShown = 60;
-  if (text.size() <= kMostShown) return "\"" + text + "\"";
-  return "\"" + text.substr(0, kMostShown) + "\u2026\"";
 }
 
 // Takes the shard note out of PREAMBLE (the line and the empty line after
@@ -185,7 +179,7 @@ void checkRows(const ReportParts& shard, const std::string& path) {
   while (std::getline(lines, line)) {
     if (!isWrittenRow(line, width))
       throw InputError("Line " + std::to_string(shard.firstRowLine + count) + " of " + path +
-                       " is not a row as parmix writes it: " + quoted(line));
+                       " is not a row as parmix writes it: " + quotedValue(line));
     ++count;
   }
   if (count != shard.shard.rows)
