@@ -214,26 +214,28 @@ proc ::parmix::program::OptionMisfit {name mode} {
     return "option $name needs --ancestry"
 }
 
+# The analysis, its report, and the table and plot when asked for.  Returns
+# the rows of parmix::hybridIndex, whose data counts make the table's last
+# columns: the run counts them as it reads the files, which are not read a
+# second time.
 proc ::parmix::program::RunAnalysis {call} {
     lassign [dict get $call files] parental individual
     set options [dict get $call options]
-    # Without -o the command chooses the report's name itself.
-    set words [list $parental $individual]
-    set report parmix_output.txt
+    set report [expr {[dict exists $options -o] ? [dict get $options -o] : "parmix_output.txt"}]
     ConfigureThreads $options
-    if {[dict exists $options -o]} {
-        set report [dict get $options -o]
-        lappend words $report
-    }
+    RefuseInputsAsOutputs $options [list $parental $individual]
+    set extra [list -report $report]
     if {[dict exists $options --reference-counts]} {
-        ::parmix::corrected $parental $individual -report $report \
-            -referencecounts [dict get $options --reference-counts]
-    } else {
-        ::parmix {*}$words
+        lappend extra -referencecounts [dict get $options --reference-counts]
     }
+    set rows [::parmix::hybridIndex $parental $individual {*}$extra]
     Notice $call "Report written to $report"
     if {[dict exists $options --tsv]} {
-        ::parmix::writeTsv $report [dict get $options --tsv] {*}[TsvCounts $call]
+        set counts [lmap row $rows {
+            set share [dict get $row missingShare]
+            list [dict get $row lociWithData] [if {$share eq ""} {string cat NA} {set share}]
+        }]
+        ::parmix::writeTsv $report [dict get $options --tsv] -counts $counts
         Notice $call "Table written to [dict get $options --tsv]"
     }
     if {[dict exists $options --plot]} {
@@ -241,6 +243,22 @@ proc ::parmix::program::RunAnalysis {call} {
             [file tail $parental]"
         ::parmix::plot $report [dict get $options --plot] -title $title
         Notice $call "Plot written to [dict get $options --plot]"
+    }
+    return $rows
+}
+
+# The table and the plot are written after the report; neither may take the
+# place of an input file.
+proc ::parmix::program::RefuseInputsAsOutputs {options inputs} {
+    foreach option {--tsv --plot} {
+        if {![dict exists $options $option]} continue
+        set path [dict get $options $option]
+        foreach input $inputs {
+            if {[::parmix::SameFile $path $input]} {
+                return -code error -errorcode {PARMIX OUTPUT} "The output file $path is one of\
+                    the input files; give it another name."
+            }
+        }
     }
 }
 

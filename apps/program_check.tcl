@@ -104,8 +104,9 @@ proc ::parmix::program::RunCheckedAnalysis {call} {
 
 proc ::parmix::program::RunCheckedAnalysisOn {call} {
     lassign [dict get $call files] parental individual
-    # The analysis itself finds the first error.
-    set d [::parmix::check $parental $individual -firsterror 0]
+    # The analysis itself finds the first error; the warnings need only the
+    # loci they can name, so a file of a million loci costs no million dicts.
+    set d [::parmix::check $parental $individual -firsterror 0 -loci notable]
     set masking [expr {[dict exists $call options --unknown-alleles]
                        && [dict get $call options --unknown-alleles] eq "missing"}]
     foreach text [::parmix::checkWarnings $d -refused [expr {!$masking}]] {
@@ -116,13 +117,13 @@ proc ::parmix::program::RunCheckedAnalysisOn {call} {
         set copy [MaskedCopy $call $d $individual]
         dict set call files [list $parental $copy]
     }
-    dict set call counted [list $parental [lindex [dict get $call files] 1]]
+    unset d
     try {
-        RunAnalysis $call
+        set rows [RunAnalysis $call]
     } finally {
         if {$copy ne ""} {file delete $copy}
     }
-    WarnWithoutEstimates $call
+    WarnWithoutEstimates $call $rows
 }
 
 # A temporary copy of the individual file with the refused genotypes of the
@@ -144,11 +145,7 @@ proc ::parmix::program::MaskedCopy {call d individual} {
     return $copy
 }
 
-proc ::parmix::program::WarnWithoutEstimates {call} {
-    set report [expr {[dict exists $call options -o] ? [dict get $call options -o]
-                      : "parmix_output.txt"}]
-    if {[catch {::parmix::readReport $report} parsed]} return
-    set rows [dict get $parsed rows]
+proc ::parmix::program::WarnWithoutEstimates {call rows} {
     set without 0
     foreach row $rows {
         if {[dict get $row h] eq ""} {incr without}
@@ -167,17 +164,13 @@ proc ::parmix::program::ExplainFailure {call options} {
     if {[lrange [dict get $options -errorcode] 0 2] ne {PARMIX INPUT LOCI}} return
     if {[dict get $call quiet]} return
     lassign [dict get $call files] parental individual
-    set d [::parmix::check $parental $individual -firsterror 0]
+    set d [::parmix::check $parental $individual -firsterror 0 -loci notable]
     set p [dict get $d records parental]
     set i [dict get $d records individual]
+    # A file that could not be read has no count of its own to give.
+    if {$p < 1 || $i < 1} return
     puts stderr "parmix: the parental file holds $p records ([expr {$p - 1}] loci),\
         the individual file $i records ([expr {$i - 1}] loci), each counting its\
         header record."
 }
 
-# The table's data counts come from the files the analysis read (the masked
-# copy included).
-proc ::parmix::program::TsvCounts {call} {
-    if {![dict exists $call counted]} {return {}}
-    return [list -inputs [dict get $call counted]]
-}
