@@ -264,8 +264,13 @@ proc ::parmix::program::RefuseInputsAsOutputs {options inputs} {
 
 # The joint analysis of ancestry and interclass heterozygosity: its report
 # (parmix_ancestry.txt unless -o names one), and the table and triangle
-# plot when asked for.
+# plot when asked for.  Either input may be standard input, and the table
+# may go to standard output, as for the hybrid index.
 proc ::parmix::program::RunAncestry {call} {
+    WithStreams call {RunAncestryOn $call}
+}
+
+proc ::parmix::program::RunAncestryOn {call} {
     lassign [dict get $call files] parental individual
     set options [dict get $call options]
     set report parmix_ancestry.txt

@@ -41,13 +41,10 @@ proc ::parmix::program::WithStreams {callVar script} {
     set temporary {}
     set at [lsearch -exact $files -]
     if {$at >= 0} {
-        set chan [file tempfile copy parmix-stdin]
-        fconfigure stdin -translation binary
-        fconfigure $chan -translation binary
-        fcopy stdin $chan
-        close $chan
+        set copy [CopyStandardInput]
         lappend temporary $copy
         dict set call files [lreplace $files $at $at $copy]
+        dict set call stdinCopy $copy
     }
     set table ""
     if {[dict exists $call options --tsv] && [dict get $call options --tsv] eq "-"} {
@@ -74,6 +71,33 @@ proc ::parmix::program::WithStreams {callVar script} {
     }
 }
 
+# A temporary copy of standard input; its name.  Standard input that is
+# closed, empty or cannot be read is the program's error, in its own words
+# rather than those of the channel.  It is taken up before the copy is opened:
+# with descriptor 0 closed, the copy would become standard input itself.
+proc ::parmix::program::CopyStandardInput {} {
+    set unreadable "Standard input (-) could not be read: it is closed or not readable."
+    if {[catch {fconfigure stdin -translation binary}]} {
+        return -code error -errorcode {PARMIX INPUT STDIN} $unreadable
+    }
+    set chan [file tempfile copy parmix-stdin]
+    fconfigure $chan -translation binary
+    set failed [catch {fcopy stdin $chan}]
+    close $chan
+    if {$failed} {
+        file delete $copy
+        return -code error -errorcode {PARMIX INPUT STDIN} $unreadable
+    }
+    # Tcl puts /dev/null in the place of a closed descriptor 0, so closed
+    # and empty look alike here.
+    if {[file size $copy] == 0} {
+        file delete $copy
+        return -code error -errorcode {PARMIX INPUT STDIN} "Standard input (-) is empty:\
+            it was closed, or nothing was sent to it."
+    }
+    return $copy
+}
+
 # --check: the report of the check on standard output; a failure of the
 # files becomes the program's error, with the analysis's message.
 proc ::parmix::program::RunCheck {call} {
@@ -83,9 +107,15 @@ proc ::parmix::program::RunCheck {call} {
 proc ::parmix::program::RunCheckOn {call} {
     lassign [dict get $call files] parental individual
     set d [::parmix::check $parental $individual]
-    puts -nonewline [::parmix::checkText $d]
+    set text [::parmix::checkText $d]
+    if {[dict exists $call stdinCopy]} {
+        # The check names the file it read; the user gave "-".
+        set text [string map [list [dict get $call stdinCopy] -] $text]
+    }
+    puts -nonewline $text
     if {![dict get $d ok]} {
-        return -code error -errorcode [list PARMIX INPUT [dict get $d fault]] [dict get $d error]
+        return -code error -errorcode [list PARMIX INPUT [dict get $d fault]] \
+            -records [dict values [dict get $d records]] [dict get $d error]
     }
 }
 
@@ -120,6 +150,11 @@ proc ::parmix::program::RunCheckedAnalysisOn {call} {
     unset d
     try {
         set rows [RunAnalysis $call]
+    } trap {PARMIX INPUT LOCI} {message options} {
+        # Counted now, while a copy of standard input still exists.
+        set d [::parmix::check {*}[dict get $call files] -firsterror 0 -loci notable]
+        return -options [dict replace $options -records [dict values [dict get $d records]]] \
+            $message
     } finally {
         if {$copy ne ""} {file delete $copy}
     }
@@ -158,15 +193,14 @@ proc ::parmix::program::WarnWithoutEstimates {call rows} {
 }
 
 # A second line after a failed analysis where the message alone does not
-# tell enough: both record counts when the files differ in their loci.
+# tell enough: both record counts when the files differ in their loci.  The
+# failure carries them (-records {parental individual}), counted while the
+# files were there to count.
 proc ::parmix::program::ExplainFailure {call options} {
     if {$call eq "" || [dict get $call mode] ni {analysis check}} return
     if {[lrange [dict get $options -errorcode] 0 2] ne {PARMIX INPUT LOCI}} return
-    if {[dict get $call quiet]} return
-    lassign [dict get $call files] parental individual
-    set d [::parmix::check $parental $individual -firsterror 0 -loci notable]
-    set p [dict get $d records parental]
-    set i [dict get $d records individual]
+    if {[dict get $call quiet] || ![dict exists $options -records]} return
+    lassign [dict get $options -records] p i
     # A file that could not be read has no count of its own to give.
     if {$p < 1 || $i < 1} return
     puts stderr "parmix: the parental file holds $p records ([expr {$p - 1}] loci),\

@@ -30,7 +30,14 @@ GzipBuffer::int_type GzipBuffer::underflow() {
   if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
   if (file_ == nullptr) return traits_type::eof();
   const int n = gzread(file_, buffer_.get(), kBufferSize);
-  if (n <= 0) return traits_type::eof();
+  if (n <= 0) {
+    // zlib reports data that end early (Z_BUF_ERROR) as an end, not a
+    // failure: its error state tells the two apart.
+    int error = Z_OK;
+    gzerror(file_, &error);
+    damaged_ = n < 0 || error != Z_OK;
+    return traits_type::eof();
+  }
   setg(buffer_.get(), buffer_.get(), buffer_.get() + n);
   return traits_type::to_int_type(*gptr());
 }

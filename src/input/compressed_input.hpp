@@ -29,6 +29,9 @@ class GzipBuffer : public std::streambuf {
   GzipBuffer& operator=(const GzipBuffer&) = delete;
 
   bool isOpen() const { return file_ != nullptr; }
+  // True once reading met a fault of the compressed data (a failed check,
+  // data that end early), so a caller can name it rather than its effect.
+  bool damaged() const { return damaged_; }
 
  protected:
   int_type underflow() override;
@@ -36,6 +39,7 @@ class GzipBuffer : public std::streambuf {
  private:
   gzFile file_ = nullptr;
   std::unique_ptr<char[]> buffer_;
+  bool damaged_ = false;
 };
 
 }  // namespace parmix

@@ -60,6 +60,10 @@ int checkKeyword(std::string fileName, std::string keyword, Status& status) {
     if (!file) return failUnreadable(status, fileName);
   }
   if (firstWordIs(in, keyword)) return 0;
+  if (gzip && gzip->damaged())
+    return status.fail("The compressed file %s is damaged: it ends early or fails its check, so "
+                       "it cannot be read whole.",
+                       fileName.c_str());
   if (in.bad()) return failUnreadable(status, fileName);
   return status.fail(
       "Check that %s is a text file and that %s is the first word on the first line.",
