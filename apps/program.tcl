@@ -166,6 +166,8 @@ proc ::parmix::program::CheckCall {files options flags} {
         Usage "--unknown-alleles takes missing or error"
     }
     CheckUncertainty $mode $options $flags
+    # A wrong thread count is a wrong call, told before any file is read.
+    ConfigureThreads $options
     return [dict create mode $mode files $files options $options \
                 quiet [dict exists $flags --quiet]]
 }
@@ -222,7 +224,6 @@ proc ::parmix::program::RunAnalysis {call} {
     lassign [dict get $call files] parental individual
     set options [dict get $call options]
     set report [expr {[dict exists $options -o] ? [dict get $options -o] : "parmix_output.txt"}]
-    ConfigureThreads $options
     RefuseInputsAsOutputs $options [list $parental $individual]
     set extra [list -report $report]
     if {[dict exists $options --reference-counts]} {
@@ -274,7 +275,6 @@ proc ::parmix::program::RunAncestryOn {call} {
     lassign [dict get $call files] parental individual
     set options [dict get $call options]
     set report parmix_ancestry.txt
-    ConfigureThreads $options
     if {[dict exists $options -o]} {
         set report [dict get $options -o]
     }
@@ -726,7 +726,10 @@ $genomeUsage
   --merge            join the reports of shards 1/N ... N/N, given in that
                      order, into the report of one run over all of them
                      (its --tsv table without loci_with_data and
-                     missing_share, which the reports do not hold)
+                     missing_share, which the reports do not hold); each
+                     shard's report notes its place, and reports that are
+                     not all the shards of one run, in order and whole,
+                     are refused
   --quiet            no progress on standard error and no lines on
                      standard output
   --genotype-likelihoods PL|GL
