@@ -62,6 +62,7 @@ proc ::parmix::program::WithStreams {callVar script} {
             close $chan
         }
     } on error {message options} {
+        set message [DamageWording $message]
         if {$at >= 0} {
             set message [string map [list $copy -] $message]
         }
@@ -69,6 +70,25 @@ proc ::parmix::program::WithStreams {callVar script} {
     } finally {
         file delete {*}$temporary
     }
+}
+
+# MESSAGE in the program's words when it is the command's "File X could not
+# be read" about a compressed file that opens: what failed is its data,
+# which end early or fail their check, and the user is told so.
+proc ::parmix::program::DamageWording {message} {
+    if {![regexp {^(.*)File (.+) could not be read$} $message -> before path]} {
+        return $message
+    }
+    if {![file isfile $path] || [catch {open $path rb} chan]} {
+        return $message
+    }
+    set magic [read $chan 2]
+    close $chan
+    if {$magic ne "\x1f\x8b"} {
+        return $message
+    }
+    return "${before}The compressed file $path is damaged: it ends early or fails its\
+        check, so it cannot be read whole."
 }
 
 # A temporary copy of standard input; its name.  Standard input that is
@@ -107,6 +127,7 @@ proc ::parmix::program::RunCheck {call} {
 proc ::parmix::program::RunCheckOn {call} {
     lassign [dict get $call files] parental individual
     set d [::parmix::check $parental $individual]
+    dict set d error [DamageWording [dict get $d error]]
     set text [::parmix::checkText $d]
     if {[dict exists $call stdinCopy]} {
         # The check names the file it read; the user gave "-".

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "report/analysis_run.hpp"
-#include "report/corrected_run.hpp"
+#include "run/analysis_run.hpp"
+#include "run/corrected_run.hpp"
 #include "tclpkg/command_options.hpp"
 #include "tclpkg/package_settings.hpp"
 #include "tclpkg/tcl_result.hpp"
