@@ -148,8 +148,11 @@ proc ::parmix::Guarded {name words} {
 }
 
 apply {{} {
-    foreach name {readReport writeTsv plot triangle parentalFromReference checkText
-                  checkWarnings maskRefused} {
+    # Every exported procedure of the package; the commands made in C++
+    # (parmix::ancestry, parmix::check and the others) set their codes
+    # themselves.
+    foreach name [namespace eval ::parmix {namespace export}] {
+        if {![llength [info procs ::parmix::$name]]} continue
         rename ::parmix::$name ::parmix::${name}Unguarded
         proc ::parmix::$name args "::parmix::Guarded $name \$args"
     }
