@@ -4,6 +4,7 @@
 #include "tclpkg/check_cmd.hpp"
 #include "tclpkg/corrected_cmd.hpp"
 #include "tclpkg/genome_cmd.hpp"
+#include "tclpkg/output_cmd.hpp"
 #include "tclpkg/package_settings.hpp"
 
 namespace parmix {
@@ -18,6 +19,11 @@ void createPackageCommands(Tcl_Interp* interp) {
   Tcl_CreateObjCommand(interp, "::parmix::corrected", Parmix_CorrectedObjCmd, nullptr, nullptr);
   Tcl_CreateObjCommand(interp, "::parmix::hybridIndex", Parmix_HybridIndexObjCmd, nullptr,
                        nullptr);
+  // The writer of outputs behind the package's Tcl procedures.
+  Tcl_CreateObjCommand(interp, "::parmix::RefuseOutputClashes", Parmix_RefuseOutputClashesObjCmd,
+                       nullptr, nullptr);
+  Tcl_CreateObjCommand(interp, "::parmix::WriteOutputBytes", Parmix_WriteOutputBytesObjCmd,
+                       nullptr, nullptr);
 }
 
 }  // namespace parmix
