@@ -174,6 +174,8 @@ proc ::parmix::program::CheckCall {files options flags} {
         Usage "--unknown-alleles takes missing or error"
     }
     CheckUncertainty $mode $options $flags
+    # A wrong thread count is a wrong call, told before any file is read.
+    ConfigureThreads $options
     return [dict create mode $mode files $files options $options \
                 quiet [dict exists $flags --quiet]]
 }
@@ -287,26 +289,26 @@ proc ::parmix::program::OptionMisfit {name mode} {
     return "option $name needs --ancestry"
 }
 
+# The analysis, its report, and the table and plot when asked for.  Returns
+# the rows of parmix::hybridIndex, whose data counts make the table's last
+# columns: the run counts them as it reads the files, which are not read a
+# second time.
 proc ::parmix::program::RunAnalysis {call} {
     lassign [dict get $call files] parental individual
     set options [dict get $call options]
-    # Without -o the command chooses the report's name itself.
-    set words [list $parental $individual]
-    set report parmix_output.txt
-    ConfigureThreads $options
-    if {[dict exists $options -o]} {
-        set report [dict get $options -o]
-        lappend words $report
-    }
+    set report [expr {[dict exists $options -o] ? [dict get $options -o] : "parmix_output.txt"}]
+    set extra [list -report $report]
     if {[dict exists $options --reference-counts]} {
-        ::parmix::corrected $parental $individual -report $report \
-            -referencecounts [dict get $options --reference-counts]
-    } else {
-        ::parmix {*}$words
+        lappend extra -referencecounts [dict get $options --reference-counts]
     }
+    set rows [::parmix::hybridIndex $parental $individual {*}$extra]
     Notice $call "Report written to $report"
     if {[dict exists $options --tsv]} {
-        ::parmix::writeTsv $report [dict get $options --tsv] {*}[TsvCounts $call]
+        set counts [lmap row $rows {
+            set share [dict get $row missingShare]
+            list [dict get $row lociWithData] [if {$share eq ""} {string cat NA} {set share}]
+        }]
+        ::parmix::writeTsv $report [dict get $options --tsv] -counts $counts
         Notice $call "Table written to [dict get $options --tsv]"
     }
     if {[dict exists $options --plot]} {
@@ -315,16 +317,21 @@ proc ::parmix::program::RunAnalysis {call} {
         ::parmix::plot $report [dict get $options --plot] -title $title
         Notice $call "Plot written to [dict get $options --plot]"
     }
+    return $rows
 }
 
 # The joint analysis of ancestry and interclass heterozygosity: its report
 # (parmix_ancestry.txt unless -o names one), and the table and triangle
-# plot when asked for.
+# plot when asked for.  Either input may be standard input, and the table
+# may go to standard output, as for the hybrid index.
 proc ::parmix::program::RunAncestry {call} {
+    WithStreams call {RunAncestryOn $call}
+}
+
+proc ::parmix::program::RunAncestryOn {call} {
     lassign [dict get $call files] parental individual
     set options [dict get $call options]
     set report parmix_ancestry.txt
-    ConfigureThreads $options
     if {[dict exists $options -o]} {
         set report [dict get $options -o]
     }
@@ -880,7 +887,10 @@ $genomeUsage
   --merge            join the reports of shards 1/N ... N/N, given in that
                      order, into the report of one run over all of them
                      (its --tsv table without loci_with_data and
-                     missing_share, which the reports do not hold)
+                     missing_share, which the reports do not hold); each
+                     shard's report notes its place, and reports that are
+                     not all the shards of one run, in order and whole,
+                     are refused
   --quiet            no progress on standard error and no lines on
                      standard output
   --genotype-likelihoods PL|GL

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "input/errors.hpp"
+#include "input/status.hpp"
 
 namespace parmix::importer {
 
@@ -20,7 +21,7 @@ double parseNumber(const std::string& option, const std::string& text, double lo
   const double value = std::strtod(text.c_str(), &end);
   if (text.empty() || *end != '\0' || errno != 0 || !std::isfinite(value) || value < low ||
       value > high) {
-    throw UsageError("option " + option + " needs " + what + ", not \"" + text + "\"");
+    throw UsageError("option " + option + " needs " + what + ", not " + quotedValue(text));
   }
   return value;
 }
@@ -29,7 +30,7 @@ int parseCount(const std::string& option, const std::string& text, int low, int 
                const std::string& what) {
   const double value = parseNumber(option, text, low, high, what);
   if (value != std::floor(value)) {
-    throw UsageError("option " + option + " needs " + what + ", not \"" + text + "\"");
+    throw UsageError("option " + option + " needs " + what + ", not " + quotedValue(text));
   }
   return static_cast<int>(value);
 }
@@ -67,7 +68,7 @@ const std::map<std::string, Setter>& valueOptions() {
       {"--prefix", [](Options& o, const std::string&, const std::string& v) { o.prefix = v; }},
       {"--counts", [](Options& o, const std::string&, const std::string& v) { o.countsFile = v; }},
       {"--pseudo-count", [](Options& o, const std::string& n, const std::string& v) {
-         o.pseudoCount = parseNumber(n, v, 0, 1e9, "a number of 0 or more");
+         o.pseudoCount = parseNumber(n, v, 0, 1e9, "a number from 0 to 1e9");
        }},
       {"--min-called", [](Options& o, const std::string& n, const std::string& v) {
          o.filters.minCalledAlleles = parseCount(n, v, 1, 1000000000, "a whole number of 1 or more");
@@ -170,7 +171,8 @@ ParseOutcome parseOptions(const std::vector<std::string>& words, Options& option
     } else if (name.rfind("-", 0) == 0) {
       throw UsageError("unknown option " + words[i]);
     } else {
-      throw UsageError("unexpected word \"" + words[i] + "\": every input is given by an option");
+      throw UsageError("unexpected word " + quotedValue(words[i]) +
+                       ": every input is given by an option");
     }
   }
   checkCall(options, given);

@@ -102,18 +102,28 @@ std::vector<std::size_t> listed(const std::vector<std::string>& names, const std
 
 }  // namespace
 
+std::pair<std::size_t, std::size_t> shardRange(const Selection& selection, std::size_t total) {
+  if (selection.shardCount <= 0) return {0, total};
+  // Consecutive parts, so the shards' rows in shard order are a whole
+  // run's rows.
+  const std::size_t k = static_cast<std::size_t>(selection.shardIndex);
+  const std::size_t parts = static_cast<std::size_t>(selection.shardCount);
+  return {(k - 1) * total / parts, k * total / parts};
+}
+
+std::string shardNote(const Selection& selection, std::size_t total) {
+  if (selection.shardCount <= 0) return "";
+  const auto [first, last] = shardRange(selection, total);
+  return "Shard " + std::to_string(selection.shardIndex) + " of " +
+         std::to_string(selection.shardCount) + ": " + std::to_string(last - first) + " of " +
+         std::to_string(total) + " study individuals, after the first " + std::to_string(first) +
+         ".\n\n";
+}
+
 std::vector<std::size_t> selectIndividuals(const std::vector<std::string>& names,
                                            const Selection& selection) {
   if (!selection.samplesFile.empty()) return listed(names, selection.samplesFile);
-  std::size_t first = 0, last = names.size();
-  if (selection.shardCount > 0) {
-    // Consecutive parts, so the shards' rows in shard order are a whole
-    // run's rows.
-    const std::size_t n = names.size(), k = static_cast<std::size_t>(selection.shardIndex);
-    const std::size_t parts = static_cast<std::size_t>(selection.shardCount);
-    first = (k - 1) * n / parts;
-    last = k * n / parts;
-  }
+  const auto [first, last] = shardRange(selection, names.size());
   std::vector<std::size_t> kept;
   for (std::size_t j = first; j < last; ++j) kept.push_back(j);
   return kept;

@@ -92,6 +92,16 @@ using ReadProgress = std::function<void(std::size_t sites, std::uint64_t bytes,
 Panel readPanel(const importer::Options& options, const Selection& selection,
                 const ReadProgress& progress, const Corrections& corrections = {});
 
+// The indices [first, last) among TOTAL study individuals that a selection
+// by shard keeps (all of them without a shard).
+std::pair<std::size_t, std::size_t> shardRange(const Selection& selection, std::size_t total);
+
+// The note a shard's report carries before its header, so that a merge can
+// tell that the reports given are the parts of one run, whole and in order
+// (empty without a shard): "Shard K of N: C of TOTAL study individuals,
+// after the first A." and an empty line.
+std::string shardNote(const Selection& selection, std::size_t total);
+
 // The study individuals a selection keeps, as indices among NAMES.
 std::vector<std::size_t> selectIndividuals(const std::vector<std::string>& names,
                                            const Selection& selection);

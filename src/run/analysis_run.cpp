@@ -4,8 +4,10 @@
 #include <fstream>
 #include <locale>
 #include <new>
+#include <utility>
 #include <vector>
 
+#include "estimate/panel_study.hpp"
 #include "estimate/parallel_study.hpp"
 #include "input/data_set.hpp"
 #include "report/report_writer.hpp"
@@ -37,15 +39,17 @@ int openRunReport(const RunPaths& paths, std::ofstream& report, Status& status) 
   return 0;
 }
 
-void writeAllRows(DataSet& d, unsigned threads, std::ostream& report) {
+std::vector<IndividualEstimate> writeAllRows(DataSet& d, unsigned threads,
+                                             std::ostream& report) {
   const int width = static_cast<int>(d.nameWidth);
   writeHeader(report, width);
   useRowNumberFormat(report);
-  const std::vector<IndividualEstimate> rows = studyAllIndividuals(d, threads);
+  std::vector<IndividualEstimate> rows = studyAllIndividuals(d, threads);
   for (std::size_t j = 0; j < rows.size(); ++j)
     writeOutputRow(report, d.indNames[j], rows[j].h, rows[j].lowerBound, rows[j].upperBound,
                    rows[j].truncated, width);
   writeEndingRow(report);
+  return rows;
 }
 
 int closeRunReport(const RunPaths& paths, std::ofstream& report, Status& status) {
@@ -57,7 +61,9 @@ int closeRunReport(const RunPaths& paths, std::ofstream& report, Status& status)
 
 namespace {
 
-Status analyse(const RunPaths& paths, unsigned threads) {
+// RESULT, when given, gets the rows with the names and the data counts of
+// the data set the run read.
+Status analyse(const RunPaths& paths, unsigned threads, AnalysisRows* result) {
   Status status;
   DataSet data;
   std::ofstream report;
@@ -66,8 +72,12 @@ Status analyse(const RunPaths& paths, unsigned threads) {
   };
   if (loadDataSet({paths.parental, paths.individual}, data, opener, status))
     return status;  // an opened report closes itself
-  writeAllRows(data, threads > 0 ? threads : usableCores(), report);
-  closeRunReport(paths, report, status);
+  std::vector<IndividualEstimate> rows =
+      writeAllRows(data, threads > 0 ? threads : usableCores(), report);
+  if (closeRunReport(paths, report, status) || result == nullptr) return status;
+  result->counts = countDataSet(data);
+  result->names.assign(data.indNames.begin(), data.indNames.begin() + rows.size());
+  result->rows = std::move(rows);
   return status;
 }
 
@@ -92,10 +102,21 @@ Status statusOfCaughtException() {
 
 Status runAnalysis(const RunPaths& paths, unsigned threads) {
   try {
-    return analyse(paths, threads);
+    return analyse(paths, threads, nullptr);
   } catch (...) {
     return statusOfCaughtException();
   }
+}
+
+Status runAnalysis(const RunPaths& paths, unsigned threads, AnalysisRows& result) {
+  Status status;
+  try {
+    status = analyse(paths, threads, &result);
+  } catch (...) {
+    status = statusOfCaughtException();
+  }
+  if (!status.ok()) result = AnalysisRows();
+  return status;
 }
 
 }  // namespace parmix

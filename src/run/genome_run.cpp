@@ -194,7 +194,8 @@ RunFigures runGenome(const GenomeOptions& options, std::FILE* messages) {
         panel, options.corrections, figures.threads, options.input.quiet, messages,
         figures.counts);
     figures.studySeconds = secondsSince(start);
-    writeReportBody(report, notes.str(), selectedNames(panel), rows,
+    writeReportBody(report, notes.str() + shardNote(options.selection, panel.studyNames.size()),
+                    selectedNames(panel), rows,
                     static_cast<int>(panel.nameWidth));
     figures.individuals = rows.size();
   }

@@ -224,8 +224,10 @@ proc ::parmix::RenumberedText {sample types maps} {
 }
 
 proc ::parmix::PseudoCount {value} {
-    if {![string is double -strict $value] || !($value >= 0) || $value == Inf} {
-        Fail USAGE "The pseudo-count must be a number of 0 or more, not \"$value\"."
+    # Above 1e9 the counts no longer matter and sums of pseudo-counts would
+    # overflow; the VCF path keeps the same bound.
+    if {![string is double -strict $value] || !($value >= 0) || $value > 1e9} {
+        Fail USAGE "The pseudo-count must be a number from 0 to 1e9, not \"[ShortValue $value]\"."
     }
     return [expr {double($value)}]
 }

@@ -36,6 +36,10 @@ namespace eval ::parmix {
         reference-frequencies=gl {^  parental frequencies by EM from the reference samples' likelihoods[;.]$} \
         reference-frequencies=gt {^  parental frequencies counted from the calls \(GT\)[;.]$} \
         reference-uncertainty {^  the parental frequencies' uncertainty \(Dirichlet posteriors of the counts\)[;.]$}
+    # The place of a shard's report in its run, for the merge; the rows
+    # are read as those of any report.
+    lappend noteLines \
+        shard {^Shard [0-9]+ of [0-9]+: [0-9]+ of [0-9]+ study individuals, after the first [0-9]+\.$}
 }
 
 # Reads the report file PATH.  Returns a dict:
@@ -232,6 +236,7 @@ proc ::parmix::ReportNotes {path lines atVar} {
             reference-frequencies=gl - reference-frequencies=gt - reference-uncertainty {
                 lappend corrections $role
             }
+            shard {}
             "" {NotAReport $path [expr {$at + 1}] "is neither a note on loci nor the header line"}
         }
     }

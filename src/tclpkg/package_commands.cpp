@@ -20,6 +20,8 @@ void createPackageCommands(Tcl_Interp* interp) {
   Tcl_CreateObjCommand(interp, "::parmix::ancestry", Parmix_AncestryObjCmd, nullptr, nullptr);
   Tcl_CreateObjCommand(interp, "::parmix::check", Parmix_CheckCmd, nullptr, nullptr);
   Tcl_CreateObjCommand(interp, "::parmix::corrected", Parmix_CorrectedObjCmd, nullptr, nullptr);
+  Tcl_CreateObjCommand(interp, "::parmix::hybridIndex", Parmix_HybridIndexObjCmd, nullptr,
+                       nullptr);
   // The writer of outputs behind the package's Tcl procedures.
   Tcl_CreateObjCommand(interp, "::parmix::RefuseOutputClashes", Parmix_RefuseOutputClashesObjCmd,
                        nullptr, nullptr);

@@ -130,6 +130,19 @@ TEST_F(Roles, DefaultStudyIsEveryoneOutsideTheReferencesMappedOrNot) {
   EXPECT_EQ(chosen.study, (std::vector<std::size_t>{0, 3, 4}));
 }
 
+// A population name of megabytes, given or mapped, is cut in the message
+// after 60 characters, not echoed whole.
+TEST_F(Roles, LongPopulationNamesAreCutInMessages) {
+  const std::string huge(5 << 20, 'p');
+  const std::string shown = std::string(60, 'p') + "\u2026";
+  EXPECT_EQ(failure({"R", huge, {}}), "population " + shown +
+                                          " (--s) has no individual in map.txt; its populations "
+                                          "are: R, S, X");
+  map.entries.back().population = huge;
+  EXPECT_EQ(failure({"R", "T", {}}),
+            "population T (--s) has no individual in map.txt; its populations are: R, S, " + shown);
+}
+
 TEST_F(Roles, UnknownIndividualsMissingPopulationsAndNobodyToStudyAreErrors) {
   map.entries.push_back({"ghost", "R", 7});
   EXPECT_EQ(failure({"R", "S", {}}), "map.txt, line 7: individual ghost is not in in.vcf");
