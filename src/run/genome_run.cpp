@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "input/errors.hpp"
+#include "input/plink_reader.hpp"
 #include "estimate/panel_study.hpp"
 #include "validate/panel_checks.hpp"
 #include "run/progress.hpp"
@@ -152,10 +153,19 @@ void printSummary(std::FILE* out, const GenomeOptions& options, const Panel& pan
                figures.readSeconds, figures.studySeconds, figures.threads);
 }
 
+// The files the run reads, which no output may replace.
+std::vector<std::string> inputFiles(const GenomeOptions& options) {
+  std::vector<std::string> inputs{options.input.input};
+  if (options.input.format == importer::InputFormat::Plink)
+    inputs = importer::PlinkReader::filesOf(options.input.input);
+  inputs.push_back(options.input.populationMap);
+  return inputs;
+}
+
 }  // namespace
 
 RunFigures runGenome(const GenomeOptions& options, std::FILE* messages) {
-  std::vector<std::string> inputs{options.input.input, options.input.populationMap};
+  std::vector<std::string> inputs = inputFiles(options);
   if (!options.selection.samplesFile.empty()) inputs.push_back(options.selection.samplesFile);
   importer::OutputFile output(options.report, inputs);
   const std::unique_ptr<importer::OutputFile> table = openTable(options, inputs);
