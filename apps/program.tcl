@@ -709,8 +709,9 @@ $genomeUsage
                      are CHROM:POS.  No intermediate files are written
   --bfile PREFIX     PLINK 1 binary files PREFIX.bed, .bim and .fam
                      (variant-major), read in place: the same analysis as
-                     of the VCF that plink --recode vcf writes from them
-                     (A2 is REF, A1 the ALT; loci CHROM:POS of the .bim).
+                     of the VCF that plink --keep-allele-order --recode
+                     vcf writes from them (A2 is REF, A1 the ALT; loci
+                     CHROM:POS of the .bim).
                      The population map names the samples by their IID or
                      by FID_IID, as that VCF does
   --popmap FILE      lines 'sample population'; --r POP and --s POP name

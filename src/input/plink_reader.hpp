@@ -8,9 +8,12 @@
 // handed back, so a genome-scale file costs no more memory than a window
 // of it.  The .bim is streamed beside it and the .fam is read whole.
 //
-// Alleles are designated as the VCF that `plink --recode vcf` writes from
-// the same files would designate them: A2 is REF (allele 1), A1 the first
-// ALT (allele 2); an A1 of "0" leaves the site with REF alone.  Sites are
+// Alleles are designated in the order the .bim gives them, as the VCF that
+// `plink --keep-allele-order --recode vcf` writes from the same files would
+// designate them: A2 is REF (allele 1), A1 the first ALT (allele 2); an A1
+// of "0" leaves the site with REF alone.  (Without --keep-allele-order
+// plink 1.9 first makes A1 the minor allele, which renumbers the alleles of
+// some sites but leaves every estimate as it is.)  Sites are
 // labelled CHROM:POS with the chromosome code as the .bim writes it.
 // Every call is taken as diploid, as the .bed stores it.
 
