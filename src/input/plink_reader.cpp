@@ -19,8 +19,6 @@ namespace {
 
 constexpr std::uint8_t kMagic[2] = {0x6c, 0x1b};
 constexpr std::uint8_t kVariantMajor = 0x01;
-// Pages read are handed back in steps of this many bytes.
-constexpr std::uint64_t kReleaseStep = std::uint64_t{64} << 20;
 
 std::vector<std::string> fieldsOf(const std::string& line) {
   std::istringstream in(line);
@@ -174,7 +172,8 @@ std::vector<std::string> samplesNamedAsMap(const std::vector<FamSample>& samples
   return names;
 }
 
-MappedFile::MappedFile(const std::string& path) {
+MappedFile::MappedFile(const std::string& path, std::uint64_t releaseStep)
+    : releaseStep_(releaseStep) {
   requireReadableFile(path);
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) throw InputError("File " + path + " could not be read");
@@ -203,7 +202,7 @@ MappedFile::~MappedFile() {
 void MappedFile::release(std::uint64_t offset) {
   const std::uint64_t page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
   const std::uint64_t end = offset / page * page;
-  if (data_ == nullptr || end < released_ + kReleaseStep) return;
+  if (data_ == nullptr || end < released_ + releaseStep_) return;
   ::madvise(data_ + released_, end - released_, MADV_DONTNEED);
   released_ = end;
 }

@@ -53,8 +53,12 @@ std::vector<std::string> samplesNamedAsMap(const std::vector<FamSample>& samples
 // handed back to the system.
 class MappedFile {
  public:
-  // Throws InputError when PATH cannot be opened or mapped.
-  explicit MappedFile(const std::string& path);
+  // Pages read are handed back in steps of this many bytes by default.
+  static constexpr std::uint64_t kReleaseStep = std::uint64_t{64} << 20;
+
+  // Throws InputError when PATH cannot be opened or mapped.  RELEASE_STEP
+  // is the least span release() hands back at once.
+  explicit MappedFile(const std::string& path, std::uint64_t releaseStep = kReleaseStep);
   ~MappedFile();
   MappedFile(const MappedFile&) = delete;
   MappedFile& operator=(const MappedFile&) = delete;
@@ -68,6 +72,7 @@ class MappedFile {
   std::uint8_t* data_ = nullptr;
   std::uint64_t size_ = 0;
   std::uint64_t released_ = 0;
+  std::uint64_t releaseStep_;
 };
 
 class PlinkReader : public SiteSource {

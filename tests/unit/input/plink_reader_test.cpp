@@ -187,6 +187,23 @@ TEST(PlinkReader, RefusesEveryFaultyFilesetNamingTheFileAndLine) {
   }
 }
 
+// Pages handed back are read again from the file if touched, and the
+// pages ahead are untouched.
+TEST(MappedFile, ReadsTheWholeFileAcrossReleasedPages) {
+  TempDir dir;
+  std::string content(5 * 4096 + 123, '\0');
+  for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7 % 251);
+  MappedFile file(dir.write("data", content), 4096);
+  ASSERT_EQ(file.size(), content.size());
+  std::string seen;
+  for (std::uint64_t at = 0; at < file.size(); ++at) {
+    seen.push_back(static_cast<char>(file.data()[at]));
+    file.release(at);
+  }
+  EXPECT_EQ(seen, content);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(file.data()), 10), content.substr(0, 10));
+}
+
 TEST(PlinkReader, MissingFilesAreNamed) {
   TempDir dir;
   writeSet(dir, bed(goodRows()), kBim, kFam);
