@@ -121,13 +121,24 @@ std::vector<JointEstimate> studyJointWithProgress(Panel& panel, const GenomeOpti
   return studyJointPanel(panel.genotypes, parents, options.thresholds, threads, progress);
 }
 
-// The table of the joint analysis, opened before the panel is read so
-// that a path it may not take is refused before any work is done.
-std::unique_ptr<importer::OutputFile> openTable(const GenomeOptions& options,
-                                                std::vector<std::string> inputs) {
+// The outputs are opened before the panel is read, so that a path they
+// may not take is refused before any work is done.
+void refuseClashes(const GenomeOptions& options) {
+  std::vector<NamedPath> inputs{{"VCF file", options.input.input}};
+  if (options.input.format == importer::InputFormat::Plink) {
+    inputs.clear();
+    for (const std::string& path : importer::PlinkReader::filesOf(options.input.input))
+      inputs.push_back({"PLINK file", path});
+  }
+  inputs.push_back({"population map", options.input.populationMap});
+  inputs.push_back({"samples file", options.selection.samplesFile});
+  refuseOutputClashes({{"report file", options.report}, {"table file", options.tsv}}, inputs);
+}
+
+// The table of the joint analysis; none when the options name none.
+std::unique_ptr<importer::OutputFile> openTable(const GenomeOptions& options) {
   if (options.tsv.empty()) return nullptr;
-  inputs.push_back(options.report);
-  return std::make_unique<importer::OutputFile>(options.tsv, inputs);
+  return std::make_unique<importer::OutputFile>(options.tsv, "table file");
 }
 
 std::vector<std::string> selectedNames(const Panel& panel) {
@@ -153,22 +164,12 @@ void printSummary(std::FILE* out, const GenomeOptions& options, const Panel& pan
                figures.readSeconds, figures.studySeconds, figures.threads);
 }
 
-// The files the run reads, which no output may replace.
-std::vector<std::string> inputFiles(const GenomeOptions& options) {
-  std::vector<std::string> inputs{options.input.input};
-  if (options.input.format == importer::InputFormat::Plink)
-    inputs = importer::PlinkReader::filesOf(options.input.input);
-  inputs.push_back(options.input.populationMap);
-  return inputs;
-}
-
 }  // namespace
 
 RunFigures runGenome(const GenomeOptions& options, std::FILE* messages) {
-  std::vector<std::string> inputs = inputFiles(options);
-  if (!options.selection.samplesFile.empty()) inputs.push_back(options.selection.samplesFile);
-  importer::OutputFile output(options.report, inputs);
-  const std::unique_ptr<importer::OutputFile> table = openTable(options, inputs);
+  refuseClashes(options);
+  importer::OutputFile output(options.report, "report file");
+  const std::unique_ptr<importer::OutputFile> table = openTable(options);
   RunFigures figures;
   Clock::time_point start = Clock::now();
   Panel panel = readWithProgress(options, messages);
