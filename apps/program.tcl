@@ -552,20 +552,22 @@ Examples:
 
 namespace eval ::parmix::program {
     variable genomeUsage [join {
-        {usage: parmix --vcf FILE --popmap FILE --r POP --s POP [--study POP,...]}
+        {usage: parmix (--vcf FILE | --bfile PREFIX) --popmap FILE --r POP --s POP}
+        {              [--study POP,...]}
         {              [-o REPORT] [--tsv FILE] [--plot FILE.svg] [--threads N]}
         {              [--samples FILE | --shard K/N] [--pseudo-count X]}
         {              [--biallelic-snps] [--min-called N] [--min-difference D]}
         {              [--max-missing F] [--quiet]}
         {              [--genotype-likelihoods PL|GL [--reference-frequencies gl|gt]]}
         {              [--reference-uncertainty]}
-        {       parmix --vcf FILE --popmap FILE --r POP --s POP --ancestry [-o REPORT]}
+        {       parmix (--vcf FILE | --bfile PREFIX) --popmap FILE --r POP --s POP}
+        {              --ancestry [-o REPORT]}
         {              [--tsv FILE] [--triangle FILE.svg] [--margin U] [--drop U] ...}
         {       parmix --merge -o REPORT [--tsv FILE] [--plot FILE.svg] SHARD_REPORT...}
     } \n]
     # The program's words and the options of parmix::genome they become.
     variable genomeValueOptions {
-        --vcf -vcf --popmap -popmap --r -r --s -s --study -study -o -report
+        --vcf -vcf --bfile -bfile --popmap -popmap --r -r --s -s --study -study -o -report
         --threads -threads --samples -samples --shard -shard
         --pseudo-count -pseudocount --min-called -mincalled
         --min-difference -mindifference --max-missing -maxmissing
@@ -579,13 +581,15 @@ namespace eval ::parmix::program {
     }
 }
 
-# A call of the genome-scale path: it names a VCF/BCF file or asks to merge.
+# A call of the genome-scale path: it names a VCF/BCF file or PLINK files,
+# or asks to merge.
 proc ::parmix::program::IsGenomeCall {words} {
     foreach word $words {
         if {$word eq "--"} {
             break
         }
-        if {$word in {--vcf --merge} || [string match --vcf=* $word]} {
+        if {$word in {--vcf --bfile --merge} || [string match --vcf=* $word]
+                || [string match --bfile=* $word]} {
             return 1
         }
     }
@@ -614,8 +618,8 @@ proc ::parmix::program::GenomeMain {argv} {
     return 0
 }
 
-# No output may name an input (the VCF, the population map, the samples
-# file, a shard's report) or another output; the report's default name
+# No output may name an input (the VCF or PLINK files, the population map,
+# the samples file, a shard's report) or another output; the report's default name
 # counts too.
 proc ::parmix::program::RefuseGenomeClashes {call} {
     set options [dict get $call options]
@@ -623,6 +627,11 @@ proc ::parmix::program::RefuseGenomeClashes {call} {
     foreach {option role} {--vcf "VCF file" --popmap "population map" --samples "samples file"} {
         if {[dict exists $options $option]} {
             lappend inputs [list $role [dict get $options $option]]
+        }
+    }
+    if {[dict exists $options --bfile]} {
+        foreach suffix {.bed .bim .fam} {
+            lappend inputs [list "PLINK file" [dict get $options --bfile]$suffix]
         }
     }
     set mode [expr {[dict exists $call flags --ancestry] ? "ancestry" : "analysis"}]
@@ -735,6 +744,9 @@ proc ::parmix::program::CheckGenomeCall {call} {
     if {[dict exists $options --vcf]} {
         Usage "give either --vcf FILE or --merge, not both"
     }
+    if {[dict exists $options --bfile]} {
+        Usage "give either --bfile PREFIX or --merge, not both"
+    }
     foreach name [dict keys $options] {
         if {$name ni {-o --tsv --plot}} {
             Usage "option $name does not go with --merge"
@@ -818,7 +830,7 @@ proc ::parmix::program::RunGenome {call} {
         return
     }
     set report [expr {[dict exists $options -o] ? [dict get $options -o] : "parmix_output.txt"}]
-    set title "Hybrid index of the study individuals of [file tail [dict get $options --vcf]]"
+    set title "Hybrid index of the study individuals of [InputName $options]"
     WriteGenomeOutputs $report $options $title $call [list -counts [dict get $result counts]]
 }
 
@@ -832,10 +844,21 @@ proc ::parmix::program::WriteGenomeAncestryOutputs {result options call} {
     }
     if {[dict exists $options --triangle]} {
         set title "Ancestry and interclass heterozygosity of the study individuals of\
-            [file tail [dict get $options --vcf]]"
+            [InputName $options]"
         ::parmix::triangle [dict get $result rows] [dict get $options --triangle] -title $title
         GenomeNotice $call "Triangle plot written to [dict get $options --triangle]"
     }
+}
+
+# The input as a figure's title names it: the VCF file, or the PLINK
+# files' prefix.
+proc ::parmix::program::InputName {options} {
+    foreach name {--vcf --bfile} {
+        if {[dict exists $options $name]} {
+            return [file tail [dict get $options $name]]
+        }
+    }
+    return ""
 }
 
 proc ::parmix::program::RunMerge {call} {
@@ -864,7 +887,7 @@ proc ::parmix::program::WriteGenomeOutputs {report options title call {tsvCounts
 proc ::parmix::program::GenomeHelpText {} {
     variable genomeUsage
     return "
-Genome-scale panels, straight from VCF/BCF:
+Genome-scale panels, straight from VCF/BCF or PLINK files:
 $genomeUsage
 
   --vcf FILE         the VCF or BCF file, plain or bgzipped; - reads
@@ -873,6 +896,13 @@ $genomeUsage
                      counted and filtered as parmix-import does (same
                      options: see parmix --import --help); locus labels
                      are CHROM:POS.  No intermediate files are written
+  --bfile PREFIX     PLINK 1 binary files PREFIX.bed, .bim and .fam
+                     (variant-major), read in place: the same analysis as
+                     of the VCF that plink --keep-allele-order --recode
+                     vcf writes from them (A2 is REF, A1 the ALT; loci
+                     CHROM:POS of the .bim).
+                     The population map names the samples by their IID or
+                     by FID_IID, as that VCF does
   --popmap FILE      lines 'sample population'; --r POP and --s POP name
                      the reference populations, --study POP,... those to
                      study (default: all others; with --parental-from,
@@ -917,7 +947,8 @@ $genomeUsage
                      report: parmix_ancestry.txt); not with --merge
 
 Example:
-  parmix --vcf calls.bcf --popmap pops.txt --r north --s south -o report.txt"
+  parmix --vcf calls.bcf --popmap pops.txt --r north --s south -o report.txt
+  parmix --bfile zone --popmap pops.txt --r north --s south --threads 2"
 }
 
 # The package setting that the `parmix` command and parmix::ancestry study

@@ -55,6 +55,10 @@ const std::map<std::string, Setter>& valueOptions() {
          o.format = InputFormat::Vcf;
          o.input = v;
        }},
+      {"--bfile", [](Options& o, const std::string&, const std::string& v) {
+         o.format = InputFormat::Plink;
+         o.input = v;
+       }},
       {"--structure", [](Options& o, const std::string&, const std::string& v) {
          o.format = InputFormat::Structure;
          o.input = v;
@@ -111,10 +115,11 @@ bool isStructureOption(const std::string& name) {
 }
 
 void checkCall(const Options& options, const std::map<std::string, int>& given) {
-  if (given.count("--vcf") + given.count("--structure") != 1) {
-    throw UsageError("give the input as exactly one of --vcf FILE and --structure FILE");
+  if (given.count("--vcf") + given.count("--bfile") + given.count("--structure") != 1) {
+    throw UsageError(
+        "give the input as exactly one of --vcf FILE, --bfile PREFIX and --structure FILE");
   }
-  if (options.format == InputFormat::Vcf) {
+  if (options.format != InputFormat::Structure) {
     for (const auto& entry : given) {
       if (isStructureOption(entry.first)) {
         throw UsageError("option " + entry.first + " goes with --structure only");
@@ -122,7 +127,7 @@ void checkCall(const Options& options, const std::map<std::string, int>& given) 
     }
   }
   if (options.format == InputFormat::Structure && options.filters.biallelicSnpsOnly) {
-    throw UsageError("option --biallelic-snps goes with --vcf only");
+    throw UsageError("option --biallelic-snps goes with --vcf or --bfile only");
   }
   const bool mapFromColumn =
       options.format == InputFormat::Structure && options.structure.populationColumn;
@@ -180,7 +185,8 @@ ParseOutcome parseOptions(const std::vector<std::string>& words, Options& option
 }
 
 const char* usageText() {
-  return "usage: parmix-import (--vcf FILE | --structure FILE) [--popmap FILE]\n"
+  return "usage: parmix-import (--vcf FILE | --bfile PREFIX | --structure FILE)\n"
+         "                     [--popmap FILE]\n"
          "                     --r POP --s POP [--study POP,...] [--prefix OUT]\n"
          "                     [--pseudo-count X] [--biallelic-snps] [--min-called N]\n"
          "                     [--min-difference D] [--max-missing F] [--counts FILE]\n"
@@ -201,6 +207,11 @@ const char* helpText() {
          "Input:\n"
          "  --vcf FILE           VCF or BCF file; alleles are numbered in VCF order\n"
          "                       (REF 1, first ALT 2, ...)\n"
+         "  --bfile PREFIX       PLINK 1 binary files PREFIX.bed, .bim and .fam; alleles\n"
+         "                       are numbered as the .bim orders them (A2 1, A1 2), as\n"
+         "                       plink --keep-allele-order --recode vcf writes them;\n"
+         "                       the population map names samples by IID or by\n"
+         "                       FID_IID, as plink's VCF export does\n"
          "  --structure FILE     STRUCTURE file, columns separated by blanks, tabs or\n"
          "                       commas; allele codes are numbered 1, 2, ... in\n"
          "                       increasing order of their codes at each locus\n"
@@ -222,7 +233,8 @@ const char* helpText() {
          "                       files OUT.R.txt and OUT.S.txt, for parmix --parental-from\n"
          "\n"
          "Filters (each reported in the summary on standard error):\n"
-         "  --biallelic-snps     keep only sites with one single-base REF and ALT (VCF)\n"
+         "  --biallelic-snps     keep only sites with one single-base REF and ALT (VCF,\n"
+         "                       PLINK)\n"
          "  --min-called N       keep loci with at least N called alleles in R and in S\n"
          "                       (default 1)\n"
          "  --min-difference D   keep loci at which some allele's frequency differs by\n"

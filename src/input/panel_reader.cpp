@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cmath>
 #include <locale>
+#include <memory>
 #include <sstream>
 #include <unordered_map>
 
 #include "input/allele_counts.hpp"
 #include "input/errors.hpp"
 #include "input/input_file.hpp"
+#include "input/plink_reader.hpp"
 #include "input/vcf_reader.hpp"
 #include "input/writers.hpp"
 #include "validate/parental_checks.hpp"
@@ -249,11 +251,26 @@ void nameStudyIndividuals(const std::vector<std::string>& samples, Panel& panel)
 
 }  // namespace
 
+namespace {
+
+// The reader of the input's format; the likelihoods are a VCF's only.
+std::unique_ptr<importer::SiteSource> openSource(const importer::Options& options,
+                                                 const Corrections& corrections) {
+  if (options.format == importer::InputFormat::Plink)
+    return std::make_unique<importer::PlinkReader>(options.input);
+  auto vcf = std::make_unique<importer::VcfReader>(options.input);
+  if (!corrections.likelihoodField.empty()) vcf->readLikelihoodField(corrections.likelihoodField);
+  return vcf;
+}
+
+}  // namespace
+
 Panel readPanel(const importer::Options& options, const Selection& selection,
                 const ReadProgress& progress, const Corrections& corrections) {
-  importer::VcfReader reader(options.input);
-  if (!corrections.likelihoodField.empty()) reader.readLikelihoodField(corrections.likelihoodField);
+  const std::unique_ptr<importer::SiteSource> source = openSource(options, corrections);
+  importer::SiteSource& reader = *source;
   const importer::PopulationMap map = importer::readPopulationMap(options.populationMap);
+  reader.nameSamplesAfter(map);
   Panel panel;
   const importer::RoleRequest request{options.populationR, options.populationS,
                                       options.studyPopulations};

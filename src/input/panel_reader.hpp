@@ -1,7 +1,7 @@
 #ifndef PARMIX_GENOME_PANEL_READER_HPP
 #define PARMIX_GENOME_PANEL_READER_HPP
 
-// A VCF/BCF panel read straight into what a run needs: the parental
+// A VCF/BCF (or PLINK) panel read straight into what a run needs: the parental
 // frequencies counted from the reference samples (with the importer's own
 // counting, pseudo-count and filters) and the study genotypes in compact
 // storage.  Nothing is written to disk, and no whole site matrix is held:
@@ -83,7 +83,8 @@ struct Panel {
 using ReadProgress = std::function<void(std::size_t sites, std::uint64_t bytes,
                                         std::uint64_t total)>;
 
-// Reads OPTIONS.input ("-" for standard input) with the population map.
+// Reads OPTIONS.input (a VCF/BCF file, "-" for standard input, or the
+// prefix of PLINK 1 binary files) with the population map.
 // Throws importer::InputError naming the file and the record or line at
 // fault: an unreadable input or map, a ploidy other than 2, a kept site of
 // more than CompactGenotypes::kMaxAllele alleles, a name of the sample list

@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <locale>
-#include <regex>
 #include <sstream>
 #include <unordered_map>
 
@@ -70,18 +69,49 @@ void refuseRepeatedRows(const std::vector<ReportParts>& shards,
   }
 }
 
+// Reads LITERAL at AT, then (unless NUMBER is null) 1 to 9 digits into
+// NUMBER; false, with AT anywhere, where the text is otherwise.
+bool readPiece(const std::string& text, std::size_t& at, const char* literal, long* number) {
+  const std::size_t length = std::char_traits<char>::length(literal);
+  if (text.compare(at, length, literal) != 0) return false;
+  at += length;
+  if (number == nullptr) return true;
+  std::size_t digits = 0;
+  long value = 0;
+  while (at < text.size() && digits < 10 && text[at] >= '0' && text[at] <= '9') {
+    value = value * 10 + (text[at++] - '0');
+    ++digits;
+  }
+  *number = value;
+  return digits >= 1 && digits <= 9;
+}
+
+// The note "Shard K of N: C of T study individuals, after the first A."
+// and the empty line after it, starting at AT; its end, or npos.
+std::size_t readShardNote(const std::string& text, std::size_t at, ShardPlace& place) {
+  if (!readPiece(text, at, "Shard ", &place.index) || !readPiece(text, at, " of ", &place.count) ||
+      !readPiece(text, at, ": ", &place.rows) || !readPiece(text, at, " of ", &place.total) ||
+      !readPiece(text, at, " study individuals, after the first ", &place.after) ||
+      !readPiece(text, at, ".\n\n", nullptr))
+    return std::string::npos;
+  return at;
+}
+
 // Takes the shard note out of PREAMBLE (the line and the empty line after
 // it) into PLACE; PLACE stays empty when there is none.
 void takeShardNote(std::string& preamble, ShardPlace& place) {
-  static const std::regex pattern(
-      "(^|\n)Shard ([0-9]{1,9}) of ([0-9]{1,9}): ([0-9]{1,9}) of ([0-9]{1,9}) study "
-      "individuals, after the first ([0-9]{1,9})\\.\n\n");
-  std::smatch match;
-  if (!std::regex_search(preamble, match, pattern)) return;
-  long* fields[] = {&place.index, &place.count, &place.rows, &place.total, &place.after};
-  for (int i = 0; i < 5; ++i) *fields[i] = std::stol(match[i + 2].str());
-  preamble.erase(static_cast<std::size_t>(match.position(0) + match.length(1)),
-                 static_cast<std::size_t>(match.length(0) - match.length(1)));
+  for (std::size_t line = 0; line < preamble.size();) {
+    ShardPlace found;
+    const std::size_t end = readShardNote(preamble, line, found);
+    if (end != std::string::npos) {
+      place = found;
+      preamble.erase(line, end - line);
+      return;
+    }
+    const std::size_t next = preamble.find('\n', line);
+    if (next == std::string::npos) return;
+    line = next + 1;
+  }
 }
 
 long linesIn(const std::string& text, std::size_t end) {

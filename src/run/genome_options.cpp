@@ -159,7 +159,12 @@ importer::ParseOutcome parseGenomeOptions(const std::vector<std::string>& words,
   checkAncestry(options, given);
   if (options.ancestry && !reportGiven) options.report = "parmix_ancestry.txt";
   refuseImportOnly(rest);
-  return importer::parseOptions(rest, options.input);
+  const importer::ParseOutcome outcome = importer::parseOptions(rest, options.input);
+  if (options.input.format == importer::InputFormat::Plink &&
+      !options.corrections.likelihoodField.empty())
+    throw UsageError("option --genotype-likelihoods goes with --vcf only: a .bed holds "
+                     "genotype calls, no likelihoods");
+  return outcome;
 }
 
 }  // namespace parmix::genome

@@ -26,6 +26,7 @@ namespace {
 const std::map<std::string, std::string>& programWords() {
   static const std::map<std::string, std::string> words{
       {"-vcf", "--vcf"},
+      {"-bfile", "--bfile"},
       {"-popmap", "--popmap"},
       {"-r", "--r"},
       {"-s", "--s"},

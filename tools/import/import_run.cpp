@@ -5,6 +5,7 @@
 
 #include "input/errors.hpp"
 #include "validate/filters.hpp"
+#include "input/plink_reader.hpp"
 #include "input/population_map.hpp"
 #include "run/progress.hpp"
 #include "structure_reader.hpp"
@@ -24,6 +25,8 @@ Input openInput(const Options& options, std::FILE* messages) {
   Input input;
   if (options.format == InputFormat::Vcf) {
     input.source = std::make_unique<VcfReader>(options.input);
+  } else if (options.format == InputFormat::Plink) {
+    input.source = std::make_unique<PlinkReader>(options.input);
   } else {
     Progress progress(messages, !options.quiet, "rows");
     auto structure =
@@ -33,6 +36,7 @@ Input openInput(const Options& options, std::FILE* messages) {
     input.source = std::move(structure);
   }
   if (!options.populationMap.empty()) input.map = readPopulationMap(options.populationMap);
+  input.source->nameSamplesAfter(input.map);
   return input;
 }
 

@@ -53,12 +53,12 @@ TEST(ImportOptions, WrongCallsAreRefusedWithTheirReason) {
     extra.insert(extra.end(), base.begin(), base.end());
     return usageFailure(extra);
   };
-  EXPECT_EQ(with({}), "give the input as exactly one of --vcf FILE and --structure FILE");
+  EXPECT_EQ(with({}), "give the input as exactly one of --vcf FILE, --bfile PREFIX and --structure FILE");
   EXPECT_EQ(with({"--vcf", "a", "--structure", "b"}),
-            "give the input as exactly one of --vcf FILE and --structure FILE");
+            "give the input as exactly one of --vcf FILE, --bfile PREFIX and --structure FILE");
   EXPECT_EQ(with({"--vcf", "a", "--rows", "1"}), "option --rows goes with --structure only");
   EXPECT_EQ(with({"--structure", "a", "--biallelic-snps"}),
-            "option --biallelic-snps goes with --vcf only");
+            "option --biallelic-snps goes with --vcf or --bfile only");
   EXPECT_EQ(with({"--vcf", "a", "--min-called", "0"}),
             "option --min-called needs a whole number of 1 or more, not \"0\"");
   EXPECT_EQ(with({"--vcf", "a", "--min-called", "2.5"}),
