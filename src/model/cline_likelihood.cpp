@@ -1,5 +1,6 @@
 #include "model/cline_likelihood.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "input/data_set.hpp"
@@ -140,6 +141,47 @@ ClineCurvature ClineLocus::curvature(double logV, double logitCentre) const {
     hcc += dzz * v * v;
   }
   return {value, {gs, gc}, {{hss, hsc}, {hsc, hcc}}};
+}
+
+namespace {
+
+// A term's log at phi = 0 (the S parent's share of every factor) or 1.
+template <typename T>
+double stepTerm(const T& t, bool fromR) {
+  double sum = t.constant;
+  for (const auto& f : t.factor)
+    if (f.m != 0) sum += f.m * std::log(fromR ? f.x : f.y);
+  return sum;
+}
+
+}  // namespace
+
+// One pass over the individuals in order of logit h moves the step past
+// each in turn: the individual's term changes from its R value to its S
+// value.
+std::vector<double> ClineLocus::bestStepCentres(double lo, double hi, std::size_t count) const {
+  std::vector<const Term*> order;
+  for (const Term& t : terms_) order.push_back(&t);
+  std::sort(order.begin(), order.end(),
+            [](const Term* a, const Term* b) { return a->logitH < b->logitH; });
+  auto pass = [](const Term* t) { return stepTerm(*t, false) - stepTerm(*t, true); };
+  double sum = 0;
+  for (const Term* t : order) sum += t->logitH < lo ? stepTerm(*t, false) : stepTerm(*t, true);
+  std::size_t i = 0;
+  while (i < order.size() && order[i]->logitH < lo) ++i;
+  std::vector<std::pair<double, double>> shelves{{sum, lo}};  // ln L, centre
+  while (i < order.size() && order[i]->logitH < hi) {
+    const double here = order[i]->logitH;
+    for (; i < order.size() && order[i]->logitH == here; ++i) sum += pass(order[i]);
+    const double next = i < order.size() ? std::min(order[i]->logitH, hi) : hi;
+    shelves.push_back({sum, 0.5 * (here + next)});
+  }
+  const std::size_t kept = std::min(count, shelves.size());
+  std::partial_sort(shelves.begin(), shelves.begin() + kept, shelves.end(),
+                    [](const auto& a, const auto& b) { return a.first > b.first; });
+  std::vector<double> centres;
+  for (std::size_t k = 0; k < kept; ++k) centres.push_back(shelves[k].second);
+  return centres;
 }
 
 double ClineLocus::neutralLogLikelihood() const {
