@@ -102,13 +102,23 @@ Ancestry ancestryAt(double z) {
 
 }  // namespace
 
+// The factors' part of a term at A, with one logarithm: a heterozygote's
+// or dominant phenotype's two factors multiplied first (each is a
+// probability, so their product cannot overflow), a homozygote's one
+// doubled.  The logarithms are most of a pass's cost.
+template <typename T>
+double termLog(const T& t, const Ancestry& a) {
+  const auto& f = t.factor;
+  const double first = f[0].x * a.phi + f[0].y * a.rest;
+  if (f[1].m == 0) return f[0].m * std::log(first);
+  return std::log(first * (f[1].x * a.phi + f[1].y * a.rest));
+}
+
 double ClineLocus::logLikelihood(double v, double logitCentre) const {
   double sum = endsLogL_;
   for (const Term& t : terms_) {
     const Ancestry a = ancestryAt(v * (t.logitH - logitCentre));
-    sum += t.constant;
-    for (const Factor& f : t.factor)
-      if (f.m != 0) sum += f.m * std::log(f.x * a.phi + f.y * a.rest);
+    sum += t.constant + termLog(t, a);
   }
   return sum;
 }
@@ -123,12 +133,10 @@ ClineCurvature ClineLocus::curvature(double logV, double logitCentre) const {
     const double z = v * (t.logitH - logitCentre);
     const Ancestry a = ancestryAt(z);
     double first = 0, second = 0;
-    value += t.constant;
+    value += t.constant + termLog(t, a);
     for (const Factor& f : t.factor) {
       if (f.m == 0) continue;
-      const double share = f.x * a.phi + f.y * a.rest;
-      const double slope = (f.x - f.y) / share;
-      value += f.m * std::log(share);
+      const double slope = (f.x - f.y) / (f.x * a.phi + f.y * a.rest);
       first += f.m * slope;
       second -= f.m * slope * slope;
     }
