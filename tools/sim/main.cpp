@@ -32,8 +32,8 @@ struct LocusOutputs {
 
 // One locus: its parental record and every individual's designations.
 void simulateLocus(Random& random, const Options& options, int index, bool dominant,
-                   const std::vector<Individual>& individuals, LocusOutputs& out,
-                   std::string& line, std::vector<Designation>& drawn) {
+                   const LocusCline& cline, const std::vector<Individual>& individuals,
+                   LocusOutputs& out, std::string& line, std::vector<Designation>& drawn) {
   const int alleles = dominant ? 2 : drawAlleleCount(random, options);
   const Locus locus = drawLocus(random, dominant, alleles, options.differentiation);
   const std::string name = locusName(index, options.loci);
@@ -44,7 +44,8 @@ void simulateLocus(Random& random, const Options& options, int index, bool domin
   drawn.clear();
   for (const Individual& individual : individuals) {
     line += ' ';
-    drawn.push_back(drawDesignation(random, locus, cumR, cumS, individual, options.missingShare));
+    const double fromR = chanceFromR(chanceFromR(individual), cline);
+    drawn.push_back(drawDesignation(random, locus, cumR, cumS, fromR, options.missingShare));
     appendDesignation(line, locus, drawn.back());
   }
   line += '\n';
@@ -98,6 +99,24 @@ bool openPlink(const Options& options, const std::vector<Individual>& individual
   return false;
 }
 
+// OUT.clines.tsv, every locus's true cline, when some loci depart from the
+// genome; false when it cannot be written.
+bool writeClines(const Options& options, const std::vector<LocusCline>& clines) {
+  if (!(options.clines.share > 0.0)) return true;
+  const std::string path = options.prefix + ".clines.tsv";
+  OutputFile file(path);
+  bool ok = file.isOpen();
+  if (ok) file.write("locus\tv\tcentre\n");
+  char number[64];
+  for (std::size_t i = 0; ok && i < clines.size(); ++i) {
+    std::snprintf(number, sizeof number, "\t%.17g\t%.17g\n", clines[i].v, clines[i].centre);
+    file.write(locusName(static_cast<int>(i), options.loci) + number);
+  }
+  if (ok && file.close()) return true;
+  std::fprintf(stderr, "parmix-sim: cannot write %s\n", path.c_str());
+  return false;
+}
+
 int simulate(const Options& options) {
   const std::string paths[] = {options.prefix + ".parental.txt",
                                options.prefix + ".individuals.txt", options.prefix + ".truth.tsv"};
@@ -130,10 +149,12 @@ int simulate(const Options& options) {
                                                     options.missingShare);
   LocusOutputs out{parental, sample, vcf.get(), plink.get(), references.get(),
                    referenceFiles.get()};
+  const std::vector<LocusCline> clines = drawClines(options.seed, options.loci, options.clines);
+  if (!writeClines(options, clines)) return 1;
   std::string line;
   std::vector<Designation> drawn;
   for (int i = 0; i < options.loci; ++i)
-    simulateLocus(random, options, i, dominant[i], individuals, out, line, drawn);
+    simulateLocus(random, options, i, dominant[i], clines[i], individuals, out, line, drawn);
   OutputFile* toClose[] = {&parental, &sample, &truth};
   bool ok = true;
   for (int f = 0; f < 3; ++f) {
