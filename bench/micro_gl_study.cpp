@@ -10,12 +10,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "draws/random.hpp"
+#include "draws/reads.hpp"
 #include "estimate/gl_estimate.hpp"
+#include "estimate/individual_context.hpp"
 #include "estimate/individual_study.hpp"
-#include "model/compact_likelihood.hpp"
 #include "model/gl_likelihood.hpp"
-#include "random.hpp"
-#include "reads.hpp"
 
 namespace {
 
@@ -58,18 +58,26 @@ const Panel& panel() {
   return instance;
 }
 
+// The run's own study: the individual laid out in its context, then every
+// step through that context.
 void BM_PlainStudy(benchmark::State& state) {
   const Panel& p = panel();
-  parmix::CompactIndividual layout;
-  parmix::RememberedLikelihood points;
-  layout.reserve(kLoci);
+  std::vector<int*> genotypeRows;
+  std::vector<double*> rowsR, rowsS;
+  std::vector<std::array<int, 2>> designations(kLoci);
+  std::vector<std::array<double, 2>> freqR = p.freqR, freqS = p.freqS;
+  for (int l = 0; l < kLoci; ++l) {
+    designations[l] = {p.genotypes[l][0] + 1, p.genotypes[l][1] + 1};
+    genotypeRows.push_back(designations[l].data());
+    rowsR.push_back(freqR[l].data());
+    rowsS.push_back(freqS[l].data());
+  }
+  std::vector<char> types(kLoci, 'C');
+  parmix::IndividualContext context;
   for (auto _ : state) {
-    layout.clear();
-    for (int l = 0; l < kLoci; ++l)
-      layout.addLocus('C', p.genotypes[l][0] + 1, p.genotypes[l][1] + 1, p.freqR[l].data(),
-                      p.freqS[l].data());
-    points.rememberFor(layout);
-    benchmark::DoNotOptimize(parmix::studyLikelihood(points));
+    context.layOut(genotypeRows.data(), rowsR.data(), rowsS.data(), types.data(), kLoci);
+    benchmark::DoNotOptimize(parmix::studyIndividualGenotype(
+        genotypeRows.data(), rowsR.data(), rowsS.data(), types.data(), kLoci, &context));
   }
   state.SetLabel("one individual, 5,000 loci");
 }

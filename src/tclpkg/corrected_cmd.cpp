@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "report/corrected_run.hpp"
+#include "run/corrected_run.hpp"
 #include "tclpkg/command_options.hpp"
 #include "tclpkg/package_settings.hpp"
 #include "tclpkg/tcl_result.hpp"

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "errors.hpp"
-#include "genome_options.hpp"
-#include "genome_run.hpp"
-#include "report_merge.hpp"
+#include "input/errors.hpp"
+#include "run/genome_options.hpp"
+#include "run/genome_run.hpp"
+#include "report/report_merge.hpp"
 #include "tclpkg/ancestry_cmd.hpp"
 #include "tclpkg/package_settings.hpp"
 #include "tclpkg/tcl_result.hpp"

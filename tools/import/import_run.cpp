@@ -3,13 +3,13 @@
 #include <cctype>
 #include <memory>
 
-#include "errors.hpp"
-#include "filters.hpp"
-#include "population_map.hpp"
-#include "progress.hpp"
+#include "input/errors.hpp"
+#include "validate/filters.hpp"
+#include "input/population_map.hpp"
+#include "run/progress.hpp"
 #include "structure_reader.hpp"
-#include "vcf_reader.hpp"
-#include "writers.hpp"
+#include "input/vcf_reader.hpp"
+#include "input/writers.hpp"
 
 namespace parmix::importer {
 
@@ -128,6 +128,10 @@ Tally importSites(const Options& options, SiteSource& source, const SampleRoles&
     progress.update(tally.sites, source.bytesRead(), source.bytesTotal());
   }
   progress.finish();
+  if (!options.quiet) {
+    for (const std::string& text : source.warnings())
+      std::fprintf(messages, "parmix-import: warning: %s\n", text.c_str());
+  }
   return tally;
 }
 

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "options.hpp"
+#include "input/options.hpp"
 
 namespace parmix::importer {
 

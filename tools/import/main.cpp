@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "errors.hpp"
+#include "input/errors.hpp"
 #include "import_run.hpp"
-#include "options.hpp"
+#include "input/options.hpp"
 #include "parmix_version.hpp"
 
 #ifndef PARMIX_VERSION

@@ -7,8 +7,8 @@
 #include <limits>
 #include <unordered_map>
 
-#include "errors.hpp"
-#include "input_file.hpp"
+#include "input/errors.hpp"
+#include "input/input_file.hpp"
 
 namespace parmix::importer {
 

@@ -13,10 +13,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "options.hpp"
-#include "population_map.hpp"
-#include "progress.hpp"
-#include "site.hpp"
+#include "input/options.hpp"
+#include "input/population_map.hpp"
+#include "run/progress.hpp"
+#include "input/site.hpp"
 
 namespace parmix::importer {
 

@@ -9,7 +9,7 @@
 #include "files.hpp"
 #include "options.hpp"
 #include "pedigree_run.hpp"
-#include "random.hpp"
+#include "draws/random.hpp"
 #include "reference_samples.hpp"
 #include "simulation.hpp"
 #include "vcf_writer.hpp"

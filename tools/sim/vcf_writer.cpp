@@ -1,6 +1,6 @@
 #include "vcf_writer.hpp"
 
-#include "reads.hpp"
+#include "draws/reads.hpp"
 
 #include <cstdio>
 

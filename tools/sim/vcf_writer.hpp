@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "random.hpp"
+#include "draws/random.hpp"
 #include "reference_samples.hpp"
 #include "simulation.hpp"
 

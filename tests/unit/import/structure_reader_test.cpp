@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "errors.hpp"
+#include "input/errors.hpp"
 #include "support/temp_files.hpp"
 
 namespace parmix::importer::test {

@@ -1,0 +1,105 @@
+#include "run/analysis_run.hpp"
+
+#include <filesystem>
+#include <fstream>
+#include <locale>
+#include <new>
+#include <vector>
+
+#include "estimate/study.hpp"
+#include "estimate/worker_pool.hpp"
+#include "input/data_set.hpp"
+#include "report/report_writer.hpp"
+#include "validate/data_set_loader.hpp"
+
+namespace parmix {
+
+bool isSameFile(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  return std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+// Opening the report truncates it, so a report path that names an input
+// file (by any path or link) is refused before anything is opened.
+int openRunReport(const RunPaths& paths, std::ofstream& report, Status& status) {
+  if (isSameFile(paths.report, paths.parental) || isSameFile(paths.report, paths.individual)) {
+    status.fail("The report file %s is one of the input files; give the report another name.",
+                paths.report.c_str());
+    return status.setFault(Fault::kReport);
+  }
+  std::error_code ec;
+  if (!std::filesystem::is_directory(paths.report, ec)) report.open(paths.report);
+  if (!report.is_open()) {
+    status.fail("The report file %s could not be opened for writing.", paths.report.c_str());
+    return status.setFault(Fault::kReport);
+  }
+  report.imbue(std::locale::classic());
+  writeTimestamp(report);
+  return 0;
+}
+
+void writeAllRows(DataSet& d, unsigned threads, std::ostream& report) {
+  const int width = static_cast<int>(d.nameWidth);
+  writeHeader(report, width);
+  useRowNumberFormat(report);
+  const std::vector<char> types = effectiveLocusTypes(d);
+  const std::vector<IndividualEstimate> rows = studyIndividuals(
+      MatrixIndividuals(d), ParentalModel(types.data(), d.freqR.rows(), d.freqS.rows()),
+      HybridIndexModel(), StudySettings(threads));
+  for (std::size_t j = 0; j < rows.size(); ++j)
+    writeOutputRow(report, d.indNames[j], rows[j].h, rows[j].lowerBound, rows[j].upperBound,
+                   rows[j].truncated, width);
+  writeEndingRow(report);
+}
+
+int closeRunReport(const RunPaths& paths, std::ofstream& report, Status& status) {
+  report.close();
+  if (!report.fail()) return 0;
+  status.fail("The report file %s could not be written completely.", paths.report.c_str());
+  return status.setFault(Fault::kReport);
+}
+
+namespace {
+
+Status analyse(const RunPaths& paths, unsigned threads) {
+  Status status;
+  DataSet data;
+  std::ofstream report;
+  const ReportOpener opener = [&](Status& s) -> std::ostream* {
+    return openRunReport(paths, report, s) ? nullptr : &report;
+  };
+  if (loadDataSet({paths.parental, paths.individual}, data, opener, status))
+    return status;  // an opened report closes itself
+  writeAllRows(data, threads > 0 ? threads : usableCores(), report);
+  closeRunReport(paths, report, status);
+  return status;
+}
+
+}  // namespace
+
+Status statusOfCaughtException() {
+  Status status;
+  try {
+    throw;
+  } catch (const std::bad_alloc&) {
+    status.fail("There is not enough memory for this analysis.");
+    status.setFault(Fault::kMemory);
+  } catch (const std::exception& e) {
+    status.fail("The analysis failed: %s", e.what());
+    status.setFault(Fault::kInternal);
+  } catch (...) {
+    status.fail("The analysis failed for an unknown reason.");
+    status.setFault(Fault::kInternal);
+  }
+  return status;
+}
+
+Status runAnalysis(const RunPaths& paths, unsigned threads) {
+  try {
+    return analyse(paths, threads);
+  } catch (...) {
+    return statusOfCaughtException();
+  }
+}
+
+}  // namespace parmix
