@@ -124,7 +124,10 @@ TestPanel drawPanel(int loci, int individuals, bool withDominant, unsigned seed)
       p.calls.back().push_back(missing ? std::pair<int, int>{kMissing, kMissing} : call);
       std::vector<int> q;
       if (!missing || (j != TestPanel::kEmpty && unit(rng) < 0.5)) {
-        for (int g = 0; g < (k + 1) * k / 2; ++g) q.push_back(5 + static_cast<int>(rng() % 50));
+        // A dominant locus is a site of two alleles.
+        const int alleles = l.type == 'D' ? 2 : k;
+        for (int g = 0; g < (alleles + 1) * alleles / 2; ++g)
+          q.push_back(5 + static_cast<int>(rng() % 50));
         q[static_cast<std::size_t>(vcfIndex(a, b))] = 0;
       }
       p.phred.back().push_back(q);
