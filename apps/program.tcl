@@ -45,6 +45,7 @@ proc ::parmix::program::main {argv} {
     }
     try {
         set call [ParseArguments $argv]
+        RefuseTextClashes $call
         switch -- [dict get $call mode] {
             help {puts [HelpText]}
             version {puts "parmix [package present parmix]"}
@@ -168,6 +169,55 @@ proc ::parmix::program::CheckCall {files options flags} {
     CheckUncertainty $mode $options $flags
     return [dict create mode $mode files $files options $options \
                 quiet [dict exists $flags --quiet]]
+}
+
+# No output of an analysis may name one of its inputs or another of its
+# outputs: refused before anything is read or written, as the package's
+# commands refuse each of their own.  Standard input and output (-) are
+# left out.
+proc ::parmix::program::RefuseTextClashes {call} {
+    set mode [dict get $call mode]
+    if {$mode ni {analysis ancestry}} return
+    set options [dict get $call options]
+    lassign [dict get $call files] parental individual
+    set inputs [list [list "parental file" $parental] [list "individual file" $individual]]
+    set outputs [list [list "report file" [ReportPath $mode $options]]]
+    foreach {option role} {
+        --reference-counts "reference counts file"
+    } {
+        if {[dict exists $options $option]} {
+            lappend inputs [list $role [dict get $options $option]]
+        }
+    }
+    foreach {option role} {--tsv "table file" --plot "plot file" --triangle "triangle plot file"} {
+        if {[dict exists $options $option]} {
+            lappend outputs [list $role [dict get $options $option]]
+        }
+    }
+    ::parmix::RefuseOutputClashes $outputs $inputs
+    RefuseUnreadableReport $mode $options
+}
+
+# The table and the plot of the hybrid index are made from the report, so a
+# report sent to a device or a pipe, which cannot be read back, goes
+# without them.
+proc ::parmix::program::RefuseUnreadableReport {mode options} {
+    set report [ReportPath $mode $options]
+    if {$mode eq "ancestry" || ![file exists $report] || [file isfile $report]} return
+    foreach option {--tsv --plot} {
+        if {[dict exists $options $option]} {
+            Usage "option $option is made from the report, which cannot be read back from\
+                $report: give the report the name of a file"
+        }
+    }
+}
+
+# The report of a run: -o, or the default name of its MODE.
+proc ::parmix::program::ReportPath {mode options} {
+    if {[dict exists $options -o]} {
+        return [dict get $options -o]
+    }
+    expr {$mode eq "ancestry" ? "parmix_ancestry.txt" : "parmix_output.txt"}
 }
 
 # The correction for small reference samples takes the counts that
@@ -471,10 +521,13 @@ proc ::parmix::program::IsGenomeCall {words} {
 proc ::parmix::program::GenomeMain {argv} {
     try {
         set call [ParseGenomeWords $argv]
-        if {[dict exists $call flags --merge]} {
-            RunMerge $call
-        } else {
-            RunGenome $call
+        RefuseGenomeClashes $call
+        WithStandardTable call {
+            if {[dict exists $call flags --merge]} {
+                RunMerge $call
+            } else {
+                RunGenome $call
+            }
         }
     } trap {PARMIX USAGE} {message} {
         variable genomeUsage
@@ -485,6 +538,64 @@ proc ::parmix::program::GenomeMain {argv} {
         return 1
     }
     return 0
+}
+
+# No output may name an input (the VCF, the population map, the samples
+# file, a shard's report) or another output; the report's default name
+# counts too.
+proc ::parmix::program::RefuseGenomeClashes {call} {
+    set options [dict get $call options]
+    set inputs [lmap shard [dict get $call files] {list "shard report" $shard}]
+    foreach {option role} {--vcf "VCF file" --popmap "population map" --samples "samples file"} {
+        if {[dict exists $options $option]} {
+            lappend inputs [list $role [dict get $options $option]]
+        }
+    }
+    set mode [expr {[dict exists $call flags --ancestry] ? "ancestry" : "analysis"}]
+    set outputs [list [list "report file" [ReportPath $mode $options]]]
+    foreach {option role} {--tsv "table file" --plot "plot file" --triangle "triangle plot file"} {
+        if {[dict exists $options $option]} {
+            lappend outputs [list $role [dict get $options $option]]
+        }
+    }
+    ::parmix::RefuseOutputClashes $outputs $inputs
+    RefuseUnreadableReport $mode $options
+}
+
+# Runs SCRIPT (in the caller) with --tsv - of the call in the caller's
+# variable CALL_VAR replaced by a temporary table, which goes to standard
+# output once the script has succeeded; the lines about written files then
+# go to standard error.
+proc ::parmix::program::WithStandardTable {callVar script} {
+    upvar 1 $callVar call
+    if {![dict exists $call options --tsv] || [dict get $call options --tsv] ne "-"} {
+        return [uplevel 1 $script]
+    }
+    close [file tempfile table parmix-table.tsv]
+    dict set call options --tsv $table
+    dict set call tsvToStdout $table
+    try {
+        uplevel 1 $script
+        set chan [open $table rb]
+        fconfigure stdout -translation binary
+        fcopy $chan stdout
+        close $chan
+    } finally {
+        file delete $table
+    }
+}
+
+# A line about a written file of the genome-scale path: none under --quiet,
+# on standard error when the table goes to standard output.
+proc ::parmix::program::GenomeNotice {call text} {
+    if {[dict exists $call flags --quiet]} {
+        return
+    }
+    if {[dict exists $call tsvToStdout]} {
+        puts stderr [string map [list [dict get $call tsvToStdout] "standard output"] $text]
+    } else {
+        puts $text
+    }
 }
 
 # The words as a dict: options (word -> value), flags (word -> 1) and
@@ -627,28 +738,27 @@ proc ::parmix::program::RunGenome {call} {
         return -code error -errorcode {PARMIX USAGE} [ProgramWording $message]
     }
     if {$ancestry} {
-        WriteGenomeAncestryOutputs $result $options $quiet
+        WriteGenomeAncestryOutputs $result $options $call
         return
     }
     set report [expr {[dict exists $options -o] ? [dict get $options -o] : "parmix_output.txt"}]
     set title "Hybrid index of the study individuals of [file tail [dict get $options --vcf]]"
-    WriteGenomeOutputs $report $options $title $quiet [list -counts [dict get $result counts]]
+    WriteGenomeOutputs $report $options $title $call [list -counts [dict get $result counts]]
 }
 
 # The joint analysis has written its report and table; the triangle plot
 # is drawn from its rows.
-proc ::parmix::program::WriteGenomeAncestryOutputs {result options quiet} {
-    set say [expr {$quiet ? "list" : "puts"}]
+proc ::parmix::program::WriteGenomeAncestryOutputs {result options call} {
     set report [expr {[dict exists $options -o] ? [dict get $options -o] : "parmix_ancestry.txt"}]
-    {*}$say "Report written to $report"
+    GenomeNotice $call "Report written to $report"
     if {[dict exists $options --tsv]} {
-        {*}$say "Table written to [dict get $options --tsv]"
+        GenomeNotice $call "Table written to [dict get $options --tsv]"
     }
     if {[dict exists $options --triangle]} {
         set title "Ancestry and interclass heterozygosity of the study individuals of\
             [file tail [dict get $options --vcf]]"
         ::parmix::triangle [dict get $result rows] [dict get $options --triangle] -title $title
-        {*}$say "Triangle plot written to [dict get $options --triangle]"
+        GenomeNotice $call "Triangle plot written to [dict get $options --triangle]"
     }
 }
 
@@ -656,24 +766,22 @@ proc ::parmix::program::RunMerge {call} {
     set options [dict get $call options]
     set report [dict get $options -o]
     ::parmix::mergeReports -report $report {*}[dict get $call files]
-    WriteGenomeOutputs $report $options "Hybrid index: [file tail $report]" \
-        [dict exists $call flags --quiet]
+    WriteGenomeOutputs $report $options "Hybrid index: [file tail $report]" $call
 }
 
 # The report is written; the table and the figure from it, as for a report
-# of text files.  QUIET keeps standard output empty.  TSVCOUNTS, writeTsv's
+# of text files.  The lines about them follow GenomeNotice.  TSVCOUNTS, writeTsv's
 # -counts of the run, adds the data columns; a merged report has only the
 # shards' reports to go on, so its table goes without them.
-proc ::parmix::program::WriteGenomeOutputs {report options title quiet {tsvCounts {}}} {
-    set say [expr {$quiet ? "list" : "puts"}]
-    {*}$say "Report written to $report"
+proc ::parmix::program::WriteGenomeOutputs {report options title call {tsvCounts {}}} {
+    GenomeNotice $call "Report written to $report"
     if {[dict exists $options --tsv]} {
         ::parmix::writeTsv $report [dict get $options --tsv] {*}$tsvCounts
-        {*}$say "Table written to [dict get $options --tsv]"
+        GenomeNotice $call "Table written to [dict get $options --tsv]"
     }
     if {[dict exists $options --plot]} {
         ::parmix::plot $report [dict get $options --plot] -title $title
-        {*}$say "Plot written to [dict get $options --plot]"
+        GenomeNotice $call "Plot written to [dict get $options --plot]"
     }
 }
 

@@ -147,7 +147,8 @@ proc ::parmix::program::MaskedCopy {call d individual} {
 proc ::parmix::program::WarnWithoutEstimates {call} {
     set report [expr {[dict exists $call options -o] ? [dict get $call options -o]
                       : "parmix_output.txt"}]
-    if {[catch {::parmix::readReport $report} parsed]} return
+    # A report written to a device or a pipe cannot be read back.
+    if {![file isfile $report] || [catch {::parmix::readReport $report} parsed]} return
     set rows [dict get $parsed rows]
     set without 0
     foreach row $rows {

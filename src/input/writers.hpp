@@ -8,13 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "input/output_file.hpp"
 #include "input/record_writer.hpp"
 #include "input/site.hpp"
 
 namespace parmix::importer {
 
-// Written beside its final path and renamed on commit().
-using OutputFile = parmix::RecordFile;
+// Written by the one writer of outputs (whole or not at all).
+using parmix::OutputFile;
 using parmix::withoutHash;
 
 // "Parental", the lines describing the file, and the column line.

@@ -130,7 +130,10 @@ std::string timestampLine() {
 void mergeReportFiles(const std::string& output, const std::vector<std::string>& shards) {
   std::vector<ReportParts> parts;
   for (const std::string& path : shards) parts.push_back(splitReport(readWhole(path), path));
-  importer::OutputFile file(output, shards);
+  std::vector<NamedPath> inputs;
+  for (const std::string& path : shards) inputs.push_back({"shard report", path});
+  refuseOutputClashes({{"report file", output}}, inputs);
+  importer::OutputFile file(output, "report file");
   file.write(mergeReports(parts, shards, timestampLine()));
   file.commit();
 }

@@ -6,10 +6,10 @@
 
 #include "estimate/study.hpp"
 #include "estimate/worker_pool.hpp"
-#include "input/record_writer.hpp"
 #include "run/analysis_run.hpp"
 #include "model/corrections.hpp"
 #include "report/report_writer.hpp"
+#include "run/run_outputs.hpp"
 #include "validate/data_set_loader.hpp"
 #include "validate/reference_counts_checks.hpp"
 
@@ -17,46 +17,22 @@ namespace parmix {
 
 namespace {
 
-// The report may name none of the inputs: writing it would destroy one.
-int refuseInputAsReport(const CorrectedRequest& request, Status& status) {
-  for (const std::string& input : {request.parental, request.individual, request.counts}) {
-    if (isSameFile(request.report, input)) {
-      status.fail("The report file %s is one of the input files; give the report another name.",
-                  request.report.c_str());
-      return status.setFault(Fault::kReport);
-    }
-  }
-  return 0;
-}
-
-// Opened before the study, so that a report that cannot be written is
-// told before the work; it takes its path only when whole.
-std::unique_ptr<RecordFile> openReport(const CorrectedRequest& request, Status& status) {
-  try {
-    return std::make_unique<RecordFile>(request.report);
-  } catch (const InputError&) {
-    status.fail("The report file %s could not be opened for writing.", request.report.c_str());
-    status.setFault(Fault::kReport);
-    return nullptr;
-  }
-}
-
-void writeReport(RecordFile& file, const std::string& text, Status& status) {
-  try {
-    file.write(text);
-    file.commit();
-  } catch (const InputError&) {
-    status.fail("The report file %s could not be written completely.", file.path().c_str());
-    status.setFault(Fault::kReport);
-  }
+std::vector<NamedPath> inputsOf(const CorrectedRequest& request) {
+  return {{"parental file", request.parental},
+          {"individual file", request.individual},
+          {"reference counts file", request.counts}};
 }
 
 Status analyse(const CorrectedRequest& request, CorrectedRows& result) {
   Status status;
   ReferenceCounts counts;
-  if (refuseInputAsReport(request, status) || readCountsFile(request.counts, counts, status))
+  const NamedPath output{"report file", request.report};
+  if (refuseClashes({output}, inputsOf(request), status) ||
+      readCountsFile(request.counts, counts, status))
     return status;
-  const std::unique_ptr<RecordFile> file = openReport(request, status);
+  // Opened before the study, so that a report that cannot be written is
+  // told before the work; it takes its path only when whole.
+  const std::unique_ptr<OutputFile> file = openOutput(output, status);
   if (!file) return status;
   DataSet data;
   std::ostringstream report;
@@ -79,7 +55,7 @@ Status analyse(const CorrectedRequest& request, CorrectedRows& result) {
   corrections.referenceUncertainty = true;
   writeReportBody(report, correctionsNote(corrections), result.names, result.rows,
                   static_cast<int>(data.nameWidth));
-  writeReport(*file, report.str(), status);
+  finishOutput(*file, report.str(), status);
   return status;
 }
 

@@ -118,13 +118,19 @@ std::vector<JointEstimate> studyJointWithProgress(Panel& panel, const GenomeOpti
                           JointModel{options.thresholds}, StudySettings(threads, progress));
 }
 
-// The table of the joint analysis, opened before the panel is read so
-// that a path it may not take is refused before any work is done.
-std::unique_ptr<importer::OutputFile> openTable(const GenomeOptions& options,
-                                                std::vector<std::string> inputs) {
+// The outputs are opened before the panel is read, so that a path they
+// may not take is refused before any work is done.
+void refuseClashes(const GenomeOptions& options) {
+  std::vector<NamedPath> inputs{{"VCF file", options.input.input},
+                                {"population map", options.input.populationMap},
+                                {"samples file", options.selection.samplesFile}};
+  refuseOutputClashes({{"report file", options.report}, {"table file", options.tsv}}, inputs);
+}
+
+// The table of the joint analysis; none when the options name none.
+std::unique_ptr<importer::OutputFile> openTable(const GenomeOptions& options) {
   if (options.tsv.empty()) return nullptr;
-  inputs.push_back(options.report);
-  return std::make_unique<importer::OutputFile>(options.tsv, inputs);
+  return std::make_unique<importer::OutputFile>(options.tsv, "table file");
 }
 
 std::vector<std::string> selectedNames(const Panel& panel) {
@@ -153,10 +159,9 @@ void printSummary(std::FILE* out, const GenomeOptions& options, const Panel& pan
 }  // namespace
 
 RunFigures runGenome(const GenomeOptions& options, std::FILE* messages) {
-  std::vector<std::string> inputs{options.input.input, options.input.populationMap};
-  if (!options.selection.samplesFile.empty()) inputs.push_back(options.selection.samplesFile);
-  importer::OutputFile output(options.report, inputs);
-  const std::unique_ptr<importer::OutputFile> table = openTable(options, inputs);
+  refuseClashes(options);
+  importer::OutputFile output(options.report, "report file");
+  const std::unique_ptr<importer::OutputFile> table = openTable(options);
   RunFigures figures;
   Clock::time_point start = Clock::now();
   Panel panel = readWithProgress(options, messages);

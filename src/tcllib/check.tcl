@@ -290,7 +290,8 @@ proc ::parmix::maskRefused {individual refused out} {
     set eol [expr {[regexp -- {#[^\n]*\n[^#]*#} $text] || [string first \r $text] < 0 ? "\n" : "\r"}]
     set result ""
     set at [string first # $text]
-    if {$at < 0} {return [WriteBytes $out $text]}
+    set inputs [list [list "individual file" $individual]]
+    if {$at < 0} {return [WriteOutput [list "masked file" $out] $text $inputs -bytes 1]}
     set line 0
     while {$at >= 0} {
         set end [string first $eol $text $at]
@@ -306,7 +307,7 @@ proc ::parmix::maskRefused {individual refused out} {
         incr line
     }
     append result $text
-    WriteBytes $out $result
+    WriteOutput [list "masked file" $out] $result $inputs -bytes 1
 }
 
 # The data part DATA with the designations in COLUMNS (0-based, in the
@@ -362,11 +363,4 @@ proc ::parmix::BgzfBlockSize {data} {
         incr at [expr {4 + $slen}]
     }
     return 0
-}
-
-proc ::parmix::WriteBytes {path text} {
-    set chan [open $path wb]
-    puts -nonewline $chan $text
-    close $chan
-    return
 }

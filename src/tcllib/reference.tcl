@@ -57,6 +57,10 @@ proc ::parmix::parentalFromReference {r s parental args} {
                      {-types "" -typesfrom "" -pseudocount 0 -study "" -renumber ""
                       -counts ""} $args]
     set pseudo [PseudoCount [dict get $options -pseudocount]]
+    # No output may name an input or another output: refused before
+    # anything is read or written.
+    lassign [ReferencePaths $r $s $parental $options] inputs outputs
+    RefuseOutputClashes $outputs $inputs
     set samples [list [ReadReferenceFile $r] [ReadReferenceFile $s]]
     set nLoci [llength [dict get [lindex $samples 0] loci]]
     if {[llength [dict get [lindex $samples 1] loci]] != $nLoci} {
@@ -87,24 +91,36 @@ proc ::parmix::parentalFromReference {r s parental args} {
         lappend records $record
         lappend countRows [CountsRow [lindex $record 0] $type $tallies]
     }
-    set inputs [list $r $s [dict get $options -typesfrom] [dict get $options -study]]
     set countsFile [dict get $options -counts]
-    # Refused before anything is written: the parental file must not be
-    # written and then overwritten by the counts.
-    if {$countsFile ne "" && ([file normalize $countsFile] eq [file normalize $parental]
-            || [lsearch -exact [lmap input $inputs {SameFile $countsFile $input}] 1] >= 0)} {
-        Fail OUTPUT "The counts file $countsFile is the parental file or one of\
-            the input files; give it another name."
-    }
-    WriteWhole $parental [ParentalText $r $s $pseudo $records] $inputs
+    WriteOutput [list "parental file" $parental] [ParentalText $r $s $pseudo $records] $inputs
     if {$countsFile ne ""} {
-        WriteWhole $countsFile [CountsText $r $s $parental $pseudo $countRows] \
-            [list $parental {*}$inputs]
+        WriteOutput [list "counts file" $countsFile] \
+            [CountsText $r $s $parental $pseudo $countRows] $inputs
     }
     if {[dict get $options -renumber] ne ""} {
         WriteRenumbered [dict get $options -renumber] $samples $study $types $maps $inputs
     }
     return $warnings
+}
+
+# The files parentalFromReference reads and writes with OPTIONS, as pairs
+# {role path}: {inputs outputs}.
+proc ::parmix::ReferencePaths {r s parental options} {
+    set inputs [list [list "R sample file" $r] [list "S sample file" $s] \
+                    [list "types file" [dict get $options -typesfrom]] \
+                    [list "study file" [dict get $options -study]]]
+    set outputs [list [list "parental file" $parental] \
+                     [list "counts file" [dict get $options -counts]]]
+    set prefix [dict get $options -renumber]
+    if {$prefix ne ""} {
+        lappend outputs [list "renumbered R sample file" $prefix.R.txt] \
+            [list "renumbered S sample file" $prefix.S.txt] \
+            [list "allele map" $prefix.map.tsv]
+        if {[dict get $options -study] ne ""} {
+            lappend outputs [list "renumbered study file" $prefix.study.txt]
+        }
+    }
+    return [list $inputs $outputs]
 }
 
 # The alleles seen at codominant locus I in the samples and in the study
@@ -168,8 +184,9 @@ proc ::parmix::WriteRenumbered {prefix samples study types maps inputs} {
     if {[llength $study]} {
         lappend files $prefix.study.txt $study
     }
-    foreach {path sample} $files {
-        WriteWhole $path [RenumberedText $sample $types $maps] $inputs
+    foreach {path sample} $files role {{R sample} {S sample} study} {
+        WriteOutput [list "renumbered $role file" $path] \
+            [RenumberedText $sample $types $maps] $inputs
     }
     set lines [list [join {locus label allele number} \t]]
     set i 0
@@ -180,7 +197,7 @@ proc ::parmix::WriteRenumbered {prefix samples study types maps inputs} {
             lappend lines [join [list $i $label $old $new] \t]
         }
     }
-    WriteWhole $prefix.map.tsv [join $lines \n]\n $inputs
+    WriteOutput [list "allele map" $prefix.map.tsv] [join $lines \n]\n $inputs
 }
 
 proc ::parmix::RenumberedText {sample types maps} {

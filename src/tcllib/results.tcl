@@ -109,7 +109,11 @@ proc ::parmix::writeTsv {report tsv args} {
         }
         lappend lines [join $fields \t]
     }
-    WriteWhole $tsv [join $lines \n]\n [list $report {*}[dict get $options -inputs]]
+    set inputs [list [list "report file" $report]]
+    foreach role {{parental file} {individual file}} path [dict get $options -inputs] {
+        lappend inputs [list $role $path]
+    }
+    WriteOutput [list "table file" $tsv] [join $lines \n]\n $inputs
     return
 }
 

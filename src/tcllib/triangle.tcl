@@ -40,7 +40,7 @@ namespace eval ::parmix {
 proc ::parmix::triangle {rows svg args} {
     set options [Options parmix::triangle \
                      [dict create -title "Ancestry and interclass heterozygosity"] $args]
-    WriteWhole $svg [TriangleSvg [dict get $options -title] $rows] {}
+    WriteOutput [list "triangle plot file" $svg] [TriangleSvg [dict get $options -title] $rows] {}
     return
 }
 

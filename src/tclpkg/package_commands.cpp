@@ -4,6 +4,7 @@
 #include "tclpkg/check_cmd.hpp"
 #include "tclpkg/corrected_cmd.hpp"
 #include "tclpkg/genome_cmd.hpp"
+#include "tclpkg/output_cmd.hpp"
 #include "tclpkg/package_settings.hpp"
 
 namespace parmix {
@@ -16,6 +17,11 @@ void createPackageCommands(Tcl_Interp* interp) {
   Tcl_CreateObjCommand(interp, "::parmix::ancestry", Parmix_AncestryObjCmd, nullptr, nullptr);
   Tcl_CreateObjCommand(interp, "::parmix::check", Parmix_CheckCmd, nullptr, nullptr);
   Tcl_CreateObjCommand(interp, "::parmix::corrected", Parmix_CorrectedObjCmd, nullptr, nullptr);
+  // The writer of outputs behind the package's Tcl procedures.
+  Tcl_CreateObjCommand(interp, "::parmix::RefuseOutputClashes", Parmix_RefuseOutputClashesObjCmd,
+                       nullptr, nullptr);
+  Tcl_CreateObjCommand(interp, "::parmix::WriteOutputBytes", Parmix_WriteOutputBytesObjCmd,
+                       nullptr, nullptr);
 }
 
 }  // namespace parmix

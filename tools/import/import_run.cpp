@@ -90,10 +90,15 @@ struct Outputs {
 // input is refused before anything is written.
 std::unique_ptr<Outputs> openOutputs(const Options& options, const SiteSource& source,
                                      const SampleRoles& roles) {
-  std::vector<std::string> inputs{options.input};
-  if (!options.populationMap.empty()) inputs.push_back(options.populationMap);
+  const std::vector<NamedPath> inputs{
+      {options.format == InputFormat::Vcf ? "VCF file" : "STRUCTURE file", options.input},
+      {"population map", options.populationMap}};
+  refuseOutputClashes({{"parental file", parentalPath(options)},
+                       {"individual file", individualPath(options)}},
+                      inputs);
   auto outputs = std::unique_ptr<Outputs>(
-      new Outputs{{parentalPath(options), inputs}, {individualPath(options), inputs}});
+      new Outputs{OutputFile(parentalPath(options), "parental file"),
+                  OutputFile(individualPath(options), "individual file")});
   outputs->parental.write(
       parentalHeader(options.populationR, options.populationS, options.pseudoCount));
   outputs->individuals.write(

@@ -184,8 +184,9 @@ TEST_F(VcfImport, AnOutputNamingAnInputIsRefusedAndTheInputKept) {
   std::filesystem::create_symlink(options.populationMap, dir.file("out.individuals.txt"));
   const ImportOutcome outcome = importWith(options);
   ASSERT_TRUE(outcome.failed);
-  EXPECT_EQ(outcome.message, "The output file " + dir.file("out.individuals.txt") +
-                                 " is one of the input files; give it another name.");
+  EXPECT_EQ(outcome.message, "The individual file " + dir.file("out.individuals.txt") +
+                                 " is the population map " + options.populationMap +
+                                 "; give it another name.");
   EXPECT_EQ(readFile(options.populationMap), before);
 }
 
