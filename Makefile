@@ -12,7 +12,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 # `make test`.
 FUZZ_SECONDS ?= 60
 FUZZ_SMOKE_SECONDS ?= 5
-FUZZ_TARGETS = parental individual run compressed counts panel side_files merge
+FUZZ_TARGETS = parental individual run compressed counts panel side_files merge plink
 CLANGXX ?= clang++
 
 .PHONY: all deps configure build test test-release test-sanitize test-fuzz-smoke \

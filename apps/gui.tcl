@@ -151,12 +151,12 @@ proc ::parmix::gui::NotesPart {w} {
 # The table: every individual of the report, sortable by each column.
 proc ::parmix::gui::TablePart {w} {
     ttk::frame $w
-    set columns {name h lower upper cut het hetLower hetUpper class}
+    set columns {name h lower upper cut het hetLower hetUpper class assigned}
     ttk::treeview $w.tree -columns $columns -show headings -selectmode browse \
         -yscrollcommand [list $w.scroll set]
     foreach column $columns \
-            heading {Name h Lower Upper "Cut at" het "het lower" "het upper" Class} \
-            width {110 64 64 64 70 64 70 70 60} {
+            heading {Name h Lower Upper "Cut at" het "het lower" "het upper" Class Assigned} \
+            width {110 64 64 64 70 64 70 70 60 66} {
         $w.tree heading $column -text $heading \
             -command [list ::parmix::gui::SortBy $column]
         $w.tree column $column -width $width -stretch [expr {$column eq "name"}] \
@@ -473,11 +473,12 @@ proc ::parmix::gui::FillTable {rows} {
 }
 
 # The table's values of the joint analysis: het, its limits (a cut one
-# marked *), and the class (in brackets when not assigned); nan where
-# undefined, empty without a joint analysis.
+# marked *), the best class and whether it is assigned (yes or no), as the
+# report's Class and Assigned columns give them; nan where undefined,
+# empty without a joint analysis.
 proc ::parmix::gui::JointValues {joint} {
     if {![llength $joint]} {
-        return [lrepeat 4 ""]
+        return [lrepeat 5 ""]
     }
     set values {}
     foreach key {het hetLower hetUpper} cut {{} hetLowerCut hetUpperCut} {
@@ -492,11 +493,8 @@ proc ::parmix::gui::JointValues {joint} {
         }
         lappend values $text
     }
-    set class [dict get $joint class]
-    if {$class ne "" && ![dict get $joint assigned]} {
-        set class ($class)
-    }
-    lappend values $class
+    lappend values [dict get $joint class] \
+        [expr {[string is true -strict [dict get $joint assigned]] ? "yes" : "no"}]
     return $values
 }
 
@@ -528,7 +526,7 @@ proc ::parmix::gui::SortBy {column} {
 proc ::parmix::gui::CompareItems {tree column a b} {
     set x [$tree set $a $column]
     set y [$tree set $b $column]
-    if {$column in {name cut}} {
+    if {$column in {name cut class assigned}} {
         return [string compare $x $y]
     }
     if {$x eq "nan" || $y eq "nan"} {
@@ -644,13 +642,18 @@ proc ::parmix::gui::TriangleRow {canvas layout row compact} {
     lassign [::parmix::triangleXY $layout [dict get $row h] [dict get $row het]] x y
     lassign [::parmix::triangleLook $row] shape colour
     if {!$compact} {
+        # The limits as the figure draws them, kept inside the triangle; an
+        # undefined one ends its line at the estimate.
+        set ends [dict merge [dict create hLower [dict get $row h] hUpper [dict get $row h] \
+                                  hetLower [dict get $row het] hetUpper [dict get $row het]] \
+                      [::parmix::triangleLimitEnds $row]]
         set limit [dict get $triangleStyle limit]
-        lassign [::parmix::triangleXY $layout [dict get $row hLower] [dict get $row het]] xa
-        lassign [::parmix::triangleXY $layout [dict get $row hUpper] [dict get $row het]] xb
-        lassign [::parmix::triangleXY $layout [dict get $row h] [dict get $row hetLower]] - ya
-        lassign [::parmix::triangleXY $layout [dict get $row h] [dict get $row hetUpper]] - yb
-        $canvas create line $xa $y $xb $y -fill $limit
-        $canvas create line $x $ya $x $yb -fill $limit
+        lassign [::parmix::triangleXY $layout [dict get $ends hLower] [dict get $row het]] xa
+        lassign [::parmix::triangleXY $layout [dict get $ends hUpper] [dict get $row het]] xb
+        lassign [::parmix::triangleXY $layout [dict get $row h] [dict get $ends hetLower]] - ya
+        lassign [::parmix::triangleXY $layout [dict get $row h] [dict get $ends hetUpper]] - yb
+        $canvas create line $xa $y $xb $y -fill $limit -tags limit
+        $canvas create line $x $ya $x $yb -fill $limit -tags limit
     }
     set r [expr {$compact ? 2 : 4}]
     set coords [list [expr {$x - $r}] [expr {$y - $r}] [expr {$x + $r}] [expr {$y + $r}]]

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "input/errors.hpp"
+#include "input/byte_order_mark.hpp"
 
 namespace parmix::importer {
 
@@ -35,7 +36,7 @@ bool LineReader::next(std::string& text) {
   ++line_;
   for (int c; (c = buffer.sbumpc()) != kEnd;) {
     if (c == '\n') {
-      if (!text.empty() && text.back() == '\r') text.pop_back();
+      endLine(text);
       return true;
     }
     if (text.size() == kMaxLine) {
@@ -45,8 +46,15 @@ bool LineReader::next(std::string& text) {
     }
     text.push_back(static_cast<char>(c));
   }
-  if (!text.empty() && text.back() == '\r') text.pop_back();
+  endLine(text);
   return true;
+}
+
+// Without its '\r' of a "\r\n" line end, and (on the first line) without an
+// editor's byte-order mark, which is no part of the first name.
+void LineReader::endLine(std::string& text) const {
+  if (!text.empty() && text.back() == '\r') text.pop_back();
+  if (line_ == 1) dropByteOrderMark(text);
 }
 
 }  // namespace parmix::importer

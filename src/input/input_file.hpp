@@ -26,13 +26,15 @@ class LineReader {
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
 
-  // The next line without its line end ('\n', or "\r\n"); false at the end
-  // of the file.  Throws InputError naming the file and line for a line
+  // The next line without its line end ('\n', or "\r\n") and, on the first
+  // line, without a UTF-8 byte-order mark; false at the end of the file.  Throws InputError naming the file and line for a line
   // longer than kMaxLine, or when the file cannot be read to its end.
   bool next(std::string& text);
   int line() const { return line_; }
 
  private:
+  void endLine(std::string& text) const;
+
   std::string path_;
   std::string what_;
   std::ifstream in_;

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "input/errors.hpp"
+#include "input/status.hpp"
 
 namespace parmix::importer {
 
@@ -20,7 +21,7 @@ double parseNumber(const std::string& option, const std::string& text, double lo
   const double value = std::strtod(text.c_str(), &end);
   if (text.empty() || *end != '\0' || errno != 0 || !std::isfinite(value) || value < low ||
       value > high) {
-    throw UsageError("option " + option + " needs " + what + ", not \"" + text + "\"");
+    throw UsageError("option " + option + " needs " + what + ", not " + quotedValue(text));
   }
   return value;
 }
@@ -29,7 +30,7 @@ int parseCount(const std::string& option, const std::string& text, int low, int 
                const std::string& what) {
   const double value = parseNumber(option, text, low, high, what);
   if (value != std::floor(value)) {
-    throw UsageError("option " + option + " needs " + what + ", not \"" + text + "\"");
+    throw UsageError("option " + option + " needs " + what + ", not " + quotedValue(text));
   }
   return static_cast<int>(value);
 }
@@ -54,6 +55,10 @@ const std::map<std::string, Setter>& valueOptions() {
          o.format = InputFormat::Vcf;
          o.input = v;
        }},
+      {"--bfile", [](Options& o, const std::string&, const std::string& v) {
+         o.format = InputFormat::Plink;
+         o.input = v;
+       }},
       {"--structure", [](Options& o, const std::string&, const std::string& v) {
          o.format = InputFormat::Structure;
          o.input = v;
@@ -65,8 +70,9 @@ const std::map<std::string, Setter>& valueOptions() {
          o.studyPopulations = splitCommas(n, v);
        }},
       {"--prefix", [](Options& o, const std::string&, const std::string& v) { o.prefix = v; }},
+      {"--counts", [](Options& o, const std::string&, const std::string& v) { o.countsFile = v; }},
       {"--pseudo-count", [](Options& o, const std::string& n, const std::string& v) {
-         o.pseudoCount = parseNumber(n, v, 0, 1e9, "a number of 0 or more");
+         o.pseudoCount = parseNumber(n, v, 0, 1e9, "a number from 0 to 1e9");
        }},
       {"--min-called", [](Options& o, const std::string& n, const std::string& v) {
          o.filters.minCalledAlleles = parseCount(n, v, 1, 1000000000, "a whole number of 1 or more");
@@ -97,6 +103,7 @@ const std::map<std::string, Flag>& flagOptions() {
       {"--biallelic-snps", [](Options& o) { o.filters.biallelicSnpsOnly = true; }},
       {"--marker-names", [](Options& o) { o.structure.markerNames = true; }},
       {"--population-column", [](Options& o) { o.structure.populationColumn = true; }},
+      {"--reference-files", [](Options& o) { o.referenceFiles = true; }},
       {"--quiet", [](Options& o) { o.quiet = true; }},
   };
   return table;
@@ -108,10 +115,11 @@ bool isStructureOption(const std::string& name) {
 }
 
 void checkCall(const Options& options, const std::map<std::string, int>& given) {
-  if (given.count("--vcf") + given.count("--structure") != 1) {
-    throw UsageError("give the input as exactly one of --vcf FILE and --structure FILE");
+  if (given.count("--vcf") + given.count("--bfile") + given.count("--structure") != 1) {
+    throw UsageError(
+        "give the input as exactly one of --vcf FILE, --bfile PREFIX and --structure FILE");
   }
-  if (options.format == InputFormat::Vcf) {
+  if (options.format != InputFormat::Structure) {
     for (const auto& entry : given) {
       if (isStructureOption(entry.first)) {
         throw UsageError("option " + entry.first + " goes with --structure only");
@@ -119,7 +127,7 @@ void checkCall(const Options& options, const std::map<std::string, int>& given) 
     }
   }
   if (options.format == InputFormat::Structure && options.filters.biallelicSnpsOnly) {
-    throw UsageError("option --biallelic-snps goes with --vcf only");
+    throw UsageError("option --biallelic-snps goes with --vcf or --bfile only");
   }
   const bool mapFromColumn =
       options.format == InputFormat::Structure && options.structure.populationColumn;
@@ -133,6 +141,9 @@ void checkCall(const Options& options, const std::map<std::string, int>& given) 
     throw UsageError("--r and --s name the same population, " + options.populationR);
   }
   if (options.prefix.empty()) throw UsageError("option --prefix needs a non-empty value");
+  if (given.count("--counts") && options.countsFile.empty()) {
+    throw UsageError("option --counts needs a non-empty value");
+  }
 }
 
 }  // namespace
@@ -165,7 +176,8 @@ ParseOutcome parseOptions(const std::vector<std::string>& words, Options& option
     } else if (name.rfind("-", 0) == 0) {
       throw UsageError("unknown option " + words[i]);
     } else {
-      throw UsageError("unexpected word \"" + words[i] + "\": every input is given by an option");
+      throw UsageError("unexpected word " + quotedValue(words[i]) +
+                       ": every input is given by an option");
     }
   }
   checkCall(options, given);
@@ -173,10 +185,12 @@ ParseOutcome parseOptions(const std::vector<std::string>& words, Options& option
 }
 
 const char* usageText() {
-  return "usage: parmix-import (--vcf FILE | --structure FILE) [--popmap FILE]\n"
+  return "usage: parmix-import (--vcf FILE | --bfile PREFIX | --structure FILE)\n"
+         "                     [--popmap FILE]\n"
          "                     --r POP --s POP [--study POP,...] [--prefix OUT]\n"
          "                     [--pseudo-count X] [--biallelic-snps] [--min-called N]\n"
-         "                     [--min-difference D] [--max-missing F] [--quiet]\n"
+         "                     [--min-difference D] [--max-missing F] [--counts FILE]\n"
+         "                     [--reference-files] [--quiet]\n"
          "       STRUCTURE layout: [--rows 1|2] [--missing-code CODE] [--marker-names]\n"
          "                     [--population-column] [--extra-columns N]\n"
          "       parmix-import --help | --version\n";
@@ -193,7 +207,13 @@ const char* helpText() {
          "Input:\n"
          "  --vcf FILE           VCF or BCF file; alleles are numbered in VCF order\n"
          "                       (REF 1, first ALT 2, ...)\n"
-         "  --structure FILE     STRUCTURE file; allele codes are numbered 1, 2, ... in\n"
+         "  --bfile PREFIX       PLINK 1 binary files PREFIX.bed, .bim and .fam; alleles\n"
+         "                       are numbered as the .bim orders them (A2 1, A1 2), as\n"
+         "                       plink --keep-allele-order --recode vcf writes them;\n"
+         "                       the population map names samples by IID or by\n"
+         "                       FID_IID, as plink's VCF export does\n"
+         "  --structure FILE     STRUCTURE file, columns separated by blanks, tabs or\n"
+         "                       commas; allele codes are numbered 1, 2, ... in\n"
          "                       increasing order of their codes at each locus\n"
          "  --popmap FILE        lines 'individual population' (blank-separated; '#'\n"
          "                       starts a comment line); every individual named must be\n"
@@ -207,9 +227,14 @@ const char* helpText() {
          "  --prefix OUT         start of the two file names (default: import)\n"
          "  --pseudo-count X     add X to the count of every allele in each reference\n"
          "                       sample before the frequencies are taken (default 0)\n"
+         "  --counts FILE        also write the reference counts behind the frequencies,\n"
+         "                       for parmix --reference-uncertainty --reference-counts\n"
+         "  --reference-files    also write the reference samples R and S as individual\n"
+         "                       files OUT.R.txt and OUT.S.txt, for parmix --parental-from\n"
          "\n"
          "Filters (each reported in the summary on standard error):\n"
-         "  --biallelic-snps     keep only sites with one single-base REF and ALT (VCF)\n"
+         "  --biallelic-snps     keep only sites with one single-base REF and ALT (VCF,\n"
+         "                       PLINK)\n"
          "  --min-called N       keep loci with at least N called alleles in R and in S\n"
          "                       (default 1)\n"
          "  --min-difference D   keep loci at which some allele's frequency differs by\n"
@@ -224,7 +249,8 @@ const char* helpText() {
          "STRUCTURE layout:\n"
          "  --rows 1|2           rows per individual (default 2)\n"
          "  --missing-code CODE  the missing-data code (default -9)\n"
-         "  --marker-names       the first row names the loci\n"
+         "  --marker-names       the first row names the loci (after names of the\n"
+         "                       leading columns, if it has them)\n"
          "  --population-column  the column after the name gives the population (used\n"
          "                       as the population map when --popmap is not given)\n"
          "  --extra-columns N    N further columns before the genotypes are skipped\n"

@@ -9,7 +9,7 @@
 
 namespace parmix::importer {
 
-enum class InputFormat { Vcf, Structure };
+enum class InputFormat { Vcf, Structure, Plink };
 
 // The layout of a STRUCTURE file: one row per individual with both
 // alleles of a locus side by side, or two rows with one allele each.
@@ -30,12 +30,14 @@ struct Filters {
 
 struct Options {
   InputFormat format = InputFormat::Vcf;
-  std::string input;
+  std::string input;  // with Plink: the prefix of the .bed, .bim and .fam
   std::string populationMap;  // empty: the STRUCTURE population column
   std::string populationR;
   std::string populationS;
   std::vector<std::string> studyPopulations;  // empty: all but R and S
   std::string prefix = "import";
+  std::string countsFile;       // empty: no reference counts file
+  bool referenceFiles = false;  // also OUT.R.txt and OUT.S.txt
   double pseudoCount = 0.0;
   Filters filters;
   StructureLayout structure;

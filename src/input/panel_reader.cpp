@@ -3,14 +3,17 @@
 #include <algorithm>
 #include <cmath>
 #include <locale>
+#include <memory>
 #include <sstream>
 #include <unordered_map>
 
 #include "input/allele_counts.hpp"
 #include "input/errors.hpp"
 #include "input/input_file.hpp"
+#include "input/plink_reader.hpp"
 #include "input/vcf_reader.hpp"
 #include "input/writers.hpp"
+#include "validate/parental_checks.hpp"
 
 namespace parmix::genome {
 
@@ -101,18 +104,28 @@ std::vector<std::size_t> listed(const std::vector<std::string>& names, const std
 
 }  // namespace
 
+std::pair<std::size_t, std::size_t> shardRange(const Selection& selection, std::size_t total) {
+  if (selection.shardCount <= 0) return {0, total};
+  // Consecutive parts, so the shards' rows in shard order are a whole
+  // run's rows.
+  const std::size_t k = static_cast<std::size_t>(selection.shardIndex);
+  const std::size_t parts = static_cast<std::size_t>(selection.shardCount);
+  return {(k - 1) * total / parts, k * total / parts};
+}
+
+std::string shardNote(const Selection& selection, std::size_t total) {
+  if (selection.shardCount <= 0) return "";
+  const auto [first, last] = shardRange(selection, total);
+  return "Shard " + std::to_string(selection.shardIndex) + " of " +
+         std::to_string(selection.shardCount) + ": " + std::to_string(last - first) + " of " +
+         std::to_string(total) + " study individuals, after the first " + std::to_string(first) +
+         ".\n\n";
+}
+
 std::vector<std::size_t> selectIndividuals(const std::vector<std::string>& names,
                                            const Selection& selection) {
   if (!selection.samplesFile.empty()) return listed(names, selection.samplesFile);
-  std::size_t first = 0, last = names.size();
-  if (selection.shardCount > 0) {
-    // Consecutive parts, so the shards' rows in shard order are a whole
-    // run's rows.
-    const std::size_t n = names.size(), k = static_cast<std::size_t>(selection.shardIndex);
-    const std::size_t parts = static_cast<std::size_t>(selection.shardCount);
-    first = (k - 1) * n / parts;
-    last = k * n / parts;
-  }
+  const auto [first, last] = shardRange(selection, names.size());
   std::vector<std::size_t> kept;
   for (std::size_t j = first; j < last; ++j) kept.push_back(j);
   return kept;
@@ -145,6 +158,7 @@ class PanelBuilder {
     readBackFrequencies(record, verdict.frequenciesR.size(), rowR_, rowS_);
     if (corrections_.any()) addCorrectedParts(site);
     noteAbsentAlleles(site);
+    noteAlikeSite(site);
     frequencies_.add(rowR_, rowS_);
     storeGenotypes(site);
   }
@@ -193,6 +207,12 @@ class PanelBuilder {
     panel_.genotypes.appendLocus(pairs_.data());
   }
 
+  void noteAlikeSite(const importer::Site& site) {
+    const int width = static_cast<int>(rowR_.size());
+    if (frequencyDifference(rowR_.data(), rowS_.data(), width, 'C') < kIdentityThreshold)
+      panel_.alikeSites.emplace_back(static_cast<int>(frequencies_.loci()), site.label);
+  }
+
   // The analysis refuses a designation that neither parental table has;
   // the first one of each locus is kept for the check after the parental
   // checks, which may take the locus out of the analysis.
@@ -231,11 +251,26 @@ void nameStudyIndividuals(const std::vector<std::string>& samples, Panel& panel)
 
 }  // namespace
 
+namespace {
+
+// The reader of the input's format; the likelihoods are a VCF's only.
+std::unique_ptr<importer::SiteSource> openSource(const importer::Options& options,
+                                                 const Corrections& corrections) {
+  if (options.format == importer::InputFormat::Plink)
+    return std::make_unique<importer::PlinkReader>(options.input);
+  auto vcf = std::make_unique<importer::VcfReader>(options.input);
+  if (!corrections.likelihoodField.empty()) vcf->readLikelihoodField(corrections.likelihoodField);
+  return vcf;
+}
+
+}  // namespace
+
 Panel readPanel(const importer::Options& options, const Selection& selection,
                 const ReadProgress& progress, const Corrections& corrections) {
-  importer::VcfReader reader(options.input);
-  if (!corrections.likelihoodField.empty()) reader.readLikelihoodField(corrections.likelihoodField);
+  const std::unique_ptr<importer::SiteSource> source = openSource(options, corrections);
+  importer::SiteSource& reader = *source;
   const importer::PopulationMap map = importer::readPopulationMap(options.populationMap);
+  reader.nameSamplesAfter(map);
   Panel panel;
   const importer::RoleRequest request{options.populationR, options.populationS,
                                       options.studyPopulations};

@@ -1,7 +1,7 @@
 #ifndef PARMIX_GENOME_PANEL_READER_HPP
 #define PARMIX_GENOME_PANEL_READER_HPP
 
-// A VCF/BCF panel read straight into what a run needs: the parental
+// A VCF/BCF (or PLINK) panel read straight into what a run needs: the parental
 // frequencies counted from the reference samples (with the importer's own
 // counting, pseudo-count and filters) and the study genotypes in compact
 // storage.  Nothing is written to disk, and no whole site matrix is held:
@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "validate/filters.hpp"
@@ -65,6 +66,10 @@ struct Panel {
   std::vector<char> locusUsed;  // 0 where the checks take the site out
   CompactGenotypes genotypes{0};
   std::vector<AbsentAllele> absent;
+  // The sites (locus index, CHROM:POS) whose parental frequencies are so
+  // alike that the checks will leave them out, named for the report; only
+  // those, since a label for every site would cost more than its genotypes.
+  std::vector<std::pair<int, std::string>> alikeSites;
   unsigned nameWidth = 10;
   // With corrections only: each kept locus's genotype probabilities, and
   // (with a likelihood field) the study individuals' likelihoods.
@@ -78,7 +83,8 @@ struct Panel {
 using ReadProgress = std::function<void(std::size_t sites, std::uint64_t bytes,
                                         std::uint64_t total)>;
 
-// Reads OPTIONS.input ("-" for standard input) with the population map.
+// Reads OPTIONS.input (a VCF/BCF file, "-" for standard input, or the
+// prefix of PLINK 1 binary files) with the population map.
 // Throws importer::InputError naming the file and the record or line at
 // fault: an unreadable input or map, a ploidy other than 2, a kept site of
 // more than CompactGenotypes::kMaxAllele alleles, a name of the sample list
@@ -86,6 +92,16 @@ using ReadProgress = std::function<void(std::size_t sites, std::uint64_t bytes,
 // With CORRECTIONS, also the corrected analysis's parts of the panel.
 Panel readPanel(const importer::Options& options, const Selection& selection,
                 const ReadProgress& progress, const Corrections& corrections = {});
+
+// The indices [first, last) among TOTAL study individuals that a selection
+// by shard keeps (all of them without a shard).
+std::pair<std::size_t, std::size_t> shardRange(const Selection& selection, std::size_t total);
+
+// The note a shard's report carries before its header, so that a merge can
+// tell that the reports given are the parts of one run, whole and in order
+// (empty without a shard): "Shard K of N: C of TOTAL study individuals,
+// after the first A." and an empty line.
+std::string shardNote(const Selection& selection, std::size_t total);
 
 // The study individuals a selection keeps, as indices among NAMES.
 std::vector<std::size_t> selectIndividuals(const std::vector<std::string>& names,

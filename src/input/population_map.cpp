@@ -8,6 +8,7 @@
 
 #include "input/errors.hpp"
 #include "input/input_file.hpp"
+#include "input/status.hpp"
 
 namespace parmix::importer {
 
@@ -46,7 +47,7 @@ std::string knownPopulations(const std::vector<std::string>& populations) {
   std::set<std::string> names(populations.begin(), populations.end());
   names.erase("");
   std::string list;
-  for (const std::string& name : names) list += (list.empty() ? "" : ", ") + name;
+  for (const std::string& name : names) list += (list.empty() ? "" : ", ") + shortenedValue(name);
   return list.empty() ? "none" : list;
 }
 
@@ -58,8 +59,9 @@ std::vector<std::size_t> membersOf(const std::vector<std::string>& populations,
     if (populations[i] == population) members.push_back(i);
   }
   if (members.empty()) {
-    throw InputError("population " + population + " (" + option + ") has no individual in " +
-                     source + "; its populations are: " + knownPopulations(populations));
+    throw InputError("population " + shortenedValue(population) + " (" + option +
+                     ") has no individual in " + source +
+                     "; its populations are: " + knownPopulations(populations));
   }
   return members;
 }

@@ -14,6 +14,8 @@ namespace parmix::importer {
 // file numbers them; 0 marks a missing allele.
 constexpr int kMissingAllele = 0;
 
+struct PopulationMap;
+
 struct Site {
   std::string label;       // the locus name written before the record's '#'
   std::string where;       // the site's place in the input, for messages
@@ -32,6 +34,9 @@ class SiteSource {
  public:
   virtual ~SiteSource() = default;
   virtual const std::vector<std::string>& sampleNames() const = 0;
+  // A source whose samples go by more than one name (a .fam's IID and
+  // FID_IID) takes the form MAP uses; see PlinkReader.
+  virtual void nameSamplesAfter(const PopulationMap& /*map*/) {}
   // Fills SITE with the next site; false at the end of the input.
   virtual bool next(Site& site) = 0;
   // How far the input has been read, and its size (0 when unknown), for

@@ -1,6 +1,7 @@
 #include "input/vcf_reader.hpp"
 
 #include <htslib/bgzf.h>
+#include <htslib/kseq.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -64,8 +65,56 @@ std::string VcfReader::recordPlace() const {
   return path_ + ", record " + std::to_string(records_) + " (" + lastPlace_ + ")";
 }
 
+// A VCF text record is read as htslib's own reading does, with one step
+// before it is parsed: a contig the header does not declare is declared
+// (older and hand-made files often have no ##contig lines at all), where
+// htslib would flag the record and warn once per contig.  A BCF file always
+// declares its contigs.  0 for a record, -1 at the end, less on failure.
+int VcfReader::readRecord() {
+  if (hts_get_format(file_.get())->format != vcf) {
+    return bcf_read(file_.get(), header_.get(), record_.get());
+  }
+  const int got = hts_getline(file_.get(), KS_SEP_LINE, &file_->line);
+  if (got < 0) return got;
+  declareContig(file_->line);
+  return vcf_parse(&file_->line, header_.get(), record_.get()) == 0 ? 0 : -2;
+}
+
+void VcfReader::declareContig(const kstring_t& line) {
+  const char* tab = static_cast<const char*>(std::memchr(line.s, '\t', line.l));
+  if (tab == nullptr || tab == line.s) return;  // the parser tells what is wrong
+  const std::string name(line.s, static_cast<std::size_t>(tab - line.s));
+  if (bcf_hdr_name2id(header_.get(), name.c_str()) >= 0) return;
+  const std::string declaration = "##contig=<ID=" + name + ">";
+  // A name the header cannot take is left to the parser, which rejects it.
+  if (bcf_hdr_append(header_.get(), declaration.c_str()) != 0 ||
+      bcf_hdr_sync(header_.get()) != 0) {
+    return;
+  }
+  undeclaredContigs_.push_back(name);
+}
+
+std::vector<std::string> VcfReader::warnings() const {
+  std::vector<std::string> all = warnings_;
+  if (!undeclaredContigs_.empty()) all.push_back(contigWarning());
+  return all;
+}
+
+std::string VcfReader::contigWarning() const {
+  constexpr std::size_t kNamed = 5;
+  std::string names;
+  for (std::size_t i = 0; i < undeclaredContigs_.size() && i < kNamed; ++i) {
+    names += (i == 0 ? "" : ", ") + undeclaredContigs_[i];
+  }
+  if (undeclaredContigs_.size() > kNamed) {
+    names += " and " + std::to_string(undeclaredContigs_.size() - kNamed) + " more";
+  }
+  return "the header of " + path_ + " declares no contig (##contig line) for " + names +
+         "; each was declared as its first record named it, as bcftools does";
+}
+
 bool VcfReader::next(Site& site) {
-  const int status = bcf_read(file_.get(), header_.get(), record_.get());
+  const int status = readRecord();
   if (status == -1) {
     requireEndBlock();
     return false;

@@ -69,10 +69,18 @@ class VcfReader : public SiteSource {
   // What the reader let pass that a user should hear of: INFO, FILTER or
   // FORMAT keys that records use but the header does not define (read as
   // bcftools reads them, as htslib adds them to the header), one line for
-  // each kind, naming the first such key and its record.
-  std::vector<std::string> warnings() const override { return warnings_; }
+  // each kind, naming the first such key and its record; and one line
+  // naming the contigs the header did not declare.
+  std::vector<std::string> warnings() const override;
+  // The contigs that records named but the header did not declare, in the
+  // order met: each was added to the header as its first record was read,
+  // as bcftools does.
+  const std::vector<std::string>& undeclaredContigs() const { return undeclaredContigs_; }
 
  private:
+  int readRecord();
+  void declareContig(const kstring_t& line);
+  std::string contigWarning() const;
   std::string recordPlace() const;
   void refuseUnreadableRecord() const;
   void requireEndBlock() const;
@@ -94,6 +102,7 @@ class VcfReader : public SiteSource {
   void* fieldValues_ = nullptr;  // grown by bcf_get_format_values with realloc
   int fieldCapacity_ = 0;
   std::vector<std::string> samples_;
+  std::vector<std::string> undeclaredContigs_;
   std::uint64_t size_ = 0;
   std::size_t records_ = 0;
   std::string lastPlace_;

@@ -12,12 +12,26 @@
 
 namespace parmix::genome {
 
+// What a shard's report says of its place in the run (its shard note):
+// shard `index` of `count`, holding `rows` of the run's `total` study
+// individuals, those after the first `after`.
+struct ShardPlace {
+  long index = 0;  // 0: the report has no shard note
+  long count = 0;
+  long rows = 0;
+  long total = 0;
+  long after = 0;
+};
+
 // One report's text in its parts.
 struct ReportParts {
   std::string timestamp;  // the first line, with its end of line
-  std::string preamble;   // the rest up to and including the header line
+  std::string preamble;   // the rest up to and including the header line,
+                          // without the shard note
   std::string rows;
   std::string ending;     // the closing note
+  ShardPlace shard;
+  long firstRowLine = 0;  // the line number of the first row, from 1
 };
 
 // Splits TEXT, the content of the report PATH; throws importer::InputError
@@ -25,8 +39,11 @@ struct ReportParts {
 ReportParts splitReport(const std::string& text, const std::string& path);
 
 // The merged report: TIMESTAMP_LINE, then the shared parts with every
-// shard's rows in the order given.  Throws importer::InputError when the
-// shards do not come from the same run (their notes or headers differ).
+// shard's rows in the order given.  Throws importer::InputError naming the
+// file at fault when the shards are not the parts of one run, whole and in
+// order: a report without a shard note, shards missing, repeated or out of
+// order, notes or headers that differ, a row count other than the note's,
+// or a row that is not exactly as the report writer writes one.
 std::string mergeReports(const std::vector<ReportParts>& shards,
                          const std::vector<std::string>& paths, const std::string& timestampLine);
 

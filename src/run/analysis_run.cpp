@@ -4,6 +4,7 @@
 #include <fstream>
 #include <locale>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "estimate/study.hpp"
@@ -38,18 +39,20 @@ int openRunReport(const RunPaths& paths, std::ofstream& report, Status& status) 
   return 0;
 }
 
-void writeAllRows(DataSet& d, unsigned threads, std::ostream& report) {
+std::vector<IndividualEstimate> writeAllRows(DataSet& d, unsigned threads,
+                                             std::ostream& report) {
   const int width = static_cast<int>(d.nameWidth);
   writeHeader(report, width);
   useRowNumberFormat(report);
   const std::vector<char> types = effectiveLocusTypes(d);
-  const std::vector<IndividualEstimate> rows = studyIndividuals(
+  std::vector<IndividualEstimate> rows = studyIndividuals(
       MatrixIndividuals(d), ParentalModel(types.data(), d.freqR.rows(), d.freqS.rows()),
       HybridIndexModel(), StudySettings(threads));
   for (std::size_t j = 0; j < rows.size(); ++j)
     writeOutputRow(report, d.indNames[j], rows[j].h, rows[j].lowerBound, rows[j].upperBound,
                    rows[j].truncated, width);
   writeEndingRow(report);
+  return rows;
 }
 
 int closeRunReport(const RunPaths& paths, std::ofstream& report, Status& status) {
@@ -61,7 +64,9 @@ int closeRunReport(const RunPaths& paths, std::ofstream& report, Status& status)
 
 namespace {
 
-Status analyse(const RunPaths& paths, unsigned threads) {
+// RESULT, when given, gets the rows with the names and the data counts of
+// the data set the run read.
+Status analyse(const RunPaths& paths, unsigned threads, AnalysisRows* result) {
   Status status;
   DataSet data;
   std::ofstream report;
@@ -70,8 +75,12 @@ Status analyse(const RunPaths& paths, unsigned threads) {
   };
   if (loadDataSet({paths.parental, paths.individual}, data, opener, status))
     return status;  // an opened report closes itself
-  writeAllRows(data, threads > 0 ? threads : usableCores(), report);
-  closeRunReport(paths, report, status);
+  std::vector<IndividualEstimate> rows =
+      writeAllRows(data, threads > 0 ? threads : usableCores(), report);
+  if (closeRunReport(paths, report, status) || result == nullptr) return status;
+  result->counts = countDataSet(data);
+  result->names.assign(data.indNames.begin(), data.indNames.begin() + rows.size());
+  result->rows = std::move(rows);
   return status;
 }
 
@@ -96,10 +105,21 @@ Status statusOfCaughtException() {
 
 Status runAnalysis(const RunPaths& paths, unsigned threads) {
   try {
-    return analyse(paths, threads);
+    return analyse(paths, threads, nullptr);
   } catch (...) {
     return statusOfCaughtException();
   }
+}
+
+Status runAnalysis(const RunPaths& paths, unsigned threads, AnalysisRows& result) {
+  Status status;
+  try {
+    status = analyse(paths, threads, &result);
+  } catch (...) {
+    status = statusOfCaughtException();
+  }
+  if (!status.ok()) result = AnalysisRows();
+  return status;
 }
 
 }  // namespace parmix

@@ -10,7 +10,10 @@
 #include <fstream>
 #include <ostream>
 #include <string>
+#include <vector>
 
+#include "estimate/individual_study.hpp"
+#include "estimate/study.hpp"
 #include "input/data_set.hpp"
 #include "input/status.hpp"
 
@@ -33,6 +36,19 @@ struct RunPaths {
 // every count.
 Status runAnalysis(const RunPaths& paths, unsigned threads = 0);
 
+// What a hybrid-index run of text files found, for hosts that want more
+// than the report: each individual's name, estimate and data count (the
+// used loci with and without a genotype, counted from the data the run
+// read), in file order.
+struct AnalysisRows {
+  std::vector<std::string> names;
+  std::vector<IndividualEstimate> rows;
+  std::vector<DataCount> counts;
+};
+
+// runAnalysis, also filling RESULT on success (left empty on failure).
+Status runAnalysis(const RunPaths& paths, unsigned threads, AnalysisRows& result);
+
 // The failure of a run that ended in the exception being handled: memory
 // running out, or an internal failure with its reason.  Call it only from
 // inside a catch block.
@@ -50,8 +66,9 @@ int openRunReport(const RunPaths& paths, std::ofstream& report, Status& status);
 // The report's part after the checks, for a data set loaded and checked:
 // the header, one row per individual in file order and the closing note.
 // The individuals are studied on THREADS threads (at least 1); the rows
-// are written on the calling thread.
-void writeAllRows(DataSet& data, unsigned threads, std::ostream& report);
+// are written on the calling thread.  Returns the estimates, in file order.
+std::vector<IndividualEstimate> writeAllRows(DataSet& data, unsigned threads,
+                                             std::ostream& report);
 
 // Closes the report: 0, or 1 with a failure of kind kReport in status when
 // something written was lost.

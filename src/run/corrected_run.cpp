@@ -51,6 +51,7 @@ Status analyse(const CorrectedRequest& request, CorrectedRows& result) {
       HybridIndexModel(), StudySettings(request.threads > 0 ? request.threads : usableCores()));
   for (std::size_t j = 0; j < result.rows.size(); ++j)
     result.names.push_back(j < data.indNames.size() ? data.indNames[j] : std::string());
+  result.counts = countDataSet(data);
   Corrections corrections;
   corrections.referenceUncertainty = true;
   writeReportBody(report, correctionsNote(corrections), result.names, result.rows,

@@ -15,6 +15,7 @@
 #include "input/reference_counts.hpp"
 #include "input/status.hpp"
 #include "model/gl_likelihood.hpp"
+#include "run/analysis_run.hpp"
 
 namespace parmix {
 
@@ -26,10 +27,8 @@ struct CorrectedRequest {
   unsigned threads = 0;  // 0: every core the process may use
 };
 
-struct CorrectedRows {
-  std::vector<std::string> names;
-  std::vector<IndividualEstimate> rows;
-};
+// The rows, names and data counts, as for runAnalysis.
+using CorrectedRows = AnalysisRows;
 
 // Reads the counts file, then loads and checks the data set with the steps
 // and messages of runAnalysis, checks the counts against it, studies every

@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "estimate/worker_pool.hpp"
 #include "input/errors.hpp"
+#include "input/status.hpp"
 
 namespace parmix::genome {
 
@@ -12,7 +14,6 @@ using importer::UsageError;
 
 namespace {
 
-constexpr long kMostThreads = 4096;
 constexpr long kMostShards = 1000000;
 
 // A whole number from LOW to HIGH written out in full, or -1.
@@ -26,11 +27,8 @@ long wholeNumber(const std::string& text, long low, long high) {
 }
 
 unsigned parseThreads(const std::string& option, const std::string& text) {
-  const long value = wholeNumber(text, 1, kMostThreads);
-  if (value < 0) {
-    throw UsageError("option " + option + " needs a whole number from 1 to " +
-                     std::to_string(kMostThreads) + ", not \"" + text + "\"");
-  }
+  const int value = threadCountOf(text);
+  if (value < 1) throw UsageError(threadCountProblem(option, text));
   return static_cast<unsigned>(value);
 }
 
@@ -44,8 +42,8 @@ double parseUnits(const std::string& option, const std::string& text, bool open)
                     (open ? value > 0 : value >= 0);
   if (!fits) {
     throw UsageError("option " + option + " must be " +
-                     (open ? "a number above 0" : "a number of at least 0") + ", not \"" + text +
-                     "\"");
+                     (open ? "a number above 0" : "a number of at least 0") + ", not " +
+                     quotedValue(text));
   }
   return value;
 }
@@ -61,12 +59,12 @@ bool takesValue(const std::string& name) {
 void applyCorrection(const std::string& name, const std::string& value, Corrections& c) {
   if (name == "--genotype-likelihoods") {
     if (value != "PL" && value != "GL")
-      throw UsageError("option " + name + " needs PL or GL, not \"" + value + "\"");
+      throw UsageError("option " + name + " needs PL or GL, not " + quotedValue(value));
     c.likelihoodField = value;
   }
   if (name == "--reference-frequencies") {
     if (value != "gl" && value != "gt")
-      throw UsageError("option " + name + " needs gl or gt, not \"" + value + "\"");
+      throw UsageError("option " + name + " needs gl or gt, not " + quotedValue(value));
     c.referenceFromCalls = value == "gt";
   }
 }
@@ -114,8 +112,8 @@ void parseShard(const std::string& option, const std::string& text, Selection& s
   const long k = slash == std::string::npos ? -1 : wholeNumber(text.substr(0, slash), 1, kMostShards);
   const long n = slash == std::string::npos ? -1 : wholeNumber(text.substr(slash + 1), 1, kMostShards);
   if (k < 0 || n < 0 || k > n) {
-    throw UsageError("option " + option + " needs K/N, shard K of N with 1 <= K <= N, not \"" +
-                     text + "\"");
+    throw UsageError("option " + option + " needs K/N, shard K of N with 1 <= K <= N, not " +
+                     quotedValue(text));
   }
   selection.shardIndex = static_cast<int>(k);
   selection.shardCount = static_cast<int>(n);
@@ -161,7 +159,12 @@ importer::ParseOutcome parseGenomeOptions(const std::vector<std::string>& words,
   checkAncestry(options, given);
   if (options.ancestry && !reportGiven) options.report = "parmix_ancestry.txt";
   refuseImportOnly(rest);
-  return importer::parseOptions(rest, options.input);
+  const importer::ParseOutcome outcome = importer::parseOptions(rest, options.input);
+  if (options.input.format == importer::InputFormat::Plink &&
+      !options.corrections.likelihoodField.empty())
+    throw UsageError("option --genotype-likelihoods goes with --vcf only: a .bed holds "
+                     "genotype calls, no likelihoods");
+  return outcome;
 }
 
 }  // namespace parmix::genome

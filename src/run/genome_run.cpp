@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "input/errors.hpp"
+#include "input/plink_reader.hpp"
 #include "estimate/study.hpp"
 #include "validate/panel_checks.hpp"
 #include "run/progress.hpp"
@@ -121,9 +122,14 @@ std::vector<JointEstimate> studyJointWithProgress(Panel& panel, const GenomeOpti
 // The outputs are opened before the panel is read, so that a path they
 // may not take is refused before any work is done.
 void refuseClashes(const GenomeOptions& options) {
-  std::vector<NamedPath> inputs{{"VCF file", options.input.input},
-                                {"population map", options.input.populationMap},
-                                {"samples file", options.selection.samplesFile}};
+  std::vector<NamedPath> inputs{{"VCF file", options.input.input}};
+  if (options.input.format == importer::InputFormat::Plink) {
+    inputs.clear();
+    for (const std::string& path : importer::PlinkReader::filesOf(options.input.input))
+      inputs.push_back({"PLINK file", path});
+  }
+  inputs.push_back({"population map", options.input.populationMap});
+  inputs.push_back({"samples file", options.selection.samplesFile});
   refuseOutputClashes({{"report file", options.report}, {"table file", options.tsv}}, inputs);
 }
 
@@ -192,7 +198,8 @@ RunFigures runGenome(const GenomeOptions& options, std::FILE* messages) {
         panel, options.corrections, figures.threads, options.input.quiet, messages,
         figures.counts);
     figures.studySeconds = secondsSince(start);
-    writeReportBody(report, notes.str(), selectedNames(panel), rows,
+    writeReportBody(report, notes.str() + shardNote(options.selection, panel.studyNames.size()),
+                    selectedNames(panel), rows,
                     static_cast<int>(panel.nameWidth));
     figures.individuals = rows.size();
   }

@@ -8,7 +8,7 @@
 
 namespace eval ::parmix {
     namespace export plotGroups plotLayout plotSummary plotTicks plotRowY plotRowEnds \
-        triangleXY triangleLook reportText
+        triangleXY triangleLook triangleLimitEnds reportText
 }
 
 # The rows of a report (as readReport gives them) split into those with an
@@ -56,6 +56,12 @@ proc ::parmix::triangleXY {layout h het} {
 # How a row of the triangle is drawn: {shape colour assigned|unassigned}.
 proc ::parmix::triangleLook {row} {
     TriangleLook $row
+}
+
+# Where the support-limit lines of ROW end, kept inside the triangle: a dict
+# with hLower, hUpper, hetLower and hetUpper (an undefined limit left out).
+proc ::parmix::triangleLimitEnds {row} {
+    TriangleLimitEnds $row
 }
 
 # The whole text of the report REPORT, its bytes taken one for one; an

@@ -18,6 +18,15 @@ proc ::parmix::Fail {kind message} {
     return -code error -level 2 -errorcode [list PARMIX {*}$kind] $message
 }
 
+# VALUE as a message may echo it: a value of megabytes is cut after 60
+# characters and marked with an ellipsis, as the commands do.
+proc ::parmix::ShortValue {value} {
+    if {[string length $value] <= 60} {
+        return $value
+    }
+    return "[string range $value 0 59]\u2026"
+}
+
 # The whole text of a file, with its bytes taken one for one as characters
 # (no encoding, no line-end translation), or the command's message for an
 # unreadable file under the error code KIND.
@@ -63,7 +72,7 @@ proc ::parmix::Options {command defaults words} {
     set options $defaults
     foreach {name value} $words {
         if {![dict exists $defaults $name]} {
-            Fail USAGE "$command: unknown option \"$name\"; the options are\
+            Fail USAGE "$command: unknown option \"[ShortValue $name]\"; the options are\
                 [join [dict keys $defaults] {, }]"
         }
         dict set options $name $value
@@ -78,3 +87,36 @@ namespace eval ::parmix {
     }
     unset part
 }
+
+# The procedures above raise their own PARMIX errors, but a call with the
+# wrong number of words, or with a value that is not what they take (a
+# diagnosis that is no dict, rows that are no list of dicts), would fail
+# inside Tcl with Tcl's own error code.  Each is therefore called through
+# Guarded, which passes PARMIX errors on as they are and gives every other
+# one a PARMIX code: USAGE for a wrong call, OUTPUT for a file the system
+# refused.
+proc ::parmix::Guarded {name words} {
+    try {
+        return [::parmix::${name}Unguarded {*}$words]
+    } trap PARMIX {message options} {
+        return -code error -errorcode [dict get $options -errorcode] $message
+    } trap {TCL WRONGARGS} {message} {
+        return -code error -errorcode {PARMIX USAGE} \
+            [string map [list ${name}Unguarded $name] $message]
+    } trap POSIX {message} {
+        return -code error -errorcode {PARMIX OUTPUT} "parmix::$name: $message"
+    } on error {message} {
+        return -code error -errorcode {PARMIX USAGE} "parmix::$name: $message"
+    }
+}
+
+apply {{} {
+    # Every exported procedure of the package; the commands made in C++
+    # (parmix::ancestry, parmix::check and the others) set their codes
+    # themselves.
+    foreach name [namespace eval ::parmix {namespace export}] {
+        if {![llength [info procs ::parmix::$name]]} continue
+        rename ::parmix::$name ::parmix::${name}Unguarded
+        proc ::parmix::$name args "::parmix::Guarded $name \$args"
+    }
+}}

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace parmix::importer {
 
@@ -32,8 +33,8 @@ Verdict judgeSite(const Site& site, const FilterContext& context) {
   const Filters& filters = context.filters;
   if (filters.biallelicSnpsOnly && !site.biallelicSnp) return dropped(DropReason::NotBiallelicSnp);
   if (tooMuchMissing(site, context)) return dropped(DropReason::TooMuchMissing);
-  const AlleleCounts r = countAlleles(site, context.roles.r);
-  const AlleleCounts s = countAlleles(site, context.roles.s);
+  AlleleCounts r = countAlleles(site, context.roles.r);
+  AlleleCounts s = countAlleles(site, context.roles.s);
   const long needed = filters.minCalledAlleles;
   if (r.called < needed || s.called < needed) return dropped(DropReason::TooFewCalled);
   if (context.pseudoCount == 0.0 && carriesAlleleAbsentFrom(site, context.roles.study, r, s)) {
@@ -46,6 +47,8 @@ Verdict judgeSite(const Site& site, const FilterContext& context) {
     return dropped(DropReason::SmallDifference);
   }
   verdict.kept = true;
+  verdict.countsR = std::move(r);
+  verdict.countsS = std::move(s);
   return verdict;
 }
 
@@ -66,9 +69,14 @@ std::vector<std::string> tallyLines(const FilterTally& tally, const Filters& fil
   if (filters.biallelicSnpsOnly) {
     lines.push_back(line(DropReason::NotBiallelicSnp, "not a biallelic SNP"));
   }
-  lines.push_back(line(DropReason::TooMuchMissing,
-                       "more than " + formatNumber(100 * filters.maxMissingShare) +
-                           "% of the individuals used lack a genotype"));
+  // A filter left at its default can drop nothing, so it is not listed;
+  // the called-allele filter always can (a locus without a called allele
+  // in R or S has no frequencies).
+  if (filters.maxMissingShare < 1.0) {
+    lines.push_back(line(DropReason::TooMuchMissing,
+                         "more than " + formatNumber(100 * filters.maxMissingShare) +
+                             "% of the individuals used lack a genotype"));
+  }
   lines.push_back(line(DropReason::TooFewCalled,
                        "fewer than " + std::to_string(filters.minCalledAlleles) +
                            " called alleles in R or in S"));
@@ -76,9 +84,11 @@ std::vector<std::string> tallyLines(const FilterTally& tally, const Filters& fil
     lines.push_back(line(DropReason::AlleleAbsentFromReferences,
                          "a studied individual carries an allele absent from R and S"));
   }
-  lines.push_back(line(DropReason::SmallDifference,
-                       "frequencies of R and S differ by less than " +
-                           formatNumber(filters.minDifference)));
+  if (filters.minDifference > 0.0) {
+    lines.push_back(line(DropReason::SmallDifference,
+                         "frequencies of R and S differ by less than " +
+                             formatNumber(filters.minDifference)));
+  }
   return lines;
 }
 

@@ -31,6 +31,8 @@ struct Verdict {
   DropReason reason = DropReason::NotBiallelicSnp;  // when not kept
   std::vector<double> frequenciesR;                 // when kept
   std::vector<double> frequenciesS;
+  AlleleCounts countsR;  // when kept: the counts behind the frequencies
+  AlleleCounts countsS;
 };
 
 // Everything the filters need besides the site.

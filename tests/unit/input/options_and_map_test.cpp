@@ -53,12 +53,12 @@ TEST(ImportOptions, WrongCallsAreRefusedWithTheirReason) {
     extra.insert(extra.end(), base.begin(), base.end());
     return usageFailure(extra);
   };
-  EXPECT_EQ(with({}), "give the input as exactly one of --vcf FILE and --structure FILE");
+  EXPECT_EQ(with({}), "give the input as exactly one of --vcf FILE, --bfile PREFIX and --structure FILE");
   EXPECT_EQ(with({"--vcf", "a", "--structure", "b"}),
-            "give the input as exactly one of --vcf FILE and --structure FILE");
+            "give the input as exactly one of --vcf FILE, --bfile PREFIX and --structure FILE");
   EXPECT_EQ(with({"--vcf", "a", "--rows", "1"}), "option --rows goes with --structure only");
   EXPECT_EQ(with({"--structure", "a", "--biallelic-snps"}),
-            "option --biallelic-snps goes with --vcf only");
+            "option --biallelic-snps goes with --vcf or --bfile only");
   EXPECT_EQ(with({"--vcf", "a", "--min-called", "0"}),
             "option --min-called needs a whole number of 1 or more, not \"0\"");
   EXPECT_EQ(with({"--vcf", "a", "--min-called", "2.5"}),
@@ -86,6 +86,10 @@ TEST(PopulationMap, ReadsPairsSkippingCommentsAndRefusesFaultyLines) {
   EXPECT_EQ(map.entries[1].individual, "b");
   EXPECT_EQ(map.entries[1].population, "Q");
   EXPECT_EQ(map.entries[1].line, 4);
+  // An editor's byte-order mark is not part of the first individual's name.
+  const PopulationMap marked = readPopulationMap(dir.write("marked.txt", "\xEF\xBB\xBF" "a P\n"));
+  ASSERT_EQ(marked.entries.size(), 1u);
+  EXPECT_EQ(marked.entries[0].individual, "a");
 
   auto failure = [&](const std::string& text) {
     const std::string path = dir.write("bad.txt", text);
@@ -124,6 +128,19 @@ TEST_F(Roles, DefaultStudyIsEveryoneOutsideTheReferencesMappedOrNot) {
   EXPECT_EQ(roles.study, (std::vector<std::size_t>{1, 3}));
   const SampleRoles chosen = assignRoles(map, samples, "in.vcf", {"R", "S", {"X", "R"}});
   EXPECT_EQ(chosen.study, (std::vector<std::size_t>{0, 3, 4}));
+}
+
+// A population name of megabytes, given or mapped, is cut in the message
+// after 60 characters, not echoed whole.
+TEST_F(Roles, LongPopulationNamesAreCutInMessages) {
+  const std::string huge(5 << 20, 'p');
+  const std::string shown = std::string(60, 'p') + "\u2026";
+  EXPECT_EQ(failure({"R", huge, {}}), "population " + shown +
+                                          " (--s) has no individual in map.txt; its populations "
+                                          "are: R, S, X");
+  map.entries.back().population = huge;
+  EXPECT_EQ(failure({"R", "T", {}}),
+            "population T (--s) has no individual in map.txt; its populations are: R, S, " + shown);
 }
 
 TEST_F(Roles, UnknownIndividualsMissingPopulationsAndNobodyToStudyAreErrors) {

@@ -5,6 +5,7 @@
 #include "input/vcf_reader.hpp"
 
 #include <gtest/gtest.h>
+#include <htslib/bgzf.h>
 
 #include <algorithm>
 
@@ -66,6 +67,49 @@ TEST(VcfReader, ReadsSamplesLabelsAllelesAndMissingCallsAlike) {
                                  sites[2].biallelicSnp, sites[3].biallelicSnp}),
               std::vector<bool>({true, false, false, true}));
   }
+}
+
+// Older and hand-made files often declare no contig at all: each contig is
+// declared as its first record names it, plain or bgzipped, and the reader
+// has one sentence naming them for its caller's single warning.
+TEST(VcfReader, ContigsTheHeaderLeavesOutAreDeclaredAsTheRecordsNameThem) {
+  TempDir dir;
+  std::string header = kVcfHeader;
+  for (const char* line : {"##contig=<ID=chr1>\n", "##contig=<ID=chr2>\n"})
+    header.erase(header.find(line), std::string(line).size());
+  const std::string text = header + kVcfSites;
+  const std::string plain = dir.write("bare.vcf", text);
+  const std::string packed = dir.file("bare.vcf.gz");
+  BGZF* out = bgzf_open(packed.c_str(), "w");
+  ASSERT_NE(out, nullptr);
+  ASSERT_EQ(bgzf_write(out, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+  ASSERT_EQ(bgzf_close(out), 0);
+  for (const std::string& path : {plain, packed}) {
+    VcfReader reader(path);
+    const std::vector<Site> sites = readAll(reader);
+    ASSERT_EQ(sites.size(), 5u) << path;
+    EXPECT_EQ(sites[0].label, "chr1:101");
+    EXPECT_EQ(sites[4].label, "chr2:505");
+    EXPECT_EQ(sites[1].alleles[3], 3);
+    EXPECT_EQ(reader.undeclaredContigs(), (std::vector<std::string>{"chr1", "chr2"}));
+    EXPECT_EQ(reader.warnings(),
+              std::vector<std::string>{"the header of " + path + " declares no contig (##contig line) for chr1, chr2; "
+              "each was declared as its first record named it, as bcftools does"});
+  }
+  // Beyond five the rest are counted.
+  std::string many = twoSamples("");
+  many.erase(many.find("##contig=<ID=c>\n"), 16);
+  for (int c = 1; c <= 7; ++c)
+    many += "c" + std::to_string(c) + "\t1\t.\tA\tG\t.\t.\t.\tGT\t0/0\t0/1\n";
+  VcfReader scaffolds(dir.write("many.vcf", many));
+  EXPECT_EQ(readAll(scaffolds).size(), 7u);
+  ASSERT_EQ(scaffolds.warnings().size(), 1u);
+  EXPECT_NE(scaffolds.warnings()[0].find("for c1, c2, c3, c4, c5 and 2 more;"), std::string::npos)
+      << scaffolds.warnings()[0];
+  // A header that declares its contigs leaves nothing to warn of.
+  VcfReader declared(dir.write("calls.vcf", std::string(kVcfHeader) + kVcfSites));
+  readAll(declared);
+  EXPECT_TRUE(declared.warnings().empty());
 }
 
 TEST(VcfReader, ALoneDotIsAMissingDiploidCallAndAbsentGtIsAllMissing) {

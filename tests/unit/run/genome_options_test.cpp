@@ -63,7 +63,7 @@ TEST(GenomeOptions, WrongCallsAreRefusedWithTheirReason) {
       {{"-o", ""}, "option -o needs a non-empty value"},
       {{"--samples", "a.txt", "--shard", "1/2"}, "give at most one of --samples FILE and --shard K/N"},
       {{"--prefix", "out"}, "option --prefix goes with parmix-import only"},
-      {{"--pseudo-count", "-1"}, "option --pseudo-count needs a number of 0 or more, not \"-1\""},
+      {{"--pseudo-count", "-1"}, "option --pseudo-count needs a number from 0 to 1e9, not \"-1\""},
       {{"--max-missing", "2"}, "option --max-missing needs a number from 0 to 1, not \"2\""},
       {{"--bogus"}, "unknown option --bogus"},
   };
