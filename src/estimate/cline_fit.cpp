@@ -2,7 +2,6 @@
 
 #include <gsl/gsl_errno.h>
 #include <gsl/gsl_multimin.h>
-#include <gsl/gsl_roots.h>
 
 #include <algorithm>
 #include <array>
@@ -10,8 +9,8 @@
 #include <limits>
 #include <memory>
 #include <numeric>
+#include <optional>
 
-#include "estimate/gsl_support.hpp"
 
 namespace parmix {
 
@@ -215,6 +214,133 @@ Point newtonPolish(const ClineLocus& locus, const Box& box, Point x) {
   return x;
 }
 
+// ---- Newton's method with the exact derivatives -------------------------
+
+// The determinant of a symmetric 2x2 matrix, and whether it is negative
+// definite: the curvature of a proper maximum.
+double determinant(const double h[2][2]) { return h[0][0] * h[1][1] - h[0][1] * h[0][1]; }
+bool negativeDefinite(const double h[2][2]) { return h[0][0] < 0 && determinant(h) > 0; }
+
+bool finite(const ClineCurvature& at) {
+  return std::isfinite(at.value) && std::isfinite(at.gradient[0]) &&
+         std::isfinite(at.gradient[1]) && std::isfinite(at.hessian[0][0]) &&
+         std::isfinite(at.hessian[0][1]) && std::isfinite(at.hessian[1][1]);
+}
+
+ClineCurvature curvatureAt(const ClineLocus& locus, const Point& x) {
+  return locus.curvature(x[0], x[1]);
+}
+
+// The ascent direction at AT: Newton's step where the curvature is that of
+// a maximum, otherwise the gradient; no longer than 2 units on the scale.
+Point ascentStep(const ClineCurvature& at, bool& newton) {
+  const double(&h)[2][2] = at.hessian;
+  const double* g = at.gradient;
+  newton = negativeDefinite(h);
+  Point step{g[0], g[1]};
+  if (newton) {
+    const double det = determinant(h);
+    step = {-(h[1][1] * g[0] - h[0][1] * g[1]) / det, -(h[0][0] * g[1] - h[0][1] * g[0]) / det};
+  }
+  const double length = std::hypot(step[0], step[1]);
+  if (length > 2) step = {step[0] * 2 / length, step[1] * 2 / length};
+  return step;
+}
+
+// Whether the other coordinate's maximum at X, of value VALUE, stands
+// above both ends of its range, as the profile takes the higher of them
+// (the steepest cline, a step at the centre, may fit few individuals
+// better than any ridge).
+bool ridgeIsHighest(const ClineLocus& locus, const Box& box, int o, Point x, double value) {
+  for (double end : {box.lo[o], box.hi[o]}) {
+    x[o] = end;
+    if (!(logLAt(locus, x) < value)) return false;
+  }
+  return true;
+}
+
+// The likelihood's maximum reached from START by Newton's method (each
+// step halved until it does not lose), when it lies inside the box by a
+// margin with the curvature of a maximum; nothing otherwise, and the
+// caller searches the slower way.
+std::optional<Point> newtonMaximum(const ClineLocus& locus, const Box& box, Point x) {
+  ClineCurvature at = curvatureAt(locus, x);
+  for (int iteration = 0; iteration < 100 && finite(at); ++iteration) {
+    bool newton = false;
+    Point step = ascentStep(at, newton);
+    const double length = std::fabs(step[0]) + std::fabs(step[1]);
+    // Newton's steps shrink quadratically: after one this short the rest
+    // lies below what rounding lets ln L tell apart.
+    if (newton && length < 1e-7) {
+      const Point last{x[0] + step[0], x[1] + step[1]};
+      if (!inside(box, last, 1e-3)) return std::nullopt;
+      return last;
+    }
+    // Close to the maximum ln L changes by less than its rounding, so a
+    // short Newton step is taken as it is.
+    const bool trusted = newton && length < 1e-4;
+    bool gained = false;
+    for (int cut = 0; cut < 50 && !gained; ++cut, step = {step[0] / 2, step[1] / 2}) {
+      const Point next{x[0] + step[0], x[1] + step[1]};
+      if (!inside(box, next, 0)) continue;
+      const ClineCurvature nextAt = curvatureAt(locus, next);
+      if (trusted || nextAt.value >= at.value) x = next, at = nextAt, gained = true;
+    }
+    if (!gained) return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+// Whether every line through X along a coordinate stands lower at both
+// ends of the box than at X.
+bool endsStandLower(const ClineLocus& locus, const Box& box, const Point& x) {
+  const double value = logLAt(locus, x);
+  for (int o = 0; o < 2; ++o)
+    if (!ridgeIsHighest(locus, box, o, x, value)) return false;
+  return true;
+}
+
+// Where the profile of coordinate K falls to LEVEL on SIDE (-1 below the
+// estimate, +1 above): the point at which ln L = LEVEL and the other
+// coordinate is at its maximum, by Newton's method on that pair of
+// equations, started where the quadratic approximation at the maximum
+// BEST puts it.  Nothing when it does not settle inside the box on the
+// falling side of the profile; the caller then takes the slower way.
+std::optional<double> newtonCrossing(const ClineLocus& locus, const Box& box, int k, int side,
+                                     const Point& best, const ClineCurvature& atBest,
+                                     double level) {
+  const int o = 1 - k;
+  const double det = determinant(atBest.hessian);
+  // The inverse of minus the Hessian: the estimate's covariance.
+  const double kk = -atBest.hessian[o][o] / det, ok = atBest.hessian[k][o] / det;
+  if (!negativeDefinite(atBest.hessian) || !(kk > 0)) return std::nullopt;
+  const double delta = side * std::sqrt(2 * (atBest.value - level) * kk);
+  Point x;
+  x[k] = best[k] + delta;
+  x[o] = best[o] + ok / kk * delta;
+  for (int iteration = 0; iteration < 60; ++iteration) {
+    if (!inside(box, x, 0)) return std::nullopt;
+    const ClineCurvature at = curvatureAt(locus, x);
+    if (!finite(at)) return std::nullopt;
+    const double f1 = at.value - level, f2 = at.gradient[o];
+    const double gk = at.gradient[k], go = at.gradient[o];
+    const double hko = at.hessian[k][o], hoo = at.hessian[o][o];
+    const double jacobian = gk * hoo - go * hko;
+    if (!(std::fabs(jacobian) > 0)) return std::nullopt;
+    double dk = -(hoo * f1 - go * f2) / jacobian, dO = -(gk * f2 - hko * f1) / jacobian;
+    const double length = std::max(std::fabs(dk), std::fabs(dO));
+    if (length > 1) dk /= length, dO /= length;
+    x[k] += dk, x[o] += dO;
+    if (length < 1e-8) {
+      const bool falling = side * gk < 0 && hoo < 0 && std::fabs(f1) < 1e-6;
+      if (!falling || side * (x[k] - best[k]) <= 0 || !inside(box, x, 0)) return std::nullopt;
+      if (!ridgeIsHighest(locus, box, o, x, at.value)) return std::nullopt;
+      return x[k];
+    }
+  }
+  return std::nullopt;
+}
+
 // ---- Profiles and limits -----------------------------------------------
 
 // The profile of coordinate K: ln L maximised over the other coordinate,
@@ -244,35 +370,43 @@ class Profile {
   double other_;
 };
 
-struct RootTask {
-  Profile* profile;
-  double level;
-};
-
-// An impossible point (ln L = -inf) lies below every level: it becomes the
-// lowest finite value, so the guard below is left for a NaN.
-double rootObjective(double t, void* params) {
-  auto* task = static_cast<RootTask*>(params);
-  const double value = (*task->profile)(t);
-  return (value == -HUGE_VAL ? -kWorst : value) - task->level;
+// The profile less LEVEL at T; an impossible point (ln L = -inf) lies
+// below every level.
+double aboveLevel(Profile& profile, double level, double t) {
+  const double value = profile(t);
+  return (value == -HUGE_VAL ? -kWorst : value) - level;
 }
 
 // The point between INNER (where the profile stands above LEVEL) and
-// OUTER (where it has fallen below) at which it crosses LEVEL.
+// OUTER (where it has fallen below) at which it crosses LEVEL, by the
+// Illinois form of false position: each point is evaluated once, so a
+// profile whose searches follow a ridge differently on a second visit
+// cannot break the bracket.  NaN when the profile, searched afresh, does
+// not straddle LEVEL there after all, or is not a number: no made-up
+// limit.
 double crossing(Profile& profile, double level, double inner, double outer) {
-  RootTask task{&profile, level};
-  GuardedObjective guarded(gsl_function{&rootObjective, &task});
-  RootSolverPtr solver(gsl_root_fsolver_alloc(gsl_root_fsolver_brent));
-  if (!solver) throw std::bad_alloc();
-  gsl_root_fsolver_set(solver.get(), guarded.function(), std::min(inner, outer),
-                       std::max(inner, outer));
-  for (int iteration = 0; iteration < 200; ++iteration) {
-    if (gsl_root_fsolver_iterate(solver.get()) != GSL_SUCCESS) break;
-    const double a = gsl_root_fsolver_x_lower(solver.get());
-    const double b = gsl_root_fsolver_x_upper(solver.get());
-    if (gsl_root_test_interval(a, b, 1e-11, 0) == GSL_SUCCESS) break;
+  double a = inner, b = outer;
+  double fa = aboveLevel(profile, level, a), fb = aboveLevel(profile, level, b);
+  if (!(fa > 0 && fb < 0)) return kNaN;
+  int lastKept = 0;  // which end stayed put last: 1 inner, -1 outer
+  for (int iteration = 0; iteration < 200 && std::fabs(b - a) > 1e-11; ++iteration) {
+    double t = b - fb * (b - a) / (fb - fa);
+    if (!(std::fabs(t - a) < std::fabs(b - a) && std::fabs(t - b) < std::fabs(b - a)))
+      t = 0.5 * (a + b);
+    const double ft = aboveLevel(profile, level, t);
+    if (std::isnan(ft)) return kNaN;
+    if (ft == 0) return t;
+    if (ft > 0) {
+      a = t, fa = ft;
+      if (lastKept == -1) fb /= 2;
+      lastKept = -1;
+    } else {
+      b = t, fb = ft;
+      if (lastKept == 1) fa /= 2;
+      lastKept = 1;
+    }
   }
-  return guarded.sawNonFinite() ? kNaN : gsl_root_fsolver_root(solver.get());
+  return 0.5 * (a + b);
 }
 
 // One parameter's estimate and limits on the fit's scale.
@@ -283,8 +417,15 @@ struct CoordinateLimits {
   bool cut[2];
 };
 
+// Each side's limit: the box's end, cut, where the profile there still
+// stands at or above LEVEL (the profile of a few individuals may rise
+// again towards the steepest cline); else the crossing, by Newton's method
+// where it settles and by false position otherwise.  A parameter whose
+// profile stays within kClineFlatChange of the maximum at both ends of the
+// box is undefined.
 CoordinateLimits limitsOf(const ClineLocus& locus, const Box& box, int k, const Point& best,
-                          double maxLogL) {
+                          const ClineCurvature& atBest) {
+  const double maxLogL = atBest.value;
   CoordinateLimits out{best[k], kNaN, kNaN, {false, false}};
   const double level = maxLogL - kClineSupportDrop;
   const double flat = kClineFlatChange * std::max(1.0, std::fabs(maxLogL));
@@ -297,6 +438,9 @@ CoordinateLimits limitsOf(const ClineLocus& locus, const Box& box, int k, const 
     double limit = end;
     if (best[k] == end || atEnd >= level) {
       out.cut[side] = true;
+    } else if (const std::optional<double> fast =
+                   newtonCrossing(locus, box, k, side == 0 ? -1 : 1, best, atBest, level)) {
+      limit = *fast;
     } else {
       Profile fresh(locus, box, k, best[1 - k]);
       limit = crossing(fresh, level, best[k], end);
@@ -320,10 +464,21 @@ ClineEstimate undefinedRow(int individuals) {
   return row;
 }
 
+// Newton's method from the neutral cline, which settles in a few steps
+// wherever the likelihood has a maximum inside the box that no line along
+// a coordinate through it tops at the box's ends.  Otherwise the simplex,
+// then each coordinate in turn (whose line searches look at the ends
+// too); a maximum inside the box is polished, one on its edge searched
+// along it.
+// Never a point worse than the neutral cline.
 Point bestPoint(const ClineLocus& locus, const Box& box) {
   const Point neutral{0.0, 0.0};
-  Point x = coordinateAscent(locus, box, simplexSearch(locus, box, neutral), 3);
-  x = inside(box, x, 1e-3) ? newtonPolish(locus, box, x) : coordinateAscent(locus, box, x, 50);
+  const std::optional<Point> fast = newtonMaximum(locus, box, neutral);
+  Point x = fast.value_or(neutral);
+  if (!fast || !endsStandLower(locus, box, x)) {
+    x = coordinateAscent(locus, box, simplexSearch(locus, box, neutral), 3);
+    x = inside(box, x, 1e-3) ? newtonPolish(locus, box, x) : coordinateAscent(locus, box, x, 50);
+  }
   return logLAt(locus, x) >= logLAt(locus, neutral) ? x : neutral;
 }
 
@@ -339,8 +494,9 @@ ClineEstimate fitCline(const ClineLocus& locus) {
   if (!std::isfinite(row.logL) || !std::isfinite(row.neutralLogL)) return undefinedRow(row.individuals);
   row.lr = std::max(0.0, 2 * (row.logL - row.neutralLogL));
   row.pValue = std::exp(-row.lr / 2);
-  const CoordinateLimits v = limitsOf(locus, box, 0, best, row.logL);
-  const CoordinateLimits c = limitsOf(locus, box, 1, best, row.logL);
+  const ClineCurvature atBest = curvatureAt(locus, best);
+  const CoordinateLimits v = limitsOf(locus, box, 0, best, atBest);
+  const CoordinateLimits c = limitsOf(locus, box, 1, best, atBest);
   row.v = std::exp(v.estimate), row.vLower = std::exp(v.lower), row.vUpper = std::exp(v.upper);
   row.vCut[0] = v.cut[0], row.vCut[1] = v.cut[1];
   row.centre = logistic(c.estimate);

@@ -19,17 +19,13 @@ double logistic(double z) {
   return e / (1.0 + e);
 }
 
-// phi from h and its logit; the ends are exact whatever v and the centre.
-double ancestry(double h, double logitH, double v, double logitCentre) {
-  if (h <= 0.0) return 0.0;
-  if (h >= 1.0) return 1.0;
-  return logistic(v * (logitH - logitCentre));
-}
-
 }  // namespace
 
+// The ends are exact whatever v and the centre.
 double clineAncestry(double h, double v, double logitCentre) {
-  return ancestry(h, logit(h), v, logitCentre);
+  if (h <= 0.0) return 0.0;
+  if (h >= 1.0) return 1.0;
+  return logistic(v * (logit(h) - logitCentre));
 }
 
 ClineLocus::ClineLocus(char type, double* freqR, double* freqS)
@@ -50,8 +46,33 @@ bool hasGenotype(char type, const int* g) {
 void ClineLocus::addIndividual(double h, int* designations) {
   if (!hasGenotype(type_, designations)) return;
   h_.push_back(h);
-  logitH_.push_back(logit(h));
   designations_.push_back(designations);
+  if (h > 0.0 && h < 1.0)
+    terms_.push_back(termOf(logit(h), designations));
+  else
+    endsLogL_ += term(h, designations);
+}
+
+ClineLocus::Term ClineLocus::termOf(double logitH, const int* g) const {
+  Term t{logitH, 0.0, {{0, 1, 1}, {0, 1, 1}}};
+  if (type_ == 'D') {
+    const double a = freqR_[0], b = freqS_[0];
+    // Dominant phenotype: p^2 + 2pq = p (2 - p); recessive: q^2.
+    if (g[0] == 1)
+      t.factor[0] = {1, a, b}, t.factor[1] = {1, 2 - a, 2 - b};
+    else
+      t.factor[0] = {2, 1 - a, 1 - b};
+    return t;
+  }
+  const int x = g[0] - 1, y = g[1] - 1;
+  if (x == y) {
+    t.factor[0] = {2, freqR_[x], freqS_[x]};
+  } else {
+    t.constant = std::log(2.0);
+    t.factor[0] = {1, freqR_[x], freqS_[x]};
+    t.factor[1] = {1, freqR_[y], freqS_[y]};
+  }
+  return t;
 }
 
 // The hybrid index model's likelihood over this one locus, so the term is
@@ -64,13 +85,61 @@ double ClineLocus::term(double phi, int* designations) const {
   return Likelihood(phi, genotype, r, s, type, 1);
 }
 
+namespace {
+
+// phi and 1 - phi at z, each from exp of a non-positive argument.
+struct Ancestry {
+  double phi;
+  double rest;
+};
+
+Ancestry ancestryAt(double z) {
+  const double e = std::exp(-std::fabs(z));
+  const double near = 1.0 / (1.0 + e), far = e / (1.0 + e);
+  return z >= 0 ? Ancestry{near, far} : Ancestry{far, near};
+}
+
+}  // namespace
+
 double ClineLocus::logLikelihood(double v, double logitCentre) const {
-  double sum = 0.0;
-  for (std::size_t i = 0; i < h_.size(); ++i) {
-    const double phi = ancestry(h_[i], logitH_[i], v, logitCentre);
-    sum += term(phi, designations_[i]);
+  double sum = endsLogL_;
+  for (const Term& t : terms_) {
+    const Ancestry a = ancestryAt(v * (t.logitH - logitCentre));
+    sum += t.constant;
+    for (const Factor& f : t.factor)
+      if (f.m != 0) sum += f.m * std::log(f.x * a.phi + f.y * a.rest);
   }
   return sum;
+}
+
+// With z = v (logit h - c) and v = e^s: dz/ds = z, dz/dc = -v, d2z/ds2 =
+// z, d2z/ds dc = -v; dphi/dz = phi (1 - phi) =: w, d2phi/dz2 = w (1 -
+// 2 phi).  A and B are a term's first and second derivatives in z.
+ClineCurvature ClineLocus::curvature(double logV, double logitCentre) const {
+  const double v = std::exp(logV);
+  double value = endsLogL_, gs = 0, gc = 0, hss = 0, hsc = 0, hcc = 0;
+  for (const Term& t : terms_) {
+    const double z = v * (t.logitH - logitCentre);
+    const Ancestry a = ancestryAt(z);
+    double first = 0, second = 0;
+    value += t.constant;
+    for (const Factor& f : t.factor) {
+      if (f.m == 0) continue;
+      const double share = f.x * a.phi + f.y * a.rest;
+      const double slope = (f.x - f.y) / share;
+      value += f.m * std::log(share);
+      first += f.m * slope;
+      second -= f.m * slope * slope;
+    }
+    const double w = a.phi * a.rest;
+    const double dz = first * w;
+    const double dzz = second * w * w + first * w * (a.rest - a.phi);
+    gs += dz * z, gc -= dz * v;
+    hss += dzz * z * z + dz * z;
+    hsc -= v * (dzz * z + dz);
+    hcc += dzz * v * v;
+  }
+  return {value, {gs, gc}, {{hss, hsc}, {hsc, hcc}}};
 }
 
 double ClineLocus::neutralLogLikelihood() const {

@@ -22,6 +22,14 @@ double clineAncestry(double h, double v, double logitCentre);
 // Natural log-odds of x in (0, 1); -inf at 0 and +inf at 1.
 double logit(double x);
 
+// ln L of a locus's cline at one point of the fit's scale (s = ln v,
+// c = logit centre), with its gradient and Hessian there.
+struct ClineCurvature {
+  double value;
+  double gradient[2];    // d/ds, d/dc
+  double hessian[2][2];  // symmetric
+};
+
 // One locus and the individuals that inform it: those with a hybrid index
 // and a genotype there.  The views point into tables the caller owns and
 // must outlive this object; they are only read.
@@ -40,6 +48,9 @@ class ClineLocus {
 
   // Sum over the individuals of ln P(genotype | phi(h; v, centre)).
   double logLikelihood(double v, double logitCentre) const;
+  // The same at (ln v, logit centre), with its first and second
+  // derivatives on that scale, in one pass over the individuals.
+  ClineCurvature curvature(double logV, double logitCentre) const;
   // The same under the neutral cline, phi = h exactly: the locus's terms
   // of the hybrid index likelihood at each individual's h.
   double neutralLogLikelihood() const;
@@ -47,12 +58,31 @@ class ClineLocus {
  private:
   double term(double phi, int* designations) const;
 
+  // An individual strictly between the parents, its genotype's term
+  // written as  constant + sum of m ln(x phi + y (1 - phi))  over at most
+  // two factors (a homozygote's one, squared; a heterozygote's two; a
+  // dominant phenotype's p (2 - p); a recessive one's q squared): the
+  // derivatives in phi are then plain quotients, and 1 - phi is never
+  // formed by a subtraction that loses it.
+  struct Factor {
+    double m;
+    double x;
+    double y;
+  };
+  struct Term {
+    double logitH;
+    double constant;
+    Factor factor[2];
+  };
+  Term termOf(double logitH, const int* designations) const;
+
   char type_;
   double* freqR_;
   double* freqS_;
   std::vector<double> h_;
-  std::vector<double> logitH_;
   std::vector<int*> designations_;
+  std::vector<Term> terms_;  // the individuals with 0 < h < 1
+  double endsLogL_ = 0;      // those at h = 0 or 1: phi = h whatever the cline
 };
 
 }  // namespace parmix

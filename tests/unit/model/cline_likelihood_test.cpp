@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/cline_reference.hpp"
 #include "support/one_individual.hpp"
 
 #include <cmath>
@@ -113,6 +114,43 @@ TEST(ClineLocus, NeutralIsTheLocusTermsOfTheHybridIndexLikelihood) {
     }
     EXPECT_NEAR(tables.view->logLikelihood(2.0, logit(0.3)), shifted,
                 1e-12 * std::fabs(shifted));
+  }
+}
+
+// The value against the reference's own formulas, the gradient and the
+// Hessian against central differences of the value, on loci of each kind
+// and at points near and far from the neutral cline.
+TEST(ClineLocus, CurvatureAgreesWithDifferencesOfTheValue) {
+  const struct {
+    char type;
+    std::vector<double> r, s;
+  } loci[] = {{'C', {0.9, 0.1}, {0.15, 0.85}},
+              {'C', {0.7, 0.2, 0.1}, {0.1, 0.1, 0.8}},
+              {'C', {1.0, 0.0}, {0.0, 1.0}},
+              {'D', {0.8}, {0.1}}};
+  const double points[][2] = {{0, 0}, {1.2, -0.8}, {-1.5, 2.0}, {2.5, 0.3}};
+  constexpr double d = 1e-5;
+  std::uint64_t seed = 40;
+  for (const auto& l : loci) {
+    test::ClineData data = test::drawCline(l.type, l.r, l.s, 60, 2.0, 0.4, ++seed);
+    data.h.front() = 0.0, data.h.back() = 1.0;  // the ends add constants only
+    const auto locus = data.view();
+    for (const auto& x : points) {
+      const ClineCurvature at = locus->curvature(x[0], x[1]);
+      const double reference = test::referenceLogL(data, std::exp(x[0]), 1 / (1 + std::exp(-x[1])));
+      ASSERT_NEAR(at.value, reference, 1e-11 * std::fabs(reference)) << l.type;
+      auto f = [&](double a, double b) { return locus->curvature(a, b).value; };
+      auto g = [&](double a, double b, int k) { return locus->curvature(a, b).gradient[k]; };
+      const double slope[2] = {(f(x[0] + d, x[1]) - f(x[0] - d, x[1])) / (2 * d),
+                               (f(x[0], x[1] + d) - f(x[0], x[1] - d)) / (2 * d)};
+      for (int k = 0; k < 2; ++k) {
+        EXPECT_NEAR(at.gradient[k], slope[k], 1e-5 * (1 + std::fabs(slope[k]))) << l.type << k;
+        const double bend[2] = {(g(x[0] + d, x[1], k) - g(x[0] - d, x[1], k)) / (2 * d),
+                                (g(x[0], x[1] + d, k) - g(x[0], x[1] - d, k)) / (2 * d)};
+        for (int j = 0; j < 2; ++j)
+          EXPECT_NEAR(at.hessian[k][j], bend[j], 1e-5 * (1 + std::fabs(bend[j]))) << l.type << k << j;
+      }
+    }
   }
 }
 
