@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "estimate/panel_study.hpp"
-#include "estimate/parallel_study.hpp"
+#include "estimate/study.hpp"
+#include "estimate/worker_pool.hpp"
 #include "input/data_set.hpp"
 #include "report/report_writer.hpp"
 #include "validate/data_set_loader.hpp"
@@ -44,7 +44,10 @@ std::vector<IndividualEstimate> writeAllRows(DataSet& d, unsigned threads,
   const int width = static_cast<int>(d.nameWidth);
   writeHeader(report, width);
   useRowNumberFormat(report);
-  std::vector<IndividualEstimate> rows = studyAllIndividuals(d, threads);
+  const std::vector<char> types = effectiveLocusTypes(d);
+  std::vector<IndividualEstimate> rows = studyIndividuals(
+      MatrixIndividuals(d), ParentalModel(types.data(), d.freqR.rows(), d.freqS.rows()),
+      HybridIndexModel(), StudySettings(threads));
   for (std::size_t j = 0; j < rows.size(); ++j)
     writeOutputRow(report, d.indNames[j], rows[j].h, rows[j].lowerBound, rows[j].upperBound,
                    rows[j].truncated, width);

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "estimate/individual_study.hpp"
-#include "estimate/panel_study.hpp"
+#include "estimate/study.hpp"
 #include "input/data_set.hpp"
 #include "input/status.hpp"
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <sstream>
 
-#include "estimate/corrected_study.hpp"
+#include "estimate/study.hpp"
 #include "estimate/worker_pool.hpp"
 #include "input/data_set.hpp"
 #include "run/analysis_run.hpp"
@@ -78,9 +78,11 @@ Status analyse(const AncestryRequest& request, AncestryRows& result) {
       sitesFromCounts(counts, data, request.parental, sites, status))
     return status;
   const unsigned threads = request.threads > 0 ? request.threads : usableCores();
-  result.rows = corrections.referenceUncertainty
-                    ? studyAllCorrectedJoint(data, sites, request.thresholds, threads)
-                    : studyAllJoint(data, threads, request.thresholds);
+  const std::vector<char> types = effectiveLocusTypes(data);
+  const ParentalModel parents(types.data(), data.freqR.rows(), data.freqS.rows(),
+                              corrections.referenceUncertainty ? &sites : nullptr);
+  result.rows = studyIndividuals(MatrixIndividuals(data), parents, JointModel{request.thresholds},
+                                 StudySettings(threads));
   for (std::size_t j = 0; j < result.rows.size(); ++j)
     result.names.push_back(j < data.indNames.size() ? data.indNames[j] : std::string());
   if (files.report) {

@@ -4,7 +4,7 @@
 #include <memory>
 #include <sstream>
 
-#include "estimate/parallel_study.hpp"
+#include "estimate/study.hpp"
 #include "estimate/worker_pool.hpp"
 #include "input/locus_labels.hpp"
 #include "report/cline_writer.hpp"
@@ -74,7 +74,10 @@ Status analyse(const ClineRequest& request, ClineResult& result) {
   };
   if (loadDataSet({request.parental, request.individual}, data, opener, status)) return status;
   const unsigned threads = request.threads > 0 ? request.threads : usableCores();
-  const std::vector<IndividualEstimate> h = studyAllIndividuals(data, threads);
+  const std::vector<char> types = effectiveLocusTypes(data);
+  const std::vector<IndividualEstimate> h = studyIndividuals(
+      MatrixIndividuals(data), ParentalModel(types.data(), data.freqR.rows(), data.freqS.rows()),
+      HybridIndexModel(), StudySettings(threads));
   result.study = studyAllClines(data, h, request.qThreshold, threads);
   result.locusNames = readLocusLabels(request.parental, data.parentalEol, data.nLoci);
   result.individualNames = data.indNames;

@@ -4,7 +4,7 @@
 #include <memory>
 #include <sstream>
 
-#include "estimate/corrected_study.hpp"
+#include "estimate/study.hpp"
 #include "estimate/worker_pool.hpp"
 #include "run/analysis_run.hpp"
 #include "model/corrections.hpp"
@@ -45,7 +45,10 @@ Status analyse(const CorrectedRequest& request, CorrectedRows& result) {
   if (loadDataSet({request.parental, request.individual}, data, opener, status) ||
       sitesFromCounts(counts, data, request.parental, sites, status))
     return status;
-  result.rows = studyAllCorrected(data, sites, request.threads > 0 ? request.threads : usableCores());
+  const std::vector<char> types = effectiveLocusTypes(data);
+  result.rows = studyIndividuals(
+      MatrixIndividuals(data), ParentalModel(types.data(), nullptr, nullptr, &sites),
+      HybridIndexModel(), StudySettings(request.threads > 0 ? request.threads : usableCores()));
   for (std::size_t j = 0; j < result.rows.size(); ++j)
     result.names.push_back(j < data.indNames.size() ? data.indNames[j] : std::string());
   result.counts = countDataSet(data);
