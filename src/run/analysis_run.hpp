@@ -36,19 +36,6 @@ struct RunPaths {
 // every count.
 Status runAnalysis(const RunPaths& paths, unsigned threads = 0);
 
-// What a hybrid-index run of text files found, for hosts that want more
-// than the report: each individual's name, estimate and data count (the
-// used loci with and without a genotype, counted from the data the run
-// read), in file order.
-struct AnalysisRows {
-  std::vector<std::string> names;
-  std::vector<IndividualEstimate> rows;
-  std::vector<DataCount> counts;
-};
-
-// runAnalysis, also filling RESULT on success (left empty on failure).
-Status runAnalysis(const RunPaths& paths, unsigned threads, AnalysisRows& result);
-
 // The failure of a run that ended in the exception being handled: memory
 // running out, or an internal failure with its reason.  Call it only from
 // inside a catch block.

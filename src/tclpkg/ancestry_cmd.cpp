@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "run/ancestry_run.hpp"
+#include "run/text_run.hpp"
 #include "tclpkg/command_options.hpp"
 #include "tclpkg/package_settings.hpp"
 #include "tclpkg/tcl_result.hpp"
@@ -29,7 +29,7 @@ int takeUnits(const CommandOptions& words, const char* option, Tcl_Obj* value, b
 }
 
 int takeOption(const CommandOptions& words, const char* name, Tcl_Obj* value,
-               AncestryRequest& request) {
+               TextRunRequest& request) {
   if (std::strcmp(name, "-report") == 0) return words.takeFileName(name, value, request.report);
   if (std::strcmp(name, "-tsv") == 0) return words.takeFileName(name, value, request.tsv);
   if (std::strcmp(name, "-referencecounts") == 0)
@@ -42,7 +42,7 @@ int takeOption(const CommandOptions& words, const char* name, Tcl_Obj* value,
   return words.unknown(name);
 }
 
-int takeWords(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[], AncestryRequest& request) {
+int takeWords(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[], TextRunRequest& request) {
   const CommandOptions words(interp, kCommand, kOptionList);
   return words.takeFilesAndOptions(
       objc, objv, "PARENTAL INDIVIDUAL ?-option value ...?", request.parental,
@@ -89,13 +89,14 @@ Tcl_Obj* rowObj(const std::string& name, const JointEstimate& row) {
 }
 
 int runCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
-  AncestryRequest request;
+  TextRunRequest request;
+  request.model = TextModel::kJoint;
   request.threads = configuredThreads(interp);  // unless -threads says otherwise
   if (takeWords(interp, objc, objv, request) != TCL_OK) return TCL_ERROR;
-  AncestryRows result;
-  const Status status = runAncestry(request, result);
+  TextRunResult result;
+  const Status status = runTextFiles(request, result);
   if (!status.ok()) return placeStatus(interp, status);
-  Tcl_SetObjResult(interp, ancestryRowsObj(result.names, result.rows));
+  Tcl_SetObjResult(interp, ancestryRowsObj(result.names, result.jointRows));
   return TCL_OK;
 }
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "run/cline_run.hpp"
+#include "run/text_run.hpp"
 #include "tclpkg/command_options.hpp"
 #include "tclpkg/package_settings.hpp"
 #include "tclpkg/tcl_result.hpp"
@@ -25,7 +25,7 @@ int takeThreshold(const CommandOptions& words, const char* option, Tcl_Obj* valu
 }
 
 int takeOption(const CommandOptions& words, const char* name, Tcl_Obj* value,
-               ClineRequest& request) {
+               TextRunRequest& request) {
   if (std::strcmp(name, "-report") == 0) return words.takeFileName(name, value, request.report);
   if (std::strcmp(name, "-tsv") == 0) return words.takeFileName(name, value, request.tsv);
   if (std::strcmp(name, "-qvalue") == 0)
@@ -34,7 +34,7 @@ int takeOption(const CommandOptions& words, const char* name, Tcl_Obj* value,
   return words.unknown(name);
 }
 
-int takeWords(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[], ClineRequest& request) {
+int takeWords(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[], TextRunRequest& request) {
   const CommandOptions words(interp, kCommand, kOptionList);
   return words.takeFilesAndOptions(
       objc, objv, "PARENTAL INDIVIDUAL ?-option value ...?", request.parental,
@@ -74,9 +74,9 @@ Tcl_Obj* rowObj(const std::string& name, int locus, const ClineEstimate& row) {
   return dict;
 }
 
-Tcl_Obj* resultObj(const ClineResult& result) {
+Tcl_Obj* resultObj(const TextRunResult& result) {
   Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
-  const ClineStudy& study = result.study;
+  const ClineStudy& study = result.clines;
   for (std::size_t k = 0; k < study.rows.size(); ++k) {
     const int locus = study.loci[k];
     Tcl_ListObjAppendElement(nullptr, list,
@@ -86,11 +86,12 @@ Tcl_Obj* resultObj(const ClineResult& result) {
 }
 
 int runCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
-  ClineRequest request;
+  TextRunRequest request;
+  request.model = TextModel::kClines;
   request.threads = configuredThreads(interp);  // unless -threads says otherwise
   if (takeWords(interp, objc, objv, request) != TCL_OK) return TCL_ERROR;
-  ClineResult result;
-  const Status status = runClines(request, result);
+  TextRunResult result;
+  const Status status = runTextFiles(request, result);
   if (!status.ok()) return placeStatus(interp, status);
   Tcl_SetObjResult(interp, resultObj(result));
   return TCL_OK;
