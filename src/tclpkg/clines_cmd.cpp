@@ -1,7 +1,6 @@
 #include "tclpkg/clines_cmd.hpp"
 
 #include <cmath>
-#include <cstring>
 #include <string>
 
 #include "run/text_run.hpp"
@@ -15,32 +14,6 @@ namespace {
 
 constexpr const char* kCommand = "parmix::clines";
 constexpr const char* kOptionList = "-report, -tsv, -qvalue, -threads";
-
-int takeThreshold(const CommandOptions& words, const char* option, Tcl_Obj* value, double& q) {
-  double x = 0;
-  if (Tcl_GetDoubleFromObj(nullptr, value, &x) != TCL_OK || !(x > 0 && x <= 1))
-    return words.badValue(option, "a number above 0 and at most 1", value);
-  q = x;
-  return TCL_OK;
-}
-
-int takeOption(const CommandOptions& words, const char* name, Tcl_Obj* value,
-               TextRunRequest& request) {
-  if (std::strcmp(name, "-report") == 0) return words.takeFileName(name, value, request.report);
-  if (std::strcmp(name, "-tsv") == 0) return words.takeFileName(name, value, request.tsv);
-  if (std::strcmp(name, "-qvalue") == 0)
-    return takeThreshold(words, name, value, request.qThreshold);
-  if (std::strcmp(name, "-threads") == 0) return words.takeThreads(value, request.threads);
-  return words.unknown(name);
-}
-
-int takeWords(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[], TextRunRequest& request) {
-  const CommandOptions words(interp, kCommand, kOptionList);
-  return words.takeFilesAndOptions(
-      objc, objv, "PARENTAL INDIVIDUAL ?-option value ...?", request.parental,
-      request.individual,
-      [&](const char* name, Tcl_Obj* value) { return takeOption(words, name, value, request); });
-}
 
 void put(Tcl_Obj* dict, const char* key, Tcl_Obj* value) {
   Tcl_DictObjPut(nullptr, dict, Tcl_NewStringObj(key, -1), value);
@@ -89,7 +62,9 @@ int runCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
   TextRunRequest request;
   request.model = TextModel::kClines;
   request.threads = configuredThreads(interp);  // unless -threads says otherwise
-  if (takeWords(interp, objc, objv, request) != TCL_OK) return TCL_ERROR;
+  if (takeAnalysisWords(interp, kCommand, kOptionList, "PARENTAL INDIVIDUAL ?-option value ...?",
+                        objc, objv, request) != TCL_OK)
+    return TCL_ERROR;
   TextRunResult result;
   const Status status = runTextFiles(request, result);
   if (!status.ok()) return placeStatus(interp, status);

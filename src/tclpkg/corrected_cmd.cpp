@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 #include "run/text_run.hpp"
 #include "tclpkg/command_options.hpp"
@@ -28,28 +27,16 @@ constexpr CommandKind kCorrected{"parmix::corrected", "-referencecounts, -report
 constexpr CommandKind kHybridIndex{"parmix::hybridIndex", "-report, -threads, -referencecounts",
                                    "PARENTAL INDIVIDUAL ?-option value ...?", false};
 
-int takeOption(const CommandOptions& words, const char* name, Tcl_Obj* value,
-               TextRunRequest& request) {
-  if (std::strcmp(name, "-referencecounts") == 0)
-    return words.takeFileName(name, value, request.referenceCounts);
-  if (std::strcmp(name, "-report") == 0) return words.takeFileName(name, value, request.report);
-  if (std::strcmp(name, "-threads") == 0) return words.takeThreads(value, request.threads);
-  return words.unknown(name);
-}
-
 int takeWords(Tcl_Interp* interp, const CommandKind& kind, int objc, Tcl_Obj* const objv[],
               TextRunRequest& request) {
-  const CommandOptions words(interp, kind.name, kind.optionList);
-  if (words.takeFilesAndOptions(
-          objc, objv, kind.synopsis, request.parental, request.individual,
-          [&](const char* name, Tcl_Obj* value) {
-            return takeOption(words, name, value, request);
-          }) != TCL_OK)
+  if (takeAnalysisWords(interp, kind.name, kind.optionList, kind.synopsis, objc, objv, request) !=
+      TCL_OK)
     return TCL_ERROR;
   // The counts are what the correction is made of; there is no default.
   if (kind.countsNeeded && request.referenceCounts.empty())
-    return words.usageError("-referencecounts COUNTS is needed: the reference samples' counts "
-                            "that parmix::parentalFromReference -counts writes");
+    return CommandOptions(interp, kind.name, kind.optionList)
+        .usageError("-referencecounts COUNTS is needed: the reference samples' counts that "
+                    "parmix::parentalFromReference -counts writes");
   return TCL_OK;
 }
 
