@@ -5,7 +5,8 @@
 // the command `parmix PARENTAL INDIVIDUAL ?REPORT?` does, for a host without
 // an interpreter.  The command runs the same steps itself, through the ones
 // that report through its interpreter (tclpkg/interp_steps.hpp), and shares
-// the report's steps below with this run.
+// the report's steps below with the one run of text files (text_run.hpp),
+// which this run is with the report written as it goes.
 
 #include <fstream>
 #include <ostream>
@@ -13,7 +14,6 @@
 #include <vector>
 
 #include "estimate/individual_study.hpp"
-#include "estimate/study.hpp"
 #include "input/data_set.hpp"
 #include "input/status.hpp"
 
