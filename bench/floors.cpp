@@ -22,7 +22,8 @@
 #include <vector>
 
 #include "data_loader.hpp"
-#include "estimate/parallel_study.hpp"
+#include "estimate/study.hpp"
+#include "estimate/worker_pool.hpp"
 
 namespace {
 
@@ -93,7 +94,11 @@ int main(int argc, char* argv[]) {
   }
   const unsigned cores = parmix::usableCores();
   std::uint64_t logCalls = 0;
-  parmix::studyAllIndividuals(data, cores, &logCalls);
+  const std::vector<char> types = parmix::effectiveLocusTypes(data);
+  parmix::studyIndividuals(parmix::MatrixIndividuals(data),
+                           parmix::ParentalModel(types.data(), data.freqR.rows(), data.freqS.rows()),
+                           parmix::HybridIndexModel(),
+                           parmix::StudySettings(cores, nullptr, nullptr, &logCalls));
   const std::uint64_t sample = std::min<std::uint64_t>(logCalls, 400000000);
   const double perLog = secondsPerLog(std::max<std::uint64_t>(sample, 1));
   std::printf("read_seconds %.6f\n", read);

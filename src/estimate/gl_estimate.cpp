@@ -1,11 +1,7 @@
 #include "estimate/gl_estimate.hpp"
 
 #include <cmath>
-#include <cstdint>
-#include <cstring>
 #include <limits>
-#include <utility>
-#include <vector>
 
 #include "estimate/gsl_support.hpp"
 #include "estimate/objective_searches.hpp"
@@ -28,30 +24,8 @@ double shiftedLogL(double h, void* params) {
   return (-evaluateAt(*p->negated, h) - p->maxLogL) + kSupportDrop;
 }
 
-// The individual's log-likelihood, remembering the points it has been
-// evaluated at (bit for bit): the steps of a study return to the same
-// points (the ends, 0.5, the estimate) a dozen times in some fifty.
-class RememberedLogLikelihood {
- public:
-  explicit RememberedLogLikelihood(const GlIndividual& individual) : individual_(individual) {}
-  double at(double h) {
-    std::uint64_t key;
-    std::memcpy(&key, &h, sizeof key);
-    for (const auto& entry : seen_)
-      if (entry.first == key) return entry.second;
-    const double value = individual_.logLikelihood(h);
-    // Only a solver running to its iteration limit takes thousands.
-    if (seen_.size() < 512) seen_.emplace_back(key, value);
-    return value;
-  }
-
- private:
-  const GlIndividual& individual_;
-  std::vector<std::pair<std::uint64_t, double>> seen_;
-};
-
-double negatedGlLogL(double h, void* params) {
-  return -static_cast<RememberedLogLikelihood*>(params)->at(h);
+double negatedLogL(double h, void* params) {
+  return -static_cast<RememberedLikelihood*>(params)->at(h);
 }
 
 SupportedEstimate undefinedEstimate() { return {kNaN, kNaN, kNaN, {false, false}, kNaN}; }
@@ -93,11 +67,20 @@ SupportedEstimate studyObjective(gsl_function& F) {
   return row;
 }
 
-SupportedEstimate studyGlIndividual(const GlIndividual& individual) {
-  if (!individual.hasData()) return undefinedEstimate();
-  RememberedLogLikelihood logL(individual);
-  gsl_function F{&negatedGlLogL, &logL};
+SupportedEstimate studyLikelihood(RememberedLikelihood& logL) {
+  gsl_function F{&negatedLogL, &logL};
   return studyObjective(F);
+}
+
+SupportedEstimate studyGlIndividual(const GlIndividual& individual, RememberedLikelihood& points) {
+  if (!individual.hasData()) return undefinedEstimate();
+  points.rememberFor(individual);
+  return studyLikelihood(points);
+}
+
+SupportedEstimate studyGlIndividual(const GlIndividual& individual) {
+  RememberedLikelihood points;
+  return studyGlIndividual(individual, points);
 }
 
 }  // namespace parmix

@@ -16,6 +16,7 @@
 
 #include <gsl/gsl_math.h>
 
+#include "estimate/remembered_likelihood.hpp"
 #include "model/gl_likelihood.hpp"
 
 namespace parmix {
@@ -46,7 +47,15 @@ double supportLimitOfObjective(gsl_function& F, double maxLogL, double hEstimate
 // The whole study: flatness, estimate, maximum, both limits.
 SupportedEstimate studyObjective(gsl_function& F);
 
-// The whole study of an individual laid out from genotype likelihoods.
+// The whole study on the log-likelihood LOGL remembers for (its
+// rememberFor() called for the individual, which has data).  Every study of
+// h, whatever its layout, runs these steps.
+SupportedEstimate studyLikelihood(RememberedLikelihood& logL);
+
+// The whole study of an individual laid out from genotype likelihoods;
+// POINTS (the caller's, kept from one individual to the next) remembers
+// its points.
+SupportedEstimate studyGlIndividual(const GlIndividual& individual, RememberedLikelihood& points);
 SupportedEstimate studyGlIndividual(const GlIndividual& individual);
 
 }  // namespace parmix

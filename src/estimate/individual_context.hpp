@@ -18,9 +18,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <utility>
-#include <vector>
 
+#include "estimate/remembered_likelihood.hpp"
 #include "model/compact_likelihood.hpp"
 
 namespace parmix {
@@ -34,26 +33,26 @@ class IndividualContext {
   // Lays out the individual held in indGenotype (nLoci rows of two
   // designations) and forgets the points of the previous one.  The arrays
   // are only read, here, and need not outlive the call.
-  void layOut(int** indGenotype, double** freqR, double** freqS, const char* locusType,
-              int nLoci);
+  void layOut(const int* const* indGenotype, const double* const* freqR,
+              const double* const* freqS, const char* locusType, int nLoci);
+  // True when any designation laid out was not missing (genotypeNA is 0).
+  bool hasData() const { return layout_.hasData(); }
 
   // The log-likelihood at h, bit for bit that of Likelihood(); computed at
   // most once per point and individual (the first 512 points are kept).
-  double at(double h);
+  double at(double h) { return points_.at(h); }
 
   // Over the context's whole life: points at which the log-likelihood was
   // actually computed, and the log calls they took.
-  std::size_t evaluations() const { return evaluations_; }
-  std::uint64_t logCalls() const { return logCalls_; }
+  std::size_t evaluations() const { return points_.evaluations(); }
+  std::uint64_t logCalls() const { return points_.logCalls(); }
+
+  // The points, for a study that runs on any remembered log-likelihood.
+  RememberedLikelihood& points() { return points_; }
 
  private:
   CompactIndividual layout_;
-  // A locus type the likelihood does not know makes every value NaN, as it
-  // does Likelihood's.
-  bool unknownType_ = false;
-  std::vector<std::pair<std::uint64_t, double>> seen_;
-  std::size_t evaluations_ = 0;
-  std::uint64_t logCalls_ = 0;
+  RememberedLikelihood points_;
 };
 
 // Likelihood() at h, taken from the context when one is given (it must

@@ -1,10 +1,10 @@
 #ifndef PARMIX_ESTIMATE_INDIVIDUAL_STUDY_HPP
 #define PARMIX_ESTIMATE_INDIVIDUAL_STUDY_HPP
 
-// The study of one individual, as a run makes it: genotypeNA, testSurface,
-// findmaxH, Likelihood at the estimate, findBound below and above (an
-// estimate at an end is its own, cut, limit there), then the report row's
-// numbers.  Knows nothing of Tcl; any program that holds an individual's
+// The study of one individual, as a run makes it: genotypeNA, then the
+// searches of testSurface, findmaxH and findBound below and above on the
+// individual's log-likelihood (an estimate at an end is its own, cut, limit
+// there), then the report row's numbers.  Knows nothing of Tcl; any program that holds an individual's
 // designations and the frequency rows may call it.
 
 namespace parmix {

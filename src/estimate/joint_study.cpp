@@ -5,10 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <memory>
 
 #include "estimate/joint_estimate.hpp"
-#include "estimate/worker_pool.hpp"
 
 namespace parmix {
 
@@ -69,40 +67,6 @@ void fillClasses(const JointIndividual& individual, const ClassThresholds& thres
   row.assigned = verdict.assigned;
 }
 
-// Individuals laid out together in one pass over the genotype matrix, so
-// their columns share the cache lines fetched.
-constexpr int kBlock = 16;
-
-void layOutBlock(DataSet& d, const std::vector<char>& types, int first, int count,
-                 std::vector<JointIndividual>& layouts) {
-  for (int k = 0; k < count; ++k) layouts[k].clear();
-  int** genotypes = d.genotypes.rows();
-  double** freqR = d.freqR.rows();
-  double** freqS = d.freqS.rows();
-  for (int i = 0; i < d.nLoci; ++i) {
-    const int* cells = genotypes[i] + 2 * first;
-    const char type = types[i];
-    for (int k = 0; k < count; ++k)
-      layouts[k].addLocus(type, cells[2 * k], cells[2 * k + 1], freqR[i], freqS[i]);
-  }
-}
-
-// The body of one thread: its own layouts, made once, reused for every
-// block it takes.  Each block writes only its own rows.
-TaskBody blockStudier(DataSet& data, const std::vector<char>& types,
-                      std::vector<JointEstimate>& rows, const ClassThresholds& thresholds) {
-  auto layouts = std::make_shared<std::vector<JointIndividual>>(kBlock);
-  for (JointIndividual& layout : *layouts) layout.reserve(static_cast<std::size_t>(data.nLoci));
-  const int individuals = static_cast<int>(rows.size());
-  return [&data, &types, &rows, &thresholds, layouts, individuals](int block) {
-    const int first = block * kBlock;
-    const int count = std::min(kBlock, individuals - first);
-    layOutBlock(data, types, first, count, *layouts);
-    for (int k = 0; k < count; ++k)
-      rows[first + k] = studyJointIndividual((*layouts)[k], thresholds);
-  };
-}
-
 }  // namespace
 
 JointEstimate studyJointIndividual(const JointIndividual& individual,
@@ -118,16 +82,6 @@ JointEstimate studyJointIndividual(const JointIndividual& individual,
   fillModelTest(individual, row);
   fillClasses(individual, thresholds, row);
   return row;
-}
-
-std::vector<JointEstimate> studyAllJoint(DataSet& data, unsigned workers,
-                                         const ClassThresholds& thresholds) {
-  const int individuals = data.nCols / 2;
-  std::vector<JointEstimate> rows(static_cast<std::size_t>(individuals));
-  const int blocks = (individuals + kBlock - 1) / kBlock;
-  const std::vector<char> types = effectiveLocusTypes(data);
-  runOnWorkers(blocks, workers, [&] { return blockStudier(data, types, rows, thresholds); });
-  return rows;
 }
 
 }  // namespace parmix

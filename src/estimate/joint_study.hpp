@@ -2,15 +2,14 @@
 #define PARMIX_ESTIMATE_JOINT_STUDY_HPP
 
 // The joint study of ancestry h and interclass heterozygosity H of one
-// individual, and of every individual of a data set on several threads:
-// the estimates with their 2-unit profile support limits, the test of the
-// hybrid-index model, and the six early-generation classes.  No I/O.
+// individual: the estimates with their 2-unit profile support limits, the
+// test of the hybrid-index model, and the six early-generation classes.
+// (estimate/study.hpp studies every individual of a run.)  No I/O.
 
 #include <array>
 #include <vector>
 
 #include "estimate/hybrid_classes.hpp"
-#include "input/data_set.hpp"
 #include "model/joint_likelihood.hpp"
 
 namespace parmix {
@@ -43,13 +42,6 @@ constexpr double kJointSupportDrop = 2.0;
 
 JointEstimate studyJointIndividual(const JointIndividual& individual,
                                    const ClassThresholds& thresholds = ClassThresholds());
-
-// Every individual of the data set (nCols / 2 of them), in file order, on
-// at most `workers` threads, the calling one included.  Loci whose
-// locusUsed is 0 take no part.  A failure in a worker
-// (such as memory running out) stops the others and is rethrown here.
-std::vector<JointEstimate> studyAllJoint(DataSet& data, unsigned workers,
-                                         const ClassThresholds& thresholds = ClassThresholds());
 
 }  // namespace parmix
 

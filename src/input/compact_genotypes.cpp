@@ -1,51 +1,34 @@
 #include "input/compact_genotypes.hpp"
 
-#include <cstring>
-
 namespace parmix {
 
-CompactGenotypes::CompactGenotypes(int individuals)
-    : individuals_(individuals < 0 ? 0 : individuals) {}
-
-void CompactGenotypes::appendLocus(const std::uint8_t* pairs) {
-  const std::size_t width = 2 * static_cast<std::size_t>(individuals_);
-  if (filling_.empty()) filling_.resize(width * kBlockLoci);
-  // A shard may hold no individual at all: then only the loci are counted.
-  if (width > 0)
-    std::memcpy(filling_.data() + width * static_cast<std::size_t>(fillingLoci_), pairs, width);
-  ++fillingLoci_;
-  ++loci_;
-  if (fillingLoci_ == kBlockLoci) sealFullBlock();
-}
-
-// Turns the full block individual-major and frees the locus-major one, so
-// the only memory beyond the sealed matrix is one block being filled.
-void CompactGenotypes::sealFullBlock() {
-  const std::size_t width = 2 * static_cast<std::size_t>(individuals_);
-  std::vector<std::uint8_t> block(width * kBlockLoci);
-  for (int l = 0; l < kBlockLoci; ++l) {
-    const std::uint8_t* from = filling_.data() + width * static_cast<std::size_t>(l);
-    for (int j = 0; j < individuals_; ++j) {
-      std::uint8_t* to = block.data() + 2 * (static_cast<std::size_t>(kBlockLoci) * j + l);
-      to[0] = from[2 * j];
-      to[1] = from[2 * j + 1];
-    }
-  }
-  sealed_.push_back(std::move(block));
-  fillingLoci_ = 0;
-}
-
-std::size_t CompactGenotypes::storedBytes() const {
-  std::size_t bytes = filling_.capacity();
-  for (const std::vector<std::uint8_t>& block : sealed_) bytes += block.capacity();
-  return bytes;
-}
-
-const std::uint8_t* CompactGenotypes::runOf(std::size_t block, int j) const {
-  return sealed_[block].data() + 2 * static_cast<std::size_t>(kBlockLoci) * j;
-}
-
 namespace {
+
+constexpr std::size_t kMaskWords = CompactGenotypes::kBlockLoci / 64;
+
+// The two-bit code of a genotype, or -1 when an allele beyond 2 needs the
+// wide form.  A genotype with one allele missing is missing as a whole.
+int codeOf(std::uint8_t a, std::uint8_t b) {
+  if (a == 0 || b == 0) return CompactGenotypes::kMissingCode;
+  if (a > 2 || b > 2) return -1;
+  return a + b - 2;
+}
+
+unsigned codeAt(const std::uint8_t* bytes, std::size_t index) {
+  return (bytes[index / 4] >> (2 * (index % 4))) & 3u;
+}
+
+void writeCode(unsigned code, int* row, int missing) {
+  static constexpr int kFirst[3] = {1, 1, 2};
+  static constexpr int kSecond[3] = {1, 2, 2};
+  if (code == CompactGenotypes::kMissingCode) {
+    row[0] = row[1] = missing;
+  } else {
+    row[0] = kFirst[code];
+    row[1] = kSecond[code];
+  }
+}
+
 void writePair(const std::uint8_t* pair, int* row, int missing) {
   if (pair[0] == 0 || pair[1] == 0) {
     row[0] = row[1] = missing;
@@ -54,18 +37,145 @@ void writePair(const std::uint8_t* pair, int* row, int missing) {
     row[1] = pair[1];
   }
 }
+
 }  // namespace
+
+std::size_t CompactGenotypes::Block::bytes() const {
+  return packed.capacity() + wide.capacity() + wideLoci.capacity() * sizeof(std::uint64_t);
+}
+
+CompactGenotypes::CompactGenotypes(int individuals)
+    : individuals_(individuals < 0 ? 0 : individuals) {}
+
+void CompactGenotypes::appendLocus(const std::uint8_t* pairs) {
+  if (appendPacked(pairs)) {
+    ++filling_.packedCount;
+    ++packedLoci_;
+  } else {
+    appendWide(pairs);
+  }
+  ++fillingLoci_;
+  ++loci_;
+  if (fillingLoci_ == kBlockLoci) sealFullBlock();
+}
+
+// Writes the locus's codes into the next packed slot of the block being
+// filled; false, leaving the slot to be overwritten, when a genotype does
+// not fit.  Every byte is assigned whole, so nothing of an abandoned
+// attempt survives the next one.
+bool CompactGenotypes::appendPacked(const std::uint8_t* pairs) {
+  const std::size_t stride = packedStride();
+  if (filling_.packed.empty()) filling_.packed.resize(stride * kBlockLoci);
+  std::uint8_t* slot =
+      filling_.packed.data() + stride * static_cast<std::size_t>(filling_.packedCount);
+  for (std::size_t byte = 0; byte < stride; ++byte) {
+    unsigned value = 0;
+    for (std::size_t k = 0; k < 4; ++k) {
+      const std::size_t j = 4 * byte + k;
+      if (j >= static_cast<std::size_t>(individuals_)) break;
+      const int code = codeOf(pairs[2 * j], pairs[2 * j + 1]);
+      if (code < 0) return false;
+      value |= static_cast<unsigned>(code) << (2 * k);
+    }
+    slot[byte] = static_cast<std::uint8_t>(value);
+  }
+  return true;
+}
+
+void CompactGenotypes::appendWide(const std::uint8_t* pairs) {
+  if (filling_.wideLoci.empty()) filling_.wideLoci.assign(kMaskWords, 0);
+  const std::size_t locus = static_cast<std::size_t>(fillingLoci_);
+  filling_.wideLoci[locus / 64] |= std::uint64_t{1} << (locus % 64);
+  const std::size_t width = 2 * static_cast<std::size_t>(individuals_);
+  filling_.wide.insert(filling_.wide.end(), pairs, pairs + width);
+  ++filling_.wideCount;
+}
+
+// Turns the full block individual-major.  The block being filled keeps its
+// buffers for the next block, so the only memory beyond the sealed matrix
+// is one block being filled.
+void CompactGenotypes::sealFullBlock() {
+  const std::size_t n = static_cast<std::size_t>(individuals_);
+  const std::size_t stride = packedStride();
+  const std::size_t packedCount = static_cast<std::size_t>(filling_.packedCount);
+  const std::size_t wideCount = static_cast<std::size_t>(filling_.wideCount);
+  const std::size_t run = (packedCount + 3) / 4;
+  Block block;
+  block.packed.resize(run * n);
+  // Four loci by four individuals at a time: one byte of each of four
+  // loci gives one byte of each of four individuals.
+  for (std::size_t group = 0; group < run; ++group) {
+    for (std::size_t byte = 0; byte < stride; ++byte) {
+      unsigned in[4] = {0, 0, 0, 0};
+      for (std::size_t q = 0; q < 4 && 4 * group + q < packedCount; ++q)
+        in[q] = filling_.packed[(4 * group + q) * stride + byte];
+      for (std::size_t k = 0; k < 4 && 4 * byte + k < n; ++k) {
+        unsigned out = 0;
+        for (std::size_t q = 0; q < 4; ++q) out |= ((in[q] >> (2 * k)) & 3u) << (2 * q);
+        block.packed[(4 * byte + k) * run + group] = static_cast<std::uint8_t>(out);
+      }
+    }
+  }
+  block.wide.resize(2 * wideCount * n);
+  for (std::size_t w = 0; w < wideCount; ++w)
+    for (std::size_t j = 0; j < n; ++j)
+      for (std::size_t c = 0; c < 2; ++c)
+        block.wide[2 * (wideCount * j + w) + c] = filling_.wide[2 * (n * w + j) + c];
+  block.wideLoci.swap(filling_.wideLoci);
+  block.packedCount = filling_.packedCount;
+  block.wideCount = filling_.wideCount;
+  sealed_.push_back(std::move(block));
+  filling_.wide.clear();
+  filling_.packedCount = filling_.wideCount = 0;
+  fillingLoci_ = 0;
+}
+
+std::size_t CompactGenotypes::storedBytes() const {
+  std::size_t bytes = filling_.bytes();
+  for (const Block& block : sealed_) bytes += block.bytes();
+  return bytes;
+}
+
+void CompactGenotypes::layOutSealed(const Block& block, int j, int** rows, int missing) const {
+  const std::size_t individual = static_cast<std::size_t>(j);
+  const std::uint8_t* packed =
+      block.packed.data() + individual * ((static_cast<std::size_t>(block.packedCount) + 3) / 4);
+  const std::uint8_t* wide =
+      block.wide.data() + 2 * static_cast<std::size_t>(block.wideCount) * individual;
+  if (block.wideLoci.empty()) {
+    for (int p = 0; p < block.packedCount; ++p)
+      writeCode(codeAt(packed, static_cast<std::size_t>(p)), rows[p], missing);
+    return;
+  }
+  std::size_t p = 0, w = 0;
+  for (int l = 0; l < block.packedCount + block.wideCount; ++l) {
+    if (block.isWide(l))
+      writePair(wide + 2 * w++, rows[l], missing);
+    else
+      writeCode(codeAt(packed, p++), rows[l], missing);
+  }
+}
+
+void CompactGenotypes::layOutFilling(int j, int** rows, int missing) const {
+  const std::size_t individual = static_cast<std::size_t>(j);
+  const std::size_t stride = packedStride();
+  const std::size_t wideStride = 2 * static_cast<std::size_t>(individuals_);
+  std::size_t p = 0, w = 0;
+  for (int l = 0; l < fillingLoci_; ++l) {
+    if (filling_.isWide(l))
+      writePair(filling_.wide.data() + wideStride * w++ + 2 * individual, rows[l], missing);
+    else
+      writeCode(codeAt(filling_.packed.data() + stride * p++, individual), rows[l], missing);
+  }
+}
 
 void CompactGenotypes::layOutIndividual(int j, int** rows, int missing) const {
   int locus = 0;
-  for (std::size_t b = 0; b < sealed_.size(); ++b) {
-    const std::uint8_t* run = runOf(b, j);
-    for (int l = 0; l < kBlockLoci; ++l, ++locus) writePair(run + 2 * l, rows[locus], missing);
+  for (const Block& block : sealed_) {
+    layOutSealed(block, j, rows + locus, missing);
+    locus += kBlockLoci;
   }
-  const std::size_t width = 2 * static_cast<std::size_t>(individuals_);
-  for (int l = 0; l < fillingLoci_; ++l, ++locus)
-    writePair(filling_.data() + width * static_cast<std::size_t>(l) + 2 * static_cast<std::size_t>(j),
-              rows[locus], missing);
+  layOutFilling(j, rows + locus, missing);
 }
 
 }  // namespace parmix

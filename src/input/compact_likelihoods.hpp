@@ -2,12 +2,11 @@
 #define PARMIX_INPUT_COMPACT_LIKELIHOODS_HPP
 
 // The study individuals' genotype likelihoods of a genome-scale panel, kept
-// beside the two-byte genotype calls only when a run asks for them.  A
+// beside the genotype calls only when a run asks for them.  A
 // genotype's likelihood is stored as its phred-scaled distance from the
 // individual's most likely genotype at the site, rounded to a whole number
 // and capped at 254: one byte per genotype of the site, so three bytes per
-// individual at a biallelic site (five bytes per individual and site with
-// the calls).  Phred 254 is a likelihood ratio of 10^-25.4, beyond anything
+// individual at a biallelic site (three and a quarter with the calls).  Phred 254 is a likelihood ratio of 10^-25.4, beyond anything
 // that moves an estimate.  An individual's likelihoods at a site are
 // missing when all of its bytes are kMissing (255), which no stored
 // likelihood vector can be, since its best genotype is 0.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "model/genotype_prob.hpp"
+
 namespace parmix {
 
 void CompactIndividual::clear() {
@@ -47,9 +49,9 @@ double CompactIndividual::logLikelihood(double h) const {
     const double* d = d_ + start;
     const double* w = w_ + start;
     for (std::size_t t = 0; t < count; ++t) {
-      const double u = h * a[t] + g * b[t];
-      const double v = h * c[t] + g * d[t];
-      x[t] = w[t] * (u * u) + 2 * u * v;
+      const double u = gameteShare(h, g, a[t], b[t]);
+      const double v = gameteShare(h, g, c[t], d[t]);
+      x[t] = w[t] * homozygoteProbability(u) + heterozygoteProbability(u, v);
     }
     for (std::size_t t = 0; t < count; ++t) sum += std::log(x[t]);
   }

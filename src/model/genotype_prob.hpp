@@ -8,9 +8,21 @@
 
 namespace parmix {
 
+// The hybrid-index term, defined here once for every layout of the
+// likelihood (Likelihood, CompactIndividual, GlIndividual): an allele's
+// share of the gametes of an individual of hybrid index h, u = h*r + g*s
+// with g = 1 - h (computed once per point by the layouts), and a genotype's
+// probability from its alleles' shares, u*u for a homozygote and 2*u*v for
+// a heterozygote.  Every layout forms a term with these very operations, so
+// all of them give the same bits for the same genotype.
+inline double gameteShare(double h, double g, double r, double s) { return h * r + g * s; }
+inline double homozygoteProbability(double u) { return u * u; }
+inline double heterozygoteProbability(double u, double v) { return 2 * u * v; }
+
 // Frequency of the allele in the individual's gamete pool: h*a + (1-h)*b.
 double p(double h, double a, double b);
-// Frequency of all other alleles, from the complements: (1-h)(1-b) + (1-a)h.
+// Frequency of all other alleles, from the complements: h(1-a) + (1-h)(1-b),
+// the same bits as (1-h)(1-b) + (1-a)h.
 double q(double h, double a, double b);
 // Dominant locus, dominant phenotype: ln(p^2 + 2pq).
 double fDom(double h, double a, double b);

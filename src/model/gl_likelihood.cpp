@@ -4,6 +4,8 @@
 #include <cmath>
 #include <utility>
 
+#include "model/genotype_prob.hpp"
+
 namespace parmix {
 
 namespace {
@@ -185,8 +187,8 @@ double GlIndividual::generalProbability(std::size_t k, double h, double g) const
   double probability = 0.0;
   for (std::size_t e = k == 0 ? 0 : generalEnd_[k - 1]; e < generalEnd_[k]; ++e) {
     const Entry& entry = entries_[e];
-    const double ui = h * meanR_[entry.first] + g * meanS_[entry.first];
-    const double uj = h * meanR_[entry.second] + g * meanS_[entry.second];
+    const double ui = gameteShare(h, g, meanR_[entry.first], meanS_[entry.first]);
+    const double uj = gameteShare(h, g, meanR_[entry.second], meanS_[entry.second]);
     probability += entry.weight * (ui * uj);
   }
   return probability;
@@ -202,13 +204,14 @@ double GlIndividual::logLikelihood(double h) const {
     if (nextGeneral < generalLoci_.size() && generalLoci_[nextGeneral] == l) {
       probability = generalProbability(nextGeneral++, h, g);
     } else {
-      // The operations of the analysis of certain genotypes: u = h*a + (1-h)*b,
-      // a homozygote's u*u, a heterozygote's 2*u_a*u_b (the same bits as
-      // (2*u_a)*u_b), a dominant band's p*p + 2*p*q; the terms of zero
-      // weight add exactly 0.
-      const double ua = h * ra_[l] + g * sa_[l];
-      const double ub = h * rb_[l] + g * sb_[l];
-      probability = waa_[l] * (ua * ua) + wab_[l] * (ua * ub) + wbb_[l] * (ub * ub);
+      // The hybrid-index term of model/genotype_prob.hpp, as the analysis
+      // of certain genotypes forms it; a heterozygote's 2 lies in its weight
+      // wab (twice its likelihood), and 1*(2*(u_a*u_b)) is the same bits as
+      // (2*u_a)*u_b.  The terms of zero weight add exactly 0.
+      const double ua = gameteShare(h, g, ra_[l], sa_[l]);
+      const double ub = gameteShare(h, g, rb_[l], sb_[l]);
+      probability = waa_[l] * homozygoteProbability(ua) + wab_[l] * (ua * ub) +
+                    wbb_[l] * homozygoteProbability(ub);
     }
     sum += std::log(probability + (h * h * varR_[l] + g * g * varS_[l]));
   }

@@ -4,14 +4,13 @@
 #include <fstream>
 #include <locale>
 #include <new>
-#include <utility>
 #include <vector>
 
-#include "estimate/panel_study.hpp"
-#include "estimate/parallel_study.hpp"
+#include "estimate/study.hpp"
+#include "estimate/worker_pool.hpp"
 #include "input/data_set.hpp"
 #include "report/report_writer.hpp"
-#include "validate/data_set_loader.hpp"
+#include "run/text_run.hpp"
 
 namespace parmix {
 
@@ -41,14 +40,11 @@ int openRunReport(const RunPaths& paths, std::ofstream& report, Status& status) 
 
 std::vector<IndividualEstimate> writeAllRows(DataSet& d, unsigned threads,
                                              std::ostream& report) {
-  const int width = static_cast<int>(d.nameWidth);
-  writeHeader(report, width);
-  useRowNumberFormat(report);
-  std::vector<IndividualEstimate> rows = studyAllIndividuals(d, threads);
-  for (std::size_t j = 0; j < rows.size(); ++j)
-    writeOutputRow(report, d.indNames[j], rows[j].h, rows[j].lowerBound, rows[j].upperBound,
-                   rows[j].truncated, width);
-  writeEndingRow(report);
+  const std::vector<char> types = effectiveLocusTypes(d);
+  std::vector<IndividualEstimate> rows = studyIndividuals(
+      MatrixIndividuals(d), ParentalModel(types.data(), d.freqR.rows(), d.freqS.rows()),
+      HybridIndexModel(), StudySettings(threads));
+  writeReportBody(report, "", d.indNames, rows, static_cast<int>(d.nameWidth));
   return rows;
 }
 
@@ -58,30 +54,6 @@ int closeRunReport(const RunPaths& paths, std::ofstream& report, Status& status)
   status.fail("The report file %s could not be written completely.", paths.report.c_str());
   return status.setFault(Fault::kReport);
 }
-
-namespace {
-
-// RESULT, when given, gets the rows with the names and the data counts of
-// the data set the run read.
-Status analyse(const RunPaths& paths, unsigned threads, AnalysisRows* result) {
-  Status status;
-  DataSet data;
-  std::ofstream report;
-  const ReportOpener opener = [&](Status& s) -> std::ostream* {
-    return openRunReport(paths, report, s) ? nullptr : &report;
-  };
-  if (loadDataSet({paths.parental, paths.individual}, data, opener, status))
-    return status;  // an opened report closes itself
-  std::vector<IndividualEstimate> rows =
-      writeAllRows(data, threads > 0 ? threads : usableCores(), report);
-  if (closeRunReport(paths, report, status) || result == nullptr) return status;
-  result->counts = countDataSet(data);
-  result->names.assign(data.indNames.begin(), data.indNames.begin() + rows.size());
-  result->rows = std::move(rows);
-  return status;
-}
-
-}  // namespace
 
 Status statusOfCaughtException() {
   Status status;
@@ -100,23 +72,17 @@ Status statusOfCaughtException() {
   return status;
 }
 
+// The `parmix` command's run for a host without an interpreter: the one
+// run of text files with the report written as it goes.
 Status runAnalysis(const RunPaths& paths, unsigned threads) {
-  try {
-    return analyse(paths, threads, nullptr);
-  } catch (...) {
-    return statusOfCaughtException();
-  }
-}
-
-Status runAnalysis(const RunPaths& paths, unsigned threads, AnalysisRows& result) {
-  Status status;
-  try {
-    status = analyse(paths, threads, &result);
-  } catch (...) {
-    status = statusOfCaughtException();
-  }
-  if (!status.ok()) result = AnalysisRows();
-  return status;
+  TextRunRequest request;
+  request.parental = paths.parental;
+  request.individual = paths.individual;
+  request.report = paths.report;
+  request.threads = threads;
+  request.onFailure = ReportOnFailure::kPartial;
+  TextRunResult result;
+  return runTextFiles(request, result);
 }
 
 }  // namespace parmix

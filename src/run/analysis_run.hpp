@@ -5,7 +5,8 @@
 // the command `parmix PARENTAL INDIVIDUAL ?REPORT?` does, for a host without
 // an interpreter.  The command runs the same steps itself, through the ones
 // that report through its interpreter (tclpkg/interp_steps.hpp), and shares
-// the report's steps below with this run.
+// the report's steps below with the one run of text files (text_run.hpp),
+// which this run is with the report written as it goes.
 
 #include <fstream>
 #include <ostream>
@@ -13,7 +14,6 @@
 #include <vector>
 
 #include "estimate/individual_study.hpp"
-#include "estimate/panel_study.hpp"
 #include "input/data_set.hpp"
 #include "input/status.hpp"
 
@@ -35,19 +35,6 @@ struct RunPaths {
 // threads (0: every core the process may use); the report is the same for
 // every count.
 Status runAnalysis(const RunPaths& paths, unsigned threads = 0);
-
-// What a hybrid-index run of text files found, for hosts that want more
-// than the report: each individual's name, estimate and data count (the
-// used loci with and without a genotype, counted from the data the run
-// read), in file order.
-struct AnalysisRows {
-  std::vector<std::string> names;
-  std::vector<IndividualEstimate> rows;
-  std::vector<DataCount> counts;
-};
-
-// runAnalysis, also filling RESULT on success (left empty on failure).
-Status runAnalysis(const RunPaths& paths, unsigned threads, AnalysisRows& result);
 
 // The failure of a run that ended in the exception being handled: memory
 // running out, or an internal failure with its reason.  Call it only from

@@ -9,7 +9,7 @@
 
 #include "input/errors.hpp"
 #include "input/plink_reader.hpp"
-#include "estimate/panel_study.hpp"
+#include "estimate/study.hpp"
 #include "validate/panel_checks.hpp"
 #include "run/progress.hpp"
 #include "report/ancestry_writer.hpp"
@@ -74,12 +74,18 @@ Panel readWithProgress(const GenomeOptions& options, std::FILE* messages) {
       options.corrections);
 }
 
-// The corrected analysis's view of the panel; TYPES are the effective
-// locus types, which the caller keeps.
-CorrectedPanel correctedPanel(const Panel& panel, const std::vector<char>& types,
-                              const Corrections& corrections) {
-  return CorrectedPanel{&panel.siteGenotypes, types.data(),
-                        corrections.likelihoodField.empty() ? nullptr : &panel.likelihoods};
+// The panel's individuals, with their likelihoods when the run reads them.
+StoredIndividuals individualsOf(Panel& panel, const Corrections& corrections) {
+  return StoredIndividuals(panel.genotypes,
+                           corrections.likelihoodField.empty() ? nullptr : &panel.likelihoods);
+}
+
+// The parents as the study takes them; TYPES are the effective locus types,
+// which the caller keeps.
+ParentalModel parentsOf(Panel& panel, const std::vector<char>& types,
+                        const Corrections& corrections) {
+  return ParentalModel(types.data(), panel.freqR.rows(), panel.freqS.rows(),
+                       corrections.any() ? &panel.siteGenotypes : nullptr);
 }
 
 std::vector<IndividualEstimate> studyWithProgress(Panel& panel, const Corrections& corrections,
@@ -94,12 +100,8 @@ std::vector<IndividualEstimate> studyWithProgress(Panel& panel, const Correction
   };
   // Loci the parental checks took out read as 'B' to the study.
   std::vector<char> types = effectiveLocusTypes(panel.locusType, panel.locusUsed);
-  if (corrections.any()) {
-    return studyCorrectedPanel(panel.genotypes, correctedPanel(panel, types, corrections), threads,
-                               progress, &counts);
-  }
-  const PanelParents parents{panel.freqR.rows(), panel.freqS.rows(), types.data()};
-  return studyPanel(panel.genotypes, parents, threads, progress, &counts);
+  return studyIndividuals(individualsOf(panel, corrections), parentsOf(panel, types, corrections),
+                          HybridIndexModel(), StudySettings(threads, progress, &counts));
 }
 
 std::vector<JointEstimate> studyJointWithProgress(Panel& panel, const GenomeOptions& options,
@@ -113,12 +115,8 @@ std::vector<JointEstimate> studyJointWithProgress(Panel& panel, const GenomeOpti
   // Loci the parental checks took out read as 'B' to the study.
   std::vector<char> types = effectiveLocusTypes(panel.locusType, panel.locusUsed);
   const Corrections& corrections = options.corrections;
-  if (corrections.any()) {
-    return studyCorrectedJointPanel(panel.genotypes, correctedPanel(panel, types, corrections),
-                                    options.thresholds, threads, progress);
-  }
-  const PanelParents parents{panel.freqR.rows(), panel.freqS.rows(), types.data()};
-  return studyJointPanel(panel.genotypes, parents, options.thresholds, threads, progress);
+  return studyIndividuals(individualsOf(panel, corrections), parentsOf(panel, types, corrections),
+                          JointModel{options.thresholds}, StudySettings(threads, progress));
 }
 
 // The outputs are opened before the panel is read, so that a path they

@@ -13,7 +13,7 @@
 
 #include "estimate/individual_study.hpp"
 #include "estimate/joint_study.hpp"
-#include "estimate/panel_study.hpp"
+#include "estimate/study.hpp"
 #include "run/genome_options.hpp"
 
 namespace parmix::genome {

@@ -1,10 +1,8 @@
 #include "tclpkg/ancestry_cmd.hpp"
 
-#include <cmath>
-#include <cstring>
 #include <string>
 
-#include "run/ancestry_run.hpp"
+#include "run/text_run.hpp"
 #include "tclpkg/command_options.hpp"
 #include "tclpkg/package_settings.hpp"
 #include "tclpkg/tcl_result.hpp"
@@ -15,40 +13,6 @@ namespace {
 
 constexpr const char* kCommand = "parmix::ancestry";
 constexpr const char* kOptionList = "-report, -tsv, -margin, -drop, -threads, -referencecounts";
-
-// A threshold: a finite number of at least `least` (exclusive when open).
-int takeUnits(const CommandOptions& words, const char* option, Tcl_Obj* value, bool open,
-              double& units) {
-  double x = 0;
-  const bool fits = Tcl_GetDoubleFromObj(nullptr, value, &x) == TCL_OK && std::isfinite(x) &&
-                    (open ? x > 0 : x >= 0);
-  if (!fits)
-    return words.badValue(option, open ? "a number above 0" : "a number of at least 0", value);
-  units = x;
-  return TCL_OK;
-}
-
-int takeOption(const CommandOptions& words, const char* name, Tcl_Obj* value,
-               AncestryRequest& request) {
-  if (std::strcmp(name, "-report") == 0) return words.takeFileName(name, value, request.report);
-  if (std::strcmp(name, "-tsv") == 0) return words.takeFileName(name, value, request.tsv);
-  if (std::strcmp(name, "-referencecounts") == 0)
-    return words.takeFileName(name, value, request.referenceCounts);
-  if (std::strcmp(name, "-margin") == 0)
-    return takeUnits(words, name, value, false, request.thresholds.minMargin);
-  if (std::strcmp(name, "-drop") == 0)
-    return takeUnits(words, name, value, true, request.thresholds.maxDrop);
-  if (std::strcmp(name, "-threads") == 0) return words.takeThreads(value, request.threads);
-  return words.unknown(name);
-}
-
-int takeWords(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[], AncestryRequest& request) {
-  const CommandOptions words(interp, kCommand, kOptionList);
-  return words.takeFilesAndOptions(
-      objc, objv, "PARENTAL INDIVIDUAL ?-option value ...?", request.parental,
-      request.individual,
-      [&](const char* name, Tcl_Obj* value) { return takeOption(words, name, value, request); });
-}
 
 void put(Tcl_Obj* dict, const char* key, Tcl_Obj* value) {
   Tcl_DictObjPut(nullptr, dict, Tcl_NewStringObj(key, -1), value);
@@ -88,15 +52,14 @@ Tcl_Obj* rowObj(const std::string& name, const JointEstimate& row) {
   return dict;
 }
 
+Tcl_Obj* jointRowsObj(const TextRunResult& result) {
+  return ancestryRowsObj(result.names, result.jointRows);
+}
+
 int runCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
-  AncestryRequest request;
-  request.threads = configuredThreads(interp);  // unless -threads says otherwise
-  if (takeWords(interp, objc, objv, request) != TCL_OK) return TCL_ERROR;
-  AncestryRows result;
-  const Status status = runAncestry(request, result);
-  if (!status.ok()) return placeStatus(interp, status);
-  Tcl_SetObjResult(interp, ancestryRowsObj(result.names, result.rows));
-  return TCL_OK;
+  TextRunRequest request;
+  request.model = TextModel::kJoint;
+  return runTextCommand(interp, kCommand, kOptionList, objc, objv, request, jointRowsObj);
 }
 
 }  // namespace

@@ -1,10 +1,9 @@
 #include "tclpkg/clines_cmd.hpp"
 
 #include <cmath>
-#include <cstring>
 #include <string>
 
-#include "run/cline_run.hpp"
+#include "run/text_run.hpp"
 #include "tclpkg/command_options.hpp"
 #include "tclpkg/package_settings.hpp"
 #include "tclpkg/tcl_result.hpp"
@@ -15,32 +14,6 @@ namespace {
 
 constexpr const char* kCommand = "parmix::clines";
 constexpr const char* kOptionList = "-report, -tsv, -qvalue, -threads";
-
-int takeThreshold(const CommandOptions& words, const char* option, Tcl_Obj* value, double& q) {
-  double x = 0;
-  if (Tcl_GetDoubleFromObj(nullptr, value, &x) != TCL_OK || !(x > 0 && x <= 1))
-    return words.badValue(option, "a number above 0 and at most 1", value);
-  q = x;
-  return TCL_OK;
-}
-
-int takeOption(const CommandOptions& words, const char* name, Tcl_Obj* value,
-               ClineRequest& request) {
-  if (std::strcmp(name, "-report") == 0) return words.takeFileName(name, value, request.report);
-  if (std::strcmp(name, "-tsv") == 0) return words.takeFileName(name, value, request.tsv);
-  if (std::strcmp(name, "-qvalue") == 0)
-    return takeThreshold(words, name, value, request.qThreshold);
-  if (std::strcmp(name, "-threads") == 0) return words.takeThreads(value, request.threads);
-  return words.unknown(name);
-}
-
-int takeWords(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[], ClineRequest& request) {
-  const CommandOptions words(interp, kCommand, kOptionList);
-  return words.takeFilesAndOptions(
-      objc, objv, "PARENTAL INDIVIDUAL ?-option value ...?", request.parental,
-      request.individual,
-      [&](const char* name, Tcl_Obj* value) { return takeOption(words, name, value, request); });
-}
 
 void put(Tcl_Obj* dict, const char* key, Tcl_Obj* value) {
   Tcl_DictObjPut(nullptr, dict, Tcl_NewStringObj(key, -1), value);
@@ -74,9 +47,9 @@ Tcl_Obj* rowObj(const std::string& name, int locus, const ClineEstimate& row) {
   return dict;
 }
 
-Tcl_Obj* resultObj(const ClineResult& result) {
+Tcl_Obj* resultObj(const TextRunResult& result) {
   Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
-  const ClineStudy& study = result.study;
+  const ClineStudy& study = result.clines;
   for (std::size_t k = 0; k < study.rows.size(); ++k) {
     const int locus = study.loci[k];
     Tcl_ListObjAppendElement(nullptr, list,
@@ -86,14 +59,9 @@ Tcl_Obj* resultObj(const ClineResult& result) {
 }
 
 int runCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
-  ClineRequest request;
-  request.threads = configuredThreads(interp);  // unless -threads says otherwise
-  if (takeWords(interp, objc, objv, request) != TCL_OK) return TCL_ERROR;
-  ClineResult result;
-  const Status status = runClines(request, result);
-  if (!status.ok()) return placeStatus(interp, status);
-  Tcl_SetObjResult(interp, resultObj(result));
-  return TCL_OK;
+  TextRunRequest request;
+  request.model = TextModel::kClines;
+  return runTextCommand(interp, kCommand, kOptionList, objc, objv, request, resultObj);
 }
 
 }  // namespace

@@ -1,7 +1,12 @@
 #include "tclpkg/command_options.hpp"
 
+#include <cmath>
+#include <cstring>
+
 #include "estimate/worker_pool.hpp"
 #include "input/status.hpp"
+#include "tclpkg/package_settings.hpp"
+#include "tclpkg/tcl_result.hpp"
 
 namespace parmix {
 
@@ -60,6 +65,82 @@ int CommandOptions::takeFilesAndOptions(int objc, Tcl_Obj* const objv[], const c
     if (i + 1 == objc) return noValue(name);
     if (take(name, objv[i + 1]) != TCL_OK) return TCL_ERROR;
   }
+  return TCL_OK;
+}
+
+namespace {
+
+// True when NAME is one of the words of LIST, which ", " separates.
+bool listed(const char* list, const char* name) {
+  const std::size_t length = std::strlen(name);
+  for (const char* at = std::strstr(list, name); at != nullptr; at = std::strstr(at + 1, name)) {
+    const bool starts = at == list || at[-1] == ' ';
+    const bool ends = at[length] == '\0' || at[length] == ',';
+    if (starts && ends) return true;
+  }
+  return false;
+}
+
+// A class threshold: a finite number of at least 0, or above 0 when OPEN.
+int takeUnits(const CommandOptions& words, const char* option, Tcl_Obj* value, bool open,
+              double& units) {
+  double x = 0;
+  const bool fits = Tcl_GetDoubleFromObj(nullptr, value, &x) == TCL_OK && std::isfinite(x) &&
+                    (open ? x > 0 : x >= 0);
+  if (!fits)
+    return words.badValue(option, open ? "a number above 0" : "a number of at least 0", value);
+  units = x;
+  return TCL_OK;
+}
+
+int takeQValue(const CommandOptions& words, const char* option, Tcl_Obj* value, double& q) {
+  double x = 0;
+  if (Tcl_GetDoubleFromObj(nullptr, value, &x) != TCL_OK || !(x > 0 && x <= 1))
+    return words.badValue(option, "a number above 0 and at most 1", value);
+  q = x;
+  return TCL_OK;
+}
+
+int takeAnalysisOption(const CommandOptions& words, const char* name, Tcl_Obj* value,
+                       TextRunRequest& request) {
+  if (std::strcmp(name, "-report") == 0) return words.takeFileName(name, value, request.report);
+  if (std::strcmp(name, "-tsv") == 0) return words.takeFileName(name, value, request.tsv);
+  if (std::strcmp(name, "-referencecounts") == 0)
+    return words.takeFileName(name, value, request.referenceCounts);
+  if (std::strcmp(name, "-threads") == 0) return words.takeThreads(value, request.threads);
+  if (std::strcmp(name, "-margin") == 0)
+    return takeUnits(words, name, value, false, request.thresholds.minMargin);
+  if (std::strcmp(name, "-drop") == 0)
+    return takeUnits(words, name, value, true, request.thresholds.maxDrop);
+  if (std::strcmp(name, "-qvalue") == 0) return takeQValue(words, name, value, request.qThreshold);
+  return words.unknown(name);
+}
+
+}  // namespace
+
+int takeAnalysisWords(Tcl_Interp* interp, const char* command, const char* optionList,
+                      const char* synopsis, int objc, Tcl_Obj* const objv[],
+                      TextRunRequest& request) {
+  const CommandOptions words(interp, command, optionList);
+  return words.takeFilesAndOptions(
+      objc, objv, synopsis, request.parental, request.individual,
+      [&](const char* name, Tcl_Obj* value) {
+        if (!listed(optionList, name)) return words.unknown(name);
+        return takeAnalysisOption(words, name, value, request);
+      });
+}
+
+int runTextCommand(Tcl_Interp* interp, const char* command, const char* optionList, int objc,
+                   Tcl_Obj* const objv[], TextRunRequest request,
+                   Tcl_Obj* (*rows)(const TextRunResult&)) {
+  request.threads = configuredThreads(interp);
+  if (takeAnalysisWords(interp, command, optionList, "PARENTAL INDIVIDUAL ?-option value ...?",
+                        objc, objv, request) != TCL_OK)
+    return TCL_ERROR;
+  TextRunResult result;
+  const Status status = runTextFiles(request, result);
+  if (!status.ok()) return placeStatus(interp, status);
+  Tcl_SetObjResult(interp, rows(result));
   return TCL_OK;
 }
 

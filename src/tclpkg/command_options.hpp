@@ -10,6 +10,8 @@
 #include <functional>
 #include <string>
 
+#include "run/text_run.hpp"
+
 namespace parmix {
 
 class CommandOptions {
@@ -46,6 +48,26 @@ class CommandOptions {
   const char* command_;
   const char* optionList_;
 };
+
+// The words of a command that runs an analysis of text files, "COMMAND
+// PARENTAL INDIVIDUAL ?-option value ...?", straight into REQUEST: one
+// parser for every such command.  The options are -report FILE, -tsv FILE,
+// -referencecounts COUNTS, -threads N, -margin UNITS (at least 0), -drop
+// UNITS (above 0) and -qvalue Q (above 0, at most 1); a command takes those
+// that OPTIONLIST names (", " between them) and refuses the others with
+// that list.  TCL_OK, or TCL_ERROR with the usage error placed.
+int takeAnalysisWords(Tcl_Interp* interp, const char* command, const char* optionList,
+                      const char* synopsis, int objc, Tcl_Obj* const objv[],
+                      TextRunRequest& request);
+
+// The whole of a text-file command that returns rows: its words into
+// REQUEST (which comes with the model and its defaults set, and the
+// interpreter's thread count unless -threads says otherwise), the run, and
+// ROWS of the result as the command's result; TCL_ERROR with the run's
+// failure or the words' fault placed.
+int runTextCommand(Tcl_Interp* interp, const char* command, const char* optionList, int objc,
+                   Tcl_Obj* const objv[], TextRunRequest request,
+                   Tcl_Obj* (*rows)(const TextRunResult&));
 
 }  // namespace parmix
 

@@ -2,10 +2,8 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
-#include "run/analysis_run.hpp"
-#include "run/corrected_run.hpp"
+#include "run/text_run.hpp"
 #include "tclpkg/command_options.hpp"
 #include "tclpkg/package_settings.hpp"
 #include "tclpkg/tcl_result.hpp"
@@ -29,28 +27,16 @@ constexpr CommandKind kCorrected{"parmix::corrected", "-referencecounts, -report
 constexpr CommandKind kHybridIndex{"parmix::hybridIndex", "-report, -threads, -referencecounts",
                                    "PARENTAL INDIVIDUAL ?-option value ...?", false};
 
-int takeOption(const CommandOptions& words, const char* name, Tcl_Obj* value,
-               CorrectedRequest& request) {
-  if (std::strcmp(name, "-referencecounts") == 0)
-    return words.takeFileName(name, value, request.counts);
-  if (std::strcmp(name, "-report") == 0) return words.takeFileName(name, value, request.report);
-  if (std::strcmp(name, "-threads") == 0) return words.takeThreads(value, request.threads);
-  return words.unknown(name);
-}
-
 int takeWords(Tcl_Interp* interp, const CommandKind& kind, int objc, Tcl_Obj* const objv[],
-              CorrectedRequest& request) {
-  const CommandOptions words(interp, kind.name, kind.optionList);
-  if (words.takeFilesAndOptions(
-          objc, objv, kind.synopsis, request.parental, request.individual,
-          [&](const char* name, Tcl_Obj* value) {
-            return takeOption(words, name, value, request);
-          }) != TCL_OK)
+              TextRunRequest& request) {
+  if (takeAnalysisWords(interp, kind.name, kind.optionList, kind.synopsis, objc, objv, request) !=
+      TCL_OK)
     return TCL_ERROR;
   // The counts are what the correction is made of; there is no default.
-  if (kind.countsNeeded && request.counts.empty())
-    return words.usageError("-referencecounts COUNTS is needed: the reference samples' counts "
-                            "that parmix::parentalFromReference -counts writes");
+  if (kind.countsNeeded && request.referenceCounts.empty())
+    return CommandOptions(interp, kind.name, kind.optionList)
+        .usageError("-referencecounts COUNTS is needed: the reference samples' counts that "
+                    "parmix::parentalFromReference -counts writes");
   return TCL_OK;
 }
 
@@ -85,20 +71,16 @@ Tcl_Obj* rowObj(const std::string& name, const IndividualEstimate& row, const Da
   return dict;
 }
 
-// Without the counts of the reference samples the run is the command
-// `parmix`'s own, report and all.
-Status runRequest(const CorrectedRequest& request, AnalysisRows& result) {
-  if (!request.counts.empty()) return runCorrectedAnalysis(request, result);
-  return runAnalysis(RunPaths{request.parental, request.individual, request.report},
-                     request.threads, result);
-}
-
 int runCommand(Tcl_Interp* interp, const CommandKind& kind, int objc, Tcl_Obj* const objv[]) {
-  CorrectedRequest request;
+  TextRunRequest request;
+  request.report = "parmix_output.txt";
   request.threads = configuredThreads(interp);  // unless -threads says otherwise
   if (takeWords(interp, kind, objc, objv, request) != TCL_OK) return TCL_ERROR;
-  AnalysisRows result;
-  const Status status = runRequest(request, result);
+  // Without the counts of the reference samples the run is the command
+  // `parmix`'s own, report and all.
+  if (request.referenceCounts.empty()) request.onFailure = ReportOnFailure::kPartial;
+  TextRunResult result;
+  const Status status = runTextFiles(request, result);
   if (!status.ok()) return placeStatus(interp, status);
   Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
   for (std::size_t j = 0; j < result.rows.size(); ++j)

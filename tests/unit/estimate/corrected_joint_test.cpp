@@ -12,7 +12,7 @@
 #include <random>
 #include <vector>
 
-#include "estimate/panel_study.hpp"
+#include "estimate/study.hpp"
 #include "input/compact_genotypes.hpp"
 #include "model/joint_likelihood.hpp"
 #include "support/joint_reference.hpp"
@@ -58,8 +58,16 @@ class LociPanel {
 
   int loci() const { return static_cast<int>(types_.size()); }
   int** designations() { return genotype_.rows(); }
-  CorrectedPanel corrected() { return {&sites_, types_.data(), nullptr}; }
-  PanelParents parents() { return {freqR_.rows(), freqS_.rows(), types_.data()}; }
+  ParentalModel corrected() { return ParentalModel(types_.data(), nullptr, nullptr, &sites_); }
+  ParentalModel parents() { return ParentalModel(types_.data(), freqR_.rows(), freqS_.rows()); }
+  // The individual as the study takes it: a matrix of one.
+  MatrixIndividuals individual() { return MatrixIndividuals(genotype_.rows(), loci(), 1); }
+
+  // The one row of the study of the individual under MODEL.
+  template <typename Model>
+  typename Model::Row study(const ParentalModel& parents, const Model& model) {
+    return studyIndividuals(individual(), parents, model, StudySettings(1)).at(0);
+  }
 
  private:
   std::vector<SiteGenotypes> sites_;
@@ -129,7 +137,7 @@ TEST(CorrectedJoint, LayoutFromCertainCallsIsThePlainLayout) {
   for (const LayoutCase& c : layoutCases()) {
     SCOPED_TRACE(c.name);
     LociPanel panel(c.loci);
-    layOutCorrectedIndividual(panel.designations(), 0, panel.corrected(), terms, scratch);
+    layOutCorrectedIndividual(panel.designations(), 0, panel.corrected(), nullptr, terms, scratch);
     layOutJointFromTerms(terms, joint);
     const JointIndividual plain = test::layOutJoint(c.loci);
     EXPECT_EQ(joint.terms(), c.terms);
@@ -294,9 +302,6 @@ const std::pair<double, double> kDrawPoints[] = {{1.0, 0.0}, {0.0, 0.0},  {0.5, 
 
 TEST(CorrectedJoint, CertainCallsAndExactFrequenciesGiveThePlainJointEstimate) {
   std::mt19937_64 rng(7);
-  GlIndividual terms;
-  JointIndividual corrected, plain;
-  std::vector<double> scratch;
   for (bool withDominant : {false, true}) {
     for (const auto& [h, het] : kDrawPoints) {
       SCOPED_TRACE(::testing::Message() << "drawn at (" << h << ", " << het << ")"
@@ -304,10 +309,8 @@ TEST(CorrectedJoint, CertainCallsAndExactFrequenciesGiveThePlainJointEstimate) {
       std::vector<Locus> loci = randomLoci(rng, 150, withDominant);
       drawIndividual(rng, h, het, loci);
       LociPanel panel(loci);
-      const JointEstimate expected = estimateJointIndividual(
-          panel.designations(), panel.loci(), panel.parents(), ClassThresholds(), plain);
-      const JointEstimate actual = estimateCorrectedJointIndividual(
-          panel.designations(), 0, panel.corrected(), ClassThresholds(), terms, corrected, scratch);
+      const JointEstimate expected = panel.study(panel.parents(), JointModel());
+      const JointEstimate actual = panel.study(panel.corrected(), JointModel());
       ASSERT_FALSE(std::isnan(expected.h));
       expectSameJointRow(expected, actual);
     }
@@ -318,9 +321,6 @@ TEST(CorrectedJoint, CertainCallsAndExactFrequenciesGiveThePlainJointEstimate) {
 // hybrid-index model at several h.
 TEST(CorrectedJoint, DominantLociOfTheCorrectedLayoutGiveThePlainHybridIndex) {
   std::mt19937_64 rng(3);
-  GlIndividual terms;
-  IndividualContext context;
-  std::vector<double> scratch;
   for (bool onlyDominant : {true, false}) {
     for (double h : {0.0, 0.15, 0.5, 0.8, 1.0}) {
       SCOPED_TRACE(::testing::Message() << "h " << h << (onlyDominant ? ", dominant only" : ""));
@@ -333,10 +333,8 @@ TEST(CorrectedJoint, DominantLociOfTheCorrectedLayoutGiveThePlainHybridIndex) {
       }
       drawIndividual(rng, h, 2 * h * (1 - h), loci);
       LociPanel panel(loci);
-      const IndividualEstimate expected =
-          estimateIndividual(panel.designations(), panel.loci(), panel.parents(), context);
-      const IndividualEstimate actual =
-          estimateCorrectedIndividual(panel.designations(), 0, panel.corrected(), terms, scratch);
+      const IndividualEstimate expected = panel.study(panel.parents(), HybridIndexModel());
+      const IndividualEstimate actual = panel.study(panel.corrected(), HybridIndexModel());
       ASSERT_FALSE(std::isnan(expected.h));
       EXPECT_NEAR(actual.h, expected.h, kEstimateTolerance);
       EXPECT_NEAR(actual.lowerBound, expected.lowerBound, kEstimateTolerance);

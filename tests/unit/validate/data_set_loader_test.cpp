@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "estimate/joint_study.hpp"
-#include "estimate/parallel_study.hpp"
+#include "estimate/study.hpp"
 #include "input/data_set.hpp"
 #include "support/temp_files.hpp"
 
@@ -90,10 +90,20 @@ TEST(LoadDataSet, ExcludedLociCountAsIfAbsentInEveryStudy) {
   load(dir, kParentalUsed, kIndividualUsed, used);
   ASSERT_EQ(all.result, 0) << all.status.message();
   ASSERT_EQ(used.result, 0) << used.status.message();
-  const std::vector<IndividualEstimate> rows = studyAllIndividuals(all.data, 2);
-  const std::vector<IndividualEstimate> expected = studyAllIndividuals(used.data, 1);
-  const std::vector<JointEstimate> joint = studyAllJoint(all.data, 2);
-  const std::vector<JointEstimate> jointExpected = studyAllJoint(used.data, 1);
+  const std::vector<char> allTypes = effectiveLocusTypes(all.data);
+  const std::vector<char> usedTypes = effectiveLocusTypes(used.data);
+  const ParentalModel allParents(allTypes.data(), all.data.freqR.rows(), all.data.freqS.rows());
+  const ParentalModel usedParents(usedTypes.data(), used.data.freqR.rows(),
+                                  used.data.freqS.rows());
+  const MatrixIndividuals allIndividuals(all.data), usedIndividuals(used.data);
+  const std::vector<IndividualEstimate> rows =
+      studyIndividuals(allIndividuals, allParents, HybridIndexModel(), StudySettings(2));
+  const std::vector<IndividualEstimate> expected =
+      studyIndividuals(usedIndividuals, usedParents, HybridIndexModel(), StudySettings(1));
+  const std::vector<JointEstimate> joint =
+      studyIndividuals(allIndividuals, allParents, JointModel(), StudySettings(2));
+  const std::vector<JointEstimate> jointExpected =
+      studyIndividuals(usedIndividuals, usedParents, JointModel(), StudySettings(1));
   ASSERT_EQ(rows.size(), 3u);
   ASSERT_EQ(joint.size(), 3u);
   for (std::size_t k = 0; k < rows.size(); ++k) {
