@@ -19,7 +19,7 @@
 # that drives the window, so they are reached only through AskOpenFile,
 # AskSaveFile and ShowError, which such a script may replace.
 
-package require Tk 8.6
+package require Tk 8.6-
 
 namespace eval ::parmix::gui {
     # The paths in the three fields (kept while the window is open).

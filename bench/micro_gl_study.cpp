@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "estimate/gl_estimate.hpp"
+#include "estimate/individual_context.hpp"
 #include "estimate/individual_study.hpp"
 #include "model/compact_likelihood.hpp"
 #include "model/gl_likelihood.hpp"
@@ -60,14 +61,24 @@ const Panel& panel() {
 
 void BM_PlainStudy(benchmark::State& state) {
   const Panel& p = panel();
-  parmix::CompactIndividual layout;
-  layout.reserve(kLoci);
+  // The row views the run's study takes: designations 1 and 2, frequency
+  // rows, one type per locus.
+  std::vector<std::array<int, 2>> designations(kLoci);
+  std::vector<int*> genotypeRows(kLoci);
+  std::vector<double*> rowsR(kLoci), rowsS(kLoci);
+  std::vector<std::array<double, 2>> freqR = p.freqR, freqS = p.freqS;
+  std::vector<char> types(kLoci, 'C');
+  for (int l = 0; l < kLoci; ++l) {
+    designations[l] = {p.genotypes[l][0] + 1, p.genotypes[l][1] + 1};
+    genotypeRows[l] = designations[l].data();
+    rowsR[l] = freqR[l].data();
+    rowsS[l] = freqS[l].data();
+  }
+  parmix::IndividualContext context;
   for (auto _ : state) {
-    layout.clear();
-    for (int l = 0; l < kLoci; ++l)
-      layout.addLocus('C', p.genotypes[l][0] + 1, p.genotypes[l][1] + 1, p.freqR[l].data(),
-                      p.freqS[l].data());
-    benchmark::DoNotOptimize(parmix::studyIndividual(layout));
+    context.layOut(genotypeRows.data(), rowsR.data(), rowsS.data(), types.data(), kLoci);
+    benchmark::DoNotOptimize(parmix::studyIndividualGenotype(
+        genotypeRows.data(), rowsR.data(), rowsS.data(), types.data(), kLoci, &context));
   }
   state.SetLabel("one individual, 5,000 loci");
 }

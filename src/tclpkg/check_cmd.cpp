@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "tclpkg/tcl_result.hpp"
 #include "validate/diagnosis.hpp"
 
 namespace parmix {
@@ -25,7 +26,7 @@ class DictBuilder {
   DictBuilder& put(const char* key, int value) { return put(key, Tcl_NewIntObj(value)); }
   DictBuilder& put(const char* key, double value) { return put(key, Tcl_NewDoubleObj(value)); }
   DictBuilder& put(const char* key, const std::string& value) {
-    return put(key, Tcl_NewStringObj(value.data(), static_cast<int>(value.size())));
+    return put(key, Tcl_NewStringObj(value.data(), static_cast<Tcl_Size>(value.size())));
   }
   Tcl_Obj* obj() const { return dict_; }
 
