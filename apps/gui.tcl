@@ -900,7 +900,7 @@ proc ::parmix::gui::OpenReport {} {
     grid $w.xscroll -sticky ew
     grid columnconfigure $w 0 -weight 1
     grid rowconfigure $w 0 -weight 1
-    $w.text insert end [encoding convertfrom utf-8 $bytes]
+    $w.text insert end [::parmix::FromUtf8 $bytes]
     $w.text configure -state disabled
 }
 

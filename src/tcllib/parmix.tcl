@@ -34,6 +34,16 @@ proc ::parmix::ReadBytes {path kind} {
     }
 }
 
+# The text of BYTES read as UTF-8.  A byte that UTF-8 does not allow there
+# (a name written in Latin-1, say) stands for the character of its code, as
+# Tcl 8.6 reads it; Tcl 9 would refuse it unless told to read as 8.6 does.
+proc ::parmix::FromUtf8 {bytes} {
+    if {[package vsatisfies [package provide Tcl] 9-]} {
+        return [encoding convertfrom -profile tcl8 utf-8 $bytes]
+    }
+    return [encoding convertfrom utf-8 $bytes]
+}
+
 # True when the two paths name one existing file, by any name or link.
 proc ::parmix::SameFile {a b} {
     if {[catch {file stat $a sa}] || [catch {file stat $b sb}]} {
