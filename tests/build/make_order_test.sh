@@ -11,10 +11,12 @@ source=$1
 failures=0
 
 # commands TARGET [VARIABLE=VALUE...]: the commands make would run, one a
-# line (continued lines joined).
+# line (continued lines joined).  Nothing of a make that runs the test
+# (its variables travel in MAKEFLAGS) reaches this one.
 commands() {
     target=$1; shift
-    make -n -s -C "$source" --no-print-directory BUILD_DIR=build-dry "$target" "$@" 2>&1 |
+    env -u MAKEFLAGS -u MFLAGS -u MAKELEVEL -u TCL_VERSION -u DEPS_GROUPS \
+        make -n -s -C "$source" --no-print-directory BUILD_DIR=build-dry "$target" "$@" 2>&1 |
         sed -e ':a' -e '/\\$/{N;s/\\\n//;ba' -e '}'
 }
 fail() { echo "make $case: $1"; failures=$((failures + 1)); }
