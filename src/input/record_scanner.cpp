@@ -34,6 +34,8 @@ RecordScanner::RecordScanner(const std::string& path) : buffer_(new char[kReadBu
 
 RecordScanner::~RecordScanner() = default;
 
+bool RecordScanner::damaged() const { return gzip_ != nullptr && gzip_->damaged(); }
+
 bool RecordScanner::skipLabel() {
   if (!open_ || !in_.good()) return false;
   in_.ignore(std::numeric_limits<std::streamsize>::max(), '#');

@@ -48,6 +48,9 @@ class RecordScanner {
   int recordNumber() const { return records_; }
   // True once the terminator of the last data part read was not found.
   bool hitEnd() const { return in_.eof(); }
+  // True once the text of a compressed file ended at a fault of its data
+  // (cut short, a failed check): what was read is not the whole file.
+  bool damaged() const;
 
  private:
   // Left uninitialised: the stream fills it, and zeroing 1 MiB on every

@@ -1,6 +1,7 @@
 #include "input/text_scan.hpp"
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 
@@ -60,7 +61,9 @@ int checkKeyword(std::string fileName, std::string keyword, Status& status) {
     if (!file) return failUnreadable(status, fileName);
   }
   if (firstWordIs(in, keyword)) return 0;
-  if (in.bad()) return failUnreadable(status, fileName);
+  // Damaged compressed data may hold no text at all: not a question of
+  // what the file holds but of whether it can be read.
+  if (in.bad() || (gzip && gzip->damaged())) return failUnreadable(status, fileName);
   return status.fail(
       "Check that %s is a text file and that %s is the first word on the first line.",
       fileName.c_str(), keyword.c_str());
@@ -70,6 +73,9 @@ int findNumberRows(std::string fileName, char eol) {
   RecordScanner scanner(fileName);
   if (!scanner.isOpen()) return -1;
   while (scanner.skipLabel()) scanner.skipDataPart(eol);
+  // Every run counts the records first: a compressed file whose text ends
+  // early is refused here, before any of it is taken for the whole.
+  if (scanner.damaged()) return -1;
   return scanner.recordNumber();
 }
 
@@ -82,6 +88,14 @@ int findNumberRowsAndTerminator(const std::string& fileName, char* eol) {
   *eol = withNewline == 1 ? '\r' : '\n';
   // The count taken for the detection is already the count with '\n'.
   return *eol == '\n' ? withNewline : findNumberRows(fileName, '\r');
+}
+
+bool endsOfItself(const std::string& fileName) {
+  std::error_code ec;
+  const std::filesystem::file_status kind = std::filesystem::status(fileName, ec);
+  if (ec || !std::filesystem::exists(kind)) return true;
+  return std::filesystem::is_regular_file(kind) || std::filesystem::is_fifo(kind) ||
+         std::filesystem::is_directory(kind);
 }
 
 int countColumns(std::string fileName, int* nInd, int* nCols, Status& status, char eol) {

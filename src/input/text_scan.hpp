@@ -25,8 +25,9 @@ void cleanString(std::string& text, const char* set);
 int checkKeyword(std::string fileName, std::string keyword, Status& status);
 
 // Number of records (header included) when read with terminator eol; 0 for a
-// file without any '#'.  -1 when the file cannot be opened: the caller
-// reports that, the process never ends here.
+// file without any '#'.  -1 when the file cannot be opened or its compressed
+// data end early or fail their check: the caller reports that, the process
+// never ends here.
 int findNumberRows(std::string fileName, char eol);
 
 // The file's line terminator: '\r' when a count with '\n' finds exactly one
@@ -35,8 +36,13 @@ char detectLineTerminator(const std::string& fileName);
 
 // Both in one: sets *eol by the rule above and returns the record count
 // with that terminator, reading the file once when it ends its lines in
-// '\n' (-1 when it cannot be opened).
+// '\n' (-1 when it cannot be opened or read whole).
 int findNumberRowsAndTerminator(const std::string& fileName, char* eol);
+
+// False for a file that may never end, which only a reader that stops at
+// its first fault may open: a device (/dev/zero, a terminal) or a socket.
+// Regular files and pipes end; a path that names nothing fails when opened.
+bool endsOfItself(const std::string& fileName);
 
 // Counts the header's names into *nInd and fixes *nCols (2 * nInd, or 0 when
 // no locus record holds a word).  0 on success; 1 with the width message

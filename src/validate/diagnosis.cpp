@@ -25,6 +25,13 @@ struct Parents {
   std::vector<int> alleles;  // per locus, as the record's word count gives
 };
 
+// The counts read each file to its end: a device such as /dev/zero has
+// none and counts as a file that cannot be read (the analysis's first
+// error, which stops at the keyword, says what is wrong with it).
+int countRecords(const std::string& path, char* eol) {
+  return endsOfItself(path) ? findNumberRowsAndTerminator(path, eol) : -1;
+}
+
 void firstErrorOfTheRun(const InputPaths& paths, Status& status) {
   DataSet data;
   std::ostringstream sink;
@@ -296,8 +303,9 @@ void diagnose(const InputPaths& paths, Diagnosis& out, bool findFirstError) {
   out = Diagnosis();
   if (findFirstError) firstErrorOfTheRun(paths, out.firstError);
   char parentalEol = '\n', individualEol = '\n';
-  out.parentalRecords = findNumberRowsAndTerminator(paths.parental, &parentalEol);
-  out.individualRecords = findNumberRowsAndTerminator(paths.individual, &individualEol);
+  out.parentalRecords = countRecords(paths.parental, &parentalEol);
+  out.individualRecords = countRecords(paths.individual, &individualEol);
+  if (!endsOfItself(paths.parental) || !endsOfItself(paths.individual)) return;
   Parents p;
   if (!readParents(paths, out.parentalRecords, parentalEol, p)) return;
   out.parentalRead = true;

@@ -37,6 +37,21 @@ std::string Workspace::write(const char* name, const std::uint8_t* data, std::si
   return full;
 }
 
+std::vector<std::string> splitParts(const std::uint8_t* data, std::size_t size,
+                                    std::size_t maxParts) {
+  static constexpr char kMarker[] = "\n%%\n";
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (std::size_t at; parts.size() + 1 < maxParts &&
+                       (at = text.find(kMarker, start)) != std::string::npos;
+       start = at + 4) {
+    parts.push_back(text.substr(start, at - start));
+  }
+  parts.push_back(text.substr(start));
+  return parts;
+}
+
 parmix::ReportOpener notesTo(std::ostringstream& notes) {
   return [&notes](parmix::Status&) -> std::ostream* { return &notes; };
 }

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "validate/data_set_loader.hpp"
 
@@ -31,6 +32,11 @@ class Workspace {
   ~Workspace();
   std::string dir_;
 };
+
+// The parts of an input that holds several files, split at each "\n%%\n"
+// into at most MAX_PARTS parts (the last takes the rest, markers and all).
+std::vector<std::string> splitParts(const std::uint8_t* data, std::size_t size,
+                                    std::size_t maxParts);
 
 // A report opener for the loader that writes to `notes`.
 parmix::ReportOpener notesTo(std::ostringstream& notes);

@@ -4,8 +4,8 @@
 #
 #   run-fuzzer.sh [--fresh] BINARY TARGET SECONDS WORKDIR
 #
-# BINARY is fuzz_TARGET of a PARMIX_FUZZ build; TARGET is parental,
-# individual or run.  New inputs go to WORKDIR/corpus (kept between runs, so
+# BINARY is fuzz_TARGET of a PARMIX_FUZZ build; TARGET is one of the
+# Makefile's FUZZ_TARGETS.  New inputs go to WORKDIR/corpus (kept between runs, so
 # a later run goes on from there, unless --fresh empties it first), the
 # committed corpus tests/fuzz/corpus/TARGET is only read, and an input that
 # crashes, hangs or trips a sanitizer is written to WORKDIR/artifacts.  The

@@ -162,6 +162,10 @@ RunFigures runGenome(const GenomeOptions& options, std::FILE* messages) {
   RunFigures figures;
   Clock::time_point start = Clock::now();
   Panel panel = readWithProgress(options, messages);
+  if (!options.input.quiet) {
+    for (const std::string& text : panel.warnings)
+      std::fprintf(messages, "parmix: warning: %s\n", text.c_str());
+  }
   std::ostringstream notes;
   notes.imbue(std::locale::classic());
   checkPanel(panel, options.input.input, notes);

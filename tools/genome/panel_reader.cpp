@@ -1,13 +1,14 @@
 #include "panel_reader.hpp"
 
 #include <algorithm>
-#include <fstream>
+#include <cmath>
 #include <locale>
 #include <sstream>
 #include <unordered_map>
 
 #include "allele_counts.hpp"
 #include "errors.hpp"
+#include "input_file.hpp"
 #include "vcf_reader.hpp"
 #include "writers.hpp"
 
@@ -60,22 +61,23 @@ void fillTables(const RaggedFrequencies& ragged, Panel& panel) {
   panel.locusUsed.assign(static_cast<std::size_t>(loci), 1);
 }
 
+// A list without a name would study nobody: refused rather than run into
+// an empty report.
 std::vector<std::string> readSampleList(const std::string& path) {
-  std::ifstream in(path);
-  if (!in) throw InputError("File " + path + " could not be read");
+  importer::LineReader in(path, "sample list");
   std::vector<std::string> names;
   std::string line;
-  while (std::getline(in, line)) {
+  while (in.next(line)) {
     std::istringstream words(line);
     std::string name, extra;
     if (!(words >> name) || name[0] == '#') continue;
     if (words >> extra) {
-      throw InputError(path + ", line " + std::to_string(names.size() + 1) +
+      throw InputError(path + ", line " + std::to_string(in.line()) +
                        ": a line of the sample list holds one name only");
     }
     names.push_back(name);
   }
-  if (in.bad()) throw InputError("File " + path + " could not be read");
+  if (names.empty()) throw InputError("The sample list " + path + " names nobody to study");
   return names;
 }
 
@@ -148,6 +150,9 @@ class PanelBuilder {
   }
 
   void finish() { fillTables(frequencies_, panel_); }
+  // True once a kept site gave a study individual likelihoods (of every
+  // study individual, so that the shards of a run agree).
+  bool likelihoodsUsed() const { return likelihoodsUsed_; }
 
  private:
   void addCorrectedParts(const importer::Site& site) {
@@ -159,12 +164,20 @@ class PanelBuilder {
       return;
     }
     const std::size_t g = static_cast<std::size_t>(genotypeCount(site.alleleCount));
+    noteLikelihoodsUsed(site, g);
     phred_.resize(g * panel_.selected.size());
     for (std::size_t k = 0; k < panel_.selected.size(); ++k) {
       const std::size_t sample = panel_.roles.study[panel_.selected[k]];
       std::copy_n(site.likelihoods.data() + sample * g, g, phred_.data() + k * g);
     }
     panel_.likelihoods.appendLocus(static_cast<int>(g), phred_.data());
+  }
+
+  void noteLikelihoodsUsed(const importer::Site& site, std::size_t genotypes) {
+    for (std::size_t sample : panel_.roles.study) {
+      if (likelihoodsUsed_) return;
+      likelihoodsUsed_ = !std::isnan(site.likelihoods[sample * genotypes]);
+    }
   }
 
   // A genotype with one allele missing is missing, as the individual file
@@ -205,6 +218,7 @@ class PanelBuilder {
   std::vector<std::uint8_t> pairs_;
   std::vector<double> rowR_, rowS_;
   RaggedFrequencies frequencies_;
+  bool likelihoodsUsed_ = false;
 };
 
 void nameStudyIndividuals(const std::vector<std::string>& samples, Panel& panel) {
@@ -239,6 +253,15 @@ Panel readPanel(const importer::Options& options, const Selection& selection,
   if (panel.sites == 0) throw InputError("File " + options.input + " holds no site");
   if (panel.tally.kept == 0)
     throw InputError("No locus of " + options.input + " passed the filters");
+  // A correction that no genotype takes part in would be announced by the
+  // report all the same: refused instead.
+  if (!corrections.likelihoodField.empty() && !builder.likelihoodsUsed()) {
+    throw InputError("No genotype of the individuals studied in " + options.input +
+                     " has likelihoods (" + corrections.likelihoodField +
+                     ") at a kept site: there is nothing to correct with them; study the "
+                     "genotype calls without asking for likelihoods");
+  }
+  panel.warnings = reader.warnings();
   builder.finish();
   return panel;
 }

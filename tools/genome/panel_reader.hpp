@@ -70,6 +70,8 @@ struct Panel {
   // (with a likelihood field) the study individuals' likelihoods.
   std::vector<SiteGenotypes> siteGenotypes;
   CompactLikelihoods likelihoods{0};
+  // The reader's warnings about the input, one line each.
+  std::vector<std::string> warnings;
 };
 
 // Called now and then while reading, with the sites read and the bytes.

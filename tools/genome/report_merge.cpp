@@ -42,6 +42,16 @@ std::vector<std::string> rowNames(const std::string& rows) {
   return names;
 }
 
+// A word of a damaged report as a message may show it: control characters
+// (a NUL would end the message where it is printed) as '?', and at most 40
+// characters of it.
+std::string printable(const std::string& word) {
+  std::string shown = word.substr(0, 40);
+  for (char& c : shown)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+  return word.size() > 40 ? shown + "..." : shown;
+}
+
 // A shard given twice, or shards of two different splits, would repeat
 // rows that a single run writes once.
 void refuseRepeatedRows(const std::vector<ReportParts>& shards,
@@ -51,7 +61,7 @@ void refuseRepeatedRows(const std::vector<ReportParts>& shards,
     for (const std::string& name : rowNames(shards[k].rows)) {
       const auto [at, fresh] = seenIn.emplace(name, k);
       if (!fresh)
-        throw InputError("Individual " + name + " has a row in both " + paths[at->second] +
+        throw InputError("Individual " + printable(name) + " has a row in both " + paths[at->second] +
                          " and " + paths[k] + ": give each shard's report once");
     }
   }

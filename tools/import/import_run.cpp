@@ -128,6 +128,10 @@ Tally importSites(const Options& options, SiteSource& source, const SampleRoles&
     progress.update(tally.sites, source.bytesRead(), source.bytesTotal());
   }
   progress.finish();
+  if (!options.quiet) {
+    for (const std::string& text : source.warnings())
+      std::fprintf(messages, "parmix-import: warning: %s\n", text.c_str());
+  }
   return tally;
 }
 

@@ -15,4 +15,38 @@ void requireReadableFile(const std::string& path) {
   }
 }
 
+LineReader::LineReader(const std::string& path, const std::string& what)
+    : path_(path), what_(what) {
+  requireReadableFile(path);
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    throw InputError("File " + path + " is not a regular file; the " + what +
+                     " is read from one");
+  }
+  in_.open(path, std::ios::binary);
+  if (!in_) throw InputError("File " + path + " could not be read");
+}
+
+bool LineReader::next(std::string& text) {
+  text.clear();
+  std::streambuf& buffer = *in_.rdbuf();
+  constexpr int kEnd = std::char_traits<char>::eof();
+  if (buffer.sgetc() == kEnd) return false;
+  ++line_;
+  for (int c; (c = buffer.sbumpc()) != kEnd;) {
+    if (c == '\n') {
+      if (!text.empty() && text.back() == '\r') text.pop_back();
+      return true;
+    }
+    if (text.size() == kMaxLine) {
+      throw InputError(path_ + ", line " + std::to_string(line_) + ": the line runs past " +
+                       std::to_string(kMaxLine) + " bytes; a " + what_ +
+                       " holds short lines of names");
+    }
+    text.push_back(static_cast<char>(c));
+  }
+  if (!text.empty() && text.back() == '\r') text.pop_back();
+  return true;
+}
+
 }  // namespace parmix::importer

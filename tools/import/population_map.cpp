@@ -1,7 +1,6 @@
 #include "population_map.hpp"
 
 #include <algorithm>
-#include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
@@ -93,14 +92,12 @@ std::vector<std::size_t> studiedSamples(const std::vector<std::string>& populati
 }  // namespace
 
 PopulationMap readPopulationMap(const std::string& path) {
-  requireReadableFile(path);
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw InputError("File " + path + " could not be read");
+  LineReader in(path, "population map");
   PopulationMap map{path, {}};
   std::map<std::string, int> lineOf;
   std::string text;
-  for (int line = 1; std::getline(in, text); ++line) {
-    if (!text.empty() && text.back() == '\r') text.pop_back();
+  while (in.next(text)) {
+    const int line = in.line();
     const std::vector<std::string> parts = words(text);
     if (parts.empty() || parts[0][0] == '#') continue;
     if (parts.size() != 2) {
@@ -113,7 +110,6 @@ PopulationMap readPopulationMap(const std::string& path) {
     }
     map.entries.push_back({parts[0], parts[1], line});
   }
-  if (in.bad()) throw InputError("File " + path + " could not be read");
   return map;
 }
 

@@ -38,6 +38,8 @@ class SiteSource {
   // the progress indicator.
   virtual std::uint64_t bytesRead() const = 0;
   virtual std::uint64_t bytesTotal() const = 0;
+  // What the reader let pass that a user should hear of, one line each.
+  virtual std::vector<std::string> warnings() const { return {}; }
 };
 
 }  // namespace parmix::importer

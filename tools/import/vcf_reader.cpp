@@ -1,7 +1,9 @@
 #include "vcf_reader.hpp"
 
+#include <htslib/bgzf.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <limits>
@@ -50,6 +52,7 @@ VcfReader::VcfReader(const std::string& path) : path_(path), size_(fileSize(path
   for (int i = 0; i < count; ++i) samples_.emplace_back(header_->samples[i]);
   record_.reset(bcf_init());
   if (!record_) throw InputError("There is not enough memory to read " + path);
+  headerLines_ = header_->nhrec;
 }
 
 std::uint64_t VcfReader::bytesRead() const {
@@ -63,13 +66,21 @@ std::string VcfReader::recordPlace() const {
 
 bool VcfReader::next(Site& site) {
   const int status = bcf_read(file_.get(), header_.get(), record_.get());
-  if (status == -1) return false;
-  ++records_;
-  if (status < -1 || record_->errcode != 0 || bcf_unpack(record_.get(), BCF_UN_STR) != 0) {
-    const std::string after = records_ > 1 ? ", after " + lastPlace_ : "";
-    throw InputError(path_ + ", record " + std::to_string(records_) + after +
-                     ": the record could not be read (the file is malformed or truncated)");
+  if (status == -1) {
+    requireEndBlock();
+    return false;
   }
+  ++records_;
+  // A key the header lacks is added to it by htslib, which marks the record
+  // but reads it whole: bcftools reads such files, with a warning.
+  const int tolerated = BCF_ERR_TAG_UNDEF;
+  if (status < -1 || (record_->errcode & ~tolerated) != 0 ||
+      bcf_unpack(record_.get(), BCF_UN_STR) != 0) {
+    refuseUnreadableRecord();
+  }
+  requireSampleCount();
+  requirePosition();
+  noteHeaderAdditions();
   lastPlace_ = std::string(bcf_seqname_safe(header_.get(), record_.get())) + ":" +
                std::to_string(record_->pos + 1);
   site.label = lastPlace_;
@@ -80,6 +91,102 @@ bool VcfReader::next(Site& site) {
   readGenotypes(site);
   readLikelihoods(site);
   return true;
+}
+
+void VcfReader::refuseUnreadableRecord() const {
+  const std::string after = records_ > 1 ? ", after " + lastPlace_ : "";
+  throw InputError(path_ + ", record " + std::to_string(records_) + after +
+                   ": the record could not be read (the file is malformed or truncated)");
+}
+
+// bgzip ends every file with an empty block, and a bgzip file cut at a
+// block boundary reads as a shorter whole file.  Its absence is refused,
+// never only warned of: htslib's writers end blocks at record boundaries,
+// so a cut file ends at a record boundary as a rule and nothing in the data
+// can prove it complete.  A file without the block is recompressed whole
+// with bgzip.  htslib notes the last block it read, also on a pipe.
+void VcfReader::requireEndBlock() const {
+  if (file_->format.compression != bgzf || file_->fp.bgzf->last_block_eof) return;
+  const std::string after = records_ > 0 ? " after record " + std::to_string(records_) +
+                                               " (" + lastPlace_ + ")"
+                                         : " after its header";
+  throw InputError(path_ + ": the compressed data end" + after +
+                   " without bgzip's end-of-file block: the file is truncated");
+}
+
+// A BCF record carries its own sample count; one that holds fewer samples
+// than the header names would leave the others' genotypes unread.
+void VcfReader::requireSampleCount() const {
+  if (record_->n_sample == samples_.size()) return;
+  throw InputError(path_ + ", record " + std::to_string(records_) + ": the record holds " +
+                   std::to_string(record_->n_sample) + " samples, the header names " +
+                   std::to_string(samples_.size()));
+}
+
+namespace {
+
+// The second tab-separated field of a VCF line as htslib leaves it after
+// parsing (its tabs turned into NULs).
+std::string positionField(const kstring_t& line) {
+  const char* const text = line.s;
+  const char* end = text + line.l;
+  const char* start = std::find_if(text, end, [](char c) { return c == '\t' || c == '\0'; });
+  if (start != end) ++start;
+  const char* stop = std::find_if(start, end, [](char c) { return c == '\t' || c == '\0'; });
+  return std::string(start, stop);
+}
+
+// A position is written in decimal digits only: htslib reads "12abc" as
+// 12 and "abc", "-5" or " 100" as position 0 without a word.
+bool isPositionText(const std::string& text) {
+  return !text.empty() && text.size() <= 18 &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// At most 40 characters of a value for a message.
+std::string shortened(const std::string& text) {
+  return text.size() <= 40 ? text : text.substr(0, 40) + "...";
+}
+
+}  // namespace
+
+void VcfReader::requirePosition() const {
+  const std::string place = path_ + ", record " + std::to_string(records_) + " (" +
+                            bcf_seqname_safe(header_.get(), record_.get()) + ")";
+  if (file_->format.format == vcf) {
+    const std::string text = positionField(file_->line);
+    if (!isPositionText(text)) {
+      throw InputError(place + ": the position \"" + shortened(text) +
+                       "\" is not a whole number of 0 or more");
+    }
+  } else if (record_->pos < -1) {
+    throw InputError(place + ": the position " + std::to_string(record_->pos + 1) +
+                     " is negative");
+  }
+}
+
+// One warning for each kind of key the header lacked, at the first record
+// that used one; htslib appends what it adds to the header's lines.
+void VcfReader::noteHeaderAdditions() {
+  static constexpr struct {
+    int type;
+    const char* name;
+  } kKinds[] = {{BCF_HL_INFO, "INFO"}, {BCF_HL_FLT, "FILTER"}, {BCF_HL_FMT, "FORMAT"}};
+  for (; headerLines_ < header_->nhrec; ++headerLines_) {
+    const bcf_hrec_t* line = header_->hrec[headerLines_];
+    for (const auto& kind : kKinds) {
+      if (line->type != kind.type ||
+          std::find(warnedKinds_.begin(), warnedKinds_.end(), kind.type) != warnedKinds_.end())
+        continue;
+      const int id = bcf_hrec_find_key(const_cast<bcf_hrec_t*>(line), "ID");
+      const std::string key = id >= 0 ? line->vals[id] : "?";
+      warnedKinds_.push_back(kind.type);
+      warnings_.push_back(path_ + ", record " + std::to_string(records_) + ": the " + kind.name +
+                          " key " + shortened(key) +
+                          " is not defined in the header; read as bcftools reads it (and so "
+                          "any other " + kind.name + " key the header lacks)");
+    }
+  }
 }
 
 void VcfReader::readLikelihoods(Site& site) {

@@ -66,9 +66,19 @@ class VcfReader : public SiteSource {
   // Also read genotype likelihoods from FIELD ("PL" or "GL") into each
   // site; a record without the field has none.
   void readLikelihoodField(const std::string& field) { likelihoodField_ = field; }
+  // What the reader let pass that a user should hear of: INFO, FILTER or
+  // FORMAT keys that records use but the header does not define (read as
+  // bcftools reads them, as htslib adds them to the header), one line for
+  // each kind, naming the first such key and its record.
+  std::vector<std::string> warnings() const override { return warnings_; }
 
  private:
   std::string recordPlace() const;
+  void refuseUnreadableRecord() const;
+  void requireEndBlock() const;
+  void requireSampleCount() const;
+  void requirePosition() const;
+  void noteHeaderAdditions();
   void readGenotypes(Site& site);
   void readLikelihoods(Site& site);
   void storeLikelihoods(Site& site, int width);
@@ -87,6 +97,9 @@ class VcfReader : public SiteSource {
   std::uint64_t size_ = 0;
   std::size_t records_ = 0;
   std::string lastPlace_;
+  int headerLines_ = 0;  // header lines known so far (htslib may add some)
+  std::vector<int> warnedKinds_;
+  std::vector<std::string> warnings_;
 };
 
 }  // namespace parmix::importer

@@ -66,6 +66,19 @@ TEST(ReportMerge, RefusesWhatIsNotAReportOrNotFromOneRun) {
     EXPECT_EQ(std::string(error.what()),
               "Individual b has a row in both 1.txt and 2.txt: give each shard's report once");
   }
+  // A damaged name shows no NUL (which would end the printed message
+  // before the files) and no more than 40 characters.
+  const std::string damaged = std::string("x\0y", 3) + std::string(50, 'z');
+  try {
+    mergeReports({splitReport(report("x", damaged + " 1\n"), "1"),
+                  splitReport(report("y", damaged + " 1\n"), "2")},
+                 {"1.txt", "2.txt"}, "Time-stamp: y\n");
+    ADD_FAILURE() << "a repeated row was merged";
+  } catch (const importer::InputError& error) {
+    EXPECT_EQ(std::string(error.what()), "Individual x?y" + std::string(37, 'z') +
+                                             "... has a row in both 1.txt and 2.txt: give each "
+                                             "shard's report once");
+  }
   const ReportParts one = splitReport(report("x", "a 1\n"), "1");
   ReportParts other = one;
   other.preamble = "\nIndividual    h   Lower_Bound   Upper_Bound\n";

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "errors.hpp"
 #include "import_files.hpp"
 #include "support/temp_files.hpp"
@@ -125,6 +127,110 @@ TEST(VcfReader, ATruncatedBgzipFileIsAnErrorNotAnEarlyEnd) {
   EXPECT_EQ(message.rfind(cut + ", record ", 0), 0u) << message;
   EXPECT_NE(message.find("could not be read (the file is malformed or truncated)"),
             std::string::npos) << message;
+}
+
+// The first bgzip blocks of a file, up to and including the one that holds
+// byte AT of the compressed data: a file cut at a block boundary.
+std::string blocksUpTo(const std::string& data, std::size_t at) {
+  std::size_t end = 0;
+  while (end <= at && end + 18 <= data.size()) {
+    end += 1 + (static_cast<unsigned char>(data[end + 16]) |
+                static_cast<unsigned char>(data[end + 17]) << 8);
+  }
+  return data.substr(0, end);
+}
+
+// htslib ends the blocks of a compressed VCF at line ends, so the cut one
+// ends at a record boundary and only the missing end block tells; a BCF
+// cut so ends inside a record.
+TEST(VcfReader, ABgzipFileCutAtABlockBoundaryIsRefused) {
+  TempDir dir;
+  std::string sites;
+  for (int pos = 1; pos <= 3000; ++pos) {
+    sites += "c\t" + std::to_string(pos) + "\t.\tA\tG\t.\t.\t.\tGT\t0/0\t0/1\n";
+  }
+  const std::string plain = dir.write("long.vcf", twoSamples(sites));
+  for (const char* mode : {"wz", "wb"}) {
+    ASSERT_TRUE(convertVcf(plain, dir.file("long.gz"), mode));
+    const std::string whole = parmix::test::readFile(dir.file("long.gz"));
+    const std::string cut = dir.write("cut.gz", blocksUpTo(whole, whole.size() / 2));
+    ASSERT_LT(cut.size(), whole.size() - 28);
+    const std::string message = failureOf(cut);
+    EXPECT_EQ(message.rfind(cut, 0), 0u) << message;
+    EXPECT_NE(message.find("truncated"), std::string::npos) << message;
+    if (std::string(mode) == "wz") {
+      EXPECT_NE(message.find(": the compressed data end after record "), std::string::npos);
+      EXPECT_NE(message.find(" without bgzip's end-of-file block: the file is truncated"),
+                std::string::npos) << message;
+    }
+    EXPECT_EQ(failureOf(dir.file("long.gz")), "no error") << mode;
+  }
+}
+
+TEST(VcfReader, APositionThatIsNotADecimalNumberIsRefused) {
+  TempDir dir;
+  for (const std::string position : {"abc", "-5", ".", " 100", "0x10", "12abc", "+7", "1e3", ""}) {
+    const std::string path = dir.write(
+        "pos.vcf", twoSamples("c\t5\t.\tA\tG\t.\t.\t.\tGT\t0/0\t0/1\nc\t" + position +
+                              "\t.\tA\tG\t.\t.\t.\tGT\t0/0\t0/1\n"));
+    EXPECT_EQ(failureOf(path), path + ", record 2 (c): the position \"" + position +
+                                   "\" is not a whole number of 0 or more");
+  }
+  const std::string fine = dir.write("fine.vcf", twoSamples("c\t0\t.\tA\tG\t.\t.\t.\tGT\t0/0\t0/1\n"
+                                                            "c\t007\t.\tA\tG\t.\t.\t.\tGT\t0/0\t0/1\n"));
+  VcfReader reader(fine);
+  const std::vector<Site> read = readAll(reader);
+  ASSERT_EQ(read.size(), 2u);
+  EXPECT_EQ(read[0].label, "c:0");
+  EXPECT_EQ(read[1].label, "c:7");
+}
+
+// A BCF file whose header names more samples than its records hold: the
+// header of one file before the records of another, both uncompressed.
+TEST(VcfReader, ABcfRecordHoldingFewerSamplesThanTheHeaderIsRefused) {
+  TempDir dir;
+  const std::string site = "c\t5\t.\tA\tG\t.\t.\t.\tGT\t0/0\t0/1\n";
+  const std::string wide = dir.write("wide.vcf", std::string(
+      "##fileformat=VCFv4.2\n##contig=<ID=c>\n"
+      "##FORMAT=<ID=GT,Number=1,Type=String,Description=\"Genotype\">\n"
+      "#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\tFORMAT\ta\tb\tc\td\n") +
+      "c\t5\t.\tA\tG\t.\t.\t.\tGT\t0/0\t0/1\t1/1\t0/1\n");
+  const std::string narrow = dir.write("narrow.vcf", twoSamples(site + site));
+  ASSERT_TRUE(convertVcf(wide, dir.file("wide.bcf"), "wbu"));
+  ASSERT_TRUE(convertVcf(narrow, dir.file("narrow.bcf"), "wbu"));
+  const auto headerEnd = [](const std::string& bcf) {
+    const auto* b = reinterpret_cast<const unsigned char*>(bcf.data() + 5);
+    return 9 + static_cast<std::size_t>(b[0] | b[1] << 8 | b[2] << 16 | b[3] << 24);
+  };
+  const std::string w = parmix::test::readFile(dir.file("wide.bcf"));
+  const std::string n = parmix::test::readFile(dir.file("narrow.bcf"));
+  const std::string mixed = dir.write("mixed.bcf", w.substr(0, headerEnd(w)) + n.substr(headerEnd(n)));
+  EXPECT_EQ(failureOf(mixed), mixed + ", record 1: the record holds 2 samples, the header names 4");
+}
+
+TEST(VcfReader, KeysMissingFromTheHeaderAreReadWithOneWarningOfEachKind) {
+  TempDir dir;
+  const std::string path = dir.write(
+      "keys.vcf", twoSamples("c\t5\t.\tA\tG\t.\tq10\tDP=5;XX\tGT:ZZ\t0/0:1\t0/1:2\n"
+                             "c\t6\t.\tA\tG\t.\tq20\tDP=3;YY\tGT:ZZ:WW\t0/1:1:3\t1/1:2:4\n"
+                             "c\t7\t.\tA\tG\t.\tPASS\t.\tGT\t1/1\t0/0\n"));
+  VcfReader reader(path);
+  const std::vector<Site> sites = readAll(reader);
+  ASSERT_EQ(sites.size(), 3u);
+  EXPECT_EQ(sites[1].alleles, (std::vector<int>{1, 2, 2, 2}));
+  const std::vector<std::string> warnings = reader.warnings();
+  ASSERT_EQ(warnings.size(), 3u);
+  const std::string kinds[] = {"FILTER key q10", "INFO key DP", "FORMAT key ZZ"};
+  for (const std::string& kind : kinds) {
+    const bool found = std::any_of(warnings.begin(), warnings.end(), [&](const std::string& w) {
+      return w.rfind(path + ", record 1: the " + kind + " is not defined in the header", 0) == 0;
+    });
+    EXPECT_TRUE(found) << kind;
+  }
+  const std::string plain = dir.write("plain.vcf", twoSamples("c\t5\t.\tA\tG\t.\t.\t.\tGT\t0/0\t0/1\n"));
+  VcfReader quiet(plain);
+  readAll(quiet);
+  EXPECT_TRUE(quiet.warnings().empty());
 }
 
 }  // namespace
