@@ -5,9 +5,14 @@
 # 9.9 again must find each time the pieces of the Tcl asked for, never those
 # cached for the other; a header of another version is refused by name.
 #
-#   tcl_version_test.sh SOURCE
+#   tcl_version_test.sh SOURCE TCLSH
+#
+# TCLSH is the build's shell: the system's Tcl when the system has no
+# unversioned tclsh (a machine with Tcl 9.0 alone), which is then asked for
+# by its version rather than by leaving the version empty.
 set -eu
 source=$1
+build_tclsh=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -18,7 +23,12 @@ printf '#define TCL_VERSION "9.9"\n' >"$fake/include/tcl9.9/tcl.h"
 : >"$fake/lib/libtcl9.9.so"
 printf '#!/bin/sh\necho 9.9\n' >"$fake/bin/tclsh9.9"
 chmod +x "$fake/bin/tclsh9.9"
-system_version=$(printf 'puts [info tclversion]\n' | tclsh)
+if command -v tclsh >/dev/null; then
+    system_version=$(printf 'puts [info tclversion]\n' | tclsh) system_request=
+else
+    system_version=$(printf 'puts [info tclversion]\n' | "$build_tclsh")
+    system_request=$system_version
+fi
 
 failures=0
 # configure VERSION: configures the build folder; its status.
@@ -38,7 +48,7 @@ expect() {
 
 for step in 9.9 system 9.9; do
     version=$step
-    [ "$step" = system ] && version=
+    [ "$step" = system ] && version=$system_request
     configure "$version" || { cat "$work/log"; echo "configuring for '$step' failed"; exit 1; }
     if [ "$step" = system ]; then
         expect version "$system_version"
