@@ -12,7 +12,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 # `make test`.
 FUZZ_SECONDS ?= 60
 FUZZ_SMOKE_SECONDS ?= 5
-FUZZ_TARGETS = parental individual run compressed counts panel side_files merge
+FUZZ_TARGETS = parental individual run compressed counts panel side_files merge plink
 CLANGXX ?= clang++
 # The Tcl to build for, 8.6 or 9.0 (`make test TCL_VERSION=9.0`); left
 # empty, that of the system's tclsh.  Its shell runs the scripts here.

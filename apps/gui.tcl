@@ -151,12 +151,12 @@ proc ::parmix::gui::NotesPart {w} {
 # The table: every individual of the report, sortable by each column.
 proc ::parmix::gui::TablePart {w} {
     ttk::frame $w
-    set columns {name h lower upper cut het hetLower hetUpper class}
+    set columns {name h lower upper cut het hetLower hetUpper class assigned}
     ttk::treeview $w.tree -columns $columns -show headings -selectmode browse \
         -yscrollcommand [list $w.scroll set]
     foreach column $columns \
-            heading {Name h Lower Upper "Cut at" het "het lower" "het upper" Class} \
-            width {110 64 64 64 70 64 70 70 60} {
+            heading {Name h Lower Upper "Cut at" het "het lower" "het upper" Class Assigned} \
+            width {110 64 64 64 70 64 70 70 60 66} {
         $w.tree heading $column -text $heading \
             -command [list ::parmix::gui::SortBy $column]
         $w.tree column $column -width $width -stretch [expr {$column eq "name"}] \
@@ -473,11 +473,12 @@ proc ::parmix::gui::FillTable {rows} {
 }
 
 # The table's values of the joint analysis: het, its limits (a cut one
-# marked *), and the class (in brackets when not assigned); nan where
-# undefined, empty without a joint analysis.
+# marked *), the best class and whether it is assigned (yes or no), as the
+# report's Class and Assigned columns give them; nan where undefined,
+# empty without a joint analysis.
 proc ::parmix::gui::JointValues {joint} {
     if {![llength $joint]} {
-        return [lrepeat 4 ""]
+        return [lrepeat 5 ""]
     }
     set values {}
     foreach key {het hetLower hetUpper} cut {{} hetLowerCut hetUpperCut} {
@@ -492,11 +493,8 @@ proc ::parmix::gui::JointValues {joint} {
         }
         lappend values $text
     }
-    set class [dict get $joint class]
-    if {$class ne "" && ![dict get $joint assigned]} {
-        set class ($class)
-    }
-    lappend values $class
+    lappend values [dict get $joint class] \
+        [expr {[string is true -strict [dict get $joint assigned]] ? "yes" : "no"}]
     return $values
 }
 
@@ -528,7 +526,7 @@ proc ::parmix::gui::SortBy {column} {
 proc ::parmix::gui::CompareItems {tree column a b} {
     set x [$tree set $a $column]
     set y [$tree set $b $column]
-    if {$column in {name cut}} {
+    if {$column in {name cut class assigned}} {
         return [string compare $x $y]
     }
     if {$x eq "nan" || $y eq "nan"} {
@@ -556,17 +554,17 @@ proc ::parmix::gui::DrawPlot {canvas title rows} {
     variable bandFill
     array unset bandFill
     $canvas delete all
-    lassign [::parmix::PlotGroups $rows] estimated undefined
-    set layout [::parmix::PlotLayout $title $estimated $undefined]
+    lassign [::parmix::plotGroups $rows] estimated undefined
+    set layout [::parmix::plotLayout $title $estimated $undefined]
     dict with layout {}
     dict with plotStyle {}
     $canvas create rectangle 0 0 $width $height -fill #ffffff -outline ""
     $canvas create text $margin 32 -anchor sw -text $title -font parmixTitle -fill $text
     $canvas create text $margin 51 -anchor sw -font parmixText -fill $muted \
-        -text [::parmix::PlotSummary $estimated $undefined]
+        -text [::parmix::plotSummary $estimated $undefined]
     Legend $canvas
     RowBackgrounds $canvas $layout $estimated
-    foreach {x -} [::parmix::AxisTicks $layout] {
+    foreach {x -} [::parmix::plotTicks $layout] {
         $canvas create line $x $top $x $bottom -fill $grid
     }
     if {$topAxis} {
@@ -574,7 +572,7 @@ proc ::parmix::gui::DrawPlot {canvas title rows} {
     }
     set i 0
     foreach row $estimated {
-        set y [::parmix::RowY $layout $i]
+        set y [::parmix::plotRowY $layout $i]
         if {!$compact} {
             set name [dict get $row name]
             if {[string length $name] > $longestShownName} {
@@ -613,15 +611,15 @@ proc ::parmix::gui::DrawTriangle {canvas joint} {
     if {![llength $joint]} {
         return
     }
-    set corners [concat {*}[lmap {h het} {0 0 1 0 0.5 1} {::parmix::TriangleXY $layout $h $het}]]
+    set corners [concat {*}[lmap {h het} {0 0 1 0 0.5 1} {::parmix::triangleXY $layout $h $het}]]
     $canvas create polygon {*}$corners -fill "" -outline [dict get $triangleStyle edge] -width 1.5
     set curve {}
     for {set i 0} {$i <= 60} {incr i} {
         set h [expr {$i / 60.0}]
-        lappend curve {*}[::parmix::TriangleXY $layout $h [expr {2 * $h * (1 - $h)}]]
+        lappend curve {*}[::parmix::triangleXY $layout $h [expr {2 * $h * (1 - $h)}]]
     }
     $canvas create line {*}$curve -fill [dict get $triangleStyle curve] -dash {6 4}
-    lassign [::parmix::TriangleXY $layout 0 0] x0 y0
+    lassign [::parmix::triangleXY $layout 0 0] x0 y0
     $canvas create text [expr {$x0 + 150}] [expr {$y0 + 22}] -text "h" -font parmixText
     $canvas create text [expr {$x0 - 20}] [expr {$y0 - 150}] -text "het" -font parmixText
     set compact [expr {[llength $joint] > [dict get $triangleStyle compactAbove]}]
@@ -631,7 +629,7 @@ proc ::parmix::gui::DrawTriangle {canvas joint} {
         }
     }
     dict for {class look} $triangleClasses {
-        lassign [::parmix::TriangleXY $layout [dict get $look h] [dict get $look het]] x y
+        lassign [::parmix::triangleXY $layout [dict get $look h] [dict get $look het]] x y
         $canvas create oval [expr {$x - 3}] [expr {$y - 3}] [expr {$x + 3}] [expr {$y + 3}] \
             -outline [dict get $triangleStyle classPoint] -width 1.5
         $canvas create text [expr {$x + 6}] [expr {$y - 6}] -anchor sw -text $class \
@@ -641,16 +639,21 @@ proc ::parmix::gui::DrawTriangle {canvas joint} {
 
 proc ::parmix::gui::TriangleRow {canvas layout row compact} {
     variable ::parmix::triangleStyle
-    lassign [::parmix::TriangleXY $layout [dict get $row h] [dict get $row het]] x y
-    lassign [::parmix::TriangleLook $row] shape colour
+    lassign [::parmix::triangleXY $layout [dict get $row h] [dict get $row het]] x y
+    lassign [::parmix::triangleLook $row] shape colour
     if {!$compact} {
+        # The limits as the figure draws them, kept inside the triangle; an
+        # undefined one ends its line at the estimate.
+        set ends [dict merge [dict create hLower [dict get $row h] hUpper [dict get $row h] \
+                                  hetLower [dict get $row het] hetUpper [dict get $row het]] \
+                      [::parmix::triangleLimitEnds $row]]
         set limit [dict get $triangleStyle limit]
-        lassign [::parmix::TriangleXY $layout [dict get $row hLower] [dict get $row het]] xa
-        lassign [::parmix::TriangleXY $layout [dict get $row hUpper] [dict get $row het]] xb
-        lassign [::parmix::TriangleXY $layout [dict get $row h] [dict get $row hetLower]] - ya
-        lassign [::parmix::TriangleXY $layout [dict get $row h] [dict get $row hetUpper]] - yb
-        $canvas create line $xa $y $xb $y -fill $limit
-        $canvas create line $x $ya $x $yb -fill $limit
+        lassign [::parmix::triangleXY $layout [dict get $ends hLower] [dict get $row het]] xa
+        lassign [::parmix::triangleXY $layout [dict get $ends hUpper] [dict get $row het]] xb
+        lassign [::parmix::triangleXY $layout [dict get $row h] [dict get $ends hetLower]] - ya
+        lassign [::parmix::triangleXY $layout [dict get $row h] [dict get $ends hetUpper]] - yb
+        $canvas create line $xa $y $xb $y -fill $limit -tags limit
+        $canvas create line $x $ya $x $yb -fill $limit -tags limit
     }
     set r [expr {$compact ? 2 : 4}]
     set coords [list [expr {$x - $r}] [expr {$y - $r}] [expr {$x + $r}] [expr {$y + $r}]]
@@ -669,7 +672,7 @@ proc ::parmix::gui::RowBackgrounds {canvas layout estimated} {
     set step [dict get $layout step]
     set i 0
     foreach row $estimated {
-        set y [::parmix::RowY $layout $i]
+        set y [::parmix::plotRowY $layout $i]
         set fill [expr {$i % 2 && ![dict get $layout compact] ? [dict get $plotStyle band] : "#ffffff"}]
         $canvas create rectangle [dict get $plotStyle margin] [expr {$y - $step / 2.0}] \
             $right [expr {$y + $step / 2.0}] -fill $fill -outline "" \
@@ -680,7 +683,7 @@ proc ::parmix::gui::RowBackgrounds {canvas layout estimated} {
 
 proc ::parmix::gui::RowMarks {canvas layout row y tag} {
     variable ::parmix::plotStyle
-    lassign [::parmix::RowEnds $layout $row] xh x1 end1 x2 end2
+    lassign [::parmix::plotRowEnds $layout $row] xh x1 end1 x2 end2
     set compact [dict get $layout compact]
     set width [expr {$compact ? 1 : 2}]
     set tags [list mark $tag]
@@ -742,7 +745,7 @@ proc ::parmix::gui::Axis {canvas layout y side} {
     set left [dict get $layout left]
     set axisWidth [dict get $plotStyle axisWidth]
     $canvas create line $left $y [expr {$left + $axisWidth}] $y -fill $colour
-    foreach {x label} [::parmix::AxisTicks $layout] {
+    foreach {x label} [::parmix::plotTicks $layout] {
         $canvas create line $x $y $x [expr {$y + 5 * $side}] -fill $colour
         $canvas create text $x [expr {$y + 7 * $side}] -text $label -font parmixSmall \
             -fill $colour -anchor [expr {$side > 0 ? "n" : "s"}]
@@ -884,7 +887,7 @@ proc ::parmix::gui::Attempt {done script} {
 proc ::parmix::gui::OpenReport {} {
     variable shown
     set report [dict get $shown report]
-    if {[catch {::parmix::ReadBytes $report {REPORT READ}} bytes]} {
+    if {[catch {::parmix::reportText $report} bytes]} {
         ShowError $bytes
         return
     }

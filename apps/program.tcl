@@ -17,21 +17,25 @@ namespace eval ::parmix::program {
         {              [--margin UNITS] [--drop UNITS] [--threads N] [--quiet]}
         {              [--reference-uncertainty --reference-counts COUNTS]}
         {              PARENTAL INDIVIDUAL}
+        {       parmix --clines [-o REPORT] [--tsv FILE] [--qvalue Q] [--threads N]}
+        {              [--quiet] PARENTAL INDIVIDUAL}
         {       parmix --parental-from R_SAMPLE S_SAMPLE -o PARENTAL}
-        {              (--types LIST | --types-from PARENTAL) [--pseudo-count X]}
+        {              [--types LIST | --types-from PARENTAL] [--pseudo-count X]}
         {              [--study INDIVIDUAL] [--renumber PREFIX] [--counts COUNTS]}
         {       parmix --help | --version}
     } \n]
     # Options that take a value, with the modes they belong to.
     variable valueOptions {
-        -o {analysis ancestry reference} --tsv {analysis ancestry} --plot analysis
-        --triangle ancestry --margin ancestry --drop ancestry --threads {analysis ancestry}
+        -o {analysis ancestry reference clines} --tsv {analysis ancestry clines}
+        --plot analysis --triangle ancestry --margin ancestry --drop ancestry
+        --threads {analysis ancestry clines} --qvalue clines
         --types reference --types-from reference --pseudo-count reference
         --unknown-alleles analysis --study reference --renumber reference
         --counts reference --reference-counts {analysis ancestry}
     }
     variable flagOptions {
         --help -h --version --parental-from --ancestry --check --quiet --reference-uncertainty
+        --clines
     }
 }
 
@@ -45,6 +49,7 @@ proc ::parmix::program::main {argv} {
     }
     try {
         set call [ParseArguments $argv]
+        RefuseTextClashes $call
         switch -- [dict get $call mode] {
             help {puts [HelpText]}
             version {puts "parmix [package present parmix]"}
@@ -52,6 +57,7 @@ proc ::parmix::program::main {argv} {
             analysis {RunCheckedAnalysis $call}
             check {RunCheck $call}
             ancestry {RunAncestry $call}
+            clines {RunClines $call}
         }
     } trap {PARMIX USAGE} {message} {
         variable usage
@@ -157,7 +163,9 @@ proc ::parmix::program::CheckCall {files options flags} {
         if {![dict exists $options -o]} {
             Usage "--parental-from needs -o PARENTAL, the parental file to write"
         }
-        if {[dict exists $options --types] == [dict exists $options --types-from]} {
+        # Without either, the package takes codominant loci when every
+        # genotype is written as a pair, and otherwise asks for the types.
+        if {[dict exists $options --types] && [dict exists $options --types-from]} {
             Usage "--parental-from needs either --types or --types-from"
         }
     }
@@ -166,8 +174,59 @@ proc ::parmix::program::CheckCall {files options flags} {
         Usage "--unknown-alleles takes missing or error"
     }
     CheckUncertainty $mode $options $flags
+    # A wrong thread count is a wrong call, told before any file is read.
+    ConfigureThreads $options
     return [dict create mode $mode files $files options $options \
                 quiet [dict exists $flags --quiet]]
+}
+
+# No output of an analysis may name one of its inputs or another of its
+# outputs: refused before anything is read or written, as the package's
+# commands refuse each of their own.  Standard input and output (-) are
+# left out.
+proc ::parmix::program::RefuseTextClashes {call} {
+    set mode [dict get $call mode]
+    if {$mode ni {analysis ancestry}} return
+    set options [dict get $call options]
+    lassign [dict get $call files] parental individual
+    set inputs [list [list "parental file" $parental] [list "individual file" $individual]]
+    set outputs [list [list "report file" [ReportPath $mode $options]]]
+    foreach {option role} {
+        --reference-counts "reference counts file"
+    } {
+        if {[dict exists $options $option]} {
+            lappend inputs [list $role [dict get $options $option]]
+        }
+    }
+    foreach {option role} {--tsv "table file" --plot "plot file" --triangle "triangle plot file"} {
+        if {[dict exists $options $option]} {
+            lappend outputs [list $role [dict get $options $option]]
+        }
+    }
+    ::parmix::RefuseOutputClashes $outputs $inputs
+    RefuseUnreadableReport $mode $options
+}
+
+# The table and the plot of the hybrid index are made from the report, so a
+# report sent to a device or a pipe, which cannot be read back, goes
+# without them.
+proc ::parmix::program::RefuseUnreadableReport {mode options} {
+    set report [ReportPath $mode $options]
+    if {$mode eq "ancestry" || ![file exists $report] || [file isfile $report]} return
+    foreach option {--tsv --plot} {
+        if {[dict exists $options $option]} {
+            Usage "option $option is made from the report, which cannot be read back from\
+                $report: give the report the name of a file"
+        }
+    }
+}
+
+# The report of a run: -o, or the default name of its MODE.
+proc ::parmix::program::ReportPath {mode options} {
+    if {[dict exists $options -o]} {
+        return [dict get $options -o]
+    }
+    expr {$mode eq "ancestry" ? "parmix_ancestry.txt" : "parmix_output.txt"}
 }
 
 # The correction for small reference samples takes the counts that
@@ -176,6 +235,9 @@ proc ::parmix::program::CheckCall {files options flags} {
 proc ::parmix::program::CheckUncertainty {mode options flags} {
     set flag [dict exists $flags --reference-uncertainty]
     set counts [dict exists $options --reference-counts]
+    if {$flag && $mode eq "clines"} {
+        Usage "option --reference-uncertainty does not go with --clines"
+    }
     if {$flag && $mode in {reference check}} {
         Usage "option --reference-uncertainty does not go with\
             --[expr {$mode eq "reference" ? "parental-from" : "check"}]"
@@ -195,6 +257,13 @@ proc ::parmix::program::CallMode {flags} {
     if {$reference && $ancestry} {
         Usage "option --ancestry does not go with --parental-from"
     }
+    if {[dict exists $flags --clines]} {
+        if {$reference || $ancestry} {
+            Usage "option --clines does not go with\
+                --[expr {$reference ? "parental-from" : "ancestry"}]"
+        }
+        return clines
+    }
     expr {$reference ? "reference" : ($ancestry ? "ancestry" : "analysis")}
 }
 
@@ -205,6 +274,12 @@ proc ::parmix::program::OptionMisfit {name mode} {
     if {$mode eq "reference"} {
         return "option $name does not go with --parental-from"
     }
+    if {$mode eq "clines"} {
+        return "option $name does not go with --clines"
+    }
+    if {$modes eq "clines"} {
+        return "option $name needs --clines"
+    }
     if {"reference" in $modes} {
         return "option $name needs --parental-from"
     }
@@ -214,26 +289,26 @@ proc ::parmix::program::OptionMisfit {name mode} {
     return "option $name needs --ancestry"
 }
 
+# The analysis, its report, and the table and plot when asked for.  Returns
+# the rows of parmix::hybridIndex, whose data counts make the table's last
+# columns: the run counts them as it reads the files, which are not read a
+# second time.
 proc ::parmix::program::RunAnalysis {call} {
     lassign [dict get $call files] parental individual
     set options [dict get $call options]
-    # Without -o the command chooses the report's name itself.
-    set words [list $parental $individual]
-    set report parmix_output.txt
-    ConfigureThreads $options
-    if {[dict exists $options -o]} {
-        set report [dict get $options -o]
-        lappend words $report
-    }
+    set report [expr {[dict exists $options -o] ? [dict get $options -o] : "parmix_output.txt"}]
+    set extra [list -report $report]
     if {[dict exists $options --reference-counts]} {
-        ::parmix::corrected $parental $individual -report $report \
-            -referencecounts [dict get $options --reference-counts]
-    } else {
-        ::parmix {*}$words
+        lappend extra -referencecounts [dict get $options --reference-counts]
     }
+    set rows [::parmix::hybridIndex $parental $individual {*}$extra]
     Notice $call "Report written to $report"
     if {[dict exists $options --tsv]} {
-        ::parmix::writeTsv $report [dict get $options --tsv] {*}[TsvCounts $call]
+        set counts [lmap row $rows {
+            set share [dict get $row missingShare]
+            list [dict get $row lociWithData] [if {$share eq ""} {string cat NA} {set share}]
+        }]
+        ::parmix::writeTsv $report [dict get $options --tsv] -counts $counts
         Notice $call "Table written to [dict get $options --tsv]"
     }
     if {[dict exists $options --plot]} {
@@ -242,16 +317,21 @@ proc ::parmix::program::RunAnalysis {call} {
         ::parmix::plot $report [dict get $options --plot] -title $title
         Notice $call "Plot written to [dict get $options --plot]"
     }
+    return $rows
 }
 
 # The joint analysis of ancestry and interclass heterozygosity: its report
 # (parmix_ancestry.txt unless -o names one), and the table and triangle
-# plot when asked for.
+# plot when asked for.  Either input may be standard input, and the table
+# may go to standard output, as for the hybrid index.
 proc ::parmix::program::RunAncestry {call} {
+    WithStreams call {RunAncestryOn $call}
+}
+
+proc ::parmix::program::RunAncestryOn {call} {
     lassign [dict get $call files] parental individual
     set options [dict get $call options]
     set report parmix_ancestry.txt
-    ConfigureThreads $options
     if {[dict exists $options -o]} {
         set report [dict get $options -o]
     }
@@ -278,6 +358,33 @@ proc ::parmix::program::RunAncestry {call} {
             with parental file [file tail $parental]"
         ::parmix::triangle $rows [dict get $options --triangle] -title $title
         Notice $call "Triangle plot written to [dict get $options --triangle]"
+    }
+}
+
+# The genomic clines of every locus along the hybrid index: the report
+# (parmix_clines.txt unless -o names one) and the table when asked for.
+proc ::parmix::program::RunClines {call} {
+    lassign [dict get $call files] parental individual
+    set options [dict get $call options]
+    set report parmix_clines.txt
+    ConfigureThreads $options
+    if {[dict exists $options -o]} {
+        set report [dict get $options -o]
+    }
+    set extra [list -report $report]
+    foreach {option commandOption} {--tsv -tsv --qvalue -qvalue} {
+        if {[dict exists $options $option]} {
+            lappend extra $commandOption [dict get $options $option]
+        }
+    }
+    try {
+        ::parmix::clines $parental $individual {*}$extra
+    } trap {PARMIX USAGE} {message} {
+        Usage [string map {"parmix::clines: -" "option --"} $message]
+    }
+    Notice $call "Report written to $report"
+    if {[dict exists $options --tsv]} {
+        Notice $call "Table written to [dict get $options --tsv]"
     }
 }
 
@@ -377,6 +484,20 @@ Ancestry and interclass heterozygosity (--ancestry):
   --drop UNITS       how far below the maximum the assigned class's point
                      may lie (default 2 units)
 
+Genomic clines (--clines):
+  --clines           fit, by maximum likelihood, each locus's cline: the
+                     share of its allele copies from R as a logit-logistic
+                     function of the hybrid index h (steepness v and
+                     centre, each with 2-unit profile support limits),
+                     test it against the neutral cline (the genome's own,
+                     share = h) and give the false discovery rate's
+                     q-value and a category: neutral, steep, shallow,
+                     R-shift or S-shift.  The report goes to -o REPORT
+                     (default: parmix_clines.txt)
+  --tsv FILE         with --clines: one row per locus as tab-separated
+                     values; NA where a value is undefined
+  --qvalue Q         the q-value at which a locus departs (default 0.05)
+
 Parental file from reference samples:
   --parental-from    write the parental file PARENTAL (given with -o),
                      counted from R_SAMPLE and S_SAMPLE, files of reference
@@ -385,6 +506,8 @@ Parental file from reference samples:
   --types LIST       the locus types in locus order: C (codominant) and D
                      (dominant), each optionally after a count: CCD, 14C6D
   --types-from FILE  take the locus types from an existing parental file
+                     (without either, every locus is codominant when both
+                     files write every genotype as a pair such as 1/2)
   --pseudo-count X   add X to the count of every allele seen (and of both
                      phenotypes at a dominant locus) in each sample, so that
                      an allele seen in only one sample does not get a
@@ -412,6 +535,7 @@ Examples:
   parmix -o report.txt --plot report.svg parental.txt individuals.txt
   parmix --check parental.txt individuals.txt
   parmix --ancestry --tsv ancestry.tsv --triangle ancestry.svg parental.txt individuals.txt
+  parmix --clines --tsv clines.tsv parental.txt individuals.txt
   parmix --parental-from R.txt S.txt -o parental.txt --types 14C6D
   parmix --parental-from R.txt S.txt -o parental.txt --types 14C6D --pseudo-count 1 \\
          --counts counts.tsv
@@ -428,20 +552,22 @@ Examples:
 
 namespace eval ::parmix::program {
     variable genomeUsage [join {
-        {usage: parmix --vcf FILE --popmap FILE --r POP --s POP [--study POP,...]}
+        {usage: parmix (--vcf FILE | --bfile PREFIX) --popmap FILE --r POP --s POP}
+        {              [--study POP,...]}
         {              [-o REPORT] [--tsv FILE] [--plot FILE.svg] [--threads N]}
         {              [--samples FILE | --shard K/N] [--pseudo-count X]}
         {              [--biallelic-snps] [--min-called N] [--min-difference D]}
         {              [--max-missing F] [--quiet]}
         {              [--genotype-likelihoods PL|GL [--reference-frequencies gl|gt]]}
         {              [--reference-uncertainty]}
-        {       parmix --vcf FILE --popmap FILE --r POP --s POP --ancestry [-o REPORT]}
+        {       parmix (--vcf FILE | --bfile PREFIX) --popmap FILE --r POP --s POP}
+        {              --ancestry [-o REPORT]}
         {              [--tsv FILE] [--triangle FILE.svg] [--margin U] [--drop U] ...}
         {       parmix --merge -o REPORT [--tsv FILE] [--plot FILE.svg] SHARD_REPORT...}
     } \n]
     # The program's words and the options of parmix::genome they become.
     variable genomeValueOptions {
-        --vcf -vcf --popmap -popmap --r -r --s -s --study -study -o -report
+        --vcf -vcf --bfile -bfile --popmap -popmap --r -r --s -s --study -study -o -report
         --threads -threads --samples -samples --shard -shard
         --pseudo-count -pseudocount --min-called -mincalled
         --min-difference -mindifference --max-missing -maxmissing
@@ -455,13 +581,15 @@ namespace eval ::parmix::program {
     }
 }
 
-# A call of the genome-scale path: it names a VCF/BCF file or asks to merge.
+# A call of the genome-scale path: it names a VCF/BCF file or PLINK files,
+# or asks to merge.
 proc ::parmix::program::IsGenomeCall {words} {
     foreach word $words {
         if {$word eq "--"} {
             break
         }
-        if {$word in {--vcf --merge} || [string match --vcf=* $word]} {
+        if {$word in {--vcf --bfile --merge} || [string match --vcf=* $word]
+                || [string match --bfile=* $word]} {
             return 1
         }
     }
@@ -471,10 +599,13 @@ proc ::parmix::program::IsGenomeCall {words} {
 proc ::parmix::program::GenomeMain {argv} {
     try {
         set call [ParseGenomeWords $argv]
-        if {[dict exists $call flags --merge]} {
-            RunMerge $call
-        } else {
-            RunGenome $call
+        RefuseGenomeClashes $call
+        WithStandardTable call {
+            if {[dict exists $call flags --merge]} {
+                RunMerge $call
+            } else {
+                RunGenome $call
+            }
         }
     } trap {PARMIX USAGE} {message} {
         variable genomeUsage
@@ -485,6 +616,69 @@ proc ::parmix::program::GenomeMain {argv} {
         return 1
     }
     return 0
+}
+
+# No output may name an input (the VCF or PLINK files, the population map,
+# the samples file, a shard's report) or another output; the report's default name
+# counts too.
+proc ::parmix::program::RefuseGenomeClashes {call} {
+    set options [dict get $call options]
+    set inputs [lmap shard [dict get $call files] {list "shard report" $shard}]
+    foreach {option role} {--vcf "VCF file" --popmap "population map" --samples "samples file"} {
+        if {[dict exists $options $option]} {
+            lappend inputs [list $role [dict get $options $option]]
+        }
+    }
+    if {[dict exists $options --bfile]} {
+        foreach suffix {.bed .bim .fam} {
+            lappend inputs [list "PLINK file" [dict get $options --bfile]$suffix]
+        }
+    }
+    set mode [expr {[dict exists $call flags --ancestry] ? "ancestry" : "analysis"}]
+    set outputs [list [list "report file" [ReportPath $mode $options]]]
+    foreach {option role} {--tsv "table file" --plot "plot file" --triangle "triangle plot file"} {
+        if {[dict exists $options $option]} {
+            lappend outputs [list $role [dict get $options $option]]
+        }
+    }
+    ::parmix::RefuseOutputClashes $outputs $inputs
+    RefuseUnreadableReport $mode $options
+}
+
+# Runs SCRIPT (in the caller) with --tsv - of the call in the caller's
+# variable CALL_VAR replaced by a temporary table, which goes to standard
+# output once the script has succeeded; the lines about written files then
+# go to standard error.
+proc ::parmix::program::WithStandardTable {callVar script} {
+    upvar 1 $callVar call
+    if {![dict exists $call options --tsv] || [dict get $call options --tsv] ne "-"} {
+        return [uplevel 1 $script]
+    }
+    close [file tempfile table parmix-table.tsv]
+    dict set call options --tsv $table
+    dict set call tsvToStdout $table
+    try {
+        uplevel 1 $script
+        set chan [open $table rb]
+        fconfigure stdout -translation binary
+        fcopy $chan stdout
+        close $chan
+    } finally {
+        file delete $table
+    }
+}
+
+# A line about a written file of the genome-scale path: none under --quiet,
+# on standard error when the table goes to standard output.
+proc ::parmix::program::GenomeNotice {call text} {
+    if {[dict exists $call flags --quiet]} {
+        return
+    }
+    if {[dict exists $call tsvToStdout]} {
+        puts stderr [string map [list [dict get $call tsvToStdout] "standard output"] $text]
+    } else {
+        puts $text
+    }
 }
 
 # The words as a dict: options (word -> value), flags (word -> 1) and
@@ -550,6 +744,9 @@ proc ::parmix::program::CheckGenomeCall {call} {
     if {[dict exists $options --vcf]} {
         Usage "give either --vcf FILE or --merge, not both"
     }
+    if {[dict exists $options --bfile]} {
+        Usage "give either --bfile PREFIX or --merge, not both"
+    }
     foreach name [dict keys $options] {
         if {$name ni {-o --tsv --plot}} {
             Usage "option $name does not go with --merge"
@@ -601,6 +798,8 @@ proc ::parmix::program::RunGenome {call} {
     variable genomeValueOptions
     set options [dict get $call options]
     set quiet [dict exists $call flags --quiet]
+    # htslib's own warnings follow the program's verbosity.
+    ::parmix::htslibLogLevel [expr {$quiet ? "off" : "warning"}]
     set arguments [list -progress [expr {!$quiet}]]
     dict for {word value} $options {
         set option [dict get $genomeValueOptions $word]
@@ -627,60 +826,68 @@ proc ::parmix::program::RunGenome {call} {
         return -code error -errorcode {PARMIX USAGE} [ProgramWording $message]
     }
     if {$ancestry} {
-        WriteGenomeAncestryOutputs $result $options $quiet
+        WriteGenomeAncestryOutputs $result $options $call
         return
     }
     set report [expr {[dict exists $options -o] ? [dict get $options -o] : "parmix_output.txt"}]
-    set title "Hybrid index of the study individuals of [file tail [dict get $options --vcf]]"
-    WriteGenomeOutputs $report $options $title $quiet [list -counts [dict get $result counts]]
+    set title "Hybrid index of the study individuals of [InputName $options]"
+    WriteGenomeOutputs $report $options $title $call [list -counts [dict get $result counts]]
 }
 
 # The joint analysis has written its report and table; the triangle plot
 # is drawn from its rows.
-proc ::parmix::program::WriteGenomeAncestryOutputs {result options quiet} {
-    set say [expr {$quiet ? "list" : "puts"}]
+proc ::parmix::program::WriteGenomeAncestryOutputs {result options call} {
     set report [expr {[dict exists $options -o] ? [dict get $options -o] : "parmix_ancestry.txt"}]
-    {*}$say "Report written to $report"
+    GenomeNotice $call "Report written to $report"
     if {[dict exists $options --tsv]} {
-        {*}$say "Table written to [dict get $options --tsv]"
+        GenomeNotice $call "Table written to [dict get $options --tsv]"
     }
     if {[dict exists $options --triangle]} {
         set title "Ancestry and interclass heterozygosity of the study individuals of\
-            [file tail [dict get $options --vcf]]"
+            [InputName $options]"
         ::parmix::triangle [dict get $result rows] [dict get $options --triangle] -title $title
-        {*}$say "Triangle plot written to [dict get $options --triangle]"
+        GenomeNotice $call "Triangle plot written to [dict get $options --triangle]"
     }
+}
+
+# The input as a figure's title names it: the VCF file, or the PLINK
+# files' prefix.
+proc ::parmix::program::InputName {options} {
+    foreach name {--vcf --bfile} {
+        if {[dict exists $options $name]} {
+            return [file tail [dict get $options $name]]
+        }
+    }
+    return ""
 }
 
 proc ::parmix::program::RunMerge {call} {
     set options [dict get $call options]
     set report [dict get $options -o]
     ::parmix::mergeReports -report $report {*}[dict get $call files]
-    WriteGenomeOutputs $report $options "Hybrid index: [file tail $report]" \
-        [dict exists $call flags --quiet]
+    WriteGenomeOutputs $report $options "Hybrid index: [file tail $report]" $call
 }
 
 # The report is written; the table and the figure from it, as for a report
-# of text files.  QUIET keeps standard output empty.  TSVCOUNTS, writeTsv's
+# of text files.  The lines about them follow GenomeNotice.  TSVCOUNTS, writeTsv's
 # -counts of the run, adds the data columns; a merged report has only the
 # shards' reports to go on, so its table goes without them.
-proc ::parmix::program::WriteGenomeOutputs {report options title quiet {tsvCounts {}}} {
-    set say [expr {$quiet ? "list" : "puts"}]
-    {*}$say "Report written to $report"
+proc ::parmix::program::WriteGenomeOutputs {report options title call {tsvCounts {}}} {
+    GenomeNotice $call "Report written to $report"
     if {[dict exists $options --tsv]} {
         ::parmix::writeTsv $report [dict get $options --tsv] {*}$tsvCounts
-        {*}$say "Table written to [dict get $options --tsv]"
+        GenomeNotice $call "Table written to [dict get $options --tsv]"
     }
     if {[dict exists $options --plot]} {
         ::parmix::plot $report [dict get $options --plot] -title $title
-        {*}$say "Plot written to [dict get $options --plot]"
+        GenomeNotice $call "Plot written to [dict get $options --plot]"
     }
 }
 
 proc ::parmix::program::GenomeHelpText {} {
     variable genomeUsage
     return "
-Genome-scale panels, straight from VCF/BCF:
+Genome-scale panels, straight from VCF/BCF or PLINK files:
 $genomeUsage
 
   --vcf FILE         the VCF or BCF file, plain or bgzipped; - reads
@@ -689,6 +896,13 @@ $genomeUsage
                      counted and filtered as parmix-import does (same
                      options: see parmix --import --help); locus labels
                      are CHROM:POS.  No intermediate files are written
+  --bfile PREFIX     PLINK 1 binary files PREFIX.bed, .bim and .fam
+                     (variant-major), read in place: the same analysis as
+                     of the VCF that plink --keep-allele-order --recode
+                     vcf writes from them (A2 is REF, A1 the ALT; loci
+                     CHROM:POS of the .bim).
+                     The population map names the samples by their IID or
+                     by FID_IID, as that VCF does
   --popmap FILE      lines 'sample population'; --r POP and --s POP name
                      the reference populations, --study POP,... those to
                      study (default: all others; with --parental-from,
@@ -703,7 +917,10 @@ $genomeUsage
   --merge            join the reports of shards 1/N ... N/N, given in that
                      order, into the report of one run over all of them
                      (its --tsv table without loci_with_data and
-                     missing_share, which the reports do not hold)
+                     missing_share, which the reports do not hold); each
+                     shard's report notes its place, and reports that are
+                     not all the shards of one run, in order and whole,
+                     are refused
   --quiet            no progress on standard error and no lines on
                      standard output
   --genotype-likelihoods PL|GL
@@ -730,7 +947,8 @@ $genomeUsage
                      report: parmix_ancestry.txt); not with --merge
 
 Example:
-  parmix --vcf calls.bcf --popmap pops.txt --r north --s south -o report.txt"
+  parmix --vcf calls.bcf --popmap pops.txt --r north --s south -o report.txt
+  parmix --bfile zone --popmap pops.txt --r north --s south --threads 2"
 }
 
 # The package setting that the `parmix` command and parmix::ancestry study

@@ -7,7 +7,7 @@ namespace eval ::parmix::program {}
 # The mode of a call with --check: only an analysis's two files go with it.
 proc ::parmix::program::CheckMode {mode options} {
     if {$mode ne "analysis"} {
-        Usage "--check does not go with --[expr {$mode eq "reference" ? "parental-from" : "ancestry"}]"
+        Usage "--check does not go with --[expr {$mode eq "reference" ? "parental-from" : $mode}]"
     }
     foreach name [dict keys $options] {
         Usage "option $name does not go with --check"
@@ -41,13 +41,10 @@ proc ::parmix::program::WithStreams {callVar script} {
     set temporary {}
     set at [lsearch -exact $files -]
     if {$at >= 0} {
-        set chan [file tempfile copy parmix-stdin]
-        fconfigure stdin -translation binary
-        fconfigure $chan -translation binary
-        fcopy stdin $chan
-        close $chan
+        set copy [CopyStandardInput]
         lappend temporary $copy
         dict set call files [lreplace $files $at $at $copy]
+        dict set call stdinCopy $copy
     }
     set table ""
     if {[dict exists $call options --tsv] && [dict get $call options --tsv] eq "-"} {
@@ -65,6 +62,7 @@ proc ::parmix::program::WithStreams {callVar script} {
             close $chan
         }
     } on error {message options} {
+        set message [DamageWording $message]
         if {$at >= 0} {
             set message [string map [list $copy -] $message]
         }
@@ -72,6 +70,52 @@ proc ::parmix::program::WithStreams {callVar script} {
     } finally {
         file delete {*}$temporary
     }
+}
+
+# MESSAGE in the program's words when it is the command's "File X could not
+# be read" about a compressed file that opens: what failed is its data,
+# which end early or fail their check, and the user is told so.
+proc ::parmix::program::DamageWording {message} {
+    if {![regexp {^(.*)File (.+) could not be read$} $message -> before path]} {
+        return $message
+    }
+    if {![file isfile $path] || [catch {open $path rb} chan]} {
+        return $message
+    }
+    set magic [read $chan 2]
+    close $chan
+    if {$magic ne "\x1f\x8b"} {
+        return $message
+    }
+    return "${before}The compressed file $path is damaged: it ends early or fails its\
+        check, so it cannot be read whole."
+}
+
+# A temporary copy of standard input; its name.  Standard input that is
+# closed, empty or cannot be read is the program's error, in its own words
+# rather than those of the channel.  It is taken up before the copy is opened:
+# with descriptor 0 closed, the copy would become standard input itself.
+proc ::parmix::program::CopyStandardInput {} {
+    set unreadable "Standard input (-) could not be read: it is closed or not readable."
+    if {[catch {fconfigure stdin -translation binary}]} {
+        return -code error -errorcode {PARMIX INPUT STDIN} $unreadable
+    }
+    set chan [file tempfile copy parmix-stdin]
+    fconfigure $chan -translation binary
+    set failed [catch {fcopy stdin $chan}]
+    close $chan
+    if {$failed} {
+        file delete $copy
+        return -code error -errorcode {PARMIX INPUT STDIN} $unreadable
+    }
+    # Tcl puts /dev/null in the place of a closed descriptor 0, so closed
+    # and empty look alike here.
+    if {[file size $copy] == 0} {
+        file delete $copy
+        return -code error -errorcode {PARMIX INPUT STDIN} "Standard input (-) is empty:\
+            it was closed, or nothing was sent to it."
+    }
+    return $copy
 }
 
 # --check: the report of the check on standard output; a failure of the
@@ -83,9 +127,20 @@ proc ::parmix::program::RunCheck {call} {
 proc ::parmix::program::RunCheckOn {call} {
     lassign [dict get $call files] parental individual
     set d [::parmix::check $parental $individual]
-    puts -nonewline [::parmix::checkText $d]
+    dict set d error [DamageWording [dict get $d error]]
+    # The mark is told before the verdict, whose message alone would only
+    # say that the keyword is not the first word.
+    set lines [split [string trimright [::parmix::checkText $d] \n] \n]
+    set lines [linsert $lines end-1 {*}[::parmix::ByteOrderMarkLines $parental $individual]]
+    set text [join $lines \n]\n
+    if {[dict exists $call stdinCopy]} {
+        # The check names the file it read; the user gave "-".
+        set text [string map [list [dict get $call stdinCopy] -] $text]
+    }
+    puts -nonewline $text
     if {![dict get $d ok]} {
-        return -code error -errorcode [list PARMIX INPUT [dict get $d fault]] [dict get $d error]
+        return -code error -errorcode [list PARMIX INPUT [dict get $d fault]] \
+            -records [dict values [dict get $d records]] [dict get $d error]
     }
 }
 
@@ -104,8 +159,9 @@ proc ::parmix::program::RunCheckedAnalysis {call} {
 
 proc ::parmix::program::RunCheckedAnalysisOn {call} {
     lassign [dict get $call files] parental individual
-    # The analysis itself finds the first error.
-    set d [::parmix::check $parental $individual -firsterror 0]
+    # The analysis itself finds the first error; the warnings need only the
+    # loci they can name, so a file of a million loci costs no million dicts.
+    set d [::parmix::check $parental $individual -firsterror 0 -loci notable]
     set masking [expr {[dict exists $call options --unknown-alleles]
                        && [dict get $call options --unknown-alleles] eq "missing"}]
     foreach text [::parmix::checkWarnings $d -refused [expr {!$masking}]] {
@@ -116,13 +172,18 @@ proc ::parmix::program::RunCheckedAnalysisOn {call} {
         set copy [MaskedCopy $call $d $individual]
         dict set call files [list $parental $copy]
     }
-    dict set call counted [list $parental [lindex [dict get $call files] 1]]
+    unset d
     try {
-        RunAnalysis $call
+        set rows [RunAnalysis $call]
+    } trap {PARMIX INPUT LOCI} {message options} {
+        # Counted now, while a copy of standard input still exists.
+        set d [::parmix::check {*}[dict get $call files] -firsterror 0 -loci notable]
+        return -options [dict replace $options -records [dict values [dict get $d records]]] \
+            $message
     } finally {
         if {$copy ne ""} {file delete $copy}
     }
-    WarnWithoutEstimates $call
+    WarnWithoutEstimates $call $rows
 }
 
 # A temporary copy of the individual file with the refused genotypes of the
@@ -144,11 +205,7 @@ proc ::parmix::program::MaskedCopy {call d individual} {
     return $copy
 }
 
-proc ::parmix::program::WarnWithoutEstimates {call} {
-    set report [expr {[dict exists $call options -o] ? [dict get $call options -o]
-                      : "parmix_output.txt"}]
-    if {[catch {::parmix::readReport $report} parsed]} return
-    set rows [dict get $parsed rows]
+proc ::parmix::program::WarnWithoutEstimates {call rows} {
     set without 0
     foreach row $rows {
         if {[dict get $row h] eq ""} {incr without}
@@ -161,23 +218,18 @@ proc ::parmix::program::WarnWithoutEstimates {call} {
 }
 
 # A second line after a failed analysis where the message alone does not
-# tell enough: both record counts when the files differ in their loci.
+# tell enough: both record counts when the files differ in their loci.  The
+# failure carries them (-records {parental individual}), counted while the
+# files were there to count.
 proc ::parmix::program::ExplainFailure {call options} {
     if {$call eq "" || [dict get $call mode] ni {analysis check}} return
     if {[lrange [dict get $options -errorcode] 0 2] ne {PARMIX INPUT LOCI}} return
-    if {[dict get $call quiet]} return
-    lassign [dict get $call files] parental individual
-    set d [::parmix::check $parental $individual -firsterror 0]
-    set p [dict get $d records parental]
-    set i [dict get $d records individual]
+    if {[dict get $call quiet] || ![dict exists $options -records]} return
+    lassign [dict get $options -records] p i
+    # A file that could not be read has no count of its own to give.
+    if {$p < 1 || $i < 1} return
     puts stderr "parmix: the parental file holds $p records ([expr {$p - 1}] loci),\
         the individual file $i records ([expr {$i - 1}] loci), each counting its\
         header record."
 }
 
-# The table's data counts come from the files the analysis read (the masked
-# copy included).
-proc ::parmix::program::TsvCounts {call} {
-    if {![dict exists $call counted]} {return {}}
-    return [list -inputs [dict get $call counted]]
-}

@@ -10,13 +10,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "draws/random.hpp"
+#include "draws/reads.hpp"
 #include "estimate/gl_estimate.hpp"
 #include "estimate/individual_context.hpp"
 #include "estimate/individual_study.hpp"
-#include "model/compact_likelihood.hpp"
 #include "model/gl_likelihood.hpp"
-#include "random.hpp"
-#include "reads.hpp"
 
 namespace {
 
@@ -59,21 +58,21 @@ const Panel& panel() {
   return instance;
 }
 
+// The run's own study: the individual laid out in its context, then every
+// step through that context.
 void BM_PlainStudy(benchmark::State& state) {
   const Panel& p = panel();
-  // The row views the run's study takes: designations 1 and 2, frequency
-  // rows, one type per locus.
+  std::vector<int*> genotypeRows;
+  std::vector<double*> rowsR, rowsS;
   std::vector<std::array<int, 2>> designations(kLoci);
-  std::vector<int*> genotypeRows(kLoci);
-  std::vector<double*> rowsR(kLoci), rowsS(kLoci);
   std::vector<std::array<double, 2>> freqR = p.freqR, freqS = p.freqS;
-  std::vector<char> types(kLoci, 'C');
   for (int l = 0; l < kLoci; ++l) {
     designations[l] = {p.genotypes[l][0] + 1, p.genotypes[l][1] + 1};
-    genotypeRows[l] = designations[l].data();
-    rowsR[l] = freqR[l].data();
-    rowsS[l] = freqS[l].data();
+    genotypeRows.push_back(designations[l].data());
+    rowsR.push_back(freqR[l].data());
+    rowsS.push_back(freqS[l].data());
   }
+  std::vector<char> types(kLoci, 'C');
   parmix::IndividualContext context;
   for (auto _ : state) {
     context.layOut(genotypeRows.data(), rowsR.data(), rowsS.data(), types.data(), kLoci);

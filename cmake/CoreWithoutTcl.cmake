@@ -1,4 +1,4 @@
-# The core (src/input, validate, model, estimate, report) knows nothing of
+# The core (src/input, validate, model, estimate, report, run) knows nothing of
 # Tcl: no file of it may include a Tcl header.  Its include path holds none,
 # but a system that puts tcl.h on the compiler's default path would hide a
 # slip, so the sources are read as well.  Run at configure time and, with
@@ -8,7 +8,7 @@ if(NOT PARMIX_SOURCE_DIR)
   set(PARMIX_SOURCE_DIR ${PROJECT_SOURCE_DIR})
 endif()
 set(core_files)
-foreach(area input validate model estimate report)
+foreach(area input validate model estimate report run)
   file(GLOB_RECURSE area_files ${PARMIX_SOURCE_DIR}/src/${area}/*)
   list(APPEND core_files ${area_files})
 endforeach()

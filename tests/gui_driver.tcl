@@ -94,6 +94,7 @@ set triangle .panes.triangle.canvas
 see triangleMarks [lmap item [$triangle find withtag joint] {
     lmap v [$triangle coords $item] {expr {round($v)}}
 }]
+see triangleLimits [lmap item [$triangle find withtag limit] {$triangle coords $item}]
 
 # Sorting by h, then the other way round.
 set tree .panes.table.tree

@@ -53,10 +53,6 @@ void initVariables(double& lower, double& upper, gsl_function& F) {
   if (gsl_isinf(evaluateAt(F, upper))) upper -= kTolerance;
 }
 
-int testSurface(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci) {
-  return testSurface(indGenotype, freqR, freqS, locusType, nLoci, nullptr);
-}
-
 int testSurface(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci,
                 IndividualContext* context) {
   IndividualContext own;
@@ -96,10 +92,6 @@ int findMinEstimate(double& lower, double& upper, double& guess, gsl_function& F
     return 1;
   }
   return 0;
-}
-
-double findmaxH(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci) {
-  return findmaxH(indGenotype, freqR, freqS, locusType, nLoci, nullptr);
 }
 
 double findmaxH(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci,

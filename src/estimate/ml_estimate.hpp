@@ -19,8 +19,12 @@ void initVariables(double& lower, double& upper, gsl_function& F);
 
 // 1 when -lnL at 0.5 equals its value at either (shifted) end within 1e-06:
 // the data say nothing about h.  0 otherwise (NaN differences count as not
-// flat).
-int testSurface(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci);
+// flat).  With the context of the individual in indGenotype
+// (estimate/individual_context.hpp), which takes and keeps the points it
+// evaluates; without one (nullptr) the call lays the individual out itself
+// and remembers its points only until it returns.
+int testSurface(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci,
+                IndividualContext* context);
 
 // Bisection pre-search on F (the objective to minimise).  Returns 1 when the
 // optimum lies at an end: guess is then exactly 0.0 or 1.0.  Returns 0 when
@@ -31,16 +35,7 @@ int findMinEstimate(double& lower, double& upper, double& guess, gsl_function& F
 // otherwise the Brent minimiser's result.  NaN when no estimate can be had:
 // the minimiser reached 10,000 iterations, the pre-search left no bracket
 // that strictly encloses a minimum (a tie), or the objective turned
-// non-finite inside the interval.
-double findmaxH(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci);
-
-// The same two steps on the context of the individual in indGenotype
-// (estimate/individual_context.hpp), which takes and keeps the points they
-// evaluate.  Without a context (nullptr) a call lays the individual out
-// itself and remembers its points only until it returns, as the forms
-// above do.
-int testSurface(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci,
-                IndividualContext* context);
+// non-finite inside the interval.  The context as for testSurface.
 double findmaxH(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci,
                 IndividualContext* context);
 

@@ -27,6 +27,22 @@ DataCount countIndividualData(int** indGenotype, int loci, const char* locusType
   return count;
 }
 
+std::vector<DataCount> countDataSet(const DataSet& data) {
+  std::vector<DataCount> counts(static_cast<std::size_t>(data.nCols / 2));
+  const std::vector<char> types = effectiveLocusTypes(data);
+  const int* const* genotypes = data.genotypes.rows();
+  for (int i = 0; i < data.nLoci; ++i) {
+    if (types[static_cast<std::size_t>(i)] == 'B') continue;
+    const bool dominant = types[static_cast<std::size_t>(i)] == 'D';
+    const int* row = genotypes[i];
+    for (std::size_t j = 0; j < counts.size(); ++j) {
+      const bool scored = row[2 * j] != kMissing && (dominant || row[2 * j + 1] != kMissing);
+      ++(scored ? counts[j].loci : counts[j].missing);
+    }
+  }
+  return counts;
+}
+
 namespace {
 
 // Where the worker loop puts the data counts, if anywhere: one per

@@ -51,12 +51,6 @@ double solveInBracket(gsl_function F, double lower, double upper) {
 }  // namespace
 
 double findBound(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci,
-                 double maxLogL, double hEstimate, int direction, bool* truncated) {
-  return findBound(indGenotype, freqR, freqS, locusType, nLoci, maxLogL, hEstimate, direction,
-                   truncated, nullptr);
-}
-
-double findBound(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci,
                  double maxLogL, double hEstimate, int direction, bool* truncated,
                  IndividualContext* context) {
   if (std::isnan(hEstimate) || std::isnan(maxLogL)) return kNaN;

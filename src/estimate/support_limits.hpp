@@ -16,14 +16,10 @@ class IndividualContext;
 // end itself (0.0 or 1.0) is returned and truncated[direction] is set; this
 // function never clears a flag.  Returns NaN when no limit can be had: a NaN
 // estimate or maximum, a bracket that does not straddle the level, values
-// that turn non-finite, or 10,000 solver iterations.
-double findBound(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci,
-                 double maxLogL, double hEstimate, int direction, bool* truncated);
-
-// The same on the context of the individual in indGenotype
-// (estimate/individual_context.hpp), which takes and keeps the points it
-// evaluates.  Without a context (nullptr) the call lays the individual out
-// itself, as the form above does.
+// that turn non-finite, or 10,000 solver iterations.  With the context of
+// the individual in indGenotype (estimate/individual_context.hpp), which
+// takes and keeps the points it evaluates; without one (nullptr) the call
+// lays the individual out itself.
 double findBound(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci,
                  double maxLogL, double hEstimate, int direction, bool* truncated,
                  IndividualContext* context);

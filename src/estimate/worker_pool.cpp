@@ -1,5 +1,7 @@
 #include "estimate/worker_pool.hpp"
 
+#include "input/status.hpp"
+
 #include <sched.h>
 
 #include <algorithm>
@@ -53,6 +55,21 @@ void startHelpers(SharedTasks& shared, const std::function<TaskBody()>& makeWork
 }
 
 }  // namespace
+
+int threadCountOf(const std::string& text) {
+  if (text.empty() || text.size() > 4) return 0;
+  int n = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return 0;
+    n = 10 * n + (c - '0');
+  }
+  return n <= kMostThreads ? n : 0;
+}
+
+std::string threadCountProblem(const std::string& option, const std::string& text) {
+  return "option " + option + " needs a whole number from 1 to " + std::to_string(kMostThreads) +
+         ", not " + quotedValue(text);
+}
 
 unsigned usableCores() {
   cpu_set_t set;

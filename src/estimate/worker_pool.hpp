@@ -10,11 +10,24 @@
 // helper thread has ended.
 
 #include <functional>
+#include <string>
 
 namespace parmix {
 
 // Cores this process may run on (its CPU affinity), at least 1.
 unsigned usableCores();
+
+// The most threads a study may be asked for.
+constexpr int kMostThreads = 4096;
+
+// A thread count as every command and program option takes it: plain
+// decimal digits for a number from 1 to kMostThreads.  Returns the count,
+// or 0 for anything else (hex, blanks, signs, fractions, larger numbers).
+int threadCountOf(const std::string& text);
+
+// The one message for a refused thread count: "option OPTION needs a whole
+// number from 1 to 4096, not "TEXT"" (TEXT cut when long).
+std::string threadCountProblem(const std::string& option, const std::string& text);
 
 using TaskBody = std::function<void(int task)>;
 

@@ -49,6 +49,8 @@ class RowTable {
 
   // The view the analysis functions take; valid while this table lives.
   T** rows() { return rowPtrs_.data(); }
+  // The read-only view, for passes that only look.
+  const T* const* rows() const { return rowPtrs_.data(); }
   int rowCount() const { return static_cast<int>(rowPtrs_.size()); }
   int colCount() const { return static_cast<int>(cols_); }
 

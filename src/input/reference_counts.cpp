@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "input/byte_order_mark.hpp"
 #include "input/record_writer.hpp"
 
 namespace parmix {
@@ -29,6 +30,7 @@ class CountsReader {
   bool nextLine(std::string& text) {
     while (std::getline(in_, text)) {
       ++line_;
+      if (line_ == 1) dropByteOrderMark(text);
       if (!text.empty() && text.back() == '\r') text.pop_back();
       if (!text.empty() && text[0] != '#') return true;
     }

@@ -19,4 +19,16 @@ int Status::fail(const char* format, ...) {
   return 1;
 }
 
+std::string shortenedValue(const std::string& text) {
+  constexpr std::size_t kMostShown = 60;
+  std::size_t end = 0;
+  for (std::size_t shown = 0; end < text.size() && shown < kMostShown; ++shown) {
+    ++end;  // past one character: its first byte and its continuation bytes
+    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+  }
+  return end == text.size() ? text : text.substr(0, end) + "\u2026";
+}
+
+std::string quotedValue(const std::string& text) { return "\"" + shortenedValue(text) + "\""; }
+
 }  // namespace parmix

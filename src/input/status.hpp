@@ -23,6 +23,13 @@ enum class Fault {
   kCounts,      // the reference counts file is at fault
 };
 
+// TEXT in double quotes as a message may echo it: cut after 60 characters
+// (never inside a UTF-8 character) and marked with an ellipsis, so a value
+// of megabytes does not fill a terminal.
+std::string quotedValue(const std::string& text);
+// The same without the quotes, for names that messages give bare.
+std::string shortenedValue(const std::string& text);
+
 class Status {
  public:
   bool ok() const { return fault_ == Fault::kNone && message_.empty(); }

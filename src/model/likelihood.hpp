@@ -2,28 +2,10 @@
 #define PARMIX_MODEL_LIKELIHOOD_HPP
 
 // Log-likelihood of the hybrid index h for the individual held in
-// indGenotype, and the two objective functions handed to the GSL solvers.
-// The params records only point at the run's arrays; they own nothing.
+// indGenotype.  The solvers evaluate it through an individual's compact
+// layout (estimate/layout_objective.hpp), bit for bit the same values.
 
 namespace parmix {
-
-struct LikelihoodParams {
-  int** indGenotype;
-  double** freqR;
-  double** freqS;
-  char* locusType;
-  int nLoci;
-};
-
-struct BoundParams {
-  int** indGenotype;
-  double** freqR;
-  double** freqS;
-  char* locusType;
-  int nLoci;
-  double maxLogL;      // log-likelihood at the estimate
-  double supportDrop;  // fall of log-likelihood that defines a limit (2.0)
-};
 
 // True for the locus types the likelihood knows: 'C', 'D' and 'B'.
 bool isModelLocusType(char type);
@@ -38,12 +20,6 @@ int firstUnknownLocusType(const char* locusType, int nLoci);
 // other than C, D or B makes the result NaN (never ends the process).
 double Likelihood(double h, int** indGenotype, double** freqR, double** freqS,
                   char* locusType, int nLoci);
-
-// -Likelihood(h); params points to a LikelihoodParams.
-double maxFunction(double h, void* params);
-
-// Likelihood(h) - maxLogL + supportDrop; params points to a BoundParams.
-double ciFunction(double h, void* params);
 
 }  // namespace parmix
 

@@ -22,6 +22,23 @@ proc ::parmix::Count {n thing plural} {
     return "$n [expr {$n == 1 ? $thing : $plural}]"
 }
 
+# The locus ENTRY of the check's loci as a dict of its own.  The check
+# gives each locus as a flat list of keys and values (a dict by value, at a
+# fraction of a dict's memory); looking into the entry itself would turn
+# it into a dict for as long as the check lives.
+proc ::parmix::LocusDict {entry} {
+    return [dict create {*}$entry]
+}
+
+# The line of the locus dict L, the COUNTER-th of the check's loci: its own
+# line when the check listed only the notable loci (-loci notable).
+proc ::parmix::LocusLine {l counter} {
+    if {[dict exists $l line]} {
+        return [dict get $l line]
+    }
+    return $counter
+}
+
 # "locus LABEL (line N)" for a locus dict of the check or an entry naming
 # one.
 proc ::parmix::LocusWords {label line} {
@@ -29,6 +46,41 @@ proc ::parmix::LocusWords {label line} {
         return "locus in line $line"
     }
     return "locus $label (line $line)"
+}
+
+# A line for each of the files PARENTAL and INDIVIDUAL that starts with a
+# UTF-8 byte-order mark (EF BB BF, which some editors write): parmix reads
+# the mark as part of the file's first word, which then is not the keyword.
+proc ::parmix::ByteOrderMarkLines {parental individual} {
+    set lines {}
+    foreach path [list $parental $individual] kind {parental individual} {
+        if {[StartsWithByteOrderMark $path]} {
+            lappend lines "The $kind file starts with a UTF-8 byte-order mark (the\
+                bytes EF BB BF some editors write), which parmix reads as part of\
+                its first word: save the file without it."
+        }
+    }
+    return $lines
+}
+
+# True when the text of the file PATH (decompressed, if gzip data) starts
+# with the byte-order mark; false for a file that cannot be read.
+proc ::parmix::StartsWithByteOrderMark {path} {
+    if {[file isdirectory $path] || [catch {open $path rb} chan]} {return 0}
+    try {
+        if {[read $chan 2] eq "\x1f\x8b"} {
+            seek $chan 0
+            zlib push gunzip $chan
+            fconfigure $chan -translation binary
+        } else {
+            seek $chan 0
+        }
+        return [expr {[read $chan 3] eq "\xEF\xBB\xBF"}]
+    } on error {} {
+        return 0
+    } finally {
+        close $chan
+    }
 }
 
 # The lines of the check report, one string each, for the dict D of
@@ -66,7 +118,8 @@ proc ::parmix::CheckLociLines {d} {
     set dom 0
     set excluded {}
     set weak {}
-    foreach l [dict get $d loci] {
+    foreach entry [dict get $d loci] {
+        set l [LocusDict $entry]
         if {[dict get $l type] eq "D"} {
             incr dom
         } else {
@@ -98,13 +151,15 @@ proc ::parmix::ListTail {names} {
 proc ::parmix::CheckIndividualLines {d} {
     set individuals [dict get $d individuals]
     set used 0
-    foreach l [dict get $d loci] {
+    foreach entry [dict get $d loci] {
+        set l [LocusDict $entry]
         if {![dict get $l excluded]} {incr used}
     }
     set lines [list "Individuals: [llength $individuals]."]
     lappend lines "Missing genotypes per locus (of [llength $individuals] individuals):"
     set line 0
-    foreach l [dict get $d loci] {
+    foreach entry [dict get $d loci] {
+        set l [LocusDict $entry]
         incr line
         if {[dict get $l excluded]} continue
         lappend lines [format "  %-20s %s %3d alleles %6d missing %7s" [dict get $l label] \
@@ -137,12 +192,13 @@ proc ::parmix::CheckProblemLines {d} {
             [dict get $r designation]."
     }
     set line 0
-    foreach l [dict get $d loci] {
+    foreach entry [dict get $d loci] {
+        set l [LocusDict $entry]
         incr line
         set u [dict get $l unknown]
         set o [dict get $l outOfRange]
         if {$u + $o} {
-            lappend lines "Refused genotypes at [LocusWords [dict get $l label] $line]:\
+            lappend lines "Refused genotypes at [LocusWords [dict get $l label] [LocusLine $l $line]]:\
                 $u with an allele neither parent has, $o out of range."
         }
     }
@@ -183,7 +239,11 @@ proc ::parmix::RawSizeLines {d} {
         }
     }
     set maxAlleles 0
-    foreach l [dict get $d loci] {
+    if {[dict exists $d mostAlleles]} {
+        set maxAlleles [dict get $d mostAlleles]
+    }
+    foreach entry [dict get $d loci] {
+        set l [LocusDict $entry]
         set maxAlleles [expr {max($maxAlleles, [dict get $l alleles])}]
     }
     if {$largest < 50 || $largest < 3 * $maxAlleles} {return {}}
@@ -195,11 +255,12 @@ proc ::parmix::RawSizeLines {d} {
 proc ::parmix::BandLines {d} {
     set lines {}
     set line 0
-    foreach l [dict get $d loci] {
+    foreach entry [dict get $d loci] {
+        set l [LocusDict $entry]
         incr line
         if {[dict get $l type] ne "D" || [dict get $l excluded]} continue
         if {[dict get $l bandPlace] == 0} continue
-        lappend lines "Dominant [LocusWords [dict get $l label] $line]: [dict get $l bands]\
+        lappend lines "Dominant [LocusWords [dict get $l label] [LocusLine $l $line]]: [dict get $l bands]\
             of [dict get $l scored] study individuals show the band, outside any mixture\
             of the parental band frequencies [format %.3g [dict get $l bandR]] and\
             [format %.3g [dict get $l bandS]]."
@@ -214,7 +275,9 @@ proc ::parmix::BandLines {d} {
 }
 
 # The warnings of a run for the dict D, one line each without the program's
-# prefix: the problems of the check, folded into one line per kind.
+# prefix: the problems of the check, folded into one line per kind.  D may
+# list every locus or only the notable ones (-loci notable): the warnings
+# are the same.
 # With -refused 0 the genotypes refused by the analysis are not warned
 # about (a caller that sets them missing reports them itself).
 proc ::parmix::checkWarnings {d args} {
@@ -251,7 +314,8 @@ proc ::parmix::RefusedWarnings {d} {
     set n [llength [dict get $d refused]]
     if {$n < 2} {return {}}
     set loci 0
-    foreach l [dict get $d loci] {
+    foreach entry [dict get $d loci] {
+        set l [LocusDict $entry]
         if {[dict get $l unknown] + [dict get $l outOfRange]} {incr loci}
     }
     return [list "$n genotypes at [Count $loci locus loci] carry an allele that neither parental\
@@ -264,11 +328,12 @@ proc ::parmix::NoDataWarnings {d} {
     set warnings {}
     set n [llength [dict get $d individuals]]
     set line 0
-    foreach l [dict get $d loci] {
+    foreach entry [dict get $d loci] {
+        set l [LocusDict $entry]
         incr line
         set refused [expr {[dict get $l unknown] + [dict get $l outOfRange]}]
         if {$n > 0 && ![dict get $l excluded] && [dict get $l missing] == $n && !$refused} {
-            lappend warnings "[string totitle [LocusWords [dict get $l label] $line] 0 0]\
+            lappend warnings "[string totitle [LocusWords [dict get $l label] [LocusLine $l $line]] 0 0]\
                 has no data in any individual."
         }
     }
@@ -290,7 +355,8 @@ proc ::parmix::maskRefused {individual refused out} {
     set eol [expr {[regexp -- {#[^\n]*\n[^#]*#} $text] || [string first \r $text] < 0 ? "\n" : "\r"}]
     set result ""
     set at [string first # $text]
-    if {$at < 0} {return [WriteBytes $out $text]}
+    set inputs [list [list "individual file" $individual]]
+    if {$at < 0} {return [WriteOutput [list "masked file" $out] $text $inputs -bytes 1]}
     set line 0
     while {$at >= 0} {
         set end [string first $eol $text $at]
@@ -306,7 +372,7 @@ proc ::parmix::maskRefused {individual refused out} {
         incr line
     }
     append result $text
-    WriteBytes $out $result
+    WriteOutput [list "masked file" $out] $result $inputs -bytes 1
 }
 
 # The data part DATA with the designations in COLUMNS (0-based, in the
@@ -362,11 +428,4 @@ proc ::parmix::BgzfBlockSize {data} {
         incr at [expr {4 + $slen}]
     }
     return 0
-}
-
-proc ::parmix::WriteBytes {path text} {
-    set chan [open $path wb]
-    puts -nonewline $chan $text
-    close $chan
-    return
 }

@@ -18,6 +18,15 @@ proc ::parmix::Fail {kind message} {
     return -code error -level 2 -errorcode [list PARMIX {*}$kind] $message
 }
 
+# VALUE as a message may echo it: a value of megabytes is cut after 60
+# characters and marked with an ellipsis, as the commands do.
+proc ::parmix::ShortValue {value} {
+    if {[string length $value] <= 60} {
+        return $value
+    }
+    return "[string range $value 0 59]\u2026"
+}
+
 # The whole text of a file, with its bytes taken one for one as characters
 # (no encoding, no line-end translation), or the command's message for an
 # unreadable file under the error code KIND.
@@ -44,60 +53,23 @@ proc ::parmix::FromUtf8 {bytes} {
     return [encoding convertfrom utf-8 $bytes]
 }
 
-# True when the two paths name one existing file, by any name or link.
-proc ::parmix::SameFile {a b} {
-    if {[catch {file stat $a sa}] || [catch {file stat $b sb}]} {
-        return 0
+# Writes TEXT to OUTPUT, a pair {role path} such as {{table file} out.tsv},
+# through the package's one writer of outputs: a regular file (or a path
+# where nothing is yet) is replaced only once the whole text is written, so
+# a failed write leaves the earlier file as it was; a link's target is
+# written and the link stays a link; a device or a pipe is written straight
+# through; a folder is refused.  TEXT is characters, written as UTF-8 with
+# line ends as given, or with -bytes 1 bytes written as they are.  INPUTS,
+# pairs {role path}, are the files the output is made from: an output that
+# names one of them (by any path or link) is refused before anything is
+# written, with a message naming both.  Errors: {PARMIX OUTPUT}.
+proc ::parmix::WriteOutput {output text inputs args} {
+    set options [Options WriteOutput {-bytes 0} $args]
+    RefuseOutputClashes [list $output] $inputs
+    if {![dict get $options -bytes]} {
+        set text [encoding convertto utf-8 $text]
     }
-    return [expr {$sa(dev) == $sb(dev) && $sa(ino) == $sb(ino)}]
-}
-
-# Writes TEXT (characters, encoded as UTF-8, line ends as given) to PATH.
-# The text goes to a temporary file beside PATH first and replaces PATH only
-# once it is complete, so a failed write never leaves a half-written file
-# in place of an earlier one.  A PATH that names one of the files in INPUTS
-# is refused: the result would destroy what it was made from.
-proc ::parmix::WriteWhole {path text inputs} {
-    foreach input $inputs {
-        if {[SameFile $path $input]} {
-            Fail OUTPUT "The output file $path is one of the input files;\
-                give it another name."
-        }
-    }
-    if {[file isdirectory $path]} {
-        Fail OUTPUT "The output file $path could not be opened for writing."
-    }
-    lassign [OpenTemporary $path] chan temporary
-    set failed [catch {
-        fconfigure $chan -encoding utf-8 -translation lf
-        puts -nonewline $chan $text
-        close $chan
-    }]
-    if {$failed} {
-        catch {close $chan}
-        file delete -force $temporary
-        Fail OUTPUT "The output file $path could not be written completely."
-    }
-    if {[catch {file rename -force $temporary $path}]} {
-        file delete -force $temporary
-        Fail OUTPUT "The output file $path could not be written completely."
-    }
-    return
-}
-
-# A new file beside PATH, opened for writing: {channel name}.  The name is
-# one that no other writer (another interpreter or process) is using.
-proc ::parmix::OpenTemporary {path} {
-    for {set attempt 0} {$attempt < 10} {incr attempt} {
-        set temporary $path.[pid]-[clock clicks]-$attempt.part
-        if {![catch {open $temporary {WRONLY CREAT EXCL BINARY}} chan]} {
-            return [list $chan $temporary]
-        }
-        if {![file exists $temporary]} {
-            break
-        }
-    }
-    Fail OUTPUT "The output file $path could not be opened for writing."
+    WriteOutputBytes {*}$output $text
 }
 
 # The options of a procedure given as WORDS (name value ...), checked
@@ -110,7 +82,7 @@ proc ::parmix::Options {command defaults words} {
     set options $defaults
     foreach {name value} $words {
         if {![dict exists $defaults $name]} {
-            Fail USAGE "$command: unknown option \"$name\"; the options are\
+            Fail USAGE "$command: unknown option \"[ShortValue $name]\"; the options are\
                 [join [dict keys $defaults] {, }]"
         }
         dict set options $name $value
@@ -120,8 +92,41 @@ proc ::parmix::Options {command defaults words} {
 
 namespace eval ::parmix {
     variable libraryDir [file dirname [file normalize [info script]]]
-    foreach part {results.tcl plot.tcl triangle.tcl reference.tcl check.tcl} {
+    foreach part {results.tcl plot.tcl triangle.tcl drawing.tcl reference.tcl check.tcl} {
         source [file join $libraryDir $part]
     }
     unset part
 }
+
+# The procedures above raise their own PARMIX errors, but a call with the
+# wrong number of words, or with a value that is not what they take (a
+# diagnosis that is no dict, rows that are no list of dicts), would fail
+# inside Tcl with Tcl's own error code.  Each is therefore called through
+# Guarded, which passes PARMIX errors on as they are and gives every other
+# one a PARMIX code: USAGE for a wrong call, OUTPUT for a file the system
+# refused.
+proc ::parmix::Guarded {name words} {
+    try {
+        return [::parmix::${name}Unguarded {*}$words]
+    } trap PARMIX {message options} {
+        return -code error -errorcode [dict get $options -errorcode] $message
+    } trap {TCL WRONGARGS} {message} {
+        return -code error -errorcode {PARMIX USAGE} \
+            [string map [list ${name}Unguarded $name] $message]
+    } trap POSIX {message} {
+        return -code error -errorcode {PARMIX OUTPUT} "parmix::$name: $message"
+    } on error {message} {
+        return -code error -errorcode {PARMIX USAGE} "parmix::$name: $message"
+    }
+}
+
+apply {{} {
+    # Every exported procedure of the package; the commands made in C++
+    # (parmix::ancestry, parmix::check and the others) set their codes
+    # themselves.
+    foreach name [namespace eval ::parmix {namespace export}] {
+        if {![llength [info procs ::parmix::$name]]} continue
+        rename ::parmix::$name ::parmix::${name}Unguarded
+        proc ::parmix::$name args "::parmix::Guarded $name \$args"
+    }
+}}

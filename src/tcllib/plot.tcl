@@ -30,7 +30,7 @@ proc ::parmix::plot {report svg args} {
     set rows [dict get [readReport $report] rows]
     lassign [PlotGroups $rows] estimated undefined
     set text [PlotSvg [dict get $options -title] $estimated $undefined]
-    WriteWhole $svg $text [list $report]
+    WriteOutput [list "plot file" $svg] $text [list [list "report file" $report]]
     return
 }
 

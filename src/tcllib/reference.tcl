@@ -25,6 +25,8 @@ namespace eval ::parmix {
 #                      a repeat count, blanks and commas ignored ("CCD",
 #                      "14C 6D")
 #   -typesfrom FILE    take the types from an existing parental file instead
+#                      (without either, every locus is codominant when both
+#                      files write every genotype as a pair such as 1/2)
 #   -pseudocount X     add X (>= 0, default 0) to the count of every allele
 #                      of a codominant locus seen in either sample (or in
 #                      the study file), and of both phenotypes of a
@@ -57,6 +59,10 @@ proc ::parmix::parentalFromReference {r s parental args} {
                      {-types "" -typesfrom "" -pseudocount 0 -study "" -renumber ""
                       -counts ""} $args]
     set pseudo [PseudoCount [dict get $options -pseudocount]]
+    # No output may name an input or another output: refused before
+    # anything is read or written.
+    lassign [ReferencePaths $r $s $parental $options] inputs outputs
+    RefuseOutputClashes $outputs $inputs
     set samples [list [ReadReferenceFile $r] [ReadReferenceFile $s]]
     set nLoci [llength [dict get [lindex $samples 0] loci]]
     if {[llength [dict get [lindex $samples 1] loci]] != $nLoci} {
@@ -71,7 +77,7 @@ proc ::parmix::parentalFromReference {r s parental args} {
                 reference file $r hold different numbers of locus records."
         }
     }
-    set types [LocusTypes $options $r $nLoci]
+    set types [LocusTypes $options $samples $nLoci]
     set records {}
     set countRows {}
     set warnings {}
@@ -87,24 +93,36 @@ proc ::parmix::parentalFromReference {r s parental args} {
         lappend records $record
         lappend countRows [CountsRow [lindex $record 0] $type $tallies]
     }
-    set inputs [list $r $s [dict get $options -typesfrom] [dict get $options -study]]
     set countsFile [dict get $options -counts]
-    # Refused before anything is written: the parental file must not be
-    # written and then overwritten by the counts.
-    if {$countsFile ne "" && ([file normalize $countsFile] eq [file normalize $parental]
-            || [lsearch -exact [lmap input $inputs {SameFile $countsFile $input}] 1] >= 0)} {
-        Fail OUTPUT "The counts file $countsFile is the parental file or one of\
-            the input files; give it another name."
-    }
-    WriteWhole $parental [ParentalText $r $s $pseudo $records] $inputs
+    WriteOutput [list "parental file" $parental] [ParentalText $r $s $pseudo $records] $inputs
     if {$countsFile ne ""} {
-        WriteWhole $countsFile [CountsText $r $s $parental $pseudo $countRows] \
-            [list $parental {*}$inputs]
+        WriteOutput [list "counts file" $countsFile] \
+            [CountsText $r $s $parental $pseudo $countRows] $inputs
     }
     if {[dict get $options -renumber] ne ""} {
         WriteRenumbered [dict get $options -renumber] $samples $study $types $maps $inputs
     }
     return $warnings
+}
+
+# The files parentalFromReference reads and writes with OPTIONS, as pairs
+# {role path}: {inputs outputs}.
+proc ::parmix::ReferencePaths {r s parental options} {
+    set inputs [list [list "R sample file" $r] [list "S sample file" $s] \
+                    [list "types file" [dict get $options -typesfrom]] \
+                    [list "study file" [dict get $options -study]]]
+    set outputs [list [list "parental file" $parental] \
+                     [list "counts file" [dict get $options -counts]]]
+    set prefix [dict get $options -renumber]
+    if {$prefix ne ""} {
+        lappend outputs [list "renumbered R sample file" $prefix.R.txt] \
+            [list "renumbered S sample file" $prefix.S.txt] \
+            [list "allele map" $prefix.map.tsv]
+        if {[dict get $options -study] ne ""} {
+            lappend outputs [list "renumbered study file" $prefix.study.txt]
+        }
+    }
+    return [list $inputs $outputs]
 }
 
 # The alleles seen at codominant locus I in the samples and in the study
@@ -168,8 +186,9 @@ proc ::parmix::WriteRenumbered {prefix samples study types maps inputs} {
     if {[llength $study]} {
         lappend files $prefix.study.txt $study
     }
-    foreach {path sample} $files {
-        WriteWhole $path [RenumberedText $sample $types $maps] $inputs
+    foreach {path sample} $files role {{R sample} {S sample} study} {
+        WriteOutput [list "renumbered $role file" $path] \
+            [RenumberedText $sample $types $maps] $inputs
     }
     set lines [list [join {locus label allele number} \t]]
     set i 0
@@ -180,7 +199,7 @@ proc ::parmix::WriteRenumbered {prefix samples study types maps inputs} {
             lappend lines [join [list $i $label $old $new] \t]
         }
     }
-    WriteWhole $prefix.map.tsv [join $lines \n]\n $inputs
+    WriteOutput [list "allele map" $prefix.map.tsv] [join $lines \n]\n $inputs
 }
 
 proc ::parmix::RenumberedText {sample types maps} {
@@ -205,21 +224,36 @@ proc ::parmix::RenumberedText {sample types maps} {
 }
 
 proc ::parmix::PseudoCount {value} {
-    if {![string is double -strict $value] || !($value >= 0) || $value == Inf} {
-        Fail USAGE "The pseudo-count must be a number of 0 or more, not \"$value\"."
+    # Above 1e9 the counts no longer matter and sums of pseudo-counts would
+    # overflow; the VCF path keeps the same bound.
+    if {![string is double -strict $value] || !($value >= 0) || $value > 1e9} {
+        Fail USAGE "The pseudo-count must be a number from 0 to 1e9, not \"[ShortValue $value]\"."
     }
     return [expr {double($value)}]
 }
 
-# The type letters of the loci, from -types or -typesfrom (exactly one of
+# The type letters of the loci, from -types or -typesfrom (at most one of
 # them), checked against the number of locus records of the reference file
-# R.
-proc ::parmix::LocusTypes {options r nLoci} {
+# R.  Without either, every locus is codominant when every genotype of both
+# SAMPLES is written as a pair; otherwise dominant loci are possible and the
+# types must be given.
+proc ::parmix::LocusTypes {options samples nLoci} {
     set list [dict get $options -types]
     set file [dict get $options -typesfrom]
-    if {($list eq "") == ($file eq "")} {
+    set r [dict get [lindex $samples 0] path]
+    if {$list ne "" && $file ne ""} {
         Fail USAGE "Give the locus types either as a list (-types) or as a\
             parental file (-typesfrom)."
+    }
+    if {$list eq "" && $file eq ""} {
+        set unpaired [UnpairedRecord $samples]
+        if {$unpaired eq ""} {
+            return [lrepeat $nLoci C]
+        }
+        Fail USAGE "Give the locus types either as a list (-types) or as a\
+            parental file (-typesfrom): $unpaired does not write every genotype\
+            as a pair of designations (such as 1/2), so the files may hold\
+            dominant loci."
     }
     if {$file ne ""} {
         set runs [lmap type [TypesFromParental $file] {list 1 $type}]
@@ -240,6 +274,20 @@ proc ::parmix::LocusTypes {options r nLoci} {
         lappend types {*}[lrepeat {*}$run]
     }
     return $types
+}
+
+# "line N of PATH" for the first locus record of SAMPLES that is not
+# written as pairs, or the empty string when every record is.
+proc ::parmix::UnpairedRecord {samples} {
+    foreach sample $samples {
+        foreach locus [dict get $sample loci] {
+            lassign $locus line - - paired
+            if {!$paired} {
+                return "line $line of [dict get $sample path]"
+            }
+        }
+    }
+    return ""
 }
 
 # The type list as runs {count letter}, a missing count being 1.
@@ -307,7 +355,9 @@ proc ::parmix::Records {path keyword kind} {
 }
 
 # A reference file read into a dict: path, names (the header's words) and
-# loci, one {line label tokens} per locus record.
+# loci, one {line label tokens paired} per locus record, paired being 1 when
+# the record gives every individual one word of two designations joined by
+# '/', ',' or ';' (a genotype plainly written as a pair).
 proc ::parmix::ReadReferenceFile {path} {
     set records [Records $path Individual {INPUT REFERENCE}]
     set names [regexp -all -inline {\S+} [lindex $records 0 2]]
@@ -319,7 +369,11 @@ proc ::parmix::ReadReferenceFile {path} {
     foreach record [lrange $records 1 end] {
         lassign $record line label data
         set tokens [regexp -all -inline {[^\s,;/]+} $data]
-        lappend loci [list $line $label $tokens]
+        set words [regexp -all -inline {\S+} $data]
+        set paired [expr {[llength $words] == [llength $names]
+                          && [llength [lsearch -all -not -regexp $words \
+                                           {^[^,;/]+[,;/][^,;/]+$}]] == 0}]
+        lappend loci [list $line $label $tokens $paired]
     }
     return [dict create path $path names $names loci $loci]
 }

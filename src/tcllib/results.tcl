@@ -20,6 +20,13 @@ namespace eval ::parmix {
         weak {^The hybrid index for these data includes ([0-9]+)/([0-9]+) loci for which parental$}
         - {^allele frequencies do not differ by [-+.0-9e]+ or more\.$}
     }
+    # A run from VCF names the sites it left out (the first few dozen, then
+    # a count) where the text path names rows of the parental file.
+    lappend noteLines \
+        - {^Sites not used in the calculation of the hybrid index, because their$} \
+        - {^parental allele frequencies do not differ by more than [-+.0-9e]+:$} \
+        excludedSite {^  ([^ ]+)$} \
+        moreExcludedSites {^  and ([0-9]+) more\.$}
     # The note of a run from VCF that used corrections for sequencing data
     # or small reference samples: each line's role is the correction's tag
     # in the table's corrections column.
@@ -29,11 +36,18 @@ namespace eval ::parmix {
         reference-frequencies=gl {^  parental frequencies by EM from the reference samples' likelihoods[;.]$} \
         reference-frequencies=gt {^  parental frequencies counted from the calls \(GT\)[;.]$} \
         reference-uncertainty {^  the parental frequencies' uncertainty \(Dirichlet posteriors of the counts\)[;.]$}
+    # The place of a shard's report in its run, for the merge; the rows
+    # are read as those of any report.
+    lappend noteLines \
+        shard {^Shard [0-9]+ of [0-9]+: [0-9]+ of [0-9]+ study individuals, after the first [0-9]+\.$}
 }
 
 # Reads the report file PATH.  Returns a dict:
 #   timestamp  the text of the time-stamp line after "Time-stamp: "
 #   excluded   the rows (of the parental file) of the loci left out
+#   excludedSites (only in the report of a run from VCF that left sites
+#              out) {named LIST more N}: the sites named, CHROM:POS, and how
+#              many more were left out
 #   weak       {count N loci M} from the note on weakly differing loci, or
 #              an empty dict when the report has no such note
 #   corrections (only when the report notes corrections) their tags, e.g.
@@ -109,7 +123,11 @@ proc ::parmix::writeTsv {report tsv args} {
         }
         lappend lines [join $fields \t]
     }
-    WriteWhole $tsv [join $lines \n]\n [list $report {*}[dict get $options -inputs]]
+    set inputs [list [list "report file" $report]]
+    foreach role {{parental file} {individual file}} path [dict get $options -inputs] {
+        lappend inputs [list $role $path]
+    }
+    WriteOutput [list "table file" $tsv] [join $lines \n]\n $inputs
     return
 }
 
@@ -194,10 +212,14 @@ proc ::parmix::ReportNotes {path lines atVar} {
     set excluded {}
     set weak {}
     set corrections {}
+    set sites {}
     for {} {$at < [llength $lines]} {incr at} {
         set line [lindex $lines $at]
         if {[regexp $reportHeader $line]} {
             set notes [dict create excluded $excluded weak $weak]
+            if {[llength $sites]} {
+                dict set notes excludedSites [dict merge {more 0} $sites]
+            }
             if {[llength $corrections]} {
                 dict set notes corrections $corrections
             }
@@ -207,11 +229,14 @@ proc ::parmix::ReportNotes {path lines atVar} {
         set role [NoteLineRole $line $noteLines numbers]
         switch -- $role {
             excluded {lappend excluded [lindex $numbers 0]}
+            excludedSite {dict lappend sites named [lindex $numbers 0]}
+            moreExcludedSites {dict set sites more [lindex $numbers 0]}
             weak {set weak [dict create count [lindex $numbers 0] loci [lindex $numbers 1]]}
             genotype-likelihoods {lappend corrections $role=[lindex $numbers 0]}
             reference-frequencies=gl - reference-frequencies=gt - reference-uncertainty {
                 lappend corrections $role
             }
+            shard {}
             "" {NotAReport $path [expr {$at + 1}] "is neither a note on loci nor the header line"}
         }
     }

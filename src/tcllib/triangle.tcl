@@ -1,16 +1,20 @@
 # The triangle plot of a joint analysis of ancestry and interclass
-# heterozygosity as an SVG figure: the estimate of h on x, that of H on y,
-# inside the triangle 0 <= H <= 1, H/2 <= h <= 1 - H/2 that the two can
-# take.  Drawn: the triangle's sides, the curve H = 2h(1 - h) on which the
+# heterozygosity as an SVG figure: the estimate of h on x, that of het on
+# y, inside the triangle 0 <= het <= 1, het/2 <= h <= 1 - het/2 that the two
+# can take.  Drawn: the triangle's sides, the curve het = 2h(1 - h) on which the
 # hybrid-index model lies, the six early-generation classes at their points,
-# each individual with its 2-unit profile support limits as crosshairs and
-# its assigned class by colour and shape (unassigned individuals as grey
-# rings), and a legend.  Above a few hundred individuals the drawing is
+# each individual with its 2-unit profile support limits as crosshairs
+# (kept inside the triangle) and its assigned class by colour and shape
+# (unassigned individuals as grey rings), and a legend.  Each individual's
+# hover text gives its estimates and limits with the report's five decimals,
+# its best class and whether it is assigned, as the report's Class and
+# Assigned columns do, and for an unassigned one the class point nearest to
+# its estimate.  Above a few hundred individuals the drawing is
 # compact: small marks without crosshairs.
 #
 # Rows are dicts with the keys name, h, hLower, hUpper, het, hetLower,
-# hetUpper, class (pureR, pureS, F1, F2, BCR, BCS or empty) and assigned
-# (a boolean), and optionally hLowerCut, hUpperCut, hetLowerCut and
+# hetUpper, class (the best class: pureR, pureS, F1, F2, BCR, BCS or empty)
+# and assigned (a boolean), and optionally hLowerCut, hUpperCut, hetLowerCut and
 # hetUpperCut (booleans: the limit is cut at the edge of its range).  An
 # undefined value is the empty string.  Where everything goes
 # (TriangleLayout, TriangleXY) is kept apart from the SVG text, so that a
@@ -40,7 +44,7 @@ namespace eval ::parmix {
 proc ::parmix::triangle {rows svg args} {
     set options [Options parmix::triangle \
                      [dict create -title "Ancestry and interclass heterozygosity"] $args]
-    WriteWhole $svg [TriangleSvg [dict get $options -title] $rows] {}
+    WriteOutput [list "triangle plot file" $svg] [TriangleSvg [dict get $options -title] $rows] {}
     return
 }
 
@@ -70,7 +74,7 @@ proc ::parmix::TriangleLayout {title n} {
                 width [Num $width] height [Num $height]]
 }
 
-# The figure's x and y of the point (h, H).
+# The figure's x and y of the point (h, het).
 proc ::parmix::TriangleXY {layout h het} {
     dict with layout {}
     list [Num [expr {$left + $h * $side}]] [Num [expr {$top + (1.0 - $het) * $side}]]
@@ -128,14 +132,14 @@ proc ::parmix::TriangleFrame {layout} {
             (0: parental population S, 1: parental population R)</text>" \
         "<text class=\"axis-title\" x=\"$titleX\" y=\"$middleY\" stroke=\"none\" font-size=\"12\"\
             text-anchor=\"middle\" transform=\"rotate(-90 $titleX $middleY)\">interclass\
-            heterozygosity H</text>" </g>
+            heterozygosity het</text>" </g>
     set corners [lmap {h het} {0 0 1 0 0.5 1} {join [TriangleXY $layout $h $het] ,}]
     lappend parts "<polygon class=\"edges\" points=\"[join $corners { }]\" fill=\"none\"\
         stroke=\"$edge\" stroke-width=\"1.5\"/>"
     return [join $parts \n]
 }
 
-# The hybrid-index model's curve H = 2h(1 - h), in 60 straight pieces.
+# The hybrid-index model's curve het = 2h(1 - h), in 60 straight pieces.
 proc ::parmix::TriangleCurve {layout} {
     variable triangleStyle
     set points {}
@@ -210,16 +214,41 @@ proc ::parmix::TriangleIndividual {layout row} {
     return [join $parts \n]
 }
 
+# The ends of the two support-limit lines through the estimate of ROW, as a
+# dict hLower hUpper hetLower hetUpper (a limit that is undefined is left
+# out), each kept inside the triangle: along the estimate's het, h runs from
+# het/2 to 1 - het/2; along its h, het runs from 0 to 2 min(h, 1 - h).  A
+# limit found elsewhere in the triangle than on that line (the profile
+# lets the other parameter move) would otherwise be drawn outside it.
+proc ::parmix::TriangleLimitEnds {row} {
+    set h [dict get $row h]
+    set het [dict get $row het]
+    set ranges [dict create h [list [expr {$het / 2.0}] [expr {1 - $het / 2.0}]] \
+                    het [list 0.0 [expr {2.0 * min($h, 1 - $h)}]]]
+    set ends {}
+    foreach key {h het} {
+        lassign [dict get $ranges $key] low high
+        foreach end {Lower Upper} {
+            set value [dict get $row $key$end]
+            if {$value ne ""} {
+                dict set ends $key$end [expr {min(max($value, $low), $high)}]
+            }
+        }
+    }
+    return $ends
+}
+
 # The two support-limit lines through the estimate; a limit cut at the edge
 # of its range ends in a short bar across the line, in the colour of cuts.
 proc ::parmix::Crosshair {layout row x y} {
     variable triangleStyle
     dict with triangleStyle {}
     set parts {}
+    set ends [TriangleLimitEnds $row]
     foreach {key along} {h x het y} {
         foreach end {Lower Upper} {
-            set value [dict get $row $key$end]
-            if {$value eq ""} continue
+            if {![dict exists $ends $key$end]} continue
+            set value [dict get $ends $key$end]
             if {$along eq "x"} {
                 lassign [TriangleXY $layout $value [dict get $row het]] ex ey
             } else {
@@ -241,14 +270,38 @@ proc ::parmix::Crosshair {layout row x y} {
 }
 
 proc ::parmix::TriangleSummary {row} {
-    set text "[dict get $row name]: h = [dict get $row h] ([TriangleLimits $row h]),\
-        H = [dict get $row het] ([TriangleLimits $row het])"
-    if {[string is true -strict [dict get $row assigned]]} {
-        append text ", assigned to [dict get $row class]"
-    } elseif {[dict get $row class] ne ""} {
-        append text ", closest to [dict get $row class], not assigned"
+    set text "[dict get $row name]: h = [TriangleNumber [dict get $row h]]\
+        ([TriangleLimits $row h]), het = [TriangleNumber [dict get $row het]]\
+        ([TriangleLimits $row het])"
+    set class [dict get $row class]
+    if {$class eq ""} {
+        return $text
     }
-    return $text
+    append text "; best class $class, "
+    if {[string is true -strict [dict get $row assigned]]} {
+        return "${text}assigned"
+    }
+    return "${text}not assigned; nearest class point\
+        [TriangleNearestClass [dict get $row h] [dict get $row het]]"
+}
+
+# An estimate or limit as the report writes it, with five decimals.
+proc ::parmix::TriangleNumber {value} {
+    return [format %.5f $value]
+}
+
+# The class whose point lies nearest to (H, HET) in the plane of the plot.
+proc ::parmix::TriangleNearestClass {h het} {
+    variable triangleClasses
+    set nearest ""
+    dict for {class look} $triangleClasses {
+        set distance [expr {hypot($h - [dict get $look h], $het - [dict get $look het])}]
+        if {$nearest eq "" || $distance < $best} {
+            set nearest $class
+            set best $distance
+        }
+    }
+    return $nearest
 }
 
 proc ::parmix::TriangleLimits {row key} {
@@ -256,7 +309,11 @@ proc ::parmix::TriangleLimits {row key} {
         set value [dict get $row $key$end]
         set cut [expr {[dict exists $row $key${end}Cut] &&
                        [string is true -strict [dict get $row $key${end}Cut]]}]
-        expr {$value eq "" ? "undefined" : "$value[expr {$cut ? " (cut)" : ""}]"}
+        if {$value eq ""} {
+            string cat undefined
+        } else {
+            string cat [TriangleNumber $value] [expr {$cut ? " (cut)" : ""}]
+        }
     }]
     return "limits [join $limits { to }]"
 }
@@ -335,7 +392,7 @@ proc ::parmix::TriangleLegend {layout} {
     set y [expr {$y + 18}]
     lappend parts "<line x1=\"$x\" y1=\"[expr {$y - 4}]\" x2=\"[expr {$x + 14}]\" y2=\"[expr {$y - 4}]\"\
             stroke=\"$curve\" stroke-width=\"1.5\" stroke-dasharray=\"4 2\"/>" \
-        "<text x=\"[expr {$x + 18}]\" y=\"$y\">H = 2h(1 \u2212 h): hybrid-index model</text>"
+        "<text x=\"[expr {$x + 18}]\" y=\"$y\">het = 2h(1 \u2212 h): hybrid-index model</text>"
     set y [expr {$y + 18}]
     lappend parts "<line x1=\"$x\" y1=\"[expr {$y - 4}]\" x2=\"[expr {$x + 14}]\" y2=\"[expr {$y - 4}]\"\
             stroke=\"$limit\" stroke-width=\"1.2\"/>" \

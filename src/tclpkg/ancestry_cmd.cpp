@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "report/ancestry_run.hpp"
+#include "run/ancestry_run.hpp"
 #include "tclpkg/command_options.hpp"
 #include "tclpkg/package_settings.hpp"
 #include "tclpkg/tcl_result.hpp"

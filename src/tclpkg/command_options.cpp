@@ -1,5 +1,8 @@
 #include "tclpkg/command_options.hpp"
 
+#include "estimate/worker_pool.hpp"
+#include "input/status.hpp"
+
 namespace parmix {
 
 int CommandOptions::usageError(const std::string& message) const {
@@ -10,8 +13,8 @@ int CommandOptions::usageError(const std::string& message) const {
 }
 
 int CommandOptions::badValue(const char* option, const char* wanted, Tcl_Obj* value) const {
-  return usageError(std::string(option) + " must be " + wanted + ", not \"" +
-                    Tcl_GetString(value) + "\"");
+  return usageError(std::string(option) + " must be " + wanted + ", not " +
+                    quotedValue(Tcl_GetString(value)));
 }
 
 int CommandOptions::unknown(const char* name) const {
@@ -28,10 +31,16 @@ int CommandOptions::takeFileName(const char* option, Tcl_Obj* value, std::string
   return path.empty() ? badValue(option, "a file name", value) : TCL_OK;
 }
 
+// The thread count's rule and message are the package's one, without the
+// command's name, as parmix::configure and parmix::genome give them.
 int CommandOptions::takeThreads(Tcl_Obj* value, unsigned& threads) const {
-  int n = 0;
-  if (Tcl_GetIntFromObj(nullptr, value, &n) != TCL_OK || n < 1)
-    return badValue("-threads", "a whole number of at least 1", value);
+  const int n = threadCountOf(Tcl_GetString(value));
+  if (n < 1) {
+    const std::string text = threadCountProblem("-threads", Tcl_GetString(value));
+    Tcl_SetObjResult(interp_, Tcl_NewStringObj(text.c_str(), -1));
+    Tcl_SetErrorCode(interp_, "PARMIX", "USAGE", static_cast<char*>(nullptr));
+    return TCL_ERROR;
+  }
   threads = static_cast<unsigned>(n);
   return TCL_OK;
 }
@@ -41,6 +50,7 @@ int CommandOptions::takeFilesAndOptions(int objc, Tcl_Obj* const objv[], const c
                                         const OptionTaker& take) const {
   if (objc < 3) {
     Tcl_WrongNumArgs(interp_, 1, objv, synopsis);
+    Tcl_SetErrorCode(interp_, "PARMIX", "USAGE", static_cast<char*>(nullptr));
     return TCL_ERROR;
   }
   parental = Tcl_GetString(objv[1]);

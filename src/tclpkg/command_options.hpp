@@ -28,7 +28,8 @@ class CommandOptions {
 
   // A non-empty file name.
   int takeFileName(const char* option, Tcl_Obj* value, std::string& path) const;
-  // A whole number of at least 1.
+  // A thread count by the package's one rule (threadCountOf), refused with
+  // its one message.
   int takeThreads(Tcl_Obj* value, unsigned& threads) const;
 
   // The words of a call "COMMAND PARENTAL INDIVIDUAL ?-option value ...?":

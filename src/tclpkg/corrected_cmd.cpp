@@ -1,9 +1,11 @@
 #include "tclpkg/corrected_cmd.hpp"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
-#include "report/corrected_run.hpp"
+#include "run/analysis_run.hpp"
+#include "run/corrected_run.hpp"
 #include "tclpkg/command_options.hpp"
 #include "tclpkg/package_settings.hpp"
 #include "tclpkg/tcl_result.hpp"
@@ -12,8 +14,20 @@ namespace parmix {
 
 namespace {
 
-constexpr const char* kCommand = "parmix::corrected";
-constexpr const char* kOptionList = "-referencecounts, -report, -threads";
+// The two commands differ in their name and in whether the counts of the
+// reference samples are needed: the correction is a setting of one run.
+struct CommandKind {
+  const char* name;
+  const char* optionList;
+  const char* synopsis;
+  bool countsNeeded;
+};
+
+constexpr CommandKind kCorrected{"parmix::corrected", "-referencecounts, -report, -threads",
+                                 "PARENTAL INDIVIDUAL -referencecounts COUNTS ?-option value ...?",
+                                 true};
+constexpr CommandKind kHybridIndex{"parmix::hybridIndex", "-report, -threads, -referencecounts",
+                                   "PARENTAL INDIVIDUAL ?-option value ...?", false};
 
 int takeOption(const CommandOptions& words, const char* name, Tcl_Obj* value,
                CorrectedRequest& request) {
@@ -24,16 +38,17 @@ int takeOption(const CommandOptions& words, const char* name, Tcl_Obj* value,
   return words.unknown(name);
 }
 
-int takeWords(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[], CorrectedRequest& request) {
-  const CommandOptions words(interp, kCommand, kOptionList);
+int takeWords(Tcl_Interp* interp, const CommandKind& kind, int objc, Tcl_Obj* const objv[],
+              CorrectedRequest& request) {
+  const CommandOptions words(interp, kind.name, kind.optionList);
   if (words.takeFilesAndOptions(
-          objc, objv, "PARENTAL INDIVIDUAL -referencecounts COUNTS ?-option value ...?",
-          request.parental, request.individual, [&](const char* name, Tcl_Obj* value) {
+          objc, objv, kind.synopsis, request.parental, request.individual,
+          [&](const char* name, Tcl_Obj* value) {
             return takeOption(words, name, value, request);
           }) != TCL_OK)
     return TCL_ERROR;
   // The counts are what the correction is made of; there is no default.
-  if (request.counts.empty())
+  if (kind.countsNeeded && request.counts.empty())
     return words.usageError("-referencecounts COUNTS is needed: the reference samples' counts "
                             "that parmix::parentalFromReference -counts writes");
   return TCL_OK;
@@ -44,7 +59,17 @@ Tcl_Obj* cutObj(const IndividualEstimate& row, int side) {
   return std::isnan(limit) ? Tcl_NewObj() : Tcl_NewBooleanObj(row.truncated[side]);
 }
 
-Tcl_Obj* rowObj(const std::string& name, const IndividualEstimate& row) {
+// The share of the used loci without a genotype, four decimals as the
+// table writes it; empty when no locus is used.
+Tcl_Obj* missingShareObj(const DataCount& count) {
+  const int used = count.loci + count.missing;
+  if (used == 0) return Tcl_NewObj();
+  char share[32];
+  std::snprintf(share, sizeof share, "%.4f", static_cast<double>(count.missing) / used);
+  return Tcl_NewStringObj(share, -1);
+}
+
+Tcl_Obj* rowObj(const std::string& name, const IndividualEstimate& row, const DataCount& count) {
   Tcl_Obj* dict = Tcl_NewDictObj();
   const auto put = [dict](const char* key, Tcl_Obj* value) {
     Tcl_DictObjPut(nullptr, dict, Tcl_NewStringObj(key, -1), value);
@@ -55,19 +80,30 @@ Tcl_Obj* rowObj(const std::string& name, const IndividualEstimate& row) {
   put("upper", numberOrEmptyObj(row.upperBound));
   put("lowerCut", cutObj(row, 0));
   put("upperCut", cutObj(row, 1));
+  put("lociWithData", Tcl_NewIntObj(count.loci));
+  put("missingShare", missingShareObj(count));
   return dict;
 }
 
-int runCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
+// Without the counts of the reference samples the run is the command
+// `parmix`'s own, report and all.
+Status runRequest(const CorrectedRequest& request, AnalysisRows& result) {
+  if (!request.counts.empty()) return runCorrectedAnalysis(request, result);
+  return runAnalysis(RunPaths{request.parental, request.individual, request.report},
+                     request.threads, result);
+}
+
+int runCommand(Tcl_Interp* interp, const CommandKind& kind, int objc, Tcl_Obj* const objv[]) {
   CorrectedRequest request;
   request.threads = configuredThreads(interp);  // unless -threads says otherwise
-  if (takeWords(interp, objc, objv, request) != TCL_OK) return TCL_ERROR;
-  CorrectedRows result;
-  const Status status = runCorrectedAnalysis(request, result);
+  if (takeWords(interp, kind, objc, objv, request) != TCL_OK) return TCL_ERROR;
+  AnalysisRows result;
+  const Status status = runRequest(request, result);
   if (!status.ok()) return placeStatus(interp, status);
   Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
   for (std::size_t j = 0; j < result.rows.size(); ++j)
-    Tcl_ListObjAppendElement(nullptr, list, rowObj(result.names[j], result.rows[j]));
+    Tcl_ListObjAppendElement(nullptr, list,
+                             rowObj(result.names[j], result.rows[j], result.counts[j]));
   Tcl_SetObjResult(interp, list);
   return TCL_OK;
 }
@@ -79,7 +115,16 @@ int runCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
 extern "C" int Parmix_CorrectedObjCmd(ClientData /*clientData*/, Tcl_Interp* interp, int objc,
                                       Tcl_Obj* const objv[]) {
   try {
-    return parmix::runCommand(interp, objc, objv);
+    return parmix::runCommand(interp, parmix::kCorrected, objc, objv);
+  } catch (...) {
+    return parmix::placeMemoryFailure(interp);
+  }
+}
+
+extern "C" int Parmix_HybridIndexObjCmd(ClientData /*clientData*/, Tcl_Interp* interp, int objc,
+                                        Tcl_Obj* const objv[]) {
+  try {
+    return parmix::runCommand(interp, parmix::kHybridIndex, objc, objv);
   } catch (...) {
     return parmix::placeMemoryFailure(interp);
   }

@@ -11,11 +11,21 @@
 
 // Tcl's object-based command procedure.  Returns TCL_OK with one dict per
 // individual in file order (name, h, lower, upper as numbers or the empty
-// string when undefined, lowerCut and upperCut as booleans), or TCL_ERROR
-// with the message and error code of the failure: those of `parmix` for
-// the inputs and the report, {PARMIX INPUT COUNTS} for the counts file,
-// {PARMIX USAGE} for a wrong option.  No C++ exception leaves it.
+// string when undefined, lowerCut and upperCut as booleans, lociWithData
+// and missingShare as the table gives them, missingShare empty where it
+// has NA), or TCL_ERROR with the message and error code of the failure:
+// those of `parmix` for the inputs and the report, {PARMIX INPUT COUNTS}
+// for the counts file, {PARMIX USAGE} for a wrong option.  No C++
+// exception leaves it.
 extern "C" int Parmix_CorrectedObjCmd(ClientData clientData, Tcl_Interp* interp, int objc,
                                       Tcl_Obj* const objv[]);
+
+// `parmix::hybridIndex PARENTAL INDIVIDUAL ?-report REPORT? ?-threads N?
+// ?-referencecounts COUNTS?`: the same rows from the run of `parmix` itself
+// (the same report, written as it goes), or with -referencecounts the run
+// of parmix::corrected.  The rows carry the data counts, counted where the
+// run read the data, so that a table needs no second reading of the files.
+extern "C" int Parmix_HybridIndexObjCmd(ClientData clientData, Tcl_Interp* interp, int objc,
+                                        Tcl_Obj* const objv[]);
 
 #endif

@@ -1,5 +1,7 @@
 #include "tclpkg/genome_cmd.hpp"
 
+#include <htslib/hts_log.h>
+
 #include <cctype>
 #include <cstdio>
 #include <map>
@@ -7,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "errors.hpp"
-#include "genome_options.hpp"
-#include "genome_run.hpp"
-#include "report_merge.hpp"
+#include "input/errors.hpp"
+#include "run/genome_options.hpp"
+#include "run/genome_run.hpp"
+#include "report/report_merge.hpp"
 #include "tclpkg/ancestry_cmd.hpp"
 #include "tclpkg/package_settings.hpp"
 #include "tclpkg/tcl_result.hpp"
@@ -24,6 +26,7 @@ namespace {
 const std::map<std::string, std::string>& programWords() {
   static const std::map<std::string, std::string> words{
       {"-vcf", "--vcf"},
+      {"-bfile", "--bfile"},
       {"-popmap", "--popmap"},
       {"-r", "--r"},
       {"-s", "--s"},
@@ -191,9 +194,36 @@ int mergeCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
   return TCL_OK;
 }
 
+const std::map<std::string, htsLogLevel>& logLevels() {
+  static const std::map<std::string, htsLogLevel> levels{
+      {"off", HTS_LOG_OFF}, {"error", HTS_LOG_ERROR}, {"warning", HTS_LOG_WARNING}};
+  return levels;
+}
+
+int logLevelCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
+  if (objc > 2)
+    return fail(interp, "USAGE", "wrong # args: should be \"parmix::htslibLogLevel ?level?\"");
+  if (objc == 2) {
+    const auto level = logLevels().find(Tcl_GetString(objv[1]));
+    if (level == logLevels().end())
+      return fail(interp, "USAGE", std::string("unknown level \"") + Tcl_GetString(objv[1]) +
+                                       "\": must be off, error or warning");
+    hts_set_log_level(level->second);
+  }
+  const int level = hts_get_log_level();
+  const char* current = level == HTS_LOG_OFF ? "off" : level < HTS_LOG_WARNING ? "error" : "warning";
+  Tcl_SetObjResult(interp, Tcl_NewStringObj(current, -1));
+  return TCL_OK;
+}
+
 }  // namespace
 
 }  // namespace parmix
+
+extern "C" int Parmix_HtslibLogLevelObjCmd(ClientData /*clientData*/, Tcl_Interp* interp,
+                                           int objc, Tcl_Obj* const objv[]) {
+  return parmix::logLevelCommand(interp, objc, objv);
+}
 
 // No exception crosses into the interpreter: the commands turn the ones of
 // their own into results, and what is left is a lack of memory.

@@ -23,4 +23,12 @@ extern "C" int Parmix_GenomeObjCmd(ClientData clientData, Tcl_Interp* interp, in
 extern "C" int Parmix_MergeReportsObjCmd(ClientData clientData, Tcl_Interp* interp, int objc,
                                          Tcl_Obj* const objv[]);
 
+// parmix::htslibLogLevel ?off|error|warning?
+// htslib, which reads the VCF/BCF files, writes its own diagnostics to
+// standard error at the level set here; the level is one for the whole
+// process (htslib keeps it so), which is why a program sets it once from its
+// verbosity rather than a command per call.  Result: the level in force.
+extern "C" int Parmix_HtslibLogLevelObjCmd(ClientData clientData, Tcl_Interp* interp, int objc,
+                                           Tcl_Obj* const objv[]);
+
 #endif

@@ -2,7 +2,8 @@
 #define PARMIX_TCLPKG_INTERP_STEPS_HPP
 
 // The reading and checking steps of a run as functions that report through
-// an interpreter, for callers that hold one.  Each calls the step of the
+// an interpreter; the command `parmix` runs them in order
+// (tclpkg/parmix_cmd.cpp).  Each calls the step of the
 // same contract in the core (named in brackets) and, when that fails (1),
 // places its message as the interpreter's result; 0 leaves the result
 // untouched.  Arguments and results are the core's, the status replaced by

@@ -10,7 +10,6 @@ namespace parmix {
 namespace {
 
 constexpr const char* kSettingsKey = "parmix::settings";
-constexpr int kMostThreads = 4096;
 
 struct Settings {
   unsigned threads = 0;
@@ -41,24 +40,9 @@ int usage(Tcl_Interp* interp, const std::string& message) {
   return TCL_ERROR;
 }
 
-// A count written as plain decimal digits from 1 to kMostThreads, or 0;
-// Tcl's own integers would let through hex, octal and blanks.
-int threadCount(const std::string& text) {
-  if (text.empty() || text.size() > 4) return 0;
-  int n = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return 0;
-    n = 10 * n + (c - '0');
-  }
-  return n <= kMostThreads ? n : 0;
-}
-
 int setThreads(Tcl_Interp* interp, Tcl_Obj* value) {
-  const int n = threadCount(Tcl_GetString(value));
-  if (n < 1)
-    return usage(interp, "option -threads needs a whole number from 1 to " +
-                             std::to_string(kMostThreads) + ", not \"" +
-                             Tcl_GetString(value) + "\"");
+  const int n = threadCountOf(Tcl_GetString(value));
+  if (n < 1) return usage(interp, threadCountProblem("-threads", Tcl_GetString(value)));
   settingsOf(interp).threads = static_cast<unsigned>(n);
   Tcl_SetObjResult(interp, Tcl_NewIntObj(n));
   return TCL_OK;

@@ -36,6 +36,11 @@ int placeStatus(Tcl_Interp* interp, const Status& status) {
   return TCL_ERROR;
 }
 
+int placeFault(Tcl_Interp* interp, Fault fault) {
+  setErrorCode(interp, fault);
+  return TCL_ERROR;
+}
+
 Tcl_Obj* numberOrEmptyObj(double value) {
   return std::isnan(value) ? Tcl_NewObj() : Tcl_NewDoubleObj(value);
 }

@@ -24,6 +24,10 @@ namespace parmix {
 // kinds apart without reading messages, and TCL_ERROR is returned.
 int placeStatus(Tcl_Interp* interp, const Status& status);
 
+// The error code of FAULT for a step whose message is already the result
+// (the interpreter-facing steps place their own); TCL_ERROR.
+int placeFault(Tcl_Interp* interp, Fault fault);
+
 // The memory failure, placed without allocating anything; TCL_ERROR.
 int placeMemoryFailure(Tcl_Interp* interp);
 

@@ -23,21 +23,6 @@ int checkRecordCount(const std::string& path, int nRows, Status& status) {
   return 0;
 }
 
-int countLoci(const InputPaths& paths, DataSet& data, Status& status) {
-  const int parentalRows = findNumberRowsAndTerminator(paths.parental, &data.parentalEol);
-  const int individualRows = findNumberRowsAndTerminator(paths.individual, &data.individualEol);
-  if (checkRecordCount(paths.parental, parentalRows, status))
-    return status.setFault(Fault::kParental);
-  if (checkRecordCount(paths.individual, individualRows, status))
-    return status.setFault(Fault::kIndividual);
-  if (parentalRows != individualRows) {
-    status.fail("Input files appear to differ in the number of loci they contain.");
-    return status.setFault(Fault::kLoci);
-  }
-  data.nLoci = parentalRows - 1;
-  return 0;
-}
-
 // Keyword checks, terminators, counts and scans (everything before the
 // report is opened), then the data set at its final size.
 int measureInputs(const InputPaths& paths, DataSet& data, Status& status) {
@@ -73,15 +58,32 @@ int readIndividuals(const InputPaths& paths, DataSet& d, Status& status) {
   if (checkIndData(d.genotypes.rows(), d.freqR.rows(), d.freqS.rows(), d.locusType.data(),
                    d.locusUsed.data(), d.nLoci, d.nCols, status))
     return status.setFault(Fault::kIndividual);
-  const int unknown = firstUnknownLocusType(d.locusType.data(), d.nLoci);
-  if (unknown >= 0) {
-    status.fail("Internal error in Likelihood(). Locus: %d", unknown);
-    return status.setFault(Fault::kInternal);
-  }
-  return 0;
+  return checkLocusTypes(d, status);
 }
 
 }  // namespace
+
+int countLoci(const InputPaths& paths, DataSet& data, Status& status) {
+  const int parentalRows = findNumberRowsAndTerminator(paths.parental, &data.parentalEol);
+  const int individualRows = findNumberRowsAndTerminator(paths.individual, &data.individualEol);
+  if (checkRecordCount(paths.parental, parentalRows, status))
+    return status.setFault(Fault::kParental);
+  if (checkRecordCount(paths.individual, individualRows, status))
+    return status.setFault(Fault::kIndividual);
+  if (parentalRows != individualRows) {
+    status.fail("Input files appear to differ in the number of loci they contain.");
+    return status.setFault(Fault::kLoci);
+  }
+  data.nLoci = parentalRows - 1;
+  return 0;
+}
+
+int checkLocusTypes(const DataSet& data, Status& status) {
+  const int unknown = firstUnknownLocusType(data.locusType.data(), data.nLoci);
+  if (unknown < 0) return 0;
+  status.fail("Internal error in Likelihood(). Locus: %d", unknown);
+  return status.setFault(Fault::kInternal);
+}
 
 int loadDataSet(const InputPaths& paths, DataSet& data, const ReportOpener& openReport,
                 Status& status) {

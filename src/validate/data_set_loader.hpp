@@ -38,6 +38,16 @@ using ReportOpener = std::function<std::ostream*(Status& status)>;
 int loadDataSet(const InputPaths& paths, DataSet& data, const ReportOpener& openReport,
                 Status& status);
 
+// Two steps of the load for a host that runs the others itself.  The line
+// terminator and record count of each file, parental file first, and nLoci
+// from them: 0, or 1 with the failure and its kind in status (a file
+// without any record, or two files of different counts).
+int countLoci(const InputPaths& paths, DataSet& data, Status& status);
+
+// After the individual checks: 1, with an internal failure in status, when
+// a locus has a type the likelihood does not know; 0 otherwise.
+int checkLocusTypes(const DataSet& data, Status& status);
+
 }  // namespace parmix
 
 #endif

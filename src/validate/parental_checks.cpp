@@ -9,7 +9,6 @@ namespace parmix {
 namespace {
 
 constexpr double kSumTolerance = 1.000001;
-constexpr double kIdentityThreshold = 1e-06;
 constexpr double kWeakThreshold = 0.05;
 
 void writeExclusionNote(std::ostream& report, int row, bool codominant) {
@@ -39,37 +38,54 @@ Difference classify(double diff) {
 
 }  // namespace
 
-int checkParentalData(double** freqS, double** freqR, const char* locusType, char* locusUsed,
-                      int nLoci, int maxAlleles, Status& status, std::ostream& report) {
-  int weak = 0;
+double frequencyDifference(const double* freqR, const double* freqS, int width, char type) {
+  if (type == 'D') return std::fabs(freqR[0] - freqS[0]);
+  double diff = 0.0;
+  for (int j = 0; j < width; ++j) diff += std::fabs(freqR[j] - freqS[j]);
+  return diff;
+}
+
+int classifyParentalData(double** freqS, double** freqR, const char* locusType, char* locusUsed,
+                         int nLoci, int maxAlleles, Status& status, ParentalFindings& findings) {
   for (int i = 0; i < nLoci; ++i) {
-    double diff = 0.0;
     if (locusType[i] == 'C') {
       double sumR = 0.0, sumS = 0.0;
       for (int j = 0; j < maxAlleles; ++j) {
         sumR += freqR[i][j];
         sumS += freqS[i][j];
-        diff += std::fabs(freqR[i][j] - freqS[i][j]);
       }
       if (sumR > kSumTolerance || sumS > kSumTolerance)
         return status.fail(
             "For one of the parental species, the allele frequences in row %d (of the "
             "parental file) sum to greater than 1.",
             i + 1);
-    } else if (locusType[i] == 'D') {
-      diff = std::fabs(freqR[i][0] - freqS[i][0]);
-    } else {
+    } else if (locusType[i] != 'D') {
       return status.fail("Internal error in verifyParentalData(). Locus: %d", i);
     }
-    const Difference kind = classify(diff);
+    const Difference kind =
+        classify(frequencyDifference(freqR[i], freqS[i], maxAlleles, locusType[i]));
     if (kind == Difference::Identical) {
-      writeExclusionNote(report, i + 1, locusType[i] == 'C');
+      findings.excluded.push_back(i);
       locusUsed[i] = 0;
     } else if (kind == Difference::Weak) {
-      ++weak;
+      ++findings.weak;
     }
   }
+  return 0;
+}
+
+void writeWeakLociNote(std::ostream& report, int weak, int nLoci) {
   if (weak >= 1) writeSummaryNote(report, weak, nLoci);
+}
+
+int checkParentalData(double** freqS, double** freqR, const char* locusType, char* locusUsed,
+                      int nLoci, int maxAlleles, Status& status, std::ostream& report) {
+  ParentalFindings findings;
+  const int failed = classifyParentalData(freqS, freqR, locusType, locusUsed, nLoci, maxAlleles,
+                                          status, findings);
+  for (int i : findings.excluded) writeExclusionNote(report, i + 1, locusType[i] == 'C');
+  if (failed) return failed;
+  writeWeakLociNote(report, findings.weak, nLoci);
   return 0;
 }
 

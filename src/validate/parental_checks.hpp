@@ -4,6 +4,7 @@
 // Checks of the parental frequency tables, run once after they are read.
 
 #include <ostream>
+#include <vector>
 
 #include "input/status.hpp"
 
@@ -17,6 +18,29 @@ namespace parmix {
 // a message (notes written before the failure stay in the report).
 int checkParentalData(double** freqS, double** freqR, const char* locusType, char* locusUsed,
                       int nLoci, int maxAlleles, Status& status, std::ostream& report);
+
+// Loci whose two populations differ by less than this are left out.
+constexpr double kIdentityThreshold = 1e-06;
+
+// The difference the checks judge a locus by: the summed |fR - fS| over
+// WIDTH alleles at a codominant locus, |fR - fS| of the band at a dominant
+// one.
+double frequencyDifference(const double* freqR, const double* freqS, int width, char type);
+
+// What the checks found, for a caller that words its own notes.
+struct ParentalFindings {
+  std::vector<int> excluded;  // the loci left out (0-based), in order
+  int weak = 0;               // loci differing by less than 0.05
+};
+
+// The checks of checkParentalData without the notes: clears locusUsed of
+// the excluded loci and lists them in FINDINGS.  0, or 1 with the message
+// (the loci found before the failure stay listed).
+int classifyParentalData(double** freqS, double** freqR, const char* locusType, char* locusUsed,
+                         int nLoci, int maxAlleles, Status& status, ParentalFindings& findings);
+
+// The summary note on weakly differing loci, when there are any.
+void writeWeakLociNote(std::ostream& report, int weak, int nLoci);
 
 }  // namespace parmix
 

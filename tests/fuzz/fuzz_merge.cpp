@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "errors.hpp"
+#include "input/errors.hpp"
 #include "fuzz_support.hpp"
-#include "report_merge.hpp"
+#include "report/report_merge.hpp"
 
 using parmix::fuzz::violated;
 

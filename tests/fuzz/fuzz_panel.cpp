@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "errors.hpp"
+#include "input/errors.hpp"
 #include "fuzz_support.hpp"
-#include "panel_reader.hpp"
+#include "input/panel_reader.hpp"
 
 using parmix::fuzz::violated;
 using parmix::fuzz::Workspace;

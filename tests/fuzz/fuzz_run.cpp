@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "fuzz_support.hpp"
-#include "report/analysis_run.hpp"
+#include "run/analysis_run.hpp"
 
 using parmix::fuzz::violated;
 using parmix::fuzz::Workspace;

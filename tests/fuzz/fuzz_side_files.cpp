@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "errors.hpp"
+#include "input/errors.hpp"
 #include "fuzz_support.hpp"
-#include "panel_reader.hpp"
-#include "population_map.hpp"
+#include "input/panel_reader.hpp"
+#include "input/population_map.hpp"
 
 using parmix::fuzz::violated;
 using parmix::fuzz::Workspace;

@@ -3,13 +3,14 @@
 #include <cctype>
 #include <memory>
 
-#include "errors.hpp"
-#include "filters.hpp"
-#include "population_map.hpp"
-#include "progress.hpp"
+#include "input/errors.hpp"
+#include "validate/filters.hpp"
+#include "input/plink_reader.hpp"
+#include "input/population_map.hpp"
+#include "run/progress.hpp"
 #include "structure_reader.hpp"
-#include "vcf_reader.hpp"
-#include "writers.hpp"
+#include "input/vcf_reader.hpp"
+#include "input/writers.hpp"
 
 namespace parmix::importer {
 
@@ -24,6 +25,8 @@ Input openInput(const Options& options, std::FILE* messages) {
   Input input;
   if (options.format == InputFormat::Vcf) {
     input.source = std::make_unique<VcfReader>(options.input);
+  } else if (options.format == InputFormat::Plink) {
+    input.source = std::make_unique<PlinkReader>(options.input);
   } else {
     Progress progress(messages, !options.quiet, "rows");
     auto structure =
@@ -33,14 +36,15 @@ Input openInput(const Options& options, std::FILE* messages) {
     input.source = std::move(structure);
   }
   if (!options.populationMap.empty()) input.map = readPopulationMap(options.populationMap);
+  input.source->nameSamplesAfter(input.map);
   return input;
 }
 
 // The individual file separates names by blanks, so a name holding one
 // would turn into two individuals.
-void checkStudiedNames(const std::vector<std::string>& names, const SampleRoles& roles,
-                       const std::string& path) {
-  for (std::size_t i : roles.study) {
+void checkWrittenNames(const std::vector<std::string>& names,
+                       const std::vector<std::size_t>& samples, const std::string& path) {
+  for (std::size_t i : samples) {
     for (char c : names[i]) {
       if (std::isspace(static_cast<unsigned char>(c))) {
         throw InputError("The sample name \"" + names[i] + "\" of " + path +
@@ -50,11 +54,20 @@ void checkStudiedNames(const std::vector<std::string>& names, const SampleRoles&
   }
 }
 
-std::vector<std::string> studiedNames(const std::vector<std::string>& names,
-                                      const SampleRoles& roles) {
-  std::vector<std::string> studied;
-  for (std::size_t i : roles.study) studied.push_back(names[i]);
-  return studied;
+void checkWrittenNames(const std::vector<std::string>& names, const SampleRoles& roles,
+                       const Options& options) {
+  checkWrittenNames(names, roles.study, options.input);
+  if (options.referenceFiles) {
+    checkWrittenNames(names, roles.r, options.input);
+    checkWrittenNames(names, roles.s, options.input);
+  }
+}
+
+std::vector<std::string> namesOf(const std::vector<std::string>& names,
+                                 const std::vector<std::size_t>& samples) {
+  std::vector<std::string> chosen;
+  for (std::size_t i : samples) chosen.push_back(names[i]);
+  return chosen;
 }
 
 std::string fileTail(const std::string& path) {
@@ -78,27 +91,112 @@ void printTally(std::FILE* out, const Options& options, std::size_t sites,
 
 std::string parentalPath(const Options& options) { return options.prefix + ".parental.txt"; }
 std::string individualPath(const Options& options) { return options.prefix + ".individuals.txt"; }
+std::string referencePath(const Options& options, char letter) {
+  return options.prefix + "." + letter + ".txt";
+}
 
 namespace {
+
+// The files asked for besides the two that every import writes.
+struct ExtraOutputs {
+  std::unique_ptr<OutputFile> counts;
+  std::unique_ptr<OutputFile> referenceR;
+  std::unique_ptr<OutputFile> referenceS;
+};
 
 struct Outputs {
   OutputFile parental;
   OutputFile individuals;
+  ExtraOutputs extra;
 };
 
-// Both files with their headers written; an output path that names an
-// input is refused before anything is written.
+// The counts file may not take the place of another output: the import
+// would write it and then write over it.
+void checkCountsPath(const Options& options) {
+  std::vector<std::string> others{parentalPath(options), individualPath(options)};
+  if (options.referenceFiles) {
+    others.push_back(referencePath(options, 'R'));
+    others.push_back(referencePath(options, 'S'));
+  }
+  for (const std::string& other : others) {
+    if (other == options.countsFile) {
+      throw InputError("The counts file " + options.countsFile +
+                       " is another output of the import; give it another name.");
+    }
+  }
+}
+
+ExtraOutputs openExtraOutputs(const Options& options, const std::vector<std::string>& names,
+                              const SampleRoles& roles) {
+  ExtraOutputs extra;
+  if (!options.countsFile.empty()) {
+    extra.counts = std::make_unique<OutputFile>(options.countsFile, "counts file");
+    extra.counts->write(countsHeader(options.populationR, options.populationS,
+                                     fileTail(parentalPath(options)), options.pseudoCount));
+  }
+  if (options.referenceFiles) {
+    extra.referenceR = std::make_unique<OutputFile>(referencePath(options, 'R'), "reference file");
+    extra.referenceS = std::make_unique<OutputFile>(referencePath(options, 'S'), "reference file");
+    const std::string source = fileTail(options.input);
+    extra.referenceR->write(
+        referenceHeader('R', options.populationR, source, namesOf(names, roles.r)));
+    extra.referenceS->write(
+        referenceHeader('S', options.populationS, source, namesOf(names, roles.s)));
+  }
+  return extra;
+}
+
+// Every output the options ask for, named as messages name it.
+std::vector<NamedPath> outputPaths(const Options& options) {
+  std::vector<NamedPath> outputs{{"parental file", parentalPath(options)},
+                                 {"individual file", individualPath(options)}};
+  if (!options.countsFile.empty()) outputs.push_back({"counts file", options.countsFile});
+  if (options.referenceFiles) {
+    outputs.push_back({"reference file", referencePath(options, 'R')});
+    outputs.push_back({"reference file", referencePath(options, 'S')});
+  }
+  return outputs;
+}
+
+// Every file with its header written; an output path that names an input
+// is refused before anything is written.
 std::unique_ptr<Outputs> openOutputs(const Options& options, const SiteSource& source,
                                      const SampleRoles& roles) {
-  std::vector<std::string> inputs{options.input};
-  if (!options.populationMap.empty()) inputs.push_back(options.populationMap);
+  const std::vector<NamedPath> inputs{
+      {options.format == InputFormat::Vcf ? "VCF file" : "STRUCTURE file", options.input},
+      {"population map", options.populationMap}};
+  if (!options.countsFile.empty()) checkCountsPath(options);
+  refuseOutputClashes(outputPaths(options), inputs);
   auto outputs = std::unique_ptr<Outputs>(
-      new Outputs{{parentalPath(options), inputs}, {individualPath(options), inputs}});
+      new Outputs{OutputFile(parentalPath(options), "parental file"),
+                  OutputFile(individualPath(options), "individual file"), {}});
   outputs->parental.write(
       parentalHeader(options.populationR, options.populationS, options.pseudoCount));
   outputs->individuals.write(
-      individualHeader(fileTail(options.input), studiedNames(source.sampleNames(), roles)));
+      individualHeader(fileTail(options.input), namesOf(source.sampleNames(), roles.study)));
+  outputs->extra = openExtraOutputs(options, source.sampleNames(), roles);
   return outputs;
+}
+
+// The kept site's lines in the files asked for besides the two.
+void writeExtras(ExtraOutputs& extra, const Site& site, const SampleRoles& roles,
+                 const Verdict& verdict, std::string& line) {
+  if (extra.counts) extra.counts->write(countsRow(site.label, verdict.countsR, verdict.countsS));
+  if (extra.referenceR) {
+    individualRecord(site, roles.r, line);
+    extra.referenceR->write(line);
+    individualRecord(site, roles.s, line);
+    extra.referenceS->write(line);
+  }
+}
+
+void commitAll(Outputs& outputs) {
+  outputs.parental.commit();
+  outputs.individuals.commit();
+  for (OutputFile* file : {outputs.extra.counts.get(), outputs.extra.referenceR.get(),
+                           outputs.extra.referenceS.get()}) {
+    if (file) file->commit();
+  }
 }
 
 struct Tally {
@@ -124,6 +222,7 @@ Tally importSites(const Options& options, SiteSource& source, const SampleRoles&
           parentalRecord(site.label, verdict.frequenciesR, verdict.frequenciesS));
       individualRecord(site, roles.study, line);
       outputs.individuals.write(line);
+      writeExtras(outputs.extra, site, roles, verdict, line);
     }
     progress.update(tally.sites, source.bytesRead(), source.bytesTotal());
   }
@@ -135,6 +234,17 @@ Tally importSites(const Options& options, SiteSource& source, const SampleRoles&
   return tally;
 }
 
+void printExtras(std::FILE* out, const Options& options) {
+  if (!options.countsFile.empty()) {
+    std::fprintf(out, "parmix-import: reference counts written to %s\n",
+                 options.countsFile.c_str());
+  }
+  if (options.referenceFiles) {
+    std::fprintf(out, "parmix-import: reference samples written to %s and %s\n",
+                 referencePath(options, 'R').c_str(), referencePath(options, 'S').c_str());
+  }
+}
+
 }  // namespace
 
 void runImport(const Options& options, std::FILE* messages) {
@@ -142,7 +252,7 @@ void runImport(const Options& options, std::FILE* messages) {
   const SiteSource& source = *input.source;
   const RoleRequest request{options.populationR, options.populationS, options.studyPopulations};
   const SampleRoles roles = assignRoles(input.map, source.sampleNames(), options.input, request);
-  checkStudiedNames(source.sampleNames(), roles, options.input);
+  checkWrittenNames(source.sampleNames(), roles, options);
   const std::unique_ptr<Outputs> outputs = openOutputs(options, source, roles);
   const Tally tally = importSites(options, *input.source, roles, *outputs, messages);
   if (!options.quiet) printTally(messages, options, tally.sites, roles, tally.filters);
@@ -152,11 +262,11 @@ void runImport(const Options& options, std::FILE* messages) {
   if (tally.filters.kept == 0) {
     throw InputError("No locus of " + options.input + " passed the filters; nothing was written.");
   }
-  outputs->parental.commit();
-  outputs->individuals.commit();
+  commitAll(*outputs);
   if (!options.quiet) {
     std::fprintf(messages, "parmix-import: %zu loci written to %s and %s\n", tally.filters.kept,
                  parentalPath(options).c_str(), individualPath(options).c_str());
+    printExtras(messages, options);
   }
 }
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "errors.hpp"
+#include "input/errors.hpp"
 #include "import_run.hpp"
-#include "options.hpp"
+#include "input/options.hpp"
 #include "parmix_version.hpp"
 
 #ifndef PARMIX_VERSION
@@ -41,6 +41,10 @@ int run(const std::vector<std::string>& words) {
                  error.what(), usageText());
     return 2;
   }
+  // htslib's own warnings (a FORMAT field declared oddly, say) follow the
+  // program's verbosity; its errors come before the one message of ours
+  // that names the record.
+  hts_set_log_level(options.quiet ? HTS_LOG_OFF : HTS_LOG_WARNING);
   try {
     runImport(options, stderr);
   } catch (const InputError& error) {
@@ -56,8 +60,5 @@ int run(const std::vector<std::string>& words) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  // htslib's own diagnostics would come before ours and say less; every
-  // failure it reports is turned into one message naming the record.
-  hts_set_log_level(HTS_LOG_OFF);
   return run(std::vector<std::string>(argv + 1, argv + argc));
 }

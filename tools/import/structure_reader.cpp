@@ -7,8 +7,9 @@
 #include <limits>
 #include <unordered_map>
 
-#include "errors.hpp"
-#include "input_file.hpp"
+#include "input/byte_order_mark.hpp"
+#include "input/errors.hpp"
+#include "input/input_file.hpp"
 
 namespace parmix::importer {
 
@@ -16,14 +17,25 @@ namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
-void splitWords(const std::string& line, std::vector<std::string>& words) {
+// Columns are separated by blanks, as STRUCTURE writes them, or by commas,
+// as spreadsheets export them; blanks around a comma belong to it, and
+// commas closing a row are padding.  Nothing between two commas is an
+// empty column, which the row's checks refuse.
+void splitColumns(const std::string& line, std::vector<std::string>& words) {
   words.clear();
+  std::size_t end = line.size();
+  while (end > 0 && (isBlank(line[end - 1]) || line[end - 1] == ',')) --end;
   std::size_t at = 0;
-  while (at < line.size()) {
-    while (at < line.size() && isBlank(line[at])) ++at;
+  while (at < end && isBlank(line[at])) ++at;
+  while (at < end) {
     const std::size_t start = at;
-    while (at < line.size() && !isBlank(line[at])) ++at;
-    if (at > start) words.emplace_back(line, start, at - start);
+    while (at < end && !isBlank(line[at]) && line[at] != ',') ++at;
+    words.emplace_back(line, start, at - start);
+    while (at < end && isBlank(line[at])) ++at;
+    if (at < end && line[at] == ',') {
+      ++at;
+      while (at < end && isBlank(line[at])) ++at;
+    }
   }
 }
 
@@ -40,6 +52,14 @@ std::string plural(std::size_t count, const std::string& one, const std::string&
 
 std::string plural(std::size_t count, const std::string& word) {
   return plural(count, word, word + "s");
+}
+
+// A row read as one column most likely uses a separator the reader does
+// not know.
+std::string separatorHint(std::size_t columns) {
+  return columns == 1 ? " (columns are separated by blanks, tabs or commas, and this row has "
+                        "none of them)"
+                      : "";
 }
 
 }  // namespace
@@ -68,12 +88,13 @@ void StructureReader::readRows(Progress* progress) {
   for (int line = 1; std::getline(in, text); ++line) {
     bytes += text.size() + 1;
     if (progress) progress->update(static_cast<std::size_t>(line), bytes, size);
+    if (line == 1) dropByteOrderMark(text);
     row.line = line;
-    splitWords(text, row.words);
+    splitColumns(text, row.words);
     if (row.words.empty()) continue;
     if (namesPending) {
       markerNames_ = row.words;
-      loci_ = markerNames_.size();
+      markerLine_ = line;
       namesPending = false;
       continue;
     }
@@ -92,7 +113,8 @@ void StructureReader::readRows(Progress* progress) {
 }
 
 void StructureReader::addRow(const Row& row) {
-  if (loci_ == 0) fixLocusCount(row);
+  checkNoEmptyColumn(row);
+  if (loci_ == 0) markerNames_.empty() ? fixLocusCount(row) : matchMarkerNames(row);
   checkWidth(row);
   const bool secondRow = layout_.rowsPerIndividual == 2 && !names_.empty() && rowsSeen_.back() == 1;
   if (secondRow) {
@@ -113,9 +135,51 @@ void StructureReader::fixLocusCount(const Row& row) {
   if (genotypeColumns == 0 || genotypeColumns % static_cast<std::size_t>(perLocus) != 0) {
     throw InputError(at(row.line) + "the row of individual " + row.words[0] + " has " +
                      plural(columns, "column") + "; after " + plural(leading_, "leading column") +
-                     " one row per individual takes two allele columns for each locus");
+                     " one row per individual takes two allele columns for each locus" +
+                     separatorHint(columns));
   }
   loci_ = genotypeColumns / static_cast<std::size_t>(perLocus);
+}
+
+// STRUCTURE's own row of marker names names the loci only; one written in a
+// spreadsheet often names the leading columns too (INDLABEL, POPID, ...).
+// The first row of an individual tells which of the two it is.
+void StructureReader::matchMarkerNames(const Row& row) {
+  const std::size_t perLocus = static_cast<std::size_t>(3 - layout_.rowsPerIndividual);
+  const std::size_t names = markerNames_.size();
+  const std::size_t columns = row.words.size();
+  if (columns == leading_ + perLocus * names) {
+    loci_ = names;
+    return;
+  }
+  if (names > leading_ && columns == leading_ + perLocus * (names - leading_)) {
+    markerNames_.erase(markerNames_.begin(),
+                       markerNames_.begin() + static_cast<std::ptrdiff_t>(leading_));
+    loci_ = names - leading_;
+    return;
+  }
+  std::string message = at(row.line) + "the row of individual " + row.words[0] + " has " +
+                        plural(columns, "column") + ", but " +
+                        std::to_string(leading_ + perLocus * names) + " are expected: " +
+                        plural(leading_, "leading column") + " and " +
+                        plural(perLocus, "allele column") + " for each of the " +
+                        plural(names, "locus", "loci") + " named on line " +
+                        std::to_string(markerLine_);
+  if (names > leading_) {
+    message += " (or " + std::to_string(leading_ + perLocus * (names - leading_)) +
+               " if line " + std::to_string(markerLine_) + " names the " +
+               plural(leading_, "leading column") + " first)";
+  }
+  throw InputError(message + separatorHint(columns));
+}
+
+void StructureReader::checkNoEmptyColumn(const Row& row) const {
+  for (std::size_t column = 0; column < row.words.size(); ++column) {
+    if (row.words[column].empty()) {
+      throw InputError(at(row.line) + "column " + std::to_string(column + 1) +
+                       " is empty (two commas with nothing between them)");
+    }
+  }
 }
 
 void StructureReader::checkWidth(const Row& row) const {
@@ -126,7 +190,7 @@ void StructureReader::checkWidth(const Row& row) const {
                      plural(row.words.size(), "column") + ", but " + std::to_string(expected) +
                      " are expected: " + plural(leading_, "leading column") + " and " +
                      plural(perLocus, "allele column") + " for each of " +
-                     plural(loci_, "locus", "loci"));
+                     plural(loci_, "locus", "loci") + separatorHint(row.words.size()));
   }
 }
 

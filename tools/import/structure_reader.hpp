@@ -4,7 +4,7 @@
 // Sites of a STRUCTURE file: rows of individuals (one row with both alleles
 // of each locus side by side, or two rows with one allele each), each row
 // the individual's name, optionally its population and further columns,
-// then the allele codes.  Loci are columns, so the whole file is read
+// then the allele codes.  Columns are separated by blanks, tabs or commas.  Loci are columns, so the whole file is read
 // before the first site is given out.  The allele codes of a locus are
 // numbered 1, 2, ... in increasing order of their values.
 
@@ -13,17 +13,17 @@
 #include <unordered_map>
 #include <vector>
 
-#include "options.hpp"
-#include "population_map.hpp"
-#include "progress.hpp"
-#include "site.hpp"
+#include "input/options.hpp"
+#include "input/population_map.hpp"
+#include "run/progress.hpp"
+#include "input/site.hpp"
 
 namespace parmix::importer {
 
 class StructureReader : public SiteSource {
  public:
   // Throws InputError, naming the line, for a row with the wrong number of
-  // columns, an allele code that is not a whole number, an individual
+  // columns or an empty one, an allele code that is not a whole number, an individual
   // whose rows do not pair up or that appears twice.
   // PROGRESS, when given, hears of every row read.
   StructureReader(const std::string& path, const StructureLayout& layout,
@@ -45,6 +45,8 @@ class StructureReader : public SiteSource {
   void readRows(Progress* progress);
   void addRow(const Row& row);
   void fixLocusCount(const Row& row);
+  void matchMarkerNames(const Row& row);
+  void checkNoEmptyColumn(const Row& row) const;
   void checkWidth(const Row& row) const;
   void startIndividual(const Row& row);
   void checkSecondRow(const Row& row) const;
@@ -60,6 +62,7 @@ class StructureReader : public SiteSource {
   std::size_t leading_ = 1;
   std::size_t loci_ = 0;
   std::vector<std::string> markerNames_;
+  int markerLine_ = 0;
   std::vector<std::string> names_;
   std::unordered_map<std::string, std::size_t> indexOf_;
   std::vector<int> firstLines_;

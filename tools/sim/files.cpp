@@ -26,11 +26,10 @@ std::string describe(const Options& options) {
 
 }  // namespace
 
-// The shared writer's file: written beside its path and renamed on close,
-// so a failed run leaves an earlier data set of that prefix as it was.
+// A failed run leaves an earlier data set of that prefix as it was.
 OutputFile::OutputFile(const std::string& path) {
   try {
-    file_ = std::make_unique<RecordFile>(path);
+    file_ = std::make_unique<parmix::OutputFile>(path);
   } catch (const InputError&) {
     file_.reset();
   }

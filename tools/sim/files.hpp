@@ -9,13 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "input/output_file.hpp"
 #include "input/record_writer.hpp"
 #include "simulation.hpp"
 
 namespace parmix::sim {
 
-// An output file of the record format's shared writer, written beside its
-// path; remembers whether any write failed.
+// An output file through the one writer of outputs (a regular file written
+// whole or not at all); remembers whether any write failed.
 class OutputFile {
  public:
   explicit OutputFile(const std::string& path);
@@ -30,7 +31,7 @@ class OutputFile {
   bool close();
 
  private:
-  std::unique_ptr<RecordFile> file_;
+  std::unique_ptr<parmix::OutputFile> file_;
 };
 
 // A frequency of kScale units as a decimal: 2500 -> "0.2500".

@@ -9,7 +9,8 @@
 #include "files.hpp"
 #include "options.hpp"
 #include "pedigree_run.hpp"
-#include "random.hpp"
+#include "plink_writer.hpp"
+#include "draws/random.hpp"
 #include "reference_samples.hpp"
 #include "simulation.hpp"
 #include "vcf_writer.hpp"
@@ -24,6 +25,7 @@ struct LocusOutputs {
   OutputFile& parental;
   OutputFile& sample;
   VcfOutput* vcf;
+  PlinkOutput* plink;
   ReferenceSamples* references;
   ReferenceFiles* referenceFiles;
 };
@@ -50,6 +52,7 @@ void simulateLocus(Random& random, const Options& options, int index, bool domin
   if (out.references == nullptr) return;
   out.references->draw(locus, cumR, cumS);
   if (out.vcf != nullptr) out.vcf->writeLocus(index, name, locus, *out.references, drawn);
+  if (out.plink != nullptr) out.plink->writeLocus(index, name, *out.references, drawn);
   if (out.referenceFiles != nullptr) out.referenceFiles->writeLocus(name, locus, *out.references);
 }
 
@@ -68,14 +71,30 @@ bool openReferenceFiles(const Options& options, std::unique_ptr<ReferenceFiles>&
 bool openVcf(const Options& options, const std::vector<Individual>& individuals,
              std::unique_ptr<VcfOutput>& vcf) {
   if (!options.vcf) return true;
-  const std::string map = options.prefix + ".popmap.txt";
-  if (!writePopulationMap(map, options.references, individuals)) {
-    std::fprintf(stderr, "parmix-sim: cannot write %s\n", map.c_str());
-    return false;
-  }
   vcf = std::make_unique<VcfOutput>(options.prefix, options, individuals);
   if (vcf->isOpen()) return true;
   std::fprintf(stderr, "parmix-sim: cannot open %s for writing\n", vcf->path().c_str());
+  return false;
+}
+
+// The population map of the VCF and the PLINK files, when either is asked
+// for; false when it cannot be written.
+bool writeMap(const Options& options, const std::vector<Individual>& individuals) {
+  if (!options.vcf && !options.plink) return true;
+  const std::string map = options.prefix + ".popmap.txt";
+  if (writePopulationMap(map, options.references, individuals)) return true;
+  std::fprintf(stderr, "parmix-sim: cannot write %s\n", map.c_str());
+  return false;
+}
+
+// The PLINK files, when asked for; false when one cannot be opened.
+bool openPlink(const Options& options, const std::vector<Individual>& individuals,
+               std::unique_ptr<PlinkOutput>& plink) {
+  if (!options.plink) return true;
+  plink = std::make_unique<PlinkOutput>(options.prefix, options, individuals);
+  const std::string unopened = plink->unopened();
+  if (unopened.empty()) return true;
+  std::fprintf(stderr, "parmix-sim: cannot open %s for writing\n", unopened.c_str());
   return false;
 }
 
@@ -100,14 +119,17 @@ int simulate(const Options& options) {
   parental.write(parentalHeader(options));
   sample.write(individualHeader(options, individuals));
   std::unique_ptr<VcfOutput> vcf;
+  std::unique_ptr<PlinkOutput> plink;
   std::unique_ptr<ReferenceFiles> referenceFiles;
-  if (!openVcf(options, individuals, vcf) || !openReferenceFiles(options, referenceFiles))
+  if (!writeMap(options, individuals) || !openVcf(options, individuals, vcf) ||
+      !openPlink(options, individuals, plink) || !openReferenceFiles(options, referenceFiles))
     return 1;
   std::unique_ptr<ReferenceSamples> references;
-  if (vcf || referenceFiles)
+  if (vcf || plink || referenceFiles)
     references = std::make_unique<ReferenceSamples>(options.seed, options.references,
                                                     options.missingShare);
-  LocusOutputs out{parental, sample, vcf.get(), references.get(), referenceFiles.get()};
+  LocusOutputs out{parental, sample, vcf.get(), plink.get(), references.get(),
+                   referenceFiles.get()};
   std::string line;
   std::vector<Designation> drawn;
   for (int i = 0; i < options.loci; ++i)
@@ -122,6 +144,12 @@ int simulate(const Options& options) {
   }
   if (vcf && !vcf->close()) {
     std::fprintf(stderr, "parmix-sim: %s could not be written completely\n", vcf->path().c_str());
+    ok = false;
+  }
+  const std::string unwrittenPlink = plink ? plink->close() : "";
+  if (!unwrittenPlink.empty()) {
+    std::fprintf(stderr, "parmix-sim: %s could not be written completely\n",
+                 unwrittenPlink.c_str());
     ok = false;
   }
   const std::string unwritten = referenceFiles ? referenceFiles->close() : "";

@@ -46,6 +46,10 @@ constexpr const char* kUsage =
     "                        OUT.popmap.txt: reference samples of R and S, then\n"
     "                        the individuals with the genotypes of the individual\n"
     "                        file (codominant loci only)\n"
+    "  --plink               also writes OUT.bed, OUT.bim and OUT.fam (PLINK 1\n"
+    "                        binary files, FID the population, IID the name) and\n"
+    "                        OUT.popmap.txt: the samples and genotypes of --vcf\n"
+    "                        (biallelic loci only)\n"
     "  --depth D             with --vcf: reads of mean depth D (Poisson) for every\n"
     "                        genotype, written as AD and PL, GT called from them\n"
     "                        (biallelic loci only; default: calls only)\n"
@@ -55,7 +59,7 @@ constexpr const char* kUsage =
     "                        of R and S in the individual-file format (the VCF's,\n"
     "                        with --vcf), for parmix --parental-from\n"
     "  --references N        reference samples of each population in the VCF and\n"
-    "                        the reference files (default 50)\n"
+    "                        the reference files and the PLINK files (default 50)\n"
     "  --help                shows this text\n"
     "\n"
     "Individuals: pureR has h = 1, pureS h = 0, F1 h = 0.5, BCR (backcross to R)\n"
@@ -257,6 +261,10 @@ ParseOutcome parseOptions(int argc, const char* const argv[], Options& options,
       options.vcf = true;
       continue;
     }
+    if (name == "--plink" && !hasValue) {
+      options.plink = true;
+      continue;
+    }
     if (name == "--reference-files" && !hasValue) {
       options.referenceFiles = true;
       continue;
@@ -286,6 +294,12 @@ ParseOutcome parseOptions(int argc, const char* const argv[], Options& options,
   }
   if (options.vcf && options.dominantShare > 0.0) {
     message = "a VCF holds codominant loci only: --vcf needs --dominant-share 0";
+    return ParseOutcome::Error;
+  }
+  if (options.plink && (options.pedigree || options.dominantShare > 0.0 ||
+                        options.minAlleles != 2 || options.maxAlleles != 2)) {
+    message = "PLINK files hold biallelic codominant loci of drawn individuals: --plink needs "
+              "--alleles 2, --dominant-share 0 and no --pedigree";
     return ParseOutcome::Error;
   }
   if (options.depth > 0.0 && (!options.vcf || options.maxAlleles != 2)) {

@@ -49,6 +49,9 @@ struct Options {
   // Also OUT.vcf.gz and OUT.popmap.txt, with this many reference samples of
   // each parental population.
   bool vcf = false;
+  // Also OUT.bed, OUT.bim and OUT.fam (and OUT.popmap.txt): the VCF's
+  // samples and genotypes as PLINK 1 binary files, biallelic loci only.
+  bool plink = false;
   int references = 50;
   // Also OUT.R.txt and OUT.S.txt: the same reference samples as individual
   // files, for counting a parental file from them.

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "options.hpp"
-#include "random.hpp"
+#include "draws/random.hpp"
 #include "simulation.hpp"
 
 namespace parmix::sim {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "options.hpp"
-#include "random.hpp"
+#include "draws/random.hpp"
 
 namespace parmix::sim {
 

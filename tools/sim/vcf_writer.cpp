@@ -1,6 +1,8 @@
 #include "vcf_writer.hpp"
 
-#include "reads.hpp"
+#include "draws/reads.hpp"
+
+#include <unistd.h>
 
 #include <cstdio>
 
@@ -12,6 +14,22 @@ namespace {
 // same with and without them.
 constexpr std::uint64_t kReadStream = 0xc2b2ae3d27d4eb4fULL;
 constexpr int kSpacing = 100;  // between the positions of neighbouring loci
+
+std::unique_ptr<parmix::OutputFile> openOutput(const std::string& path) {
+  try {
+    return std::make_unique<parmix::OutputFile>(path);
+  } catch (const InputError&) {
+    return nullptr;
+  }
+}
+
+// BGZF writes on a descriptor of its own, which it closes; the one writer
+// keeps its own to put the whole file in place.
+BGZF* openBgzf(parmix::OutputFile* out) {
+  if (out == nullptr) return nullptr;
+  const int fd = ::dup(out->descriptor());
+  return fd < 0 ? nullptr : bgzf_dopen(fd, "w");
+}
 
 }  // namespace
 
@@ -44,7 +62,8 @@ void appendVcfGenotype(std::string& line, const Designation& d) {
 VcfOutput::VcfOutput(const std::string& prefix, const Options& options,
                      const std::vector<Individual>& individuals)
     : path_(prefix + ".vcf.gz"),
-      file_(bgzf_open(path_.c_str(), "w")),
+      out_(openOutput(path_)),
+      file_(openBgzf(out_.get())),
       reads_(options.seed ^ kReadStream),
       depth_(options.depth),
       error_(options.error),
@@ -114,21 +133,29 @@ void VcfOutput::appendGenotype(const Designation& d) {
 
 bool VcfOutput::close() {
   if (!file_) return false;
-  const bool closed = bgzf_close(file_.release()) == 0;
-  return closed && !failed_;
+  if (bgzf_close(file_.release()) != 0 || failed_) return false;
+  try {
+    out_->commit();
+    return true;
+  } catch (const InputError&) {
+    return false;
+  }
 }
 
 bool writePopulationMap(const std::string& path, int references,
                         const std::vector<Individual>& individuals) {
-  std::FILE* file = std::fopen(path.c_str(), "w");
-  if (file == nullptr) return false;
-  bool ok = true;
+  const std::unique_ptr<parmix::OutputFile> file = openOutput(path);
+  if (!file) return false;
   for (bool ofR : {true, false})
     for (int k = 1; k <= references; ++k)
-      ok = std::fprintf(file, "%s\t%s\n", referenceName(ofR, k).c_str(), ofR ? "R" : "S") > 0 && ok;
-  for (const Individual& individual : individuals)
-    ok = std::fprintf(file, "%s\tstudy\n", individual.name.c_str()) > 0 && ok;
-  return std::fclose(file) == 0 && ok;
+      file->write(referenceName(ofR, k) + (ofR ? "\tR\n" : "\tS\n"));
+  for (const Individual& individual : individuals) file->write(individual.name + "\tstudy\n");
+  try {
+    file->commit();
+    return true;
+  } catch (const InputError&) {
+    return false;
+  }
 }
 
 }  // namespace parmix::sim

@@ -17,7 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "random.hpp"
+#include "draws/random.hpp"
+#include "input/output_file.hpp"
 #include "reference_samples.hpp"
 #include "simulation.hpp"
 
@@ -55,6 +56,7 @@ class VcfOutput {
   void write(const std::string& text);
 
   std::string path_;
+  std::unique_ptr<parmix::OutputFile> out_;  // the one writer's file BGZF writes on
   std::unique_ptr<BGZF, Closer> file_;
   void appendGenotype(const Designation& d);
   Random reads_;

@@ -17,8 +17,8 @@
 
 #include "estimate/gl_estimate.hpp"
 #include "estimate/worker_pool.hpp"
-#include "random.hpp"
-#include "reads.hpp"
+#include "draws/random.hpp"
+#include "draws/reads.hpp"
 
 namespace parmix {
 namespace {

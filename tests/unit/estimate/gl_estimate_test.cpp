@@ -101,9 +101,11 @@ Arrays randomIndividual(std::mt19937_64& rng, int trial) {
 SupportedEstimate analysisOfCertainGenotypes(Arrays& x) {
   const double nan = std::nan("");
   SupportedEstimate row{nan, nan, nan, {false, false}, nan};
-  if (testSurface(x.genotype.data(), x.freqR.data(), x.freqS.data(), x.types.data(), x.loci))
+  if (testSurface(x.genotype.data(), x.freqR.data(), x.freqS.data(), x.types.data(), x.loci,
+                  nullptr))
     return row;
-  row.h = findmaxH(x.genotype.data(), x.freqR.data(), x.freqS.data(), x.types.data(), x.loci);
+  row.h = findmaxH(x.genotype.data(), x.freqR.data(), x.freqS.data(), x.types.data(), x.loci,
+                   nullptr);
   if (std::isnan(row.h)) return row;
   row.maxLogL =
       Likelihood(row.h, x.genotype.data(), x.freqR.data(), x.freqS.data(), x.types.data(), x.loci);
@@ -114,7 +116,7 @@ SupportedEstimate analysisOfCertainGenotypes(Arrays& x) {
       row.truncated[direction] = true;
     } else {
       limit = findBound(x.genotype.data(), x.freqR.data(), x.freqS.data(), x.types.data(), x.loci,
-                        row.maxLogL, row.h, direction, row.truncated);
+                        row.maxLogL, row.h, direction, row.truncated, nullptr);
     }
   }
   return row;

@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "import_files.hpp"
+#include "input/reference_counts.hpp"
 #include "support/temp_files.hpp"
 
 namespace parmix::importer::test {
@@ -76,6 +77,10 @@ TEST_F(VcfImport, SummaryCountsTheSitesTheRolesAndEveryDrop) {
   EXPECT_NE(outcome.message.find("1 dropped: a studied individual carries an allele absent"),
             std::string::npos);
   EXPECT_NE(outcome.message.find("4 loci written to"), std::string::npos);
+  // Filters left at their defaults drop nothing and are not listed.
+  EXPECT_EQ(outcome.message.find("lack a genotype"), std::string::npos) << outcome.message;
+  EXPECT_EQ(outcome.message.find("differ by less than"), std::string::npos) << outcome.message;
+  EXPECT_NE(outcome.message.find("0 dropped: fewer than 1 called alleles"), std::string::npos);
 }
 
 // Each filter alone, with the sites it must drop named by hand.
@@ -156,14 +161,59 @@ TEST_F(VcfImport, StudyPopulationsChooseTheIndividualFile) {
             std::string::npos) << individuals();
 }
 
+// The counts behind the frequencies (by hand above) and both reference
+// samples as individual files, for the kept loci only; the counts read back
+// with the package's reader.
+TEST_F(VcfImport, CountsAndReferenceFilesHoldTheKeptLociOfTheReferenceSamples) {
+  options.countsFile = dir.file("out.counts.tsv");
+  options.referenceFiles = true;
+  const ImportOutcome outcome = importWith(options);
+  ASSERT_FALSE(outcome.failed) << outcome.message;
+  EXPECT_NE(outcome.message.find("reference counts written to " + options.countsFile),
+            std::string::npos) << outcome.message;
+  const std::string counts = readFile(options.countsFile);
+  EXPECT_NE(counts.find("pseudo-count\t0\nlocus\ttype\tR\tS\n"
+                        "chr1:101\tC\t5 1\t1 5\n"
+                        "chr1:202\tC\t3 0 1\t0 3 3\n"
+                        "chr2:303\tC\t6 0\t0 4\n"
+                        "chr2:404\tC\t3 3\t3 3\n"),
+            std::string::npos) << counts;
+  EXPECT_EQ(counts.find("chr2:505"), std::string::npos);
+  const ReferenceCounts read = readReferenceCounts(options.countsFile);
+  ASSERT_EQ(read.loci.size(), 4u);
+  EXPECT_EQ(read.loci[1].s, (std::vector<double>{0, 3, 3}));
+  EXPECT_EQ(readFile(dir.file("out.R.txt")),
+            "Individual\nReference sample R (population north), imported from calls.vcf\n"
+            "names # r1 r2 r3\n"
+            "chr1:101 # 1/1 1/2 1/1\nchr1:202 # 1/1 1/3 NA/NA\n"
+            "chr2:303 # 1/1 1/1 1/1\nchr2:404 # 1/2 1/2 2/1\n");
+  EXPECT_NE(readFile(dir.file("out.S.txt")).find("names # s1 s2 s3\nchr1:101 # 2/2 2/2 1/2\n"),
+            std::string::npos);
+  // The frequencies' file is the same as without the extra outputs.
+  EXPECT_EQ(parental(), kExpectedParental);
+}
+
+TEST_F(VcfImport, ACountsFileNamingAnotherOutputIsRefused) {
+  options.countsFile = dir.file("out.parental.txt");
+  const ImportOutcome outcome = importWith(options);
+  ASSERT_TRUE(outcome.failed);
+  EXPECT_EQ(outcome.message, "The counts file " + options.countsFile +
+                                 " is another output of the import; give it another name.");
+  EXPECT_FALSE(std::filesystem::exists(options.countsFile));
+}
+
 TEST_F(VcfImport, AFailedImportWritesNothingAndKeepsEarlierFiles) {
   dir.write("out.parental.txt", "earlier parental\n");
   options.filters.minCalledAlleles = 7;
+  options.countsFile = dir.file("out.counts.tsv");
+  options.referenceFiles = true;
   const ImportOutcome outcome = importWith(options);
   ASSERT_TRUE(outcome.failed);
   EXPECT_EQ(outcome.message, "No locus of " + vcf + " passed the filters; nothing was written.");
   EXPECT_EQ(parental(), "earlier parental\n");
   EXPECT_EQ(individuals(), "");
+  for (const char* name : {"out.counts.tsv", "out.R.txt", "out.S.txt"})
+    EXPECT_FALSE(std::filesystem::exists(dir.file(name))) << name;
   // No temporary file is left behind either.
   int entries = 0;
   for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
@@ -184,8 +234,9 @@ TEST_F(VcfImport, AnOutputNamingAnInputIsRefusedAndTheInputKept) {
   std::filesystem::create_symlink(options.populationMap, dir.file("out.individuals.txt"));
   const ImportOutcome outcome = importWith(options);
   ASSERT_TRUE(outcome.failed);
-  EXPECT_EQ(outcome.message, "The output file " + dir.file("out.individuals.txt") +
-                                 " is one of the input files; give it another name.");
+  EXPECT_EQ(outcome.message, "The individual file " + dir.file("out.individuals.txt") +
+                                 " is the population map " + options.populationMap +
+                                 "; give it another name.");
   EXPECT_EQ(readFile(options.populationMap), before);
 }
 

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "errors.hpp"
+#include "input/errors.hpp"
 #include "support/temp_files.hpp"
 
 namespace parmix::importer::test {
@@ -76,6 +76,39 @@ TEST(StructureReader, BothLayoutsGiveTheSameSitesNumberedByCodeValue) {
   }
 }
 
+// The same file as STRUCTURE users write it: blanks, tabs or commas between
+// the columns (commas padding a row's end), a byte-order mark from the
+// editor, and a row of marker names that names the leading columns too.
+TEST(StructureReader, SeparatorsByteOrderMarkAndNamedLeadingColumnsReadAlike) {
+  TempDir dir;
+  const std::string variants[] = {
+      "m1\tm2\tm3\ns1\tsouth\t104\t2\t-9\ns1\tsouth\t102\t2\t3\n"
+      "r1\tnorth\t100\t1\t-9\nr1\tnorth\t102\t1\t-9\n",
+      "m1,m2,m3\r\ns1,south,104,2,-9\r\ns1, south ,102,2,3,,\r\n"
+      "r1,north,100,1,-9\r\nr1,north,102,1,-9\r\n",
+      "INDLABEL,POPID,m1,m2,m3\ns1,south,104,2,-9\ns1,south,102,2,3\n"
+      "r1,north,100,1,-9\nr1,north,102,1,-9\n",
+      "\xEF\xBB\xBF" + std::string(kTwoRows),
+  };
+  for (const std::string& text : variants) {
+    StructureReader reader(dir.write("variant.str", text), layout(2));
+    EXPECT_EQ(reader.sampleNames(), (std::vector<std::string>{"s1", "r1"})) << text;
+    const std::vector<Site> sites = readAll(reader);
+    ASSERT_EQ(sites.size(), 3u) << text;
+    EXPECT_EQ(sites[0].label, "m1") << text;
+    EXPECT_EQ(sites[2].label, "m3") << text;
+    EXPECT_EQ(sites[0].alleles, (std::vector<int>{3, 2, 1, 2})) << text;
+    EXPECT_EQ(sites[2].alleles, (std::vector<int>{M, 1, M, M})) << text;
+    EXPECT_EQ(reader.populationColumn().entries[0].population, "south") << text;
+  }
+  // Without marker names the mark would otherwise become part of the first
+  // individual's name.
+  StructureLayout plain;
+  plain.rowsPerIndividual = 1;
+  StructureReader reader(dir.write("marked.str", "\xEF\xBB\xBF" "a 1 2\nb 2 2\n"), plain);
+  EXPECT_EQ(reader.sampleNames(), (std::vector<std::string>{"a", "b"}));
+}
+
 TEST(StructureReader, WithoutMarkerNamesTheFirstRowSetsTheLociAndExtraColumnsAreSkipped) {
   TempDir dir;
   StructureLayout plain;
@@ -104,7 +137,17 @@ TEST(StructureReader, EveryFaultyRowIsNamedByItsLine) {
        "and 1 allele column for each of 2 loci"},
       {1, "m1 m2\na p 1 2 3\n",
        "line 2: the row of individual a has 5 columns, but 6 are expected: 2 leading columns "
-       "and 2 allele columns for each of 2 loci"},
+       "and 2 allele columns for each of the 2 loci named on line 1"},
+      // Neither the loci alone nor the leading columns and the loci.
+      {1, "id,pop,m1,m2\na,p,1,2,3\n",
+       "line 2: the row of individual a has 5 columns, but 10 are expected: 2 leading columns "
+       "and 2 allele columns for each of the 4 loci named on line 1 (or 6 if line 1 names the "
+       "2 leading columns first)"},
+      {2, "m1 m2\na;p;1;2\n",
+       "line 2: the row of individual a;p;1;2 has 1 column, but 4 are expected: 2 leading "
+       "columns and 1 allele column for each of the 2 loci named on line 1 (columns are "
+       "separated by blanks, tabs or commas, and this row has none of them)"},
+      {2, "m1,m2\na,p,1,,2\n", "line 2: column 4 is empty (two commas with nothing between them)"},
       {2, "m1\na p 1\nb p 1\n",
        "line 3: the row names b, but individual a (line 2) has only one row so far; two rows "
        "per individual are read (--rows 1 reads one)"},

@@ -23,9 +23,13 @@ TEST(ReferenceCounts, ReadsCommentsRowsAndMarksOfAllelesSeenNowhere) {
       "Adh 1\tC\t3 - 1\t0 - 3\n"
       "# a comment between rows\n"
       "RAPD\tD\t2 1\t1 2\n";
-  for (const char* end : {"\n", "\r\n"}) {
+  // Both line ends, and a byte-order mark before the first line.
+  const std::pair<const char*, const char*> variants[] = {
+      {"", "\n"}, {"", "\r\n"}, {"\xEF\xBB\xBF", "\n"}, {"\xEF\xBB\xBF", "\r\n"}};
+  for (const auto& [start, end] : variants) {
     TempDir dir;
-    const ReferenceCounts counts = readReferenceCounts(dir.write("c.tsv", withLineEnd(text, end)));
+    const ReferenceCounts counts =
+        readReferenceCounts(dir.write("c.tsv", start + withLineEnd(text, end)));
     EXPECT_EQ(counts.pseudoCount, 0.5);
     ASSERT_EQ(counts.loci.size(), 2u);
     EXPECT_EQ(counts.loci[0].label, "Adh 1");

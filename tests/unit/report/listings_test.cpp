@@ -1,4 +1,4 @@
-#include "report/listings.hpp"
+#include "support/listings.hpp"
 
 #include <gtest/gtest.h>
 

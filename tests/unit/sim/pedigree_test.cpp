@@ -11,7 +11,7 @@
 
 #include "files.hpp"
 #include "options.hpp"
-#include "random.hpp"
+#include "draws/random.hpp"
 
 namespace parmix::sim {
 namespace {

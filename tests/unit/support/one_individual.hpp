@@ -18,6 +18,7 @@
 #include "input/data_set.hpp"
 #include "model/compact_likelihood.hpp"
 #include "model/likelihood.hpp"
+#include "support/reference_objectives.hpp"
 
 namespace parmix::test {
 
@@ -62,11 +63,12 @@ class Individual {
   Individual(const Individual&) = delete;
   Individual& operator=(const Individual&) = delete;
 
-  int flat() { return testSurface(g(), r(), s(), types(), n()); }
-  double estimate() { return findmaxH(g(), r(), s(), types(), n()); }
+  int flat() { return testSurface(g(), r(), s(), types(), n(), nullptr); }
+  double estimate() { return findmaxH(g(), r(), s(), types(), n(), nullptr); }
   double logL(double h) { return Likelihood(h, g(), r(), s(), types(), n()); }
   double bound(double maxLogL, double estimate, int direction, bool* truncated) {
-    return findBound(g(), r(), s(), types(), n(), maxLogL, estimate, direction, truncated);
+    return findBound(g(), r(), s(), types(), n(), maxLogL, estimate, direction, truncated,
+                     nullptr);
   }
   // The function whose root is a limit, with the drop the run uses.
   double ci(double h, double maxLogL) {

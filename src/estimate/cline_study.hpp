@@ -1,0 +1,32 @@
+#ifndef PARMIX_ESTIMATE_CLINE_STUDY_HPP
+#define PARMIX_ESTIMATE_CLINE_STUDY_HPP
+
+// The genomic clines of every used locus of a data set, given each
+// individual's hybrid index, on several threads.  No I/O.
+
+#include <vector>
+
+#include "estimate/cline_fit.hpp"
+#include "estimate/individual_study.hpp"
+#include "input/data_set.hpp"
+
+namespace parmix {
+
+struct ClineStudy {
+  std::vector<int> loci;             // row of each fitted locus, in file order
+  std::vector<ClineEstimate> rows;   // its fit, q-value and category
+  int lociExcluded = 0;              // loci the parental checks took out
+  int individualsUsed = 0;           // individuals with a hybrid index
+  int individualsLeftOut = 0;        // those without one
+};
+
+// Fits every locus whose locusUsed is 1 on the individuals whose H entry
+// (one per individual, in file order) is a number; then the q-values and
+// categories at THRESHOLD over the fitted loci.  The same result for every
+// number of WORKERS (at least 1).  A failure in a worker is rethrown here.
+ClineStudy studyAllClines(DataSet& data, const std::vector<IndividualEstimate>& h,
+                          double threshold, unsigned workers);
+
+}  // namespace parmix
+
+#endif

@@ -1,0 +1,60 @@
+#ifndef PARMIX_MODEL_CLINE_LIKELIHOOD_HPP
+#define PARMIX_MODEL_CLINE_LIKELIHOOD_HPP
+
+// The genomic cline of one locus: the probability phi that an allele copy
+// of an individual with hybrid index h descends from R, as a logit-logistic
+// function of h,
+//   phi(h; v, centre) = h^v / (h^v + (1-h)^v e^u),  u = v logit(centre),
+// so phi(centre) = 1/2 and phi = h for the neutral cline v = 1,
+// centre = 1/2.  Equivalently phi = logistic(v (logit h - logit centre)).
+// Each individual's genotype at the locus is then scored by the hybrid
+// index model's own term with phi in place of h.  No I/O.
+
+#include <vector>
+
+namespace parmix {
+
+// phi(h; v, centre) for h in [0, 1], v > 0 and centre in (0, 1): exactly 0
+// at h = 0 and 1 at h = 1, and never outside [0, 1].  The logit of the
+// centre is given rather than the centre, since the fit works on that scale.
+double clineAncestry(double h, double v, double logitCentre);
+
+// Natural log-odds of x in (0, 1); -inf at 0 and +inf at 1.
+double logit(double x);
+
+// One locus and the individuals that inform it: those with a hybrid index
+// and a genotype there.  The views point into tables the caller owns and
+// must outlive this object; they are only read.
+class ClineLocus {
+ public:
+  // TYPE is the locus's effective type ('C' or 'D'; any other type informs
+  // nothing), FREQR and FREQS its frequency rows.
+  ClineLocus(char type, double* freqR, double* freqS);
+
+  // Adds an individual with hybrid index H (finite, in [0, 1]) and its two
+  // designations at this locus; one without a genotype here is not kept.
+  void addIndividual(double h, int* designations);
+
+  // Individuals kept, so informing the cline.
+  int individuals() const { return static_cast<int>(h_.size()); }
+
+  // Sum over the individuals of ln P(genotype | phi(h; v, centre)).
+  double logLikelihood(double v, double logitCentre) const;
+  // The same under the neutral cline, phi = h exactly: the locus's terms
+  // of the hybrid index likelihood at each individual's h.
+  double neutralLogLikelihood() const;
+
+ private:
+  double term(double phi, int* designations) const;
+
+  char type_;
+  double* freqR_;
+  double* freqS_;
+  std::vector<double> h_;
+  std::vector<double> logitH_;
+  std::vector<int*> designations_;
+};
+
+}  // namespace parmix
+
+#endif

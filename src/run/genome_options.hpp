@@ -1,0 +1,41 @@
+#ifndef PARMIX_GENOME_GENOME_OPTIONS_HPP
+#define PARMIX_GENOME_GENOME_OPTIONS_HPP
+
+// The command line of a genome-scale run: the importer's own options for
+// the input, the references and the filters (same names, same checks), plus
+// the run's: report, threads and the selection of study individuals.
+
+#include <string>
+#include <vector>
+
+#include "estimate/hybrid_classes.hpp"
+#include "input/options.hpp"
+#include "input/panel_reader.hpp"
+
+namespace parmix::genome {
+
+struct GenomeOptions {
+  importer::Options input;
+  std::string report = "parmix_output.txt";
+  unsigned threads = 0;  // 0: every core the process may use
+  Selection selection;
+  Corrections corrections;
+  // The joint analysis of ancestry and interclass heterozygosity instead
+  // of the hybrid index; its report is parmix_ancestry.txt unless -o names
+  // one, and its table is written only when tsv names a file.
+  bool ancestry = false;
+  std::string tsv;
+  ClassThresholds thresholds;
+};
+
+// Reads the words after the program name; throws importer::UsageError on a
+// wrong call.  Help and Version as the importer's parser gives them.
+importer::ParseOutcome parseGenomeOptions(const std::vector<std::string>& words,
+                                          GenomeOptions& options);
+
+// "K/N" with 1 <= K <= N; throws importer::UsageError naming OPTION.
+void parseShard(const std::string& option, const std::string& text, Selection& selection);
+
+}  // namespace parmix::genome
+
+#endif

@@ -1,0 +1,225 @@
+#include "run/genome_run.hpp"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <locale>
+#include <memory>
+#include <sstream>
+
+#include "input/errors.hpp"
+#include "input/plink_reader.hpp"
+#include "estimate/panel_study.hpp"
+#include "validate/panel_checks.hpp"
+#include "run/progress.hpp"
+#include "report/ancestry_writer.hpp"
+#include "model/corrections.hpp"
+#include "report/report_writer.hpp"
+#include "estimate/worker_pool.hpp"
+#include "input/writers.hpp"
+
+namespace parmix::genome {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Progress of a long step on standard error: nothing for the first couple
+// of seconds, then a line rewritten in place on a terminal, or a new line
+// every little while in a log.
+class ProgressLine {
+ public:
+  ProgressLine(std::FILE* out, bool enabled)
+      : out_(out), enabled_(enabled), terminal_(::isatty(::fileno(out)) != 0),
+        next_(Clock::now() + std::chrono::seconds(2)) {}
+  ~ProgressLine() {
+    if (open_) std::fputc('\n', out_);
+  }
+  ProgressLine(const ProgressLine&) = delete;
+  ProgressLine& operator=(const ProgressLine&) = delete;
+
+  bool due() {
+    if (!enabled_ || ++calls_ % 64 != 0) return false;
+    return Clock::now() >= next_;
+  }
+  void show(const std::string& text) {
+    std::fprintf(out_, terminal_ ? "\rparmix: %s   " : "parmix: %s\n", text.c_str());
+    std::fflush(out_);
+    open_ = terminal_;
+    next_ = Clock::now() + (terminal_ ? std::chrono::milliseconds(500) : std::chrono::seconds(10));
+  }
+
+ private:
+  std::FILE* out_;
+  bool enabled_;
+  bool terminal_;
+  bool open_ = false;
+  Clock::time_point next_;
+  std::size_t calls_ = 0;
+};
+
+Panel readWithProgress(const GenomeOptions& options, std::FILE* messages) {
+  ProgressLine line(messages, !options.input.quiet);
+  const Clock::time_point start = Clock::now();
+  return readPanel(
+      options.input, options.selection,
+      [&](std::size_t sites, std::uint64_t bytes, std::uint64_t total) {
+        if (line.due())
+          line.show(importer::progressText(sites, "sites", bytes, total, secondsSince(start)));
+      },
+      options.corrections);
+}
+
+// The corrected analysis's view of the panel; TYPES are the effective
+// locus types, which the caller keeps.
+CorrectedPanel correctedPanel(const Panel& panel, const std::vector<char>& types,
+                              const Corrections& corrections) {
+  return CorrectedPanel{&panel.siteGenotypes, types.data(),
+                        corrections.likelihoodField.empty() ? nullptr : &panel.likelihoods};
+}
+
+std::vector<IndividualEstimate> studyWithProgress(Panel& panel, const Corrections& corrections,
+                                                  unsigned threads, bool quiet,
+                                                  std::FILE* messages,
+                                                  std::vector<DataCount>& counts) {
+  ProgressLine line(messages, !quiet);
+  const std::size_t total = panel.selected.size();
+  const StudyProgress progress = [&](std::size_t done) {
+    if (line.due())
+      line.show(std::to_string(done) + " of " + std::to_string(total) + " individuals studied");
+  };
+  // Loci the parental checks took out read as 'B' to the study.
+  std::vector<char> types = effectiveLocusTypes(panel.locusType, panel.locusUsed);
+  if (corrections.any()) {
+    return studyCorrectedPanel(panel.genotypes, correctedPanel(panel, types, corrections), threads,
+                               progress, &counts);
+  }
+  const PanelParents parents{panel.freqR.rows(), panel.freqS.rows(), types.data()};
+  return studyPanel(panel.genotypes, parents, threads, progress, &counts);
+}
+
+std::vector<JointEstimate> studyJointWithProgress(Panel& panel, const GenomeOptions& options,
+                                                  unsigned threads, std::FILE* messages) {
+  ProgressLine line(messages, !options.input.quiet);
+  const std::size_t total = panel.selected.size();
+  const StudyProgress progress = [&](std::size_t done) {
+    if (line.due())
+      line.show(std::to_string(done) + " of " + std::to_string(total) + " individuals studied");
+  };
+  // Loci the parental checks took out read as 'B' to the study.
+  std::vector<char> types = effectiveLocusTypes(panel.locusType, panel.locusUsed);
+  const Corrections& corrections = options.corrections;
+  if (corrections.any()) {
+    return studyCorrectedJointPanel(panel.genotypes, correctedPanel(panel, types, corrections),
+                                    options.thresholds, threads, progress);
+  }
+  const PanelParents parents{panel.freqR.rows(), panel.freqS.rows(), types.data()};
+  return studyJointPanel(panel.genotypes, parents, options.thresholds, threads, progress);
+}
+
+// The outputs are opened before the panel is read, so that a path they
+// may not take is refused before any work is done.
+void refuseClashes(const GenomeOptions& options) {
+  std::vector<NamedPath> inputs{{"VCF file", options.input.input}};
+  if (options.input.format == importer::InputFormat::Plink) {
+    inputs.clear();
+    for (const std::string& path : importer::PlinkReader::filesOf(options.input.input))
+      inputs.push_back({"PLINK file", path});
+  }
+  inputs.push_back({"population map", options.input.populationMap});
+  inputs.push_back({"samples file", options.selection.samplesFile});
+  refuseOutputClashes({{"report file", options.report}, {"table file", options.tsv}}, inputs);
+}
+
+// The table of the joint analysis; none when the options name none.
+std::unique_ptr<importer::OutputFile> openTable(const GenomeOptions& options) {
+  if (options.tsv.empty()) return nullptr;
+  return std::make_unique<importer::OutputFile>(options.tsv, "table file");
+}
+
+std::vector<std::string> selectedNames(const Panel& panel) {
+  std::vector<std::string> names;
+  for (std::size_t j : panel.selected) names.push_back(panel.studyNames[j]);
+  return names;
+}
+
+void printSummary(std::FILE* out, const GenomeOptions& options, const Panel& panel,
+                  const RunFigures& figures) {
+  std::fprintf(out,
+               "parmix: %zu sites read from %s; %zu individuals in R, %zu in S, "
+               "%zu studied\n",
+               panel.sites, options.input.input.c_str(), panel.roles.r.size(),
+               panel.roles.s.size(), panel.roles.study.size());
+  for (const std::string& line :
+       importer::tallyLines(panel.tally, options.input.filters, options.input.pseudoCount))
+    std::fprintf(out, "  %s\n", line.c_str());
+  std::fprintf(out,
+               "parmix: %zu loci x %zu individuals (%.1f MB of genotypes); read in "
+               "%.1f s, studied in %.1f s on %u threads\n",
+               figures.loci, figures.individuals, static_cast<double>(figures.genotypeBytes) / 1e6,
+               figures.readSeconds, figures.studySeconds, figures.threads);
+}
+
+}  // namespace
+
+RunFigures runGenome(const GenomeOptions& options, std::FILE* messages) {
+  refuseClashes(options);
+  importer::OutputFile output(options.report, "report file");
+  const std::unique_ptr<importer::OutputFile> table = openTable(options);
+  RunFigures figures;
+  Clock::time_point start = Clock::now();
+  Panel panel = readWithProgress(options, messages);
+  if (!options.input.quiet) {
+    for (const std::string& text : panel.warnings)
+      std::fprintf(messages, "parmix: warning: %s\n", text.c_str());
+  }
+  std::ostringstream notes;
+  notes.imbue(std::locale::classic());
+  checkPanel(panel, options.input.input, notes);
+  figures.readSeconds = secondsSince(start);
+  figures.threads = options.threads > 0 ? options.threads : usableCores();
+  start = Clock::now();
+  notes << correctionsNote(options.corrections);
+  std::ostringstream report;
+  report.imbue(std::locale::classic());
+  writeTimestamp(report);
+  if (options.ancestry) {
+    figures.names = selectedNames(panel);
+    figures.ancestryRows = studyJointWithProgress(panel, options, figures.threads, messages);
+    figures.studySeconds = secondsSince(start);
+    report << notes.str();
+    writeAncestryRows(report, figures.names, figures.ancestryRows,
+                      static_cast<int>(panel.nameWidth), options.thresholds);
+    figures.individuals = figures.ancestryRows.size();
+  } else {
+    const std::vector<IndividualEstimate> rows = studyWithProgress(
+        panel, options.corrections, figures.threads, options.input.quiet, messages,
+        figures.counts);
+    figures.studySeconds = secondsSince(start);
+    writeReportBody(report, notes.str() + shardNote(options.selection, panel.studyNames.size()),
+                    selectedNames(panel), rows,
+                    static_cast<int>(panel.nameWidth));
+    figures.individuals = rows.size();
+  }
+  output.write(report.str());
+  output.commit();
+  if (table) {
+    std::ostringstream tsv;
+    tsv.imbue(std::locale::classic());
+    writeAncestryTsv(tsv, figures.names, figures.ancestryRows,
+                     correctionTags(options.corrections));
+    table->write(tsv.str());
+    table->commit();
+  }
+  figures.sites = panel.sites;
+  figures.loci = static_cast<std::size_t>(panel.genotypes.loci());
+  figures.genotypeBytes = panel.genotypes.storedBytes() + panel.likelihoods.storedBytes();
+  if (!options.input.quiet) printSummary(messages, options, panel, figures);
+  return figures;
+}
+
+}  // namespace parmix::genome

@@ -1,0 +1,17 @@
+#ifndef PARMIX_TCLPKG_CLINES_CMD_HPP
+#define PARMIX_TCLPKG_CLINES_CMD_HPP
+
+// The command `parmix::clines PARENTAL INDIVIDUAL ?-option value ...?`:
+// one call is one whole genomic-cline analysis.  Options: -report FILE,
+// -tsv FILE, -qvalue Q, -threads N.
+
+#include <tcl.h>
+
+// Tcl's object-based command procedure.  Returns TCL_OK with a list of
+// dicts, one per fitted locus in file order, or TCL_ERROR with the message
+// and error code of the failure: those of `parmix` for the inputs and the
+// report, {PARMIX USAGE} for a wrong option.  No C++ exception leaves it.
+extern "C" int Parmix_ClinesObjCmd(ClientData clientData, Tcl_Interp* interp, int objc,
+                                   Tcl_Obj* const objv[]);
+
+#endif

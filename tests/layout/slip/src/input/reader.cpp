@@ -1,0 +1,3 @@
+// Reaches into a program's folder through an include path of its own.
+#include "input/reader.hpp"
+#include "import_run.hpp"

@@ -1,0 +1,1 @@
+// Beside the reader.

@@ -1,0 +1,120 @@
+#include "model/cline_likelihood.hpp"
+
+#include <gtest/gtest.h>
+
+#include "support/one_individual.hpp"
+
+#include <cmath>
+#include <vector>
+
+#include "input/data_set.hpp"
+
+namespace parmix {
+namespace {
+
+using test::Individual;
+using test::Locus;
+using test::codominant;
+using test::dominant;
+
+// The published form, h^v / (h^v + (1 - h)^v e^u) with u = v logit(centre).
+double publishedForm(double h, double v, double centre) {
+  const double u = v * std::log(centre / (1 - centre));
+  return std::pow(h, v) / (std::pow(h, v) + std::pow(1 - h, v) * std::exp(u));
+}
+
+TEST(ClineAncestry, AgreesWithThePublishedForm) {
+  const struct {
+    double h, v, centre;
+  } cases[] = {{0.3, 1, 0.5},   {0.3, 2.5, 0.4},  {0.9, 0.3, 0.7}, {0.05, 8, 0.2},
+               {0.5, 4, 0.5},   {0.999, 0.02, 0.01}, {0.6, 60, 0.61}};
+  for (const auto& c : cases) {
+    const double expected = publishedForm(c.h, c.v, c.centre);
+    EXPECT_NEAR(clineAncestry(c.h, c.v, logit(c.centre)), expected, 1e-13 * (1 + expected))
+        << "h " << c.h << " v " << c.v << " centre " << c.centre;
+  }
+}
+
+TEST(ClineAncestry, NeutralCentreAndEnds) {
+  for (double h : {0.01, 0.2, 0.5, 0.77, 0.99}) {
+    EXPECT_NEAR(clineAncestry(h, 1.0, 0.0), h, 1e-15) << h;
+    EXPECT_DOUBLE_EQ(clineAncestry(h, 3.0, logit(h)), 0.5) << h;
+  }
+  for (double v : {0.01, 1.0, 100.0}) {
+    EXPECT_EQ(clineAncestry(0.0, v, 1.5), 0.0);
+    EXPECT_EQ(clineAncestry(1.0, v, -1.5), 1.0);
+  }
+  // Far in the lower tail phi is e^z itself (z = v logit h, about -459),
+  // not a difference that has lost it.
+  const double tail = std::exp(100.0 * std::log(0.01 / 0.99));
+  EXPECT_NEAR(clineAncestry(0.01, 100.0, 0.0), tail, 1e-12 * tail);
+}
+
+// Three individuals at four loci (a codominant locus with three alleles, a
+// biallelic one, a dominant one and one that misses data), each with its
+// own hybrid index.
+struct Panel {
+  std::vector<std::vector<Locus>> individuals;
+  std::vector<double> h;
+};
+
+Panel threeIndividuals() {
+  const std::vector<double> r3{0.7, 0.2, 0.1}, s3{0.05, 0.15, 0.8};
+  const std::vector<double> r2{0.9, 0.1}, s2{0.2, 0.8};
+  Panel p;
+  p.individuals = {
+      {codominant(1, 2, r3, s3), codominant(1, 1, r2, s2), dominant(1, 0.8, 0.3),
+       codominant(kMissing, 2, r2, s2)},
+      {codominant(3, 3, r3, s3), codominant(1, 2, r2, s2), dominant(0, 0.8, 0.3),
+       codominant(2, 2, r2, s2)},
+      {codominant(2, 3, r3, s3), codominant(2, 2, r2, s2), dominant(kMissing, 0.8, 0.3),
+       codominant(1, 2, r2, s2)}};
+  for (const auto& loci : p.individuals) {
+    Individual ind(loci);
+    p.h.push_back(ind.estimate());
+  }
+  return p;
+}
+
+// The locus's view over the panel, built from one-locus tables of its own.
+struct LocusTables {
+  explicit LocusTables(const Panel& p, int locus) {
+    const Locus& first = p.individuals[0][locus];
+    r = first.r, s = first.s;
+    for (const auto& loci : p.individuals) g.push_back({loci[locus].first, loci[locus].second});
+    view = std::make_unique<ClineLocus>(first.type, r.data(), s.data());
+    for (std::size_t i = 0; i < g.size(); ++i) view->addIndividual(p.h[i], g[i].data());
+  }
+  std::vector<double> r, s;
+  std::vector<std::vector<int>> g;
+  std::unique_ptr<ClineLocus> view;
+};
+
+TEST(ClineLocus, NeutralIsTheLocusTermsOfTheHybridIndexLikelihood) {
+  const Panel p = threeIndividuals();
+  const int counted[] = {3, 3, 2, 2};
+  for (int locus = 0; locus < 4; ++locus) {
+    LocusTables tables(p, locus);
+    double expected = 0;
+    for (std::size_t i = 0; i < p.individuals.size(); ++i) {
+      Individual alone({p.individuals[i][locus]});
+      expected += alone.logL(p.h[i]);
+    }
+    const double neutral = tables.view->neutralLogLikelihood();
+    EXPECT_NEAR(neutral, expected, 1e-12 * std::fabs(expected)) << "locus " << locus;
+    EXPECT_EQ(tables.view->individuals(), counted[locus]) << "locus " << locus;
+    // v = 1 at the centre 1/2 is the neutral cline up to rounding of phi.
+    EXPECT_NEAR(tables.view->logLikelihood(1.0, 0.0), neutral, 1e-12 * std::fabs(neutral));
+    // Any other cline scores the genotypes at phi rather than h.
+    double shifted = 0;
+    for (std::size_t i = 0; i < p.individuals.size(); ++i) {
+      Individual alone({p.individuals[i][locus]});
+      shifted += alone.logL(clineAncestry(p.h[i], 2.0, logit(0.3)));
+    }
+    EXPECT_NEAR(tables.view->logLikelihood(2.0, logit(0.3)), shifted,
+                1e-12 * std::fabs(shifted));
+  }
+}
+
+}  // namespace
+}  // namespace parmix

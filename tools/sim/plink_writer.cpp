@@ -1,0 +1,84 @@
+#include "plink_writer.hpp"
+
+#include <algorithm>
+
+namespace parmix::sim {
+
+namespace {
+
+constexpr int kSpacing = 100;  // between the positions of neighbouring loci, as in the VCF
+// Large writes: a genome-scale .bed is written at disk speed.
+constexpr std::size_t kBuffer = std::size_t{1} << 20;
+
+}  // namespace
+
+unsigned bedCode(const Designation& d) {
+  if (d.missing) return 1;
+  const int a1 = (d.first == 2) + (d.second == 2);  // copies of allele 2, the A1
+  static constexpr unsigned kByA1[3] = {3, 2, 0};
+  return kByA1[a1];
+}
+
+PlinkOutput::PlinkOutput(const std::string& prefix, const Options& options,
+                         const std::vector<Individual>& individuals) {
+  File* files[] = {&bed_, &bim_, &fam_};
+  const char* suffixes[] = {".bed", ".bim", ".fam"};
+  for (int f = 0; f < 3; ++f) {
+    files[f]->path = prefix + suffixes[f];
+    files[f]->handle.reset(std::fopen(files[f]->path.c_str(), "wb"));
+    if (files[f]->handle) std::setvbuf(files[f]->handle.get(), nullptr, _IOFBF, kBuffer);
+  }
+  if (!unopened().empty()) return;
+  static constexpr unsigned char kMagic[3] = {0x6c, 0x1b, 0x01};
+  put(bed_, kMagic, 3);
+  std::string fam;
+  for (bool ofR : {true, false})
+    for (int k = 1; k <= options.references; ++k)
+      fam += std::string(ofR ? "R" : "S") + ' ' + referenceName(ofR, k) + " 0 0 0 -9\n";
+  for (const Individual& individual : individuals) fam += "study " + individual.name + " 0 0 0 -9\n";
+  put(fam_, fam.data(), fam.size());
+  const std::size_t samples = 2 * static_cast<std::size_t>(options.references) + individuals.size();
+  row_.assign((samples + 3) / 4, 0);
+}
+
+std::string PlinkOutput::unopened() const {
+  for (const File* file : {&bed_, &bim_, &fam_})
+    if (!file->handle) return file->path;
+  return "";
+}
+
+void PlinkOutput::put(File& file, const void* data, std::size_t size) {
+  if (file.failed || !file.handle) return;
+  if (std::fwrite(data, 1, size, file.handle.get()) != size) file.failed = true;
+}
+
+void PlinkOutput::addCode(unsigned code) {
+  row_[filled_ / 4] = static_cast<unsigned char>(row_[filled_ / 4] | (code << (2 * (filled_ % 4))));
+  ++filled_;
+}
+
+void PlinkOutput::writeLocus(int index, const std::string& name,
+                             const ReferenceSamples& references,
+                             const std::vector<Designation>& study) {
+  const std::string line = "1\t" + name + "\t0\t" +
+                           std::to_string(static_cast<long long>(index + 1) * kSpacing) +
+                           "\tC\tA\n";
+  put(bim_, line.data(), line.size());
+  std::fill(row_.begin(), row_.end(), 0);
+  filled_ = 0;
+  for (bool ofR : {true, false})
+    for (const Designation& d : references.of(ofR)) addCode(bedCode(d));
+  for (const Designation& d : study) addCode(bedCode(d));
+  put(bed_, row_.data(), row_.size());
+}
+
+std::string PlinkOutput::close() {
+  std::string first;
+  for (File* file : {&bed_, &bim_, &fam_}) {
+    const bool closed = file->handle && std::fclose(file->handle.release()) == 0;
+    if ((!closed || file->failed) && first.empty()) first = file->path;
+  }
+  return first;
+}
+
+}  // namespace parmix::sim
