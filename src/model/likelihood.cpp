@@ -52,4 +52,16 @@ double Likelihood(double h, int** indGenotype, double** freqR, double** freqS,
   return sum;
 }
 
+double maxFunction(double h, void* params) {
+  const auto* lp = static_cast<const LikelihoodParams*>(params);
+  return -Likelihood(h, lp->indGenotype, lp->freqR, lp->freqS, lp->locusType, lp->nLoci);
+}
+
+double ciFunction(double h, void* params) {
+  const auto* bp = static_cast<const BoundParams*>(params);
+  const double logL =
+      Likelihood(h, bp->indGenotype, bp->freqR, bp->freqS, bp->locusType, bp->nLoci);
+  return (logL - bp->maxLogL) + bp->supportDrop;
+}
+
 }  // namespace parmix

@@ -7,6 +7,26 @@
 
 namespace parmix {
 
+// The records the two objectives below receive through GSL's params
+// pointer; they only point at the caller's arrays and own nothing.
+struct LikelihoodParams {
+  int** indGenotype;
+  double** freqR;
+  double** freqS;
+  char* locusType;
+  int nLoci;
+};
+
+struct BoundParams {
+  int** indGenotype;
+  double** freqR;
+  double** freqS;
+  char* locusType;
+  int nLoci;
+  double maxLogL;      // log-likelihood at the estimate
+  double supportDrop;  // fall of log-likelihood that defines a limit (2.0)
+};
+
 // True for the locus types the likelihood knows: 'C', 'D' and 'B'.
 bool isModelLocusType(char type);
 
@@ -20,6 +40,16 @@ int firstUnknownLocusType(const char* locusType, int nLoci);
 // other than C, D or B makes the result NaN (never ends the process).
 double Likelihood(double h, int** indGenotype, double** freqR, double** freqS,
                   char* locusType, int nLoci);
+
+// The objectives of the estimate and of a limit, straight from Likelihood():
+// -Likelihood(h), params pointing to a LikelihoodParams; and
+// Likelihood(h) - maxLogL + supportDrop in that order, params pointing to a
+// BoundParams.  They are the library's reference form of what the searches
+// solve: the run hands the searches an individual's memoised layout
+// (estimate/layout_objective.hpp), whose values are these bit for bit, and
+// the tests hold the two to each other.
+double maxFunction(double h, void* params);
+double ciFunction(double h, void* params);
 
 }  // namespace parmix
 
