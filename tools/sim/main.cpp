@@ -19,36 +19,60 @@ namespace {
 
 using namespace parmix::sim;
 
-// The files written locus by locus, and the reference samples behind the
-// VCF and the reference files (null when neither is asked for).
+// The files written locus by locus (the text files null when left out),
+// and the reference samples behind the VCF, the PLINK files and the
+// reference files (null when none is asked for).
 struct LocusOutputs {
-  OutputFile& parental;
-  OutputFile& sample;
+  OutputFile* parental;
+  OutputFile* sample;
   VcfOutput* vcf;
   PlinkOutput* plink;
   ReferenceSamples* references;
   ReferenceFiles* referenceFiles;
 };
 
+// The individual file's line of one locus.
+void formatSampleLine(const std::string& name, const Locus& locus,
+                      const std::vector<Designation>& drawn, std::string& line) {
+  line = name + " #";
+  for (const Designation& d : drawn) {
+    line += ' ';
+    appendDesignation(line, locus, d);
+  }
+  line += '\n';
+}
+
+// Every individual's designations at LOCUS.
+void drawRow(Random& random, const Options& options, const Locus& locus,
+             const std::vector<Individual>& individuals, const std::vector<double>& fromR,
+             std::vector<Designation>& drawn) {
+  if (!locus.dominant && locus.freqR.size() == 2) {
+    drawBiallelicRow(random, locus, fromR, options.missingShare, drawn);
+    return;
+  }
+  const std::vector<int> cumR = cumulative(locus, true);
+  const std::vector<int> cumS = cumulative(locus, false);
+  drawn.clear();
+  for (const Individual& individual : individuals)
+    drawn.push_back(drawDesignation(random, locus, cumR, cumS, individual, options.missingShare));
+}
+
 // One locus: its parental record and every individual's designations.
 void simulateLocus(Random& random, const Options& options, int index, bool dominant,
-                   const std::vector<Individual>& individuals, LocusOutputs& out,
-                   std::string& line, std::vector<Designation>& drawn) {
+                   const std::vector<Individual>& individuals,
+                   const std::vector<double>& fromR, LocusOutputs& out, std::string& line,
+                   std::vector<Designation>& drawn) {
   const int alleles = dominant ? 2 : drawAlleleCount(random, options);
   const Locus locus = drawLocus(random, dominant, alleles, options.differentiation);
   const std::string name = locusName(index, options.loci);
-  out.parental.write(parentalLine(name, locus));
+  if (out.parental != nullptr) out.parental->write(parentalLine(name, locus));
   const std::vector<int> cumR = cumulative(locus, true);
   const std::vector<int> cumS = cumulative(locus, false);
-  line = name + " #";
-  drawn.clear();
-  for (const Individual& individual : individuals) {
-    line += ' ';
-    drawn.push_back(drawDesignation(random, locus, cumR, cumS, individual, options.missingShare));
-    appendDesignation(line, locus, drawn.back());
+  drawRow(random, options, locus, individuals, fromR, drawn);
+  if (out.sample != nullptr) {
+    formatSampleLine(name, locus, drawn, line);
+    out.sample->write(line);
   }
-  line += '\n';
-  out.sample.write(line);
   if (out.references == nullptr) return;
   out.references->draw(locus, cumR, cumS);
   if (out.vcf != nullptr) out.vcf->writeLocus(index, name, locus, *out.references, drawn);
@@ -98,26 +122,39 @@ bool openPlink(const Options& options, const std::vector<Individual>& individual
   return false;
 }
 
-int simulate(const Options& options) {
-  const std::string paths[] = {options.prefix + ".parental.txt",
-                               options.prefix + ".individuals.txt", options.prefix + ".truth.tsv"};
-  OutputFile parental(paths[0]);
-  OutputFile sample(paths[1]);
-  OutputFile truth(paths[2]);
-  const OutputFile* files[] = {&parental, &sample, &truth};
+// The text files: the truth file always, the parental and individual
+// files unless PLINK files are asked for without them.  Null where left
+// out; false when one cannot be opened.
+bool openTextFiles(const Options& options, std::unique_ptr<OutputFile> (&files)[3],
+                   const std::string (&paths)[3]) {
+  const bool full = !options.plink || options.textFiles;
   for (int f = 0; f < 3; ++f) {
+    if (f < 2 && !full) continue;
+    files[f] = std::make_unique<OutputFile>(paths[f]);
     if (!files[f]->isOpen()) {
       std::fprintf(stderr, "parmix-sim: cannot open %s for writing\n", paths[f].c_str());
-      return 1;
+      return false;
     }
   }
+  return true;
+}
+
+int simulate(const Options& options) {
+  const std::string paths[3] = {options.prefix + ".parental.txt",
+                                options.prefix + ".individuals.txt",
+                                options.prefix + ".truth.tsv"};
+  std::unique_ptr<OutputFile> text[3];
+  if (!openTextFiles(options, text, paths)) return 1;
+  OutputFile* const parental = text[0].get();
+  OutputFile* const sample = text[1].get();
+  OutputFile& truth = *text[2];
   Random random(options.seed);
   const std::vector<Individual> individuals = drawIndividuals(random, options);
   const std::vector<bool> dominant = drawDominantLoci(random, options.loci, options.dominantShare);
   truth.write("name\th\tkind\n");
   for (const Individual& individual : individuals) truth.write(truthLine(individual));
-  parental.write(parentalHeader(options));
-  sample.write(individualHeader(options, individuals));
+  if (parental != nullptr) parental->write(parentalHeader(options));
+  if (sample != nullptr) sample->write(individualHeader(options, individuals));
   std::unique_ptr<VcfOutput> vcf;
   std::unique_ptr<PlinkOutput> plink;
   std::unique_ptr<ReferenceFiles> referenceFiles;
@@ -130,14 +167,15 @@ int simulate(const Options& options) {
                                                     options.missingShare);
   LocusOutputs out{parental, sample, vcf.get(), plink.get(), references.get(),
                    referenceFiles.get()};
+  std::vector<double> fromR;
+  for (const Individual& individual : individuals) fromR.push_back(chanceFromR(individual));
   std::string line;
   std::vector<Designation> drawn;
   for (int i = 0; i < options.loci; ++i)
-    simulateLocus(random, options, i, dominant[i], individuals, out, line, drawn);
-  OutputFile* toClose[] = {&parental, &sample, &truth};
+    simulateLocus(random, options, i, dominant[i], individuals, fromR, out, line, drawn);
   bool ok = true;
   for (int f = 0; f < 3; ++f) {
-    if (!toClose[f]->close()) {
+    if (text[f] && !text[f]->close()) {
       std::fprintf(stderr, "parmix-sim: %s could not be written completely\n", paths[f].c_str());
       ok = false;
     }
