@@ -52,18 +52,14 @@ Tcl_Obj* rowObj(const std::string& name, const JointEstimate& row) {
   return dict;
 }
 
+Tcl_Obj* jointRowsObj(const TextRunResult& result) {
+  return ancestryRowsObj(result.names, result.jointRows);
+}
+
 int runCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
   TextRunRequest request;
   request.model = TextModel::kJoint;
-  request.threads = configuredThreads(interp);  // unless -threads says otherwise
-  if (takeAnalysisWords(interp, kCommand, kOptionList, "PARENTAL INDIVIDUAL ?-option value ...?",
-                        objc, objv, request) != TCL_OK)
-    return TCL_ERROR;
-  TextRunResult result;
-  const Status status = runTextFiles(request, result);
-  if (!status.ok()) return placeStatus(interp, status);
-  Tcl_SetObjResult(interp, ancestryRowsObj(result.names, result.jointRows));
-  return TCL_OK;
+  return runTextCommand(interp, kCommand, kOptionList, objc, objv, request, jointRowsObj);
 }
 
 }  // namespace

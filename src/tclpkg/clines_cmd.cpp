@@ -61,15 +61,7 @@ Tcl_Obj* resultObj(const TextRunResult& result) {
 int runCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
   TextRunRequest request;
   request.model = TextModel::kClines;
-  request.threads = configuredThreads(interp);  // unless -threads says otherwise
-  if (takeAnalysisWords(interp, kCommand, kOptionList, "PARENTAL INDIVIDUAL ?-option value ...?",
-                        objc, objv, request) != TCL_OK)
-    return TCL_ERROR;
-  TextRunResult result;
-  const Status status = runTextFiles(request, result);
-  if (!status.ok()) return placeStatus(interp, status);
-  Tcl_SetObjResult(interp, resultObj(result));
-  return TCL_OK;
+  return runTextCommand(interp, kCommand, kOptionList, objc, objv, request, resultObj);
 }
 
 }  // namespace

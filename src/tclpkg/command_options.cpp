@@ -5,6 +5,8 @@
 
 #include "estimate/worker_pool.hpp"
 #include "input/status.hpp"
+#include "tclpkg/package_settings.hpp"
+#include "tclpkg/tcl_result.hpp"
 
 namespace parmix {
 
@@ -126,6 +128,20 @@ int takeAnalysisWords(Tcl_Interp* interp, const char* command, const char* optio
         if (!listed(optionList, name)) return words.unknown(name);
         return takeAnalysisOption(words, name, value, request);
       });
+}
+
+int runTextCommand(Tcl_Interp* interp, const char* command, const char* optionList, int objc,
+                   Tcl_Obj* const objv[], TextRunRequest request,
+                   Tcl_Obj* (*rows)(const TextRunResult&)) {
+  request.threads = configuredThreads(interp);
+  if (takeAnalysisWords(interp, command, optionList, "PARENTAL INDIVIDUAL ?-option value ...?",
+                        objc, objv, request) != TCL_OK)
+    return TCL_ERROR;
+  TextRunResult result;
+  const Status status = runTextFiles(request, result);
+  if (!status.ok()) return placeStatus(interp, status);
+  Tcl_SetObjResult(interp, rows(result));
+  return TCL_OK;
 }
 
 }  // namespace parmix

@@ -60,6 +60,15 @@ int takeAnalysisWords(Tcl_Interp* interp, const char* command, const char* optio
                       const char* synopsis, int objc, Tcl_Obj* const objv[],
                       TextRunRequest& request);
 
+// The whole of a text-file command that returns rows: its words into
+// REQUEST (which comes with the model and its defaults set, and the
+// interpreter's thread count unless -threads says otherwise), the run, and
+// ROWS of the result as the command's result; TCL_ERROR with the run's
+// failure or the words' fault placed.
+int runTextCommand(Tcl_Interp* interp, const char* command, const char* optionList, int objc,
+                   Tcl_Obj* const objv[], TextRunRequest request,
+                   Tcl_Obj* (*rows)(const TextRunResult&));
+
 }  // namespace parmix
 
 #endif
