@@ -14,6 +14,18 @@ FUZZ_SECONDS ?= 60
 FUZZ_SMOKE_SECONDS ?= 5
 FUZZ_TARGETS = parental individual run compressed counts panel side_files merge plink
 CLANGXX ?= clang++
+# The Tcl to build for, 8.6 or 9.0 (`make test TCL_VERSION=9.0`); left
+# empty, that of the system's tclsh.  Its shell runs the scripts here.
+TCL_VERSION ?=
+TCLSH = tclsh$(TCL_VERSION)
+# What install-deps installs: the packages of building, and those of the
+# groups a target names (target-specific, so its prerequisites see them too:
+# everything is installed before anything is configured, and what a
+# configure run found missing before is looked for again).
+DEPS_GROUPS =
+INSTALL_DEPS = TCL_VERSION=$(TCL_VERSION) sh scripts/install-deps
+CMAKE_CONFIGURE = cmake -S . -DPARMIX_TCL_VERSION=$(TCL_VERSION)
+CONFIGURE_OPTIONS =
 
 .PHONY: all deps configure build test test-release test-sanitize test-fuzz-smoke \
         run install clean fuzz fuzz-build memcheck deb
@@ -21,40 +33,45 @@ CLANGXX ?= clang++
 all: build
 
 deps:
-	@sh scripts/install-deps
+	@$(INSTALL_DEPS) $(DEPS_GROUPS)
 
 configure: deps
-	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
+	@$(CMAKE_CONFIGURE) -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
+	    -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(CONFIGURE_OPTIONS) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
 # A Debian package of everything `make install` installs, under /usr, in
-# $(BUILD_DIR)/package.
+# $(BUILD_DIR)/package.  Its dependencies are those of the libraries the
+# build links (dpkg-shlibdeps) and the Tcl it was built for.
+deb: DEPS_GROUPS = deb
 deb: build
 	@cd $(BUILD_DIR) && cpack --config CPackConfig.cmake -B package
 
 # Every test three times over: the release build; the library and every
 # test built with ASan+LSan+UBSan (any report fails); the fuzz targets on
-# their kept inputs and a short fuzzing run each.
+# their kept inputs and a short fuzzing run each.  The release build also
+# compiles the benchmark programs (never run here), so they keep building.
 test:
 	@$(MAKE) --no-print-directory test-release
 	@$(MAKE) --no-print-directory test-sanitize
 	@$(MAKE) --no-print-directory test-fuzz-smoke
 
+test-release: DEPS_GROUPS = test
+test-release: CONFIGURE_OPTIONS = -DPARMIX_BENCH=ON
 test-release: build
-	@sh scripts/install-deps test
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
 test-sanitize:
-	@sh scripts/install-deps test
-	@cmake -S . -B $(ASAN_BUILD_DIR) -DCMAKE_BUILD_TYPE=Debug -DPARMIX_SANITIZE=ON >/dev/null
+	@$(INSTALL_DEPS) test
+	@$(CMAKE_CONFIGURE) -B $(ASAN_BUILD_DIR) -DCMAKE_BUILD_TYPE=Debug -DPARMIX_SANITIZE=ON >/dev/null
 	@cmake --build $(ASAN_BUILD_DIR) -j $(JOBS)
 	@cd $(ASAN_BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
 fuzz-build:
-	@sh scripts/install-deps fuzz
-	@cmake -S . -B $(FUZZ_BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	@$(INSTALL_DEPS) fuzz
+	@$(CMAKE_CONFIGURE) -B $(FUZZ_BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DCMAKE_CXX_COMPILER=$(CLANGXX) -DPARMIX_FUZZ=ON \
 	    -DPARMIX_FUZZ_SMOKE_SECONDS=$(FUZZ_SMOKE_SECONDS) >/dev/null
 	@cmake --build $(FUZZ_BUILD_DIR) -j $(JOBS)
@@ -71,20 +88,23 @@ fuzz: fuzz-build
 	done; exit $$status
 
 # The Tcl-level suite under valgrind memcheck, with the release build.
+memcheck: DEPS_GROUPS = memcheck
 memcheck: build
-	@sh scripts/install-deps memcheck
-	@sh scripts/memcheck $(BUILD_DIR)
+	@TCLSH=$(TCLSH) sh scripts/memcheck $(BUILD_DIR)
 
-run: build
-	@tclsh scripts/run-example.tcl $(BUILD_DIR)
+# Only what the example needs: the package (the library and its scripts,
+# with the program beside it); `make test` builds the rest.
+run: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target parmix
+	@$(TCLSH) scripts/run-example.tcl $(BUILD_DIR)
 
 # The example figures of the README: the program of the build folder plots
 # an analysis of the bundled example data into docs/example_plot.svg and
 # its joint analysis into docs/example_triangle.svg, and rsvg-convert makes
 # the PNGs beside them.
 .PHONY: docs
+docs: DEPS_GROUPS = docs
 docs: build
-	@sh scripts/install-deps docs
 	@mkdir -p docs
 	@$(BUILD_DIR)/parmix -o $(BUILD_DIR)/example_report.txt --plot docs/example_plot.svg \
 	    examples/parental.txt examples/individuals.txt
@@ -96,10 +116,10 @@ docs: build
 # The picture of parmix-gui in docs/gui.png: the window of the build folder
 # after a run of the bundled example data, on a virtual display.
 .PHONY: gui-docs
+gui-docs: DEPS_GROUPS = gui-docs
 gui-docs: build
-	@sh scripts/install-deps gui-docs
 	@mkdir -p docs
-	@xvfb-run -a -s "-screen 0 1280x800x24" tclsh scripts/gui-screenshot.tcl \
+	@xvfb-run -a -s "-screen 0 1280x800x24" $(TCLSH) scripts/gui-screenshot.tcl \
 	    $(BUILD_DIR) $(BUILD_DIR)/example_report.txt docs/gui.png
 
 # The figures of docs/validation.md: every validation scenario of the test
@@ -108,9 +128,9 @@ gui-docs: build
 # plot into docs/validation.svg and, by rsvg-convert, docs/validation.png.
 # Not part of `make test`, which checks the same scenarios.
 .PHONY: validation-docs
+validation-docs: DEPS_GROUPS = docs
 validation-docs: build
-	@sh scripts/install-deps docs
-	@tclsh scripts/validation-docs.tcl $(BUILD_DIR)
+	@$(TCLSH) scripts/validation-docs.tcl $(BUILD_DIR)
 	@rsvg-convert docs/validation.svg -o docs/validation.png
 
 # The benchmark against the baseline commit of bench/BASELINE (built under
@@ -121,11 +141,11 @@ validation-docs: build
 BENCH_BUILD_DIR ?= build-bench
 .PHONY: bench
 bench:
-	@sh scripts/install-deps bench
-	@cmake -S . -B $(BENCH_BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DPARMIX_BENCH=ON \
+	@$(INSTALL_DEPS) bench
+	@$(CMAKE_CONFIGURE) -B $(BENCH_BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DPARMIX_BENCH=ON \
 	    -DBUILD_TESTING=OFF >/dev/null
 	@cmake --build $(BENCH_BUILD_DIR) -j $(JOBS)
-	@tclsh bench/run-bench.tcl $(BENCH_BUILD_DIR)
+	@$(TCLSH) bench/run-bench.tcl $(BENCH_BUILD_DIR)
 
 # The genome-scale benchmark through the parmix program, with peak memory
 # and the time of reading and of studying (bench/run-bench-genome.sh): by
@@ -135,15 +155,15 @@ bench:
 # `make test`.
 TIER ?= 10e9
 .PHONY: bench-genome
+bench-genome: DEPS_GROUPS = bench
 bench-genome: build
-	@sh scripts/install-deps bench
 	@BENCH_GENOME_TIER=$(TIER) sh bench/run-bench-genome.sh $(BUILD_DIR)
 
 # The cost of each correction for sequencing data and small reference
 # samples on the M tier through the VCF path (bench/run-bench-corrections.tcl).
 .PHONY: bench-corrections
 bench-corrections: build
-	@tclsh bench/run-bench-corrections.tcl $(BUILD_DIR)
+	@$(TCLSH) bench/run-bench-corrections.tcl $(BUILD_DIR)
 
 install: build
 	@cmake --install $(BUILD_DIR)

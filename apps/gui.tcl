@@ -19,7 +19,7 @@
 # that drives the window, so they are reached only through AskOpenFile,
 # AskSaveFile and ShowError, which such a script may replace.
 
-package require Tk 8.6
+package require Tk 8.6-
 
 namespace eval ::parmix::gui {
     # The paths in the three fields (kept while the window is open).
@@ -883,6 +883,16 @@ proc ::parmix::gui::Attempt {done script} {
     }
 }
 
+# The text of the report's BYTES, read as UTF-8 the way Tcl 8.6 reads it: a
+# byte UTF-8 does not allow there (a name written in Latin-1) stands for the
+# character of its code, where Tcl 9 would refuse the whole text.
+proc ::parmix::gui::Utf8Text {bytes} {
+    if {[package vsatisfies [package provide Tcl] 9-]} {
+        return [encoding convertfrom -profile tcl8 utf-8 $bytes]
+    }
+    return [encoding convertfrom utf-8 $bytes]
+}
+
 # The report in a window of its own, as text.
 proc ::parmix::gui::OpenReport {} {
     variable shown
@@ -903,7 +913,7 @@ proc ::parmix::gui::OpenReport {} {
     grid $w.xscroll -sticky ew
     grid columnconfigure $w 0 -weight 1
     grid rowconfigure $w 0 -weight 1
-    $w.text insert end [encoding convertfrom utf-8 $bytes]
+    $w.text insert end [Utf8Text $bytes]
     $w.text configure -state disabled
 }
 

@@ -125,6 +125,9 @@ bool VcfReader::next(Site& site) {
   const int tolerated = BCF_ERR_TAG_UNDEF;
   if (status < -1 || (record_->errcode & ~tolerated) != 0 ||
       bcf_unpack(record_.get(), BCF_UN_STR) != 0) {
+    // Newer htslib refuses a position that is not a number itself; the
+    // position's own message says more than "could not be read".
+    if (file_->format.format == vcf) requirePosition();
     refuseUnreadableRecord();
   }
   requireSampleCount();

@@ -43,6 +43,16 @@ proc ::parmix::ReadBytes {path kind} {
     }
 }
 
+# The text of BYTES read as UTF-8.  A byte that UTF-8 does not allow there
+# (a name written in Latin-1, say) stands for the character of its code, as
+# Tcl 8.6 reads it; Tcl 9 would refuse it unless told to read as 8.6 does.
+proc ::parmix::FromUtf8 {bytes} {
+    if {[package vsatisfies [package provide Tcl] 9-]} {
+        return [encoding convertfrom -profile tcl8 utf-8 $bytes]
+    }
+    return [encoding convertfrom utf-8 $bytes]
+}
+
 # Writes TEXT to OUTPUT, a pair {role path} such as {{table file} out.tsv},
 # through the package's one writer of outputs: a regular file (or a path
 # where nothing is yet) is replaced only once the whole text is written, so

@@ -188,7 +188,7 @@ proc ::parmix::NotAReport {path line what} {
 # The report's lines, read as UTF-8 (names are taken as written), with the
 # line break of the last line dropped.
 proc ::parmix::ReportLines {path} {
-    set text [encoding convertfrom utf-8 [ReadBytes $path {REPORT READ}]]
+    set text [FromUtf8 [ReadBytes $path {REPORT READ}]]
     set text [string map {\r\n \n} $text]
     if {[string index $text end] eq "\n"} {
         set text [string range $text 0 end-1]

@@ -28,7 +28,7 @@ Tcl_Obj* classLogLObj(const JointEstimate& row) {
 
 Tcl_Obj* rowObj(const std::string& name, const JointEstimate& row) {
   Tcl_Obj* dict = Tcl_NewDictObj();
-  put(dict, "name", Tcl_NewStringObj(name.c_str(), static_cast<int>(name.size())));
+  put(dict, "name", Tcl_NewStringObj(name.c_str(), static_cast<Tcl_Size>(name.size())));
   const struct {
     const char* key;
     double value;

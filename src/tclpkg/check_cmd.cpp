@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "input/status.hpp"
+#include "tclpkg/tcl_result.hpp"
 #include "validate/diagnosis.hpp"
 
 namespace parmix {
@@ -70,7 +71,7 @@ class DictBuilder {
   DictBuilder& put(const char* key, int value) { return put(key, shared_.number(value)); }
   DictBuilder& put(const char* key, double value) { return put(key, Tcl_NewDoubleObj(value)); }
   DictBuilder& put(const char* key, const std::string& value) {
-    return put(key, Tcl_NewStringObj(value.data(), static_cast<int>(value.size())));
+    return put(key, Tcl_NewStringObj(value.data(), static_cast<Tcl_Size>(value.size())));
   }
   // A value of a few known words (a type letter, a kind).
   DictBuilder& putWord(const char* key, const std::string& value) {

@@ -60,7 +60,7 @@ Tcl_Obj* rowObj(const std::string& name, const IndividualEstimate& row, const Da
   const auto put = [dict](const char* key, Tcl_Obj* value) {
     Tcl_DictObjPut(nullptr, dict, Tcl_NewStringObj(key, -1), value);
   };
-  put("name", Tcl_NewStringObj(name.c_str(), static_cast<int>(name.size())));
+  put("name", Tcl_NewStringObj(name.c_str(), static_cast<Tcl_Size>(name.size())));
   put("h", numberOrEmptyObj(row.h));
   put("lower", numberOrEmptyObj(row.lowerBound));
   put("upper", numberOrEmptyObj(row.upperBound));

@@ -20,11 +20,11 @@ int fail(Tcl_Interp* interp, const char* kind, const std::string& message) {
 
 // The pairs {role path} of LIST; false when it is no list of pairs.
 bool namedPaths(Tcl_Obj* list, std::vector<NamedPath>& paths) {
-  int n = 0;
+  Tcl_Size n = 0;
   Tcl_Obj** pairs = nullptr;
   if (Tcl_ListObjGetElements(nullptr, list, &n, &pairs) != TCL_OK) return false;
-  for (int k = 0; k < n; ++k) {
-    int words = 0;
+  for (Tcl_Size k = 0; k < n; ++k) {
+    Tcl_Size words = 0;
     Tcl_Obj** pair = nullptr;
     if (Tcl_ListObjGetElements(nullptr, pairs[k], &words, &pair) != TCL_OK || words != 2)
       return false;
@@ -51,8 +51,11 @@ int writeBytesCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
   if (objc != 4)
     return fail(interp, "USAGE",
                 "wrong # args: should be \"parmix::WriteOutputBytes ROLE PATH BYTES\"");
-  int length = 0;
+  Tcl_Size length = 0;
   const unsigned char* bytes = Tcl_GetByteArrayFromObj(objv[3], &length);
+  // Tcl 9 has no bytes for a text holding a character beyond \xFF.
+  if (bytes == nullptr)
+    return fail(interp, "USAGE", "parmix::WriteOutputBytes: BYTES holds a character that is no byte");
   try {
     OutputFile file(Tcl_GetString(objv[2]), Tcl_GetString(objv[1]));
     file.write(std::string_view(reinterpret_cast<const char*>(bytes),

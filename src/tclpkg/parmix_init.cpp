@@ -8,8 +8,8 @@
 #include "tclpkg/parmix_cmd.hpp"
 
 extern "C" __attribute__((visibility("default"))) int Parmix_Init(Tcl_Interp* interp) {
-  if (Tcl_InitStubs(interp, "8.1", 0) == nullptr) return TCL_ERROR;
-  if (Tcl_PkgRequire(interp, "Tcl", "8.1", 0) == nullptr) return TCL_ERROR;
+  if (Tcl_InitStubs(interp, "8.1-", 0) == nullptr) return TCL_ERROR;
+  if (Tcl_PkgRequire(interp, "Tcl", "8.1-", 0) == nullptr) return TCL_ERROR;
   if (Tcl_PkgProvide(interp, "parmix", PARMIX_VERSION) != TCL_OK) return TCL_ERROR;
   Tcl_CreateCommand(interp, "parmix", Parmix_Cmd, nullptr, nullptr);
   parmix::createPackageCommands(interp);

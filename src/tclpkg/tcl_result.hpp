@@ -5,7 +5,16 @@
 
 #include <tcl.h>
 
+#include <climits>
+
 #include "input/status.hpp"
+
+// Lengths and counts of the Tcl C API: int up to Tcl 8.6, a wider signed
+// type from Tcl 9 on, which names it Tcl_Size (8.6.14 and later name it too).
+#ifndef TCL_SIZE_MAX
+typedef int Tcl_Size;
+#define TCL_SIZE_MAX INT_MAX
+#endif
 
 namespace parmix {
 

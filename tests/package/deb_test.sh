@@ -17,6 +17,23 @@ cpack --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1
     cat "$work/cpack.log"; exit 1; }
 deb=$(ls "$work"/out/*.deb)
 dpkg-deb --info "$deb" | grep -q 'Package: parmix'
+
+# The package asks for the shell of the Tcl it was built for, and every
+# package it depends on exists here, as this release names it: apt
+# resolves the installation (simulated only, nothing is installed).
+tcl_version=$(printf 'puts [info tclversion]\n' | "$tclsh")
+depends=$(dpkg-deb -f "$deb" Depends)
+case ", $depends," in
+    *", tcl$tcl_version,"*|*", tcl$tcl_version "*) ;;
+    *) echo "the package depends on '$depends', not on tcl$tcl_version"; exit 1 ;;
+esac
+case "$depends" in
+    *libgsl*) ;;
+    *) echo "the package depends on '$depends', without the GSL it links"; exit 1 ;;
+esac
+apt-get install -s -q --no-install-recommends "$deb" >"$work/apt.log" 2>&1 &&
+    grep -q '^Inst parmix ' "$work/apt.log" || {
+    cat "$work/apt.log"; echo "apt cannot install the package with its dependencies"; exit 1; }
 dpkg -x "$deb" "$work/unpacked"
 # The package installs under the prefix /usr, which lies here inside the
 # unpacked tree.
