@@ -113,6 +113,10 @@ std::string VcfReader::contigWarning() const {
          "; each was declared as its first record named it, as bcftools does";
 }
 
+namespace {
+std::string positionField(const kstring_t& line);
+}  // namespace
+
 bool VcfReader::next(Site& site) {
   const int status = readRecord();
   if (status == -1) {
@@ -127,7 +131,8 @@ bool VcfReader::next(Site& site) {
       bcf_unpack(record_.get(), BCF_UN_STR) != 0) {
     // Newer htslib refuses a position that is not a number itself; the
     // position's own message says more than "could not be read".
-    if (file_->format.format == vcf) requirePosition();
+    if (file_->format.format == vcf && status == -2 && !positionField(file_->line).empty())
+      requirePosition();
     refuseUnreadableRecord();
   }
   requireSampleCount();
