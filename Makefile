@@ -133,6 +133,13 @@ validation-docs: build
 	@$(TCLSH) scripts/validation-docs.tcl $(BUILD_DIR)
 	@rsvg-convert docs/validation.svg -o docs/validation.png
 
+# The calibration, coverage and power tables of docs/clines.md, from panels
+# simulated with known clines by the simulator of the build folder.  Not
+# part of `make test`, which checks the coverage on one smaller panel.
+.PHONY: clines-docs
+clines-docs: build
+	@tclsh scripts/clines-docs.tcl $(BUILD_DIR)
+
 # The benchmark against the baseline commit of bench/BASELINE (built under
 # $(BENCH_BUILD_DIR)): three simulated tiers, both builds alternating, the
 # floors, and the table in docs/performance.md.  Takes several minutes (the

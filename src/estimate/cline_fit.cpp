@@ -119,6 +119,104 @@ LineMaximum maximiseLine(F f, double lo, double hi, double start) {
   return best;
 }
 
+// ln L and its slope along coordinate O at T, the other coordinate as in X.
+struct LinePoint {
+  double t;
+  double value;
+  double slope;
+  double curve;
+};
+
+LinePoint linePoint(const ClineLocus& locus, int o, Point x, double t) {
+  x[o] = t;
+  const ClineCurvature at = locus.curvature(x[0], x[1]);
+  return {t, at.value, at.gradient[o], at.hessian[o][o]};
+}
+
+// The point where the slope falls through zero between A (rising) and B
+// (falling): Newton's method on the slope, kept inside the bracket, which
+// halves it where a step would leave.
+LineMaximum slopeZero(const ClineLocus& locus, int o, const Point& x, LinePoint a, LinePoint b) {
+  LinePoint m = a.value >= b.value ? a : b;
+  for (int iteration = 0; iteration < 60 && b.t - a.t > 1e-10; ++iteration) {
+    double t = m.curve < 0 ? m.t - m.slope / m.curve : 0.5 * (a.t + b.t);
+    if (!(t > a.t && t < b.t)) t = 0.5 * (a.t + b.t);
+    const LinePoint next = linePoint(locus, o, x, t);
+    if (!std::isfinite(next.slope)) break;
+    const double moved = std::fabs(t - m.t);
+    m = next;
+    (next.slope > 0 ? a : b) = next;
+    if (moved < 1e-10) break;
+  }
+  return {m.t, m.value};
+}
+
+// The highest maximum of ln L along coordinate O through X that a scan of
+// evenly spaced points brackets by its slopes (rising, then falling), or
+// the scan's highest point: a handful of passes where golden section over
+// the whole line takes some fifty.
+LineMaximum scanLine(const ClineLocus& locus, const Box& box, int o, const Point& x) {
+  constexpr int kPoints = 9;
+  std::array<LinePoint, kPoints> scan;
+  for (int i = 0; i < kPoints; ++i)
+    scan[i] = linePoint(locus, o, x, box.lo[o] + (box.hi[o] - box.lo[o]) * i / (kPoints - 1));
+  LineMaximum best{scan[0].t, -HUGE_VAL};
+  for (int i = 0; i < kPoints; ++i) {
+    if (scan[i].value > best.value) best = {scan[i].t, scan[i].value};
+    if (i + 1 < kPoints && scan[i].slope > 0 && scan[i + 1].slope < 0) {
+      const LineMaximum inner = slopeZero(locus, o, x, scan[i], scan[i + 1]);
+      if (inner.value > best.value) best = inner;
+    }
+  }
+  return best;
+}
+
+// The maximum of ln L along coordinate O through X within the box, for
+// the profiles and the searches along the cap of v: Newton's method with
+// the exact derivatives, each step halved until it does not lose (one so
+// short that ln L cannot tell the gain is taken as it is); where the
+// curvature is not that of a maximum, or the steps do not settle, a scan
+// of the whole line.  An end that stands no lower wins, as in
+// maximiseLine.
+LineMaximum maximiseAlong(const ClineLocus& locus, const Box& box, int o, Point x) {
+  auto f = [&](double t) {
+    Point y = x;
+    y[o] = t;
+    return logLAt(locus, y);
+  };
+  x[o] = std::clamp(x[o], box.lo[o], box.hi[o]);
+  ClineCurvature at = locus.curvature(x[0], x[1]);
+  std::optional<LineMaximum> settled;
+  for (int iteration = 0; iteration < 40 && !settled && std::isfinite(at.value); ++iteration) {
+    const double g = at.gradient[o], h = at.hessian[o][o];
+    if (!(h < 0) || !std::isfinite(g)) break;
+    double step = std::clamp(-g / h, -2.0, 2.0);
+    const bool trusted = std::fabs(step) < 1e-6;
+    bool gained = false;
+    for (int cut = 0; cut < 30 && !gained; ++cut, step /= 2) {
+      Point y = x;
+      y[o] = std::clamp(x[o] + step, box.lo[o], box.hi[o]);
+      const ClineCurvature next = locus.curvature(y[0], y[1]);
+      if (trusted || next.value >= at.value) {
+        gained = true;
+        if (std::fabs(y[o] - x[o]) < 1e-10) settled = LineMaximum{y[o], next.value};
+        x = y, at = next;
+      }
+    }
+    if (!gained) settled = LineMaximum{x[o], at.value};
+  }
+  LineMaximum best = settled.value_or(LineMaximum{x[o], at.value});
+  if (!settled) {
+    const LineMaximum scanned = scanLine(locus, box, o, x);
+    if (scanned.value > best.value || !std::isfinite(best.value)) best = scanned;
+  }
+  for (double end : {box.lo[o], box.hi[o]}) {
+    const double value = f(end);
+    if (value >= best.value || !std::isfinite(best.value)) best = {end, value};
+  }
+  return best;
+}
+
 // ---- Both coordinates --------------------------------------------------
 
 struct SimplexDeleter {
@@ -264,8 +362,13 @@ bool ridgeIsHighest(const ClineLocus& locus, const Box& box, int o, Point x, dou
 // margin with the curvature of a maximum; nothing otherwise, and the
 // caller searches the slower way.
 std::optional<Point> newtonMaximum(const ClineLocus& locus, const Box& box, Point x) {
+  // From the neutral cline a maximum inside the box takes a handful of
+  // steps; more are the crawl of gradient steps up a likelihood that keeps
+  // rising towards an edge, which the searches along the edges settle
+  // faster.
+  constexpr int kNewtonSteps = 30;
   ClineCurvature at = curvatureAt(locus, x);
-  for (int iteration = 0; iteration < 100 && finite(at); ++iteration) {
+  for (int iteration = 0; iteration < kNewtonSteps && finite(at); ++iteration) {
     bool newton = false;
     Point step = ascentStep(at, newton);
     const double length = std::fabs(step[0]) + std::fabs(step[1]);
@@ -351,14 +454,10 @@ class Profile {
       : locus_(locus), box_(box), k_(k), other_(otherStart) {}
 
   double operator()(double t) {
-    const int o = 1 - k_;
-    auto along = [&](double y) {
-      Point x;
-      x[k_] = t;
-      x[o] = y;
-      return logLAt(locus_, x);
-    };
-    const LineMaximum best = maximiseLine(along, box_.lo[o], box_.hi[o], other_);
+    Point x;
+    x[k_] = t;
+    x[1 - k_] = other_;
+    const LineMaximum best = maximiseAlong(locus_, box_, 1 - k_, x);
     if (std::isfinite(best.value)) other_ = best.x;
     return best.value;
   }
@@ -372,7 +471,8 @@ class Profile {
 
 // The profile less LEVEL at T; an impossible point (ln L = -inf) lies
 // below every level.
-double aboveLevel(Profile& profile, double level, double t) {
+template <typename F>
+double aboveLevel(F& profile, double level, double t) {
   const double value = profile(t);
   return (value == -HUGE_VAL ? -kWorst : value) - level;
 }
@@ -384,7 +484,8 @@ double aboveLevel(Profile& profile, double level, double t) {
 // cannot break the bracket.  NaN when the profile, searched afresh, does
 // not straddle LEVEL there after all, or is not a number: no made-up
 // limit.
-double crossing(Profile& profile, double level, double inner, double outer) {
+template <typename F>
+double crossing(F& profile, double level, double inner, double outer) {
   double a = inner, b = outer;
   double fa = aboveLevel(profile, level, a), fb = aboveLevel(profile, level, b);
   if (!(fa > 0 && fb < 0)) return kNaN;
@@ -464,9 +565,83 @@ ClineEstimate undefinedRow(int individuals) {
   return row;
 }
 
+// The maximum along the edge of the box where coordinate K is at its end
+// on SIDE (0 low, 1 high), found by one search along the edge, when the
+// line through it along K is highest at that end (a steep cline that fits
+// worse a little below the cap may still fit best at it).  Nothing
+// otherwise.  On the cap of v so steep a cline is
+// nearly a step at the centre, and ln L along the edge has a shelf
+// between each pair of neighbouring individuals: the search starts at the
+// best of a coarse scan, not merely the nearest shelf.
+std::optional<Point> edgeMaximum(const ClineLocus& locus, const Box& box, int k, int side,
+                                 double otherStart) {
+  const int o = 1 - k;
+  Point start;
+  start[k] = side == 0 ? box.lo[k] : box.hi[k];
+  start[o] = otherStart;
+  double startValue = logLAt(locus, start);
+  constexpr int kScan = 28;
+  for (int i = 0; i <= kScan; ++i) {
+    Point at = start;
+    at[o] = box.lo[o] + (box.hi[o] - box.lo[o]) * i / kScan;
+    const double value = logLAt(locus, at);
+    if (value > startValue) start = at, startValue = value;
+  }
+  if (k == 0 && side == 1) {
+    // At the cap a cline is close enough to a step that the step's best
+    // shelves hold the edge's best, but not always its very best one.
+    for (double centre : locus.bestStepCentres(box.lo[o], box.hi[o], 8)) {
+      Point step = start;
+      step[o] = centre;
+      const double value = logLAt(locus, step);
+      if (value > startValue) start = step, startValue = value;
+    }
+  }
+  const LineMaximum best = maximiseAlong(locus, box, o, start);
+  Point x = start;
+  x[o] = best.x;
+  if (!std::isfinite(best.value) || maximiseAlong(locus, box, k, x).x != x[k]) return std::nullopt;
+  return x;
+}
+
+// Whether Y stands at or above X and above both ends of each line through
+// X along a coordinate: every point the search from the neutral cline
+// looked at.
+bool standsAboveAll(const ClineLocus& locus, const Box& box, const Point& x, const Point& y) {
+  const double value = logLAt(locus, y);
+  if (!(value >= logLAt(locus, x))) return false;
+  for (int k = 0; k < 2; ++k)
+    for (double end : {box.lo[k], box.hi[k]}) {
+      Point z = x;
+      z[k] = end;
+      if (!(value >= logLAt(locus, z))) return false;
+    }
+  return true;
+}
+
+// The maximum on the cap of v, else on another edge of the box, that
+// stands above every point the search from the neutral cline ended at or
+// looked at (X and the ends of the lines through it).  Nothing when no
+// edge has one.
+std::optional<Point> bestEdge(const ClineLocus& locus, const Box& box, const Point& x) {
+  static constexpr int kEdges[4][2] = {{0, 1}, {0, 0}, {1, 0}, {1, 1}};
+  for (const auto& edge : kEdges) {
+    const std::optional<Point> at = edgeMaximum(locus, box, edge[0], edge[1], x[1 - edge[0]]);
+    if (at && standsAboveAll(locus, box, x, *at)) return at;
+  }
+  return std::nullopt;
+}
+
+Point notBelowNeutral(const ClineLocus& locus, const Point& x) {
+  const Point neutral{0.0, 0.0};
+  return logLAt(locus, x) >= logLAt(locus, neutral) ? x : neutral;
+}
+
 // Newton's method from the neutral cline, which settles in a few steps
 // wherever the likelihood has a maximum inside the box that no line along
 // a coordinate through it tops at the box's ends.  Otherwise the simplex,
+// Where the best of those points lies on the cap of v (or another edge of
+// the box), one search along that edge.  Otherwise the simplex,
 // then each coordinate in turn (whose line searches look at the ends
 // too); a maximum inside the box is polished, one on its edge searched
 // along it.
@@ -475,11 +650,14 @@ Point bestPoint(const ClineLocus& locus, const Box& box) {
   const Point neutral{0.0, 0.0};
   const std::optional<Point> fast = newtonMaximum(locus, box, neutral);
   Point x = fast.value_or(neutral);
-  if (!fast || !endsStandLower(locus, box, x)) {
+  if (fast && endsStandLower(locus, box, x)) return notBelowNeutral(locus, x);
+  if (const std::optional<Point> edge = bestEdge(locus, box, x)) {
+    x = *edge;
+  } else {
     x = coordinateAscent(locus, box, simplexSearch(locus, box, neutral), 3);
     x = inside(box, x, 1e-3) ? newtonPolish(locus, box, x) : coordinateAscent(locus, box, x, 50);
   }
-  return logLAt(locus, x) >= logLAt(locus, neutral) ? x : neutral;
+  return notBelowNeutral(locus, x);
 }
 
 }  // namespace

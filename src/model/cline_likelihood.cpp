@@ -1,5 +1,6 @@
 #include "model/cline_likelihood.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "input/data_set.hpp"
@@ -101,13 +102,23 @@ Ancestry ancestryAt(double z) {
 
 }  // namespace
 
+// The factors' part of a term at A, with one logarithm: a heterozygote's
+// or dominant phenotype's two factors multiplied first (each is a
+// probability, so their product cannot overflow), a homozygote's one
+// doubled.  The logarithms are most of a pass's cost.
+template <typename T>
+double termLog(const T& t, const Ancestry& a) {
+  const auto& f = t.factor;
+  const double first = f[0].x * a.phi + f[0].y * a.rest;
+  if (f[1].m == 0) return f[0].m * std::log(first);
+  return std::log(first * (f[1].x * a.phi + f[1].y * a.rest));
+}
+
 double ClineLocus::logLikelihood(double v, double logitCentre) const {
   double sum = endsLogL_;
   for (const Term& t : terms_) {
     const Ancestry a = ancestryAt(v * (t.logitH - logitCentre));
-    sum += t.constant;
-    for (const Factor& f : t.factor)
-      if (f.m != 0) sum += f.m * std::log(f.x * a.phi + f.y * a.rest);
+    sum += t.constant + termLog(t, a);
   }
   return sum;
 }
@@ -122,12 +133,10 @@ ClineCurvature ClineLocus::curvature(double logV, double logitCentre) const {
     const double z = v * (t.logitH - logitCentre);
     const Ancestry a = ancestryAt(z);
     double first = 0, second = 0;
-    value += t.constant;
+    value += t.constant + termLog(t, a);
     for (const Factor& f : t.factor) {
       if (f.m == 0) continue;
-      const double share = f.x * a.phi + f.y * a.rest;
-      const double slope = (f.x - f.y) / share;
-      value += f.m * std::log(share);
+      const double slope = (f.x - f.y) / (f.x * a.phi + f.y * a.rest);
       first += f.m * slope;
       second -= f.m * slope * slope;
     }
@@ -140,6 +149,47 @@ ClineCurvature ClineLocus::curvature(double logV, double logitCentre) const {
     hcc += dzz * v * v;
   }
   return {value, {gs, gc}, {{hss, hsc}, {hsc, hcc}}};
+}
+
+namespace {
+
+// A term's log at phi = 0 (the S parent's share of every factor) or 1.
+template <typename T>
+double stepTerm(const T& t, bool fromR) {
+  double sum = t.constant;
+  for (const auto& f : t.factor)
+    if (f.m != 0) sum += f.m * std::log(fromR ? f.x : f.y);
+  return sum;
+}
+
+}  // namespace
+
+// One pass over the individuals in order of logit h moves the step past
+// each in turn: the individual's term changes from its R value to its S
+// value.
+std::vector<double> ClineLocus::bestStepCentres(double lo, double hi, std::size_t count) const {
+  std::vector<const Term*> order;
+  for (const Term& t : terms_) order.push_back(&t);
+  std::sort(order.begin(), order.end(),
+            [](const Term* a, const Term* b) { return a->logitH < b->logitH; });
+  auto pass = [](const Term* t) { return stepTerm(*t, false) - stepTerm(*t, true); };
+  double sum = 0;
+  for (const Term* t : order) sum += t->logitH < lo ? stepTerm(*t, false) : stepTerm(*t, true);
+  std::size_t i = 0;
+  while (i < order.size() && order[i]->logitH < lo) ++i;
+  std::vector<std::pair<double, double>> shelves{{sum, lo}};  // ln L, centre
+  while (i < order.size() && order[i]->logitH < hi) {
+    const double here = order[i]->logitH;
+    for (; i < order.size() && order[i]->logitH == here; ++i) sum += pass(order[i]);
+    const double next = i < order.size() ? std::min(order[i]->logitH, hi) : hi;
+    shelves.push_back({sum, 0.5 * (here + next)});
+  }
+  const std::size_t kept = std::min(count, shelves.size());
+  std::partial_sort(shelves.begin(), shelves.begin() + kept, shelves.end(),
+                    [](const auto& a, const auto& b) { return a.first > b.first; });
+  std::vector<double> centres;
+  for (std::size_t k = 0; k < kept; ++k) centres.push_back(shelves[k].second);
+  return centres;
 }
 
 double ClineLocus::neutralLogLikelihood() const {

@@ -10,6 +10,7 @@
 // Each individual's genotype at the locus is then scored by the hybrid
 // index model's own term with phi in place of h.  No I/O.
 
+#include <cstddef>
 #include <vector>
 
 namespace parmix {
@@ -51,6 +52,12 @@ class ClineLocus {
   // The same at (ln v, logit centre), with its first and second
   // derivatives on that scale, in one pass over the individuals.
   ClineCurvature curvature(double logV, double logitCentre) const;
+  // The COUNT logit centres within [LO, HI] at which the step cline (phi
+  // = 0 below the centre, 1 above: the limit of ever steeper clines) fits
+  // best, best first: the middles of gaps between neighbouring
+  // individuals' logit h, or LO.  The steepest clines' likelihood along
+  // the centre is a row of such shelves, which a local search cannot cross.
+  std::vector<double> bestStepCentres(double lo, double hi, std::size_t count) const;
   // The same under the neutral cline, phi = h exactly: the locus's terms
   // of the hybrid index likelihood at each individual's h.
   double neutralLogLikelihood() const;

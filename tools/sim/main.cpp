@@ -42,39 +42,53 @@ void formatSampleLine(const std::string& name, const Locus& locus,
   line += '\n';
 }
 
-// Every individual's designations at LOCUS.
+// Every individual's designations at LOCUS; fromR holds each individual's
+// chance of an allele from R on the genome, chances is room for those of
+// the locus's cline.
 void drawRow(Random& random, const Options& options, const Locus& locus,
-             const std::vector<Individual>& individuals, const std::vector<double>& fromR,
-             std::vector<Designation>& drawn) {
+             const LocusCline& cline, const std::vector<double>& fromR,
+             std::vector<double>& chances, std::vector<Designation>& drawn) {
+  const bool neutral = cline.v == 1.0 && cline.centre == 0.5;
+  if (!neutral) {
+    chances.resize(fromR.size());
+    for (std::size_t j = 0; j < fromR.size(); ++j) chances[j] = chanceFromR(fromR[j], cline);
+  }
+  const std::vector<double>& chance = neutral ? fromR : chances;
   if (!locus.dominant && locus.freqR.size() == 2) {
-    drawBiallelicRow(random, locus, fromR, options.missingShare, drawn);
+    drawBiallelicRow(random, locus, chance, options.missingShare, drawn);
     return;
   }
   const std::vector<int> cumR = cumulative(locus, true);
   const std::vector<int> cumS = cumulative(locus, false);
   drawn.clear();
-  for (const Individual& individual : individuals)
-    drawn.push_back(drawDesignation(random, locus, cumR, cumS, individual, options.missingShare));
+  for (const double c : chance)
+    drawn.push_back(drawDesignation(random, locus, cumR, cumS, c, options.missingShare));
 }
+
+// What each locus reuses: the chances of its cline, its designations and
+// the individual file's line.
+struct LocusScratch {
+  std::vector<double> chances;
+  std::vector<Designation> drawn;
+  std::string line;
+};
 
 // One locus: its parental record and every individual's designations.
 void simulateLocus(Random& random, const Options& options, int index, bool dominant,
-                   const std::vector<Individual>& individuals,
-                   const std::vector<double>& fromR, LocusOutputs& out, std::string& line,
-                   std::vector<Designation>& drawn) {
+                   const LocusCline& cline, const std::vector<double>& fromR,
+                   LocusOutputs& out, LocusScratch& scratch) {
   const int alleles = dominant ? 2 : drawAlleleCount(random, options);
   const Locus locus = drawLocus(random, dominant, alleles, options.differentiation);
   const std::string name = locusName(index, options.loci);
   if (out.parental != nullptr) out.parental->write(parentalLine(name, locus));
-  const std::vector<int> cumR = cumulative(locus, true);
-  const std::vector<int> cumS = cumulative(locus, false);
-  drawRow(random, options, locus, individuals, fromR, drawn);
+  std::vector<Designation>& drawn = scratch.drawn;
+  drawRow(random, options, locus, cline, fromR, scratch.chances, drawn);
   if (out.sample != nullptr) {
-    formatSampleLine(name, locus, drawn, line);
-    out.sample->write(line);
+    formatSampleLine(name, locus, drawn, scratch.line);
+    out.sample->write(scratch.line);
   }
   if (out.references == nullptr) return;
-  out.references->draw(locus, cumR, cumS);
+  out.references->draw(locus, cumulative(locus, true), cumulative(locus, false));
   if (out.vcf != nullptr) out.vcf->writeLocus(index, name, locus, *out.references, drawn);
   if (out.plink != nullptr) out.plink->writeLocus(index, name, *out.references, drawn);
   if (out.referenceFiles != nullptr) out.referenceFiles->writeLocus(name, locus, *out.references);
@@ -119,6 +133,24 @@ bool openPlink(const Options& options, const std::vector<Individual>& individual
   const std::string unopened = plink->unopened();
   if (unopened.empty()) return true;
   std::fprintf(stderr, "parmix-sim: cannot open %s for writing\n", unopened.c_str());
+  return false;
+}
+
+// OUT.clines.tsv, every locus's true cline, when some loci depart from the
+// genome; false when it cannot be written.
+bool writeClines(const Options& options, const std::vector<LocusCline>& clines) {
+  if (!(options.clines.share > 0.0)) return true;
+  const std::string path = options.prefix + ".clines.tsv";
+  OutputFile file(path);
+  bool ok = file.isOpen();
+  if (ok) file.write("locus\tv\tcentre\n");
+  char number[64];
+  for (std::size_t i = 0; ok && i < clines.size(); ++i) {
+    std::snprintf(number, sizeof number, "\t%.17g\t%.17g\n", clines[i].v, clines[i].centre);
+    file.write(locusName(static_cast<int>(i), options.loci) + number);
+  }
+  if (ok && file.close()) return true;
+  std::fprintf(stderr, "parmix-sim: cannot write %s\n", path.c_str());
   return false;
 }
 
@@ -167,12 +199,13 @@ int simulate(const Options& options) {
                                                     options.missingShare);
   LocusOutputs out{parental, sample, vcf.get(), plink.get(), references.get(),
                    referenceFiles.get()};
+  const std::vector<LocusCline> clines = drawClines(options.seed, options.loci, options.clines);
+  if (!writeClines(options, clines)) return 1;
   std::vector<double> fromR;
   for (const Individual& individual : individuals) fromR.push_back(chanceFromR(individual));
-  std::string line;
-  std::vector<Designation> drawn;
+  LocusScratch scratch;
   for (int i = 0; i < options.loci; ++i)
-    simulateLocus(random, options, i, dominant[i], individuals, fromR, out, line, drawn);
+    simulateLocus(random, options, i, dominant[i], clines[i], fromR, out, scratch);
   bool ok = true;
   for (int f = 0; f < 3; ++f) {
     if (text[f] && !text[f]->close()) {

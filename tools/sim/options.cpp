@@ -63,6 +63,14 @@ constexpr const char* kUsage =
     "                        with --vcf), for parmix --parental-from\n"
     "  --references N        reference samples of each population in the VCF and\n"
     "                        the reference files and the PLINK files (default 50)\n"
+    "  --cline-share F       share of the loci, 0..1, whose copies come from R with\n"
+    "                        chance phi(h; v, centre) = logistic(v (logit h -\n"
+    "                        logit centre)) instead of h (default 0); also writes\n"
+    "                        OUT.clines.tsv, every locus's true v and centre\n"
+    "  --cline-v V | A:B     their steepness v, fixed or drawn per locus\n"
+    "                        log-uniformly from [A, B], 0.01..100 (default 1)\n"
+    "  --cline-centre C|A:B  their centre, fixed or drawn per locus uniformly\n"
+    "                        from [A, B], 0.001..0.999 (default 0.5)\n"
     "  --help                shows this text\n"
     "\n"
     "Individuals: pureR has h = 1, pureS h = 0, F1 h = 0.5, BCR (backcross to R)\n"
@@ -142,6 +150,19 @@ bool parseDifferentiation(const char* text, Differentiation& out) {
   return true;
 }
 
+// V or A:B, within [low, high], into the range's ends.
+bool parseRange(const char* text, double low, double high, double& from, double& to) {
+  const char* colon = std::strchr(text, ':');
+  if (colon == nullptr) {
+    if (!parseReal(text, low, high, from)) return false;
+    to = from;
+    return true;
+  }
+  const std::string first(text, colon);
+  return parseReal(first.c_str(), low, high, from) && parseReal(colon + 1, low, high, to) &&
+         from <= to;
+}
+
 int ancestryByName(const std::string& name) {
   for (int k = 0; k < kAncestryKinds; ++k)
     if (name == ancestryName(static_cast<Ancestry>(k))) return k;
@@ -205,6 +226,11 @@ bool applyOption(const std::string& name, const char* value, Options& options) {
   if (name == "--generations") return parseInt(value, 2, 1000, options.generations);
   if (name == "--depth") return parseReal(value, 1e-3, 10000.0, options.depth);
   if (name == "--error") return parseReal(value, 0.0, 0.4999, options.error);
+  ClineSettings& clines = options.clines;
+  if (name == "--cline-share") return parseShare(value, clines.share);
+  if (name == "--cline-v") return parseRange(value, 0.01, 100.0, clines.vLow, clines.vHigh);
+  if (name == "--cline-centre")
+    return parseRange(value, 0.001, 0.999, clines.centreLow, clines.centreHigh);
   return false;
 }
 
@@ -212,7 +238,8 @@ bool isKnownOption(const std::string& name) {
   static constexpr const char* kNames[] = {
       "--individuals", "--loci", "--alleles", "--dominant-share", "--missing-share",
       "--seed",        "--prefix", "--mix",   "--differentiation", "--pedigree",
-      "--generations", "--references", "--depth", "--error"};
+      "--generations", "--references", "--depth", "--error", "--cline-share", "--cline-v",
+      "--cline-centre"};
   for (const char* known : kNames)
     if (name == known) return true;
   return false;
@@ -307,6 +334,10 @@ ParseOutcome parseOptions(int argc, const char* const argv[], Options& options,
                         options.minAlleles != 2 || options.maxAlleles != 2)) {
     message = "PLINK files hold biallelic codominant loci of drawn individuals: --plink needs "
               "--alleles 2, --dominant-share 0 and no --pedigree";
+    return ParseOutcome::Error;
+  }
+  if (options.pedigree && options.clines.share > 0.0) {
+    message = "--pedigree draws ancestry states, not clines: --cline-share does not go with it";
     return ParseOutcome::Error;
   }
   if (options.depth > 0.0 && (!options.vcf || options.maxAlleles != 2)) {

@@ -34,6 +34,19 @@ struct Differentiation {
   bool skewed = true;
 };
 
+// Loci that depart from the genome: a share of them (exactly round(share
+// * loci), at random positions) draws each allele copy from R with chance
+// phi(h; v, centre) = logistic(v (logit h - logit centre)) instead of h.
+// Each of v and the centre is fixed (low = high) or drawn per locus, v
+// log-uniform and the centre uniform in [low, high].
+struct ClineSettings {
+  double share = 0.0;
+  double vLow = 1.0;
+  double vHigh = 1.0;
+  double centreLow = 0.5;
+  double centreHigh = 0.5;
+};
+
 struct Options {
   int individuals = 100;
   int loci = 100;
@@ -70,6 +83,9 @@ struct Options {
   std::array<double, kLineages> lineages{};
   // Generations of the hybrid swarm, the F1s being the first.
   int generations = 3;
+  // With a share above 0, also OUT.clines.tsv: every locus's true v and
+  // centre (1 and 0.5 where it follows the genome).
+  ClineSettings clines;
 };
 
 enum class ParseOutcome { Run, Help, Error };

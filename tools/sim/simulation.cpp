@@ -165,12 +165,16 @@ int drawAllele(Random& random, double fromR, const std::vector<int>& cumR,
 Designation drawDesignation(Random& random, const Locus& locus, const std::vector<int>& cumR,
                             const std::vector<int>& cumS, const Individual& individual,
                             double missingShare) {
+  return drawDesignation(random, locus, cumR, cumS, chanceFromR(individual), missingShare);
+}
+
+Designation drawDesignation(Random& random, const Locus& locus, const std::vector<int>& cumR,
+                            const std::vector<int>& cumS, double fromR, double missingShare) {
   Designation d;
   if (missingShare > 0.0 && random.unit() < missingShare) {
     d.missing = true;
     return d;
   }
-  const double fromR = chanceFromR(individual);
   const int a = drawAllele(random, fromR, cumR, cumS);
   const int b = drawAllele(random, fromR, cumR, cumS);
   if (locus.dominant) {
@@ -202,6 +206,29 @@ void drawBiallelicRow(Random& random, const Locus& locus, const std::vector<doub
     d.first = copy(fromR[j]);
     d.second = copy(fromR[j]);
   }
+}
+
+std::vector<LocusCline> drawClines(std::uint64_t seed, int loci, const ClineSettings& settings) {
+  std::vector<LocusCline> clines(static_cast<std::size_t>(loci));
+  if (!(settings.share > 0.0)) return clines;
+  // A stream of its own, so the genotypes of a seed's other loci stay.
+  Random random(seed ^ 0x9e3779b97f4a7c15ULL);
+  const std::vector<bool> chosen = drawDominantLoci(random, loci, settings.share);
+  for (int i = 0; i < loci; ++i) {
+    if (!chosen[i]) continue;
+    const double logV = std::log(settings.vLow) +
+                        random.unit() * (std::log(settings.vHigh) - std::log(settings.vLow));
+    clines[i].v = settings.vLow == settings.vHigh ? settings.vLow : std::exp(logV);
+    clines[i].centre = settings.centreLow + random.unit() * (settings.centreHigh - settings.centreLow);
+  }
+  return clines;
+}
+
+double chanceFromR(double h, const LocusCline& c) {
+  if (c.v == 1.0 && c.centre == 0.5) return h;
+  if (h <= 0.0 || h >= 1.0) return h;
+  const double z = c.v * (std::log(h / (1 - h)) - std::log(c.centre / (1 - c.centre)));
+  return 1.0 / (1.0 + std::exp(-z));
 }
 
 std::string locusName(int index, int loci) {

@@ -6,6 +6,7 @@
 // the model that parmix fits.  No I/O here.
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,20 @@ std::array<int, kAncestryKinds> apportion(int n, const std::array<double, kAnces
 // The same for any number of kinds.
 std::vector<int> apportionWeights(int n, const std::vector<double>& weights);
 
+// One locus's true cline: v = 1 and centre 1/2 follow the genome.
+struct LocusCline {
+  double v = 1.0;
+  double centre = 0.5;
+};
+
+// Every locus's cline under SETTINGS, from a stream of draws of its own so
+// that the other draws of a seed stay as they are without clines.
+std::vector<LocusCline> drawClines(std::uint64_t seed, int loci, const ClineSettings& settings);
+
+// The chance that an allele comes from R at a locus of cline C in an
+// individual of hybrid index H: exactly H under the genome's cline.
+double chanceFromR(double h, const LocusCline& c);
+
 struct Individual {
   std::string name;
   Ancestry kind = Ancestry::Uniform;
@@ -87,6 +102,9 @@ struct Designation {
 Designation drawDesignation(Random& random, const Locus& locus, const std::vector<int>& cumR,
                             const std::vector<int>& cumS, const Individual& individual,
                             double missingShare);
+// The same with the chance FROMR that an allele comes from R.
+Designation drawDesignation(Random& random, const Locus& locus, const std::vector<int>& cumR,
+                            const std::vector<int>& cumS, double fromR, double missingShare);
 
 // Every individual's designations at a biallelic codominant locus, the
 // same draws in the same order as drawDesignation makes them one by one,

@@ -36,6 +36,8 @@ const FitCase kFitCases[] = {
     {"dominant, shifted to S", 'D', {0.8}, {0.1}, 200, 1.5, 0.7, 13},
     {"neutral", 'C', {1.0, 0.0}, {0.0, 1.0}, 120, 1.0, 0.5, 14},
     {"few individuals", 'C', {0.95, 0.05}, {0.05, 0.95}, 12, 6.0, 0.5, 15},
+    {"step on the cap of v", 'C', {0.99, 0.01}, {0.01, 0.99}, 16, 80.0, 0.45, 17},
+    {"step on the cap of v, dominant", 'D', {0.99}, {0.02}, 24, 80.0, 0.6, 18},
 };
 
 void PrintTo(const FitCase& c, std::ostream* os) { *os << c.name; }
@@ -81,6 +83,19 @@ INSTANTIATE_TEST_SUITE_P(Loci, ClineFit, ::testing::ValuesIn(kFitCases),
                              if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
                            return name;
                          });
+
+// The step cases above must reach the cap, or the search along it goes
+// untested.
+TEST(ClineFitCap, SortedGenotypesFitBestAtTheCapWithItsCutMark) {
+  for (const FitCase& c : kFitCases) {
+    if (std::string(c.name).find("cap") == std::string::npos) continue;
+    ClineData data = drawCline(c.type, c.r, c.s, c.n, c.v, c.centre, c.seed);
+    const ClineEstimate row = fitCline(*data.view());
+    EXPECT_DOUBLE_EQ(row.v, kClineMaxV) << c.name;
+    EXPECT_TRUE(row.vCut[1]) << c.name;
+    EXPECT_FALSE(row.vCut[0]) << c.name;
+  }
+}
 
 TEST(ClineFitUndefined, NoInformingIndividualLeavesEverythingUndefined) {
   ClineData data = drawCline('C', {0.9, 0.1}, {0.1, 0.9}, 10, 1.0, 0.5, 3);

@@ -5,6 +5,7 @@
 #include "support/cline_reference.hpp"
 #include "support/one_individual.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -151,6 +152,44 @@ TEST(ClineLocus, CurvatureAgreesWithDifferencesOfTheValue) {
           EXPECT_NEAR(at.hessian[k][j], bend[j], 1e-5 * (1 + std::fabs(bend[j]))) << l.type << k << j;
       }
     }
+  }
+}
+
+// The step cline's ln L at logit centre C, independently: each individual
+// is taken as a pure parent on its side of the step, where the hybrid
+// index model's term is the cline's at phi = 0 or 1.
+double stepLogL(const test::ClineData& data, double c) {
+  test::ClineData step = data;
+  for (double& h : step.h)
+    if (h > 0 && h < 1) h = std::log(h / (1 - h)) > c ? 1.0 : 0.0;
+  return test::referenceLogL(step, 1.0, 0.5);
+}
+
+TEST(ClineLocus, BestStepCentresAreTheBestGapsBetweenIndividuals) {
+  const struct {
+    char type;
+    std::vector<double> r, s;
+    double v, centre;
+  } loci[] = {{'C', {0.95, 0.05}, {0.05, 0.95}, 50.0, 0.4},
+              {'C', {0.7, 0.2, 0.1}, {0.1, 0.1, 0.8}, 1.0, 0.5},
+              {'D', {0.9}, {0.05}, 20.0, 0.65}};
+  const double lo = -5, hi = 5;
+  std::uint64_t seed = 60;
+  for (const auto& l : loci) {
+    test::ClineData data = test::drawCline(l.type, l.r, l.s, 40, l.v, l.centre, ++seed);
+    const auto locus = data.view();
+    // Every gap's middle, and the range's low end (the step below all).
+    std::vector<double> logits{lo};
+    for (double h : data.h) logits.push_back(std::clamp(std::log(h / (1 - h)), lo, hi));
+    std::sort(logits.begin(), logits.end());
+    double best = stepLogL(data, lo);
+    for (std::size_t i = 0; i + 1 < logits.size(); ++i)
+      if (logits[i] < logits[i + 1]) best = std::max(best, stepLogL(data, 0.5 * (logits[i] + logits[i + 1])));
+    const std::vector<double> centres = locus->bestStepCentres(lo, hi, 4);
+    ASSERT_EQ(centres.size(), 4u) << l.type;
+    EXPECT_NEAR(stepLogL(data, centres[0]), best, 1e-10 * std::fabs(best)) << l.type;
+    for (std::size_t k = 1; k < centres.size(); ++k)
+      EXPECT_LE(stepLogL(data, centres[k]), stepLogL(data, centres[k - 1]) + 1e-9) << l.type << k;
   }
 }
 

@@ -287,6 +287,61 @@ TEST(SimFiles, RecordsInTheInputFormats) {
   EXPECT_EQ(line, "2/1NA/NA0NA");
 }
 
+// ---------------------------------------------------------------- clines
+
+TEST(SimClines, ExactlyTheShareDepartsWithinItsRanges) {
+  const struct {
+    ClineSettings settings;
+    int departing;
+  } cases[] = {{{0.0, 2, 2, 0.3, 0.3}, 0},
+               {{0.25, 4, 4, 0.3, 0.3}, 250},
+               {{0.1, 0.5, 8, 0.2, 0.8}, 100}};
+  for (const auto& c : cases) {
+    const std::vector<LocusCline> clines = drawClines(7, 1000, c.settings);
+    ASSERT_EQ(clines.size(), 1000u);
+    int departing = 0;
+    std::set<double> vs;
+    for (const LocusCline& l : clines) {
+      if (l.v == 1.0 && l.centre == 0.5) continue;
+      ++departing;
+      vs.insert(l.v);
+      EXPECT_GE(l.v, c.settings.vLow);
+      EXPECT_LE(l.v, c.settings.vHigh);
+      EXPECT_GE(l.centre, c.settings.centreLow);
+      EXPECT_LE(l.centre, c.settings.centreHigh);
+    }
+    EXPECT_EQ(departing, c.departing);
+    // A fixed v stays fixed; a range is drawn per locus.
+    if (departing > 0) {
+      EXPECT_EQ(vs.size() == 1, c.settings.vLow == c.settings.vHigh);
+    }
+  }
+}
+
+TEST(SimClines, LogUniformVHasHalfItsDrawsBelowTheGeometricMean) {
+  // Median of log-uniform on [0.5, 8] is 2; the count below is binomial
+  // (1000, 1/2): 4.5 standard deviations are +-71.
+  const std::vector<LocusCline> clines = drawClines(8, 1000, {1.0, 0.5, 8, 0.5, 0.5});
+  const auto below = std::count_if(clines.begin(), clines.end(),
+                                   [](const LocusCline& l) { return l.v < 2.0; });
+  EXPECT_NEAR(static_cast<double>(below), 500.0, 71.0);
+}
+
+TEST(SimClines, ChanceFromRFollowsTheCline) {
+  const struct {
+    double h, v, centre, expected;
+  } cases[] = {{0.37, 1, 0.5, 0.37},          // the genome's cline is h itself
+               {0.3, 5, 0.3, 0.5},            // half at the centre
+               {0.25, 2, 0.5, 0.1},           // (1/3)^2 odds
+               {0.75, 2, 0.5, 0.9},
+               {0.5, 1, 0.2, 0.8},            // odds 4 at h = 1/2
+               {0.0, 4, 0.3, 0.0},            // pure parents stay pure
+               {1.0, 4, 0.3, 1.0}};
+  for (const auto& c : cases)
+    EXPECT_NEAR(chanceFromR(c.h, {c.v, c.centre}), c.expected, 1e-12) << c.h << " " << c.v;
+  EXPECT_EQ(chanceFromR(0.37, {}), 0.37);
+}
+
 // --------------------------------------------------------------- options
 
 ParseOutcome parse(std::vector<const char*> words, Options& options, std::string& message) {
@@ -323,7 +378,9 @@ TEST(SimOptions, RefusesWhatCannotBeSimulated) {
       {"--alleles", "4:3"},      {"--dominant-share", "1.5"},  {"--missing-share", "x"},
       {"--mix", "pureR=0"},      {"--mix", "hybrid=1"},        {"--differentiation", "huge"},
       {"--differentiation", "0.5:0.2"}, {"--seed", "-1"},     {"--frobnicate", "1"},
-      {"--loci"}};
+      {"--loci"},                {"--cline-share", "2"},       {"--cline-v", "0"},
+      {"--cline-v", "5:2"},      {"--cline-centre", "1"},      {"--cline-centre", "0.2:x"},
+      {"--pedigree", "F1=1", "--cline-share", "0.1"}};
   for (const auto& words : bad) {
     Options o;
     std::string message;
