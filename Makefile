@@ -154,14 +154,17 @@ bench:
 	@cmake --build $(BENCH_BUILD_DIR) -j $(JOBS)
 	@$(TCLSH) bench/run-bench.tcl $(BENCH_BUILD_DIR)
 
-# The genome-scale benchmark: 10^9 study genotypes from a bgzipped VCF
-# through the parmix program, with peak memory and the time of reading and of
-# studying (bench/run-bench-genome.sh).  The simulated panel is kept in
-# $(BUILD_DIR)/bench-genome.  Never part of `make test`.
+# The genome-scale benchmark through the parmix program, with peak memory
+# and the time of reading and of studying (bench/run-bench-genome.sh): by
+# default 10^9 study genotypes from a bgzipped VCF; TIER=10e10 takes 10^10
+# from PLINK files (2.5 GB of .bed), TIER=10e8 a hundredth of that.  The
+# simulated panels are kept in $(BUILD_DIR)/bench-genome.  Never part of
+# `make test`.
+TIER ?= 10e9
 .PHONY: bench-genome
 bench-genome: DEPS_GROUPS = bench
 bench-genome: build
-	@sh bench/run-bench-genome.sh $(BUILD_DIR)
+	@BENCH_GENOME_TIER=$(TIER) sh bench/run-bench-genome.sh $(BUILD_DIR)
 
 # The cost of each correction for sequencing data and small reference
 # samples on the M tier through the VCF path (bench/run-bench-corrections.tcl).

@@ -53,8 +53,11 @@ std::vector<std::string> samplesNamedAsMap(const std::vector<FamSample>& samples
 // handed back to the system.
 class MappedFile {
  public:
-  // Pages read are handed back in steps of this many bytes by default.
-  static constexpr std::uint64_t kReleaseStep = std::uint64_t{64} << 20;
+  // Pages read are handed back in steps of this many bytes by default:
+  // small beside any .bed worth mapping (a step larger than the file would
+  // leave all of it resident to the end), large enough that the calls cost
+  // nothing beside the reading.
+  static constexpr std::uint64_t kReleaseStep = std::uint64_t{4} << 20;
 
   // Throws InputError when PATH cannot be opened or mapped.  RELEASE_STEP
   // is the least span release() hands back at once.

@@ -19,39 +19,76 @@ namespace {
 
 using namespace parmix::sim;
 
-// The files written locus by locus, and the reference samples behind the
-// VCF and the reference files (null when neither is asked for).
+// The files written locus by locus (the text files null when left out),
+// and the reference samples behind the VCF, the PLINK files and the
+// reference files (null when none is asked for).
 struct LocusOutputs {
-  OutputFile& parental;
-  OutputFile& sample;
+  OutputFile* parental;
+  OutputFile* sample;
   VcfOutput* vcf;
   PlinkOutput* plink;
   ReferenceSamples* references;
   ReferenceFiles* referenceFiles;
 };
 
+// The individual file's line of one locus.
+void formatSampleLine(const std::string& name, const Locus& locus,
+                      const std::vector<Designation>& drawn, std::string& line) {
+  line = name + " #";
+  for (const Designation& d : drawn) {
+    line += ' ';
+    appendDesignation(line, locus, d);
+  }
+  line += '\n';
+}
+
+// Every individual's designations at LOCUS; fromR holds each individual's
+// chance of an allele from R on the genome, chances is room for those of
+// the locus's cline.
+void drawRow(Random& random, const Options& options, const Locus& locus,
+             const LocusCline& cline, const std::vector<double>& fromR,
+             std::vector<double>& chances, std::vector<Designation>& drawn) {
+  const bool neutral = cline.v == 1.0 && cline.centre == 0.5;
+  if (!neutral) {
+    chances.resize(fromR.size());
+    for (std::size_t j = 0; j < fromR.size(); ++j) chances[j] = chanceFromR(fromR[j], cline);
+  }
+  const std::vector<double>& chance = neutral ? fromR : chances;
+  if (!locus.dominant && locus.freqR.size() == 2) {
+    drawBiallelicRow(random, locus, chance, options.missingShare, drawn);
+    return;
+  }
+  const std::vector<int> cumR = cumulative(locus, true);
+  const std::vector<int> cumS = cumulative(locus, false);
+  drawn.clear();
+  for (const double c : chance)
+    drawn.push_back(drawDesignation(random, locus, cumR, cumS, c, options.missingShare));
+}
+
+// What each locus reuses: the chances of its cline, its designations and
+// the individual file's line.
+struct LocusScratch {
+  std::vector<double> chances;
+  std::vector<Designation> drawn;
+  std::string line;
+};
+
 // One locus: its parental record and every individual's designations.
 void simulateLocus(Random& random, const Options& options, int index, bool dominant,
-                   const LocusCline& cline, const std::vector<Individual>& individuals,
-                   LocusOutputs& out, std::string& line, std::vector<Designation>& drawn) {
+                   const LocusCline& cline, const std::vector<double>& fromR,
+                   LocusOutputs& out, LocusScratch& scratch) {
   const int alleles = dominant ? 2 : drawAlleleCount(random, options);
   const Locus locus = drawLocus(random, dominant, alleles, options.differentiation);
   const std::string name = locusName(index, options.loci);
-  out.parental.write(parentalLine(name, locus));
-  const std::vector<int> cumR = cumulative(locus, true);
-  const std::vector<int> cumS = cumulative(locus, false);
-  line = name + " #";
-  drawn.clear();
-  for (const Individual& individual : individuals) {
-    line += ' ';
-    const double fromR = chanceFromR(chanceFromR(individual), cline);
-    drawn.push_back(drawDesignation(random, locus, cumR, cumS, fromR, options.missingShare));
-    appendDesignation(line, locus, drawn.back());
+  if (out.parental != nullptr) out.parental->write(parentalLine(name, locus));
+  std::vector<Designation>& drawn = scratch.drawn;
+  drawRow(random, options, locus, cline, fromR, scratch.chances, drawn);
+  if (out.sample != nullptr) {
+    formatSampleLine(name, locus, drawn, scratch.line);
+    out.sample->write(scratch.line);
   }
-  line += '\n';
-  out.sample.write(line);
   if (out.references == nullptr) return;
-  out.references->draw(locus, cumR, cumS);
+  out.references->draw(locus, cumulative(locus, true), cumulative(locus, false));
   if (out.vcf != nullptr) out.vcf->writeLocus(index, name, locus, *out.references, drawn);
   if (out.plink != nullptr) out.plink->writeLocus(index, name, *out.references, drawn);
   if (out.referenceFiles != nullptr) out.referenceFiles->writeLocus(name, locus, *out.references);
@@ -117,26 +154,39 @@ bool writeClines(const Options& options, const std::vector<LocusCline>& clines) 
   return false;
 }
 
-int simulate(const Options& options) {
-  const std::string paths[] = {options.prefix + ".parental.txt",
-                               options.prefix + ".individuals.txt", options.prefix + ".truth.tsv"};
-  OutputFile parental(paths[0]);
-  OutputFile sample(paths[1]);
-  OutputFile truth(paths[2]);
-  const OutputFile* files[] = {&parental, &sample, &truth};
+// The text files: the truth file always, the parental and individual
+// files unless PLINK files are asked for without them.  Null where left
+// out; false when one cannot be opened.
+bool openTextFiles(const Options& options, std::unique_ptr<OutputFile> (&files)[3],
+                   const std::string (&paths)[3]) {
+  const bool full = !options.plink || options.textFiles;
   for (int f = 0; f < 3; ++f) {
+    if (f < 2 && !full) continue;
+    files[f] = std::make_unique<OutputFile>(paths[f]);
     if (!files[f]->isOpen()) {
       std::fprintf(stderr, "parmix-sim: cannot open %s for writing\n", paths[f].c_str());
-      return 1;
+      return false;
     }
   }
+  return true;
+}
+
+int simulate(const Options& options) {
+  const std::string paths[3] = {options.prefix + ".parental.txt",
+                                options.prefix + ".individuals.txt",
+                                options.prefix + ".truth.tsv"};
+  std::unique_ptr<OutputFile> text[3];
+  if (!openTextFiles(options, text, paths)) return 1;
+  OutputFile* const parental = text[0].get();
+  OutputFile* const sample = text[1].get();
+  OutputFile& truth = *text[2];
   Random random(options.seed);
   const std::vector<Individual> individuals = drawIndividuals(random, options);
   const std::vector<bool> dominant = drawDominantLoci(random, options.loci, options.dominantShare);
   truth.write("name\th\tkind\n");
   for (const Individual& individual : individuals) truth.write(truthLine(individual));
-  parental.write(parentalHeader(options));
-  sample.write(individualHeader(options, individuals));
+  if (parental != nullptr) parental->write(parentalHeader(options));
+  if (sample != nullptr) sample->write(individualHeader(options, individuals));
   std::unique_ptr<VcfOutput> vcf;
   std::unique_ptr<PlinkOutput> plink;
   std::unique_ptr<ReferenceFiles> referenceFiles;
@@ -151,14 +201,14 @@ int simulate(const Options& options) {
                    referenceFiles.get()};
   const std::vector<LocusCline> clines = drawClines(options.seed, options.loci, options.clines);
   if (!writeClines(options, clines)) return 1;
-  std::string line;
-  std::vector<Designation> drawn;
+  std::vector<double> fromR;
+  for (const Individual& individual : individuals) fromR.push_back(chanceFromR(individual));
+  LocusScratch scratch;
   for (int i = 0; i < options.loci; ++i)
-    simulateLocus(random, options, i, dominant[i], clines[i], individuals, out, line, drawn);
-  OutputFile* toClose[] = {&parental, &sample, &truth};
+    simulateLocus(random, options, i, dominant[i], clines[i], fromR, out, scratch);
   bool ok = true;
   for (int f = 0; f < 3; ++f) {
-    if (!toClose[f]->close()) {
+    if (text[f] && !text[f]->close()) {
       std::fprintf(stderr, "parmix-sim: %s could not be written completely\n", paths[f].c_str());
       ok = false;
     }

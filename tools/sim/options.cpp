@@ -49,7 +49,10 @@ constexpr const char* kUsage =
     "  --plink               also writes OUT.bed, OUT.bim and OUT.fam (PLINK 1\n"
     "                        binary files, FID the population, IID the name) and\n"
     "                        OUT.popmap.txt: the samples and genotypes of --vcf\n"
-    "                        (biallelic loci only)\n"
+    "                        (biallelic loci only); the parental and individual\n"
+    "                        files are then left out\n"
+    "  --text-files          with --plink: writes the parental and individual\n"
+    "                        files too\n"
     "  --depth D             with --vcf: reads of mean depth D (Poisson) for every\n"
     "                        genotype, written as AD and PL, GT called from them\n"
     "                        (biallelic loci only; default: calls only)\n"
@@ -290,6 +293,10 @@ ParseOutcome parseOptions(int argc, const char* const argv[], Options& options,
     }
     if (name == "--plink" && !hasValue) {
       options.plink = true;
+      continue;
+    }
+    if (name == "--text-files" && !hasValue) {
+      options.textFiles = true;
       continue;
     }
     if (name == "--reference-files" && !hasValue) {

@@ -65,6 +65,9 @@ struct Options {
   // Also OUT.bed, OUT.bim and OUT.fam (and OUT.popmap.txt): the VCF's
   // samples and genotypes as PLINK 1 binary files, biallelic loci only.
   bool plink = false;
+  // With --plink the parental and individual files are left out (at genome
+  // scale they are hundreds of times the .bed); this asks for them again.
+  bool textFiles = false;
   int references = 50;
   // Also OUT.R.txt and OUT.S.txt: the same reference samples as individual
   // files, for counting a parental file from them.

@@ -1,6 +1,5 @@
 #include "plink_writer.hpp"
 
-#include <algorithm>
 
 namespace parmix::sim {
 
@@ -11,13 +10,6 @@ constexpr int kSpacing = 100;  // between the positions of neighbouring loci, as
 constexpr std::size_t kBuffer = std::size_t{1} << 20;
 
 }  // namespace
-
-unsigned bedCode(const Designation& d) {
-  if (d.missing) return 1;
-  const int a1 = (d.first == 2) + (d.second == 2);  // copies of allele 2, the A1
-  static constexpr unsigned kByA1[3] = {3, 2, 0};
-  return kByA1[a1];
-}
 
 PlinkOutput::PlinkOutput(const std::string& prefix, const Options& options,
                          const std::vector<Individual>& individuals) {
@@ -52,9 +44,16 @@ void PlinkOutput::put(File& file, const void* data, std::size_t size) {
   if (std::fwrite(data, 1, size, file.handle.get()) != size) file.failed = true;
 }
 
-void PlinkOutput::addCode(unsigned code) {
-  row_[filled_ / 4] = static_cast<unsigned char>(row_[filled_ / 4] | (code << (2 * (filled_ % 4))));
-  ++filled_;
+void PlinkOutput::addCodes(const std::vector<Designation>& designations) {
+  // Four samples a byte, the first in the lowest bits; a byte is stored
+  // when full, so the row is never cleared and never read back.
+  for (const Designation& d : designations) {
+    pending_ |= bedCode(d) << (2 * (filled_ % 4));
+    if (++filled_ % 4 == 0) {
+      row_[filled_ / 4 - 1] = static_cast<unsigned char>(pending_);
+      pending_ = 0;
+    }
+  }
 }
 
 void PlinkOutput::writeLocus(int index, const std::string& name,
@@ -64,11 +63,12 @@ void PlinkOutput::writeLocus(int index, const std::string& name,
                            std::to_string(static_cast<long long>(index + 1) * kSpacing) +
                            "\tC\tA\n";
   put(bim_, line.data(), line.size());
-  std::fill(row_.begin(), row_.end(), 0);
   filled_ = 0;
-  for (bool ofR : {true, false})
-    for (const Designation& d : references.of(ofR)) addCode(bedCode(d));
-  for (const Designation& d : study) addCode(bedCode(d));
+  pending_ = 0;
+  addCodes(references.of(true));
+  addCodes(references.of(false));
+  addCodes(study);
+  if (filled_ % 4 != 0) row_[filled_ / 4] = static_cast<unsigned char>(pending_);
   put(bed_, row_.data(), row_.size());
 }
 

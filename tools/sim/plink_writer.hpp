@@ -22,7 +22,11 @@ namespace parmix::sim {
 
 // The .bed code of a biallelic genotype: 00 two A1, 01 missing, 10 one of
 // each, 11 two A2.
-unsigned bedCode(const Designation& d);
+inline unsigned bedCode(const Designation& d) {
+  if (d.missing) return 1;
+  const int a1 = (d.first == 2) + (d.second == 2);  // copies of allele 2, the A1
+  return a1 == 0 ? 3u : a1 == 1 ? 2u : 0u;
+}
 
 class PlinkOutput {
  public:
@@ -50,11 +54,12 @@ class PlinkOutput {
     bool failed = false;
   };
   void put(File& file, const void* data, std::size_t size);
-  void addCode(unsigned code);
+  void addCodes(const std::vector<Designation>& designations);
 
   File bed_, bim_, fam_;
   std::vector<unsigned char> row_;
   std::size_t filled_ = 0;  // samples of the row coded so far
+  unsigned pending_ = 0;    // the codes of the byte being filled
 };
 
 }  // namespace parmix::sim

@@ -186,6 +186,28 @@ Designation drawDesignation(Random& random, const Locus& locus, const std::vecto
   return d;
 }
 
+void drawBiallelicRow(Random& random, const Locus& locus, const std::vector<double>& fromR,
+                      double missingShare, std::vector<Designation>& drawn) {
+  // Allele 1 is drawn when the uniform draw falls below its frequency.
+  const std::uint64_t firstR = static_cast<std::uint64_t>(locus.freqR[0]);
+  const std::uint64_t firstS = static_cast<std::uint64_t>(locus.freqS[0]);
+  const auto copy = [&](double chance) {
+    const std::uint64_t first = random.unit() < chance ? firstR : firstS;
+    return random.below(kScale) < first ? 1 : 2;
+  };
+  drawn.resize(fromR.size());
+  for (std::size_t j = 0; j < fromR.size(); ++j) {
+    Designation& d = drawn[j];
+    d.missing = missingShare > 0.0 && random.unit() < missingShare;
+    if (d.missing) {
+      d.first = d.second = 0;
+      continue;
+    }
+    d.first = copy(fromR[j]);
+    d.second = copy(fromR[j]);
+  }
+}
+
 std::vector<LocusCline> drawClines(std::uint64_t seed, int loci, const ClineSettings& settings) {
   std::vector<LocusCline> clines(static_cast<std::size_t>(loci));
   if (!(settings.share > 0.0)) return clines;

@@ -106,6 +106,13 @@ Designation drawDesignation(Random& random, const Locus& locus, const std::vecto
 Designation drawDesignation(Random& random, const Locus& locus, const std::vector<int>& cumR,
                             const std::vector<int>& cumS, double fromR, double missingShare);
 
+// Every individual's designations at a biallelic codominant locus, the
+// same draws in the same order as drawDesignation makes them one by one,
+// in one tight loop: genome-scale panels draw 10^10 of them.  fromR holds
+// chanceFromR of each individual.
+void drawBiallelicRow(Random& random, const Locus& locus, const std::vector<double>& fromR,
+                      double missingShare, std::vector<Designation>& drawn);
+
 }  // namespace parmix::sim
 
 #endif

@@ -4,8 +4,12 @@
 
 #include "input/plink_reader.hpp"
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 #include "input/errors.hpp"
@@ -202,6 +206,46 @@ TEST(MappedFile, ReadsTheWholeFileAcrossReleasedPages) {
   }
   EXPECT_EQ(seen, content);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(file.data()), 10), content.substr(0, 10));
+}
+
+// Resident pages of this process, from /proc/self/statm (0 where there is
+// none), in bytes.
+std::uint64_t residentBytes() {
+  std::FILE* statm = std::fopen("/proc/self/statm", "r");
+  if (statm == nullptr) return 0;
+  unsigned long long size = 0, resident = 0;
+  const int read = std::fscanf(statm, "%llu %llu", &size, &resident);
+  std::fclose(statm);
+  return read == 2 ? resident * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE)) : 0;
+}
+
+// Read through with the default step, a mapped file keeps only a few MB
+// resident, not the pages behind it: the peak of a PLINK run follows the
+// store, whatever the size of the .bed.
+TEST(MappedFile, ReadingThroughKeepsFewPagesResident) {
+  TempDir dir;
+  constexpr std::uint64_t kFile = std::uint64_t{24} << 20;
+  const std::string path = dir.file("big.bed");
+  {
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    const std::string chunk(1 << 20, '\x5a');
+    for (std::uint64_t at = 0; at < kFile; at += chunk.size())
+      ASSERT_EQ(std::fwrite(chunk.data(), 1, chunk.size(), out), chunk.size());
+    ASSERT_EQ(std::fclose(out), 0);
+  }
+  MappedFile file(path);
+  const std::uint64_t before = residentBytes();
+  if (before == 0) GTEST_SKIP() << "no /proc/self/statm";
+  const long page = ::sysconf(_SC_PAGESIZE);
+  std::uint64_t sum = 0, peak = before;
+  for (std::uint64_t at = 0; at < file.size(); at += static_cast<std::uint64_t>(page)) {
+    sum += file.data()[at];
+    file.release(at + 1);
+    if (at % (std::uint64_t{1} << 20) == 0) peak = std::max(peak, residentBytes());
+  }
+  EXPECT_EQ(sum, 0x5a * (kFile / static_cast<std::uint64_t>(page)));
+  EXPECT_LE(peak - before, std::uint64_t{8} << 20) << "of a " << kFile << "-byte file";
 }
 
 TEST(PlinkReader, MissingFilesAreNamed) {

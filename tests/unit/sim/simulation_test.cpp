@@ -220,6 +220,42 @@ TEST(SimGenotypes, DominantPhenotypeAndMissingShare) {
   EXPECT_NEAR(present / double(4000 - missing), 0.75, 0.03);
 }
 
+TEST(SimGenotypes, BiallelicRowDrawsWhatDesignationsOneByOneDraw) {
+  // The row's loop must leave the stream where the one-by-one draws leave
+  // it, or every later locus of a data set would change with it.
+  struct Case {
+    int firstR, firstS;
+    double missingShare;
+  };
+  const Case cases[] = {{9000, 1000, 0.0}, {200, 9800, 0.3}, {kScale, 0, 0.05}, {5000, 5000, 1.0}};
+  const int hs[] = {0, 250000, 500000, 750000, 1000000, 123457};
+  std::vector<Individual> individuals;
+  std::vector<double> fromR;
+  for (int k = 0; k < 30; ++k) {
+    individuals.emplace_back();
+    individuals.back().hMillionths = hs[k % 6];
+    fromR.push_back(chanceFromR(individuals.back()));
+  }
+  for (const Case& c : cases) {
+    Locus locus;
+    locus.freqR = {c.firstR, kScale - c.firstR};
+    locus.freqS = {c.firstS, kScale - c.firstS};
+    const std::vector<int> cumR = cumulative(locus, true);
+    const std::vector<int> cumS = cumulative(locus, false);
+    Random one(17), row(17);
+    std::vector<Designation> drawn(3);  // a stale row is overwritten
+    drawBiallelicRow(row, locus, fromR, c.missingShare, drawn);
+    ASSERT_EQ(drawn.size(), individuals.size());
+    for (std::size_t j = 0; j < individuals.size(); ++j) {
+      const Designation d = drawDesignation(one, locus, cumR, cumS, individuals[j], c.missingShare);
+      EXPECT_EQ(drawn[j].missing, d.missing) << c.firstR << " individual " << j;
+      EXPECT_EQ(drawn[j].first, d.first) << c.firstR << " individual " << j;
+      EXPECT_EQ(drawn[j].second, d.second) << c.firstR << " individual " << j;
+    }
+    EXPECT_EQ(row.next(), one.next()) << c.firstR;
+  }
+}
+
 // ------------------------------------------------------------------ text
 
 TEST(SimFiles, NumbersPrintExactly) {
