@@ -1,13 +1,14 @@
 #include "plink_writer.hpp"
 
+#include <string_view>
+
+#include "input/errors.hpp"
 
 namespace parmix::sim {
 
 namespace {
 
 constexpr int kSpacing = 100;  // between the positions of neighbouring loci, as in the VCF
-// Large writes: a genome-scale .bed is written at disk speed.
-constexpr std::size_t kBuffer = std::size_t{1} << 20;
 
 }  // namespace
 
@@ -17,8 +18,13 @@ PlinkOutput::PlinkOutput(const std::string& prefix, const Options& options,
   const char* suffixes[] = {".bed", ".bim", ".fam"};
   for (int f = 0; f < 3; ++f) {
     files[f]->path = prefix + suffixes[f];
-    files[f]->handle.reset(std::fopen(files[f]->path.c_str(), "wb"));
-    if (files[f]->handle) std::setvbuf(files[f]->handle.get(), nullptr, _IOFBF, kBuffer);
+    // Through the one writer of outputs: whole or not at all, a link's
+    // target, a device straight through.
+    try {
+      files[f]->out = std::make_unique<parmix::OutputFile>(files[f]->path, "PLINK file");
+    } catch (const InputError&) {
+      files[f]->out.reset();
+    }
   }
   if (!unopened().empty()) return;
   static constexpr unsigned char kMagic[3] = {0x6c, 0x1b, 0x01};
@@ -35,13 +41,13 @@ PlinkOutput::PlinkOutput(const std::string& prefix, const Options& options,
 
 std::string PlinkOutput::unopened() const {
   for (const File* file : {&bed_, &bim_, &fam_})
-    if (!file->handle) return file->path;
+    if (!file->out) return file->path;
   return "";
 }
 
 void PlinkOutput::put(File& file, const void* data, std::size_t size) {
-  if (file.failed || !file.handle) return;
-  if (std::fwrite(data, 1, size, file.handle.get()) != size) file.failed = true;
+  if (!file.out) return;
+  file.out->write(std::string_view(static_cast<const char*>(data), size));
 }
 
 void PlinkOutput::addCodes(const std::vector<Designation>& designations) {
@@ -75,8 +81,14 @@ void PlinkOutput::writeLocus(int index, const std::string& name,
 std::string PlinkOutput::close() {
   std::string first;
   for (File* file : {&bed_, &bim_, &fam_}) {
-    const bool closed = file->handle && std::fclose(file->handle.release()) == 0;
-    if ((!closed || file->failed) && first.empty()) first = file->path;
+    bool whole = file->out != nullptr;
+    try {
+      if (whole) file->out->commit();
+    } catch (const InputError&) {
+      whole = false;
+    }
+    file->out.reset();
+    if (!whole && first.empty()) first = file->path;
   }
   return first;
 }

@@ -10,11 +10,11 @@
 // its population (R, S or study), its IID its name, as the population map
 // names it.
 
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "input/output_file.hpp"
 #include "reference_samples.hpp"
 #include "simulation.hpp"
 
@@ -41,17 +41,14 @@ class PlinkOutput {
   // One biallelic locus: the reference samples, then the study individuals.
   void writeLocus(int index, const std::string& name, const ReferenceSamples& references,
                   const std::vector<Designation>& study);
-  // Closes the files; the first that could not be written whole, or "".
+  // Puts the files in place; the first that could not be written whole, or
+  // "" (files not put in place leave what was there before).
   std::string close();
 
  private:
-  struct Closer {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-  };
   struct File {
     std::string path;
-    std::unique_ptr<std::FILE, Closer> handle;
-    bool failed = false;
+    std::unique_ptr<parmix::OutputFile> out;  // null where it could not be opened
   };
   void put(File& file, const void* data, std::size_t size);
   void addCodes(const std::vector<Designation>& designations);
