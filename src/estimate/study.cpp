@@ -46,7 +46,9 @@ const double* locusLikelihoods(const int* designation, int locus, int j, int k,
   scratch.resize(static_cast<std::size_t>(genotypeCount(k)));
   if (stored != nullptr && stored->hasLikelihoods(locus))
     return stored->likelihoods(locus, j, scratch.data()) ? scratch.data() : nullptr;
-  if (designation[0] == kMissing) return nullptr;
+  // One allele missing counts as the whole genotype missing, as in the
+  // likelihood of the frequencies themselves.
+  if (designation[0] == kMissing || designation[1] == kMissing) return nullptr;
   calledGenotypeLikelihoods(designation[0] - 1, designation[1] - 1, k, scratch.data());
   return scratch.data();
 }
