@@ -136,6 +136,10 @@ ReportParts splitReport(const std::string& text, const std::string& path) {
     const std::size_t end = text.find('\n', at);
     if (end == std::string::npos) break;
     if (isHeaderLine(text.substr(at, end - at))) {
+      // The closing note begins with an empty line of its own, after the
+      // header's line break: a text whose note shares that break is cut.
+      if (end + 1 > text.size() - ending.size())
+        throw InputError("File " + path + " is not a complete parmix report");
       parts.preamble = text.substr(firstEnd + 1, end + 1 - (firstEnd + 1));
       parts.rows = text.substr(end + 1, text.size() - ending.size() - (end + 1));
       parts.ending = ending;

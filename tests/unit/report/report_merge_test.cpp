@@ -148,6 +148,9 @@ TEST(ReportMerge, RefusesWhatIsNotAReportOrNotFromOneRun) {
       {"Time-stamp: x\nrows\n", "File s.txt is not a complete parmix report"},
       {"Time-stamp: x\n\nno header\n" + kEnding, "File s.txt holds no header line of a parmix report"},
       {report("x", "a 1\n").substr(1), "File s.txt is not a complete parmix report"},
+      // The header's own line break taken as the closing note's first line.
+      {"Time-stamp: x\nIndividual h Lower_Bound Upper_Bound" + kEnding,
+       "File s.txt is not a complete parmix report"},
   };
   for (const Bad& b : bad) {
     try {
