@@ -190,7 +190,6 @@ proc ::parmix::program::RefuseTextClashes {call} {
     set options [dict get $call options]
     lassign [dict get $call files] parental individual
     set inputs [list [list "parental file" $parental] [list "individual file" $individual]]
-    set outputs [list [list "report file" [ReportPath $mode $options]]]
     foreach {option role} {
         --reference-counts "reference counts file"
     } {
@@ -198,6 +197,13 @@ proc ::parmix::program::RefuseTextClashes {call} {
             lappend inputs [list $role [dict get $options $option]]
         }
     }
+    RefuseOutputsNamingInputs $mode $options $inputs
+}
+
+# The report (by its default name too), the table and the plots of a run
+# against INPUTS and one another; then whether the report can be read back.
+proc ::parmix::program::RefuseOutputsNamingInputs {mode options inputs} {
+    set outputs [list [list "report file" [ReportPath $mode $options]]]
     foreach {option role} {--tsv "table file" --plot "plot file" --triangle "triangle plot file"} {
         if {[dict exists $options $option]} {
             lappend outputs [list $role [dict get $options $option]]
@@ -635,14 +641,7 @@ proc ::parmix::program::RefuseGenomeClashes {call} {
         }
     }
     set mode [expr {[dict exists $call flags --ancestry] ? "ancestry" : "analysis"}]
-    set outputs [list [list "report file" [ReportPath $mode $options]]]
-    foreach {option role} {--tsv "table file" --plot "plot file" --triangle "triangle plot file"} {
-        if {[dict exists $options $option]} {
-            lappend outputs [list $role [dict get $options $option]]
-        }
-    }
-    ::parmix::RefuseOutputClashes $outputs $inputs
-    RefuseUnreadableReport $mode $options
+    RefuseOutputsNamingInputs $mode $options $inputs
 }
 
 # Runs SCRIPT (in the caller) with --tsv - of the call in the caller's
