@@ -172,6 +172,13 @@ bench-genome: build
 bench-corrections: build
 	@$(TCLSH) bench/run-bench-corrections.tcl $(BUILD_DIR)
 
+# The genomic clines against the hybrid index on the M tier, one thread
+# each (bench/run-bench-clines.tcl); the figures go to docs/clines.md by
+# hand.  Never part of `make test`.
+.PHONY: bench-clines
+bench-clines: build
+	@$(TCLSH) bench/run-bench-clines.tcl $(BUILD_DIR)
+
 install: build
 	@cmake --install $(BUILD_DIR)
 

@@ -510,6 +510,34 @@ double crossing(F& profile, double level, double inner, double outer) {
   return 0.5 * (a + b);
 }
 
+// Whether ln L stays below LEVEL all along the line where coordinate K is
+// at T, shown by upper bounds over the line, then over its halves, within
+// a budget of passes.  False when the bounds do not show it, whatever the
+// truth.  At the shallowest clines every individual's phi barely moves
+// along the centre, so one bound usually settles the lower end of v,
+// where searching the line would take a dozen passes.
+bool lineStaysBelow(const ClineLocus& locus, const Box& box, int k, double t, double level) {
+  constexpr int kBudget = 3;
+  const int o = 1 - k;
+  std::array<std::array<double, 2>, kBudget + 1> pieces;
+  std::size_t open = 0;
+  pieces[open++] = {box.lo[o], box.hi[o]};
+  for (int passes = 0; open > 0; ++passes) {
+    if (passes == kBudget) return false;
+    const auto piece = pieces[--open];
+    Point lo, hi;
+    lo[k] = hi[k] = t;
+    lo[o] = piece[0], hi[o] = piece[1];
+    const double bound = locus.upperBound(lo[0], hi[0], lo[1], hi[1]);
+    if (bound < level) continue;
+    if (!(bound >= level) || open + 2 > pieces.size()) return false;
+    const double middle = 0.5 * (piece[0] + piece[1]);
+    pieces[open++] = {middle, piece[1]};
+    pieces[open++] = {piece[0], middle};
+  }
+  return true;
+}
+
 // One parameter's estimate and limits on the fit's scale.
 struct CoordinateLimits {
   double estimate;
@@ -533,8 +561,12 @@ CoordinateLimits limitsOf(const ClineLocus& locus, const Box& box, int k, const 
   bool flatAtBothEnds = true;
   for (int side = 0; side < 2; ++side) {
     const double end = side == 0 ? box.lo[k] : box.hi[k];
+    // A line shown to stay below LEVEL has its profile below it too, and
+    // so far from the maximum that it is not flat.
+    const bool below = k == 0 && side == 0 && best[k] != end &&
+                       lineStaysBelow(locus, box, k, end, level);
     Profile profile(locus, box, k, best[1 - k]);
-    const double atEnd = profile(end);
+    const double atEnd = below ? -HUGE_VAL : profile(end);
     flatAtBothEnds = flatAtBothEnds && std::fabs(atEnd - maxLogL) <= flat;
     double limit = end;
     if (best[k] == end || atEnd >= level) {

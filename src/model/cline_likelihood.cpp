@@ -48,9 +48,10 @@ void ClineLocus::addIndividual(double h, int* designations) {
   if (!hasGenotype(type_, designations)) return;
   h_.push_back(h);
   designations_.push_back(designations);
-  if (h > 0.0 && h < 1.0)
+  if (h > 0.0 && h < 1.0) {
     terms_.push_back(termOf(logit(h), designations));
-  else
+    constants_ += terms_.back().constant;
+  } else
     endsLogL_ += term(h, designations);
 }
 
@@ -96,31 +97,81 @@ struct Ancestry {
 
 Ancestry ancestryAt(double z) {
   const double e = std::exp(-std::fabs(z));
-  const double near = 1.0 / (1.0 + e), far = e / (1.0 + e);
+  const double near = 1.0 / (1.0 + e), far = e * near;
   return z >= 0 ? Ancestry{near, far} : Ancestry{far, near};
 }
 
 }  // namespace
 
-// The factors' part of a term at A, with one logarithm: a heterozygote's
-// or dominant phenotype's two factors multiplied first (each is a
-// probability, so their product cannot overflow), a homozygote's one
-// doubled.  The logarithms are most of a pass's cost.
+// The factors' part of a term at A: its probability, a heterozygote's or
+// dominant phenotype's two factors multiplied (each is a probability, so
+// their product cannot overflow), a homozygote's one squared.
 template <typename T>
-double termLog(const T& t, const Ancestry& a) {
+double termProbability(const T& t, const Ancestry& a) {
   const auto& f = t.factor;
   const double first = f[0].x * a.phi + f[0].y * a.rest;
-  if (f[1].m == 0) return f[0].m * std::log(first);
-  return std::log(first * (f[1].x * a.phi + f[1].y * a.rest));
+  if (f[1].m == 0) return f[0].m == 2 ? first * first : first;
+  return first * (f[1].x * a.phi + f[1].y * a.rest);
 }
 
-double ClineLocus::logLikelihood(double v, double logitCentre) const {
-  double sum = endsLogL_;
-  for (const Term& t : terms_) {
-    const Ancestry a = ancestryAt(v * (t.logitH - logitCentre));
-    sum += t.constant + termLog(t, a);
+// The sum of the logarithms of probabilities, taken as the logarithm of
+// their running product, which is flushed before it could leave the normal
+// range: one logarithm for hundreds of individuals instead of one each,
+// the logarithms being most of a pass's cost.  A probability too small to
+// multiply safely is taken on its own.
+class LogSum {
+ public:
+  void add(double p) {
+    if (!(p >= kSmall)) {
+      sum_ += std::log(p);
+      return;
+    }
+    product_ *= p;
+    if (product_ < kSmall) flush();
   }
-  return sum;
+  double total() {
+    flush();
+    return sum_;
+  }
+
+ private:
+  static constexpr double kSmall = 0x1p-500;
+  void flush() {
+    sum_ += std::log(product_);
+    product_ = 1;
+  }
+  double sum_ = 0;
+  double product_ = 1;
+};
+
+double ClineLocus::logLikelihood(double v, double logitCentre) const {
+  LogSum sum;
+  for (const Term& t : terms_) sum.add(termProbability(t, ancestryAt(v * (t.logitH - logitCentre))));
+  return endsLogL_ + constants_ + sum.total();
+}
+
+// A term's first and second derivatives in phi, with one division: for two
+// factors A and B with slopes a and b, a/A = a B / (A B).  A product too
+// small to invert safely takes the two divisions.
+template <typename T>
+void phiDerivatives(const T& t, const Ancestry& at, double& first, double& second) {
+  const auto& f = t.factor;
+  const double a = f[0].x * at.phi + f[0].y * at.rest;
+  if (f[1].m == 0) {
+    const double slope = (f[0].x - f[0].y) / a;
+    first = f[0].m * slope, second = -f[0].m * slope * slope;
+    return;
+  }
+  const double b = f[1].x * at.phi + f[1].y * at.rest;
+  const double ab = a * b;
+  double s0, s1;
+  if (ab >= 0x1p-900) {
+    const double inverse = 1.0 / ab;
+    s0 = (f[0].x - f[0].y) * b * inverse, s1 = (f[1].x - f[1].y) * a * inverse;
+  } else {
+    s0 = (f[0].x - f[0].y) / a, s1 = (f[1].x - f[1].y) / b;
+  }
+  first = s0 + s1, second = -(s0 * s0 + s1 * s1);
 }
 
 // With z = v (logit h - c) and v = e^s: dz/ds = z, dz/dc = -v, d2z/ds2 =
@@ -128,18 +179,14 @@ double ClineLocus::logLikelihood(double v, double logitCentre) const {
 // 2 phi).  A and B are a term's first and second derivatives in z.
 ClineCurvature ClineLocus::curvature(double logV, double logitCentre) const {
   const double v = std::exp(logV);
-  double value = endsLogL_, gs = 0, gc = 0, hss = 0, hsc = 0, hcc = 0;
+  LogSum sum;
+  double gs = 0, gc = 0, hss = 0, hsc = 0, hcc = 0;
   for (const Term& t : terms_) {
     const double z = v * (t.logitH - logitCentre);
     const Ancestry a = ancestryAt(z);
-    double first = 0, second = 0;
-    value += t.constant + termLog(t, a);
-    for (const Factor& f : t.factor) {
-      if (f.m == 0) continue;
-      const double slope = (f.x - f.y) / (f.x * a.phi + f.y * a.rest);
-      first += f.m * slope;
-      second -= f.m * slope * slope;
-    }
+    sum.add(termProbability(t, a));
+    double first, second;
+    phiDerivatives(t, a, first, second);
     const double w = a.phi * a.rest;
     const double dz = first * w;
     const double dzz = second * w * w + first * w * (a.rest - a.phi);
@@ -148,7 +195,36 @@ ClineCurvature ClineLocus::curvature(double logV, double logitCentre) const {
     hsc -= v * (dzz * z + dz);
     hcc += dzz * v * v;
   }
-  return {value, {gs, gc}, {{hss, hsc}, {hsc, hcc}}};
+  return {endsLogL_ + constants_ + sum.total(), {gs, gc}, {{hss, hsc}, {hsc, hcc}}};
+}
+
+namespace {
+
+// The largest value of the linear factor F over phi in [LO.phi, HI.phi].
+template <typename F>
+double factorMaximum(const F& f, const Ancestry& lo, const Ancestry& hi) {
+  const Ancestry& at = f.x >= f.y ? hi : lo;
+  return f.x * at.phi + f.y * at.rest;
+}
+
+}  // namespace
+
+// z = v (logit h - c) is monotone in v and in c, so over the rectangle it
+// lies between its values at two corners, and phi with it.
+double ClineLocus::upperBound(double logVLo, double logVHi, double cLo, double cHi) const {
+  const double vLo = std::exp(logVLo), vHi = std::exp(logVHi);
+  LogSum sum;
+  for (const Term& t : terms_) {
+    const double dLo = t.logitH - cHi, dHi = t.logitH - cLo;
+    const Ancestry lo = ancestryAt(std::min(vLo * dLo, vHi * dLo));
+    const Ancestry hi = ancestryAt(std::max(vLo * dHi, vHi * dHi));
+    const double first = factorMaximum(t.factor[0], lo, hi);
+    if (t.factor[1].m == 0)
+      sum.add(t.factor[0].m == 2 ? first * first : first);
+    else
+      sum.add(first * factorMaximum(t.factor[1], lo, hi));
+  }
+  return endsLogL_ + constants_ + sum.total();
 }
 
 namespace {

@@ -52,6 +52,12 @@ class ClineLocus {
   // The same at (ln v, logit centre), with its first and second
   // derivatives on that scale, in one pass over the individuals.
   ClineCurvature curvature(double logV, double logitCentre) const;
+  // An upper bound of ln L over the rectangle LOGV in [LOGVLO, LOGVHI],
+  // logit centre in [CLO, CHI]: each individual's phi stays between its
+  // values at two corners, and each factor of its term, linear in phi, is
+  // largest at one end of that range.  One pass, so a line of the box can
+  // be shown to stay below a level without searching it.
+  double upperBound(double logVLo, double logVHi, double cLo, double cHi) const;
   // The COUNT logit centres within [LO, HI] at which the step cline (phi
   // = 0 below the centre, 1 above: the limit of ever steeper clines) fits
   // best, best first: the middles of gaps between neighbouring
@@ -90,6 +96,7 @@ class ClineLocus {
   std::vector<int*> designations_;
   std::vector<Term> terms_;  // the individuals with 0 < h < 1
   double endsLogL_ = 0;      // those at h = 0 or 1: phi = h whatever the cline
+  double constants_ = 0;     // the terms' constants, summed once
 };
 
 }  // namespace parmix
