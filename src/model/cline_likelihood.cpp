@@ -63,12 +63,12 @@ ClineLocus::Term ClineLocus::termOf(double logitH, const int* g) const {
     if (g[0] == 1)
       t.factor[0] = {1, a, b}, t.factor[1] = {1, 2 - a, 2 - b};
     else
-      t.factor[0] = {2, 1 - a, 1 - b};
+      t.factor[0] = t.factor[1] = {1, 1 - a, 1 - b};
     return t;
   }
   const int x = g[0] - 1, y = g[1] - 1;
   if (x == y) {
-    t.factor[0] = {2, freqR_[x], freqS_[x]};
+    t.factor[0] = t.factor[1] = {1, freqR_[x], freqS_[x]};
   } else {
     t.constant = std::log(2.0);
     t.factor[0] = {1, freqR_[x], freqS_[x]};
@@ -95,23 +95,24 @@ struct Ancestry {
   double rest;
 };
 
+// Chosen by arithmetic, not a branch: the sign of z is a coin toss from
+// one individual to the next, and a mispredicted branch costs more than
+// the rest of the individual's share of a pass.
 Ancestry ancestryAt(double z) {
   const double e = std::exp(-std::fabs(z));
   const double near = 1.0 / (1.0 + e), far = e * near;
-  return z >= 0 ? Ancestry{near, far} : Ancestry{far, near};
+  const double up = z >= 0 ? 1.0 : 0.0, down = 1.0 - up;
+  return {up * near + down * far, up * far + down * near};
 }
 
 }  // namespace
 
-// The factors' part of a term at A: its probability, a heterozygote's or
-// dominant phenotype's two factors multiplied (each is a probability, so
-// their product cannot overflow), a homozygote's one squared.
+// The factors' part of a term at A: its probability, the product of its
+// two factors (each a probability, so it cannot overflow).
 template <typename T>
 double termProbability(const T& t, const Ancestry& a) {
   const auto& f = t.factor;
-  const double first = f[0].x * a.phi + f[0].y * a.rest;
-  if (f[1].m == 0) return f[0].m == 2 ? first * first : first;
-  return first * (f[1].x * a.phi + f[1].y * a.rest);
+  return (f[0].x * a.phi + f[0].y * a.rest) * (f[1].x * a.phi + f[1].y * a.rest);
 }
 
 // The sum of the logarithms of probabilities, taken as the logarithm of
@@ -150,18 +151,13 @@ double ClineLocus::logLikelihood(double v, double logitCentre) const {
   return endsLogL_ + constants_ + sum.total();
 }
 
-// A term's first and second derivatives in phi, with one division: for two
+// A term's first and second derivatives in phi, with one division: for the
 // factors A and B with slopes a and b, a/A = a B / (A B).  A product too
 // small to invert safely takes the two divisions.
 template <typename T>
 void phiDerivatives(const T& t, const Ancestry& at, double& first, double& second) {
   const auto& f = t.factor;
   const double a = f[0].x * at.phi + f[0].y * at.rest;
-  if (f[1].m == 0) {
-    const double slope = (f[0].x - f[0].y) / a;
-    first = f[0].m * slope, second = -f[0].m * slope * slope;
-    return;
-  }
   const double b = f[1].x * at.phi + f[1].y * at.rest;
   const double ab = a * b;
   double s0, s1;
@@ -218,11 +214,7 @@ double ClineLocus::upperBound(double logVLo, double logVHi, double cLo, double c
     const double dLo = t.logitH - cHi, dHi = t.logitH - cLo;
     const Ancestry lo = ancestryAt(std::min(vLo * dLo, vHi * dLo));
     const Ancestry hi = ancestryAt(std::max(vLo * dHi, vHi * dHi));
-    const double first = factorMaximum(t.factor[0], lo, hi);
-    if (t.factor[1].m == 0)
-      sum.add(t.factor[0].m == 2 ? first * first : first);
-    else
-      sum.add(first * factorMaximum(t.factor[1], lo, hi));
+    sum.add(factorMaximum(t.factor[0], lo, hi) * factorMaximum(t.factor[1], lo, hi));
   }
   return endsLogL_ + constants_ + sum.total();
 }
@@ -234,7 +226,7 @@ template <typename T>
 double stepTerm(const T& t, bool fromR) {
   double sum = t.constant;
   for (const auto& f : t.factor)
-    if (f.m != 0) sum += f.m * std::log(fromR ? f.x : f.y);
+    sum += f.m * std::log(fromR ? f.x : f.y);
   return sum;
 }
 

@@ -72,11 +72,12 @@ class ClineLocus {
   double term(double phi, int* designations) const;
 
   // An individual strictly between the parents, its genotype's term
-  // written as  constant + sum of m ln(x phi + y (1 - phi))  over at most
-  // two factors (a homozygote's one, squared; a heterozygote's two; a
-  // dominant phenotype's p (2 - p); a recessive one's q squared): the
-  // derivatives in phi are then plain quotients, and 1 - phi is never
-  // formed by a subtraction that loses it.
+  // written as  constant + ln(x phi + y (1 - phi)) + ln(x' phi + y' (1 -
+  // phi)),  two factors linear in phi (a homozygote's one twice; a
+  // heterozygote's two; a dominant phenotype's p and 2 - p; a recessive
+  // one's q twice): the derivatives in phi are then plain quotients, every
+  // individual takes the same steps (no branch on its genotype), and 1 -
+  // phi is never formed by a subtraction that loses it.
   struct Factor {
     double m;
     double x;
