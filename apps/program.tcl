@@ -18,7 +18,7 @@ namespace eval ::parmix::program {
         {              [--reference-uncertainty --reference-counts COUNTS]}
         {              PARENTAL INDIVIDUAL}
         {       parmix --clines [-o REPORT] [--tsv FILE] [--qvalue Q] [--threads N]}
-        {              [--quiet] PARENTAL INDIVIDUAL}
+        {              [--bootstrap N [--seed S]] [--quiet] PARENTAL INDIVIDUAL}
         {       parmix --parental-from R_SAMPLE S_SAMPLE -o PARENTAL}
         {              [--types LIST | --types-from PARENTAL] [--pseudo-count X]}
         {              [--study INDIVIDUAL] [--renumber PREFIX] [--counts COUNTS]}
@@ -28,7 +28,7 @@ namespace eval ::parmix::program {
     variable valueOptions {
         -o {analysis ancestry reference clines} --tsv {analysis ancestry clines}
         --plot analysis --triangle ancestry --margin ancestry --drop ancestry
-        --threads {analysis ancestry clines} --qvalue clines
+        --threads {analysis ancestry clines} --qvalue clines --bootstrap clines --seed clines
         --types reference --types-from reference --pseudo-count reference
         --unknown-alleles analysis --study reference --renumber reference
         --counts reference --reference-counts {analysis ancestry}
@@ -378,7 +378,9 @@ proc ::parmix::program::RunClines {call} {
         set report [dict get $options -o]
     }
     set extra [list -report $report]
-    foreach {option commandOption} {--tsv -tsv --qvalue -qvalue} {
+    foreach {option commandOption} {
+        --tsv -tsv --qvalue -qvalue --bootstrap -bootstrap --seed -seed
+    } {
         if {[dict exists $options $option]} {
             lappend extra $commandOption [dict get $options $option]
         }
@@ -503,6 +505,13 @@ Genomic clines (--clines):
   --tsv FILE         with --clines: one row per locus as tab-separated
                      values; NA where a value is undefined
   --qvalue Q         the q-value at which a locus departs (default 0.05)
+  --bootstrap N      also a parametric bootstrap of the neutral cline: N
+                     simulated replicates of each locus's genotypes under
+                     phi = h, each refitted; the table's last column
+                     bootstrap_p_value is the share of replicates whose
+                     LR reaches the locus's own, (1 + count) / (1 + N)
+  --seed S           the bootstrap's seed (default 1): the same seed gives
+                     the same p-values on any number of threads
 
 Parental file from reference samples:
   --parental-from    write the parental file PARENTAL (given with -o),

@@ -716,6 +716,14 @@ ClineEstimate fitCline(const ClineLocus& locus) {
   return row;
 }
 
+double clineLikelihoodRatio(const ClineLocus& locus) {
+  if (locus.individuals() == 0) return kNaN;
+  const double logL = logLAt(locus, bestPoint(locus, clineBox()));
+  const double neutral = locus.neutralLogLikelihood();
+  if (!std::isfinite(logL) || !std::isfinite(neutral)) return kNaN;
+  return std::max(0.0, 2 * (logL - neutral));
+}
+
 std::vector<double> benjaminiHochberg(const std::vector<double>& pValues) {
   std::vector<std::size_t> order;
   for (std::size_t i = 0; i < pValues.size(); ++i)

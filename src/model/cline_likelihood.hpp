@@ -46,6 +46,12 @@ class ClineLocus {
 
   // Individuals kept, so informing the cline.
   int individuals() const { return static_cast<int>(h_.size()); }
+  // Their hybrid indices, in the order added; the locus's type and
+  // frequency rows as given.
+  const std::vector<double>& hybridIndices() const { return h_; }
+  char type() const { return type_; }
+  double* freqR() const { return freqR_; }
+  double* freqS() const { return freqS_; }
 
   // Sum over the individuals of ln P(genotype | phi(h; v, centre)).
   double logLikelihood(double v, double logitCentre) const;
