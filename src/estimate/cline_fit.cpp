@@ -177,8 +177,10 @@ LineMaximum scanLine(const ClineLocus& locus, const Box& box, int o, const Point
 // short that ln L cannot tell the gain is taken as it is); where the
 // curvature is not that of a maximum, or the steps do not settle, a scan
 // of the whole line.  An end that stands no lower wins, as in
-// maximiseLine.
-LineMaximum maximiseAlong(const ClineLocus& locus, const Box& box, int o, Point x) {
+// maximiseLine.  A point the search keeps that reaches ENOUGH ends it
+// there: the caller only asks whether the line reaches that high.
+LineMaximum maximiseAlong(const ClineLocus& locus, const Box& box, int o, Point x,
+                          double enough = HUGE_VAL) {
   auto f = [&](double t) {
     Point y = x;
     y[o] = t;
@@ -188,6 +190,7 @@ LineMaximum maximiseAlong(const ClineLocus& locus, const Box& box, int o, Point 
   ClineCurvature at = locus.curvature(x[0], x[1]);
   std::optional<LineMaximum> settled;
   for (int iteration = 0; iteration < 40 && !settled && std::isfinite(at.value); ++iteration) {
+    if (at.value >= enough) return {x[o], at.value};
     const double g = at.gradient[o], h = at.hessian[o][o];
     if (!(h < 0) || !std::isfinite(g)) break;
     double step = std::clamp(-g / h, -2.0, 2.0);
@@ -453,11 +456,13 @@ class Profile {
   Profile(const ClineLocus& locus, const Box& box, int k, double otherStart)
       : locus_(locus), box_(box), k_(k), other_(otherStart) {}
 
-  double operator()(double t) {
+  // At T; a value of at least ENOUGH may be any point of the line that
+  // reaches it, not its maximum.
+  double operator()(double t, double enough = HUGE_VAL) {
     Point x;
     x[k_] = t;
     x[1 - k_] = other_;
-    const LineMaximum best = maximiseAlong(locus_, box_, 1 - k_, x);
+    const LineMaximum best = maximiseAlong(locus_, box_, 1 - k_, x, enough);
     if (std::isfinite(best.value)) other_ = best.x;
     return best.value;
   }
@@ -565,8 +570,11 @@ CoordinateLimits limitsOf(const ClineLocus& locus, const Box& box, int k, const 
     // so far from the maximum that it is not flat.
     const bool below = k == 0 && side == 0 && best[k] != end &&
                        lineStaysBelow(locus, box, k, end, level);
+    // Whether the end reaches the level is all the cut needs; its exact
+    // value is sought only where it may tie the maximum (a flat profile).
     Profile profile(locus, box, k, best[1 - k]);
-    const double atEnd = below ? -HUGE_VAL : profile(end);
+    double atEnd = below ? -HUGE_VAL : profile(end, level);
+    if (atEnd >= level && std::fabs(atEnd - maxLogL) <= flat) atEnd = profile(end);
     flatAtBothEnds = flatAtBothEnds && std::fabs(atEnd - maxLogL) <= flat;
     double limit = end;
     if (best[k] == end || atEnd >= level) {
