@@ -707,12 +707,14 @@ ClineEstimate fitCline(const ClineLocus& locus) {
   if (locus.individuals() == 0) return row;
   const Box box = clineBox();
   const Point best = bestPoint(locus, box);
-  row.logL = logLAt(locus, best);
+  // The pass that gives the limits their curvature gives ln L too, the
+  // same sum as logLikelihood's.
+  const ClineCurvature atBest = curvatureAt(locus, best);
+  row.logL = atBest.value;
   row.neutralLogL = locus.neutralLogLikelihood();
   if (!std::isfinite(row.logL) || !std::isfinite(row.neutralLogL)) return undefinedRow(row.individuals);
   row.lr = std::max(0.0, 2 * (row.logL - row.neutralLogL));
   row.pValue = std::exp(-row.lr / 2);
-  const ClineCurvature atBest = curvatureAt(locus, best);
   const CoordinateLimits v = limitsOf(locus, box, 0, best, atBest);
   const CoordinateLimits c = limitsOf(locus, box, 1, best, atBest);
   row.v = std::exp(v.estimate), row.vLower = std::exp(v.lower), row.vUpper = std::exp(v.upper);
