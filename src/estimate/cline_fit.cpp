@@ -119,6 +119,13 @@ LineMaximum maximiseLine(F f, double lo, double hi, double start) {
   return best;
 }
 
+// An upper bound of ln L along coordinate O through X, from A to B.
+double boundAlong(const ClineLocus& locus, int o, Point x, double a, double b) {
+  Point lo = x, hi = x;
+  lo[o] = a, hi[o] = b;
+  return locus.upperBound(lo[0], hi[0], lo[1], hi[1]);
+}
+
 // ln L and its slope along coordinate O at T, the other coordinate as in X.
 struct LinePoint {
   double t;
@@ -154,8 +161,11 @@ LineMaximum slopeZero(const ClineLocus& locus, int o, const Point& x, LinePoint 
 // The highest maximum of ln L along coordinate O through X that a scan of
 // evenly spaced points brackets by its slopes (rising, then falling), or
 // the scan's highest point: a handful of passes where golden section over
-// the whole line takes some fifty.
-LineMaximum scanLine(const ClineLocus& locus, const Box& box, int o, const Point& x) {
+// the whole line takes some fifty.  A maximum whose stretch of the line
+// is shown by an upper bound of ln L to stay below ENOUGH is not sought:
+// the caller only asks whether the line reaches that high.
+LineMaximum scanLine(const ClineLocus& locus, const Box& box, int o, const Point& x,
+                     double enough = HUGE_VAL) {
   constexpr int kPoints = 9;
   std::array<LinePoint, kPoints> scan;
   for (int i = 0; i < kPoints; ++i)
@@ -164,6 +174,7 @@ LineMaximum scanLine(const ClineLocus& locus, const Box& box, int o, const Point
   for (int i = 0; i < kPoints; ++i) {
     if (scan[i].value > best.value) best = {scan[i].t, scan[i].value};
     if (i + 1 < kPoints && scan[i].slope > 0 && scan[i + 1].slope < 0) {
+      if (enough < HUGE_VAL && boundAlong(locus, o, x, scan[i].t, scan[i + 1].t) < enough) continue;
       const LineMaximum inner = slopeZero(locus, o, x, scan[i], scan[i + 1]);
       if (inner.value > best.value) best = inner;
     }
@@ -178,7 +189,9 @@ LineMaximum scanLine(const ClineLocus& locus, const Box& box, int o, const Point
 // curvature is not that of a maximum, or the steps do not settle, a scan
 // of the whole line.  An end that stands no lower wins, as in
 // maximiseLine.  A point the search keeps that reaches ENOUGH ends it
-// there: the caller only asks whether the line reaches that high.
+// there, and a stretch of the scanned line that an upper bound keeps below
+// ENOUGH is not searched: the caller only asks whether the line reaches
+// that high, and the value is then the line's maximum only where it does.
 LineMaximum maximiseAlong(const ClineLocus& locus, const Box& box, int o, Point x,
                           double enough = HUGE_VAL) {
   auto f = [&](double t) {
@@ -210,7 +223,7 @@ LineMaximum maximiseAlong(const ClineLocus& locus, const Box& box, int o, Point 
   }
   LineMaximum best = settled.value_or(LineMaximum{x[o], at.value});
   if (!settled) {
-    const LineMaximum scanned = scanLine(locus, box, o, x);
+    const LineMaximum scanned = scanLine(locus, box, o, x, enough);
     if (scanned.value > best.value || !std::isfinite(best.value)) best = scanned;
   }
   for (double end : {box.lo[o], box.hi[o]}) {
