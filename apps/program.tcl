@@ -410,11 +410,11 @@ proc ::parmix::program::RunAnalysis {call} {
                   {*}[CommandWords analysis $options]]
     Notice $call "Report written to $report"
     if {[dict exists $options --tsv]} {
-        set counts [lmap row $rows {
-            set share [dict get $row missingShare]
-            list [dict get $row lociWithData] [if {$share eq ""} {string cat NA} {set share}]
-        }]
-        ::parmix::writeTsv $report [dict get $options --tsv] -counts $counts
+        # The report notes the correction that the counts asked for.
+        set corrections [expr {[dict exists $options --reference-counts]
+                               ? "reference-uncertainty" : ""}]
+        ::parmix::writeRowsTsv $rows [dict get $options --tsv] -report $report \
+            -corrections $corrections
         Notice $call "Table written to [dict get $options --tsv]"
     }
     if {[dict exists $options --plot]} {
@@ -838,15 +838,17 @@ proc ::parmix::program::RunGenome {call} {
     # htslib's own warnings follow the program's verbosity.
     ::parmix::htslibLogLevel [expr {$quiet ? "off" : "warning"}]
     set mode [PanelMode $call]
+    # The table is written from the run's rows.
     set result [CallCommand ::parmix::genome -progress [expr {!$quiet}] \
+                    -rows [dict exists $options --tsv] \
                     {*}[CommandWords $mode [dict merge $options [dict get $call flags]]]]
     if {$mode eq "vcf-ancestry"} {
         WriteGenomeAncestryOutputs $result $options $call
         return
     }
-    set report [expr {[dict exists $options -o] ? [dict get $options -o] : "parmix_output.txt"}]
+    set report [ReportPath vcf $options]
     set title "Hybrid index of the study individuals of [InputName $options]"
-    WriteGenomeOutputs $report $options $title $call [list -counts [dict get $result counts]]
+    WriteGenomeOutputs $report $options $title $call $result
 }
 
 # The joint analysis has written its report and table; the triangle plot
@@ -883,14 +885,18 @@ proc ::parmix::program::RunMerge {call} {
     WriteGenomeOutputs $report $options "Hybrid index: [file tail $report]" $call
 }
 
-# The report is written; the table and the figure from it, as for a report
-# of text files.  The lines about them follow GenomeNotice.  TSVCOUNTS, writeTsv's
-# -counts of the run, adds the data columns; a merged report has only the
-# shards' reports to go on, so its table goes without them.
-proc ::parmix::program::WriteGenomeOutputs {report options title call {tsvCounts {}}} {
+# The report is written; the table from the rows of the run's RESULT, with
+# their data counts, or, for a merged report, which has only the shards'
+# reports to go on, from the report without them; the figure from the
+# report.  The lines about them follow GenomeNotice.
+proc ::parmix::program::WriteGenomeOutputs {report options title call {result {}}} {
     GenomeNotice $call "Report written to $report"
-    if {[dict exists $options --tsv]} {
-        ::parmix::writeTsv $report [dict get $options --tsv] {*}$tsvCounts
+    if {[dict exists $options --tsv] && [dict size $result]} {
+        ::parmix::writeRowsTsv [dict get $result rows] [dict get $options --tsv] \
+            -report $report -corrections [dict get $result corrections]
+        GenomeNotice $call "Table written to [dict get $options --tsv]"
+    } elseif {[dict exists $options --tsv]} {
+        ::parmix::writeTsv $report [dict get $options --tsv]
         GenomeNotice $call "Table written to [dict get $options --tsv]"
     }
     if {[dict exists $options --plot]} {

@@ -27,13 +27,14 @@ struct RunFigures {
   unsigned threads = 0;
   double readSeconds = 0.0;
   double studySeconds = 0.0;
-  // The joint analysis's rows and the names they belong to, for the
-  // triangle plot; empty in the hybrid-index analysis.
+  // The studied individuals' names in report order, and the rows of the
+  // analysis run (ancestryRows in the joint one, rows in the other), from
+  // which the tables and plots are made.
   std::vector<std::string> names;
+  std::vector<IndividualEstimate> rows;
   std::vector<JointEstimate> ancestryRows;
-  // The hybrid-index analysis's data count of each studied individual, in
-  // report order (for the table's loci_with_data and missing_share);
-  // empty in the joint analysis.
+  // The data count of each studied individual, in report order (for the
+  // rows' lociWithData and missingShare).
   std::vector<DataCount> counts;
 };
 

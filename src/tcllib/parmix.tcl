@@ -9,7 +9,7 @@
 # failure with `try ... trap`.
 
 namespace eval ::parmix {
-    namespace export readReport writeTsv plot triangle ancestry parentalFromReference
+    namespace export readReport writeTsv writeRowsTsv plot triangle ancestry parentalFromReference
 }
 
 # Raises an error with the message MESSAGE and the error code PARMIX

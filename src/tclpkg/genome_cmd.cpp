@@ -2,6 +2,7 @@
 
 #include <htslib/hts_log.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -14,11 +15,13 @@
 #include "estimate/worker_pool.hpp"
 #include "input/errors.hpp"
 #include "input/status.hpp"
+#include "model/corrections.hpp"
 #include "run/genome_options.hpp"
 #include "run/genome_run.hpp"
 #include "report/report_merge.hpp"
 #include "tclpkg/ancestry_cmd.hpp"
 #include "tclpkg/command_options.hpp"
+#include "tclpkg/corrected_cmd.hpp"
 #include "tclpkg/package_settings.hpp"
 #include "tclpkg/tcl_result.hpp"
 
@@ -59,6 +62,7 @@ constexpr GenomeOption kOptions[] = {
     {"-progress", Takes::kBoolean, nullptr},
     {"-ancestry", Takes::kBoolean, nullptr},
     {"-referenceuncertainty", Takes::kBoolean, nullptr},
+    {"-rows", Takes::kBoolean, nullptr},
     {"-report", Takes::kRunValue, nullptr},
     {"-threads", Takes::kRunValue, nullptr},
     {"-samples", Takes::kRunValue, nullptr},
@@ -77,7 +81,10 @@ const GenomeOption* findOption(const std::string& name) {
 }
 
 // The options with values, in the order given; the booleans are set at once.
+// ROWS: the result is to hold the hybrid-index rows (the joint analysis's
+// are always there).
 struct GivenValues {
+  bool rows = false;
   std::vector<std::pair<const GenomeOption*, std::string>> run;
   std::vector<std::pair<const GenomeOption*, std::string>> input;
   bool has(const char* name) const {
@@ -105,6 +112,7 @@ int takeWords(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[], GivenValues& 
     if (option->takes == Takes::kBoolean) {
       bool on = false;
       if (words.takeBoolean(name, value, on) != TCL_OK) return TCL_ERROR;
+      if (std::string(name) == "-rows") given.rows = on;
       setBoolean(name, on, options);
     } else {
       (option->takes == Takes::kRunValue ? given.run : given.input)
@@ -205,10 +213,11 @@ void setInput(const GivenValues& given, genome::GenomeOptions& options) {
 // The words of a call straight into the run request; TCL_OK, or TCL_ERROR
 // with the wrong call's {PARMIX USAGE} placed.
 int takeRequest(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[],
-                genome::GenomeOptions& options) {
+                genome::GenomeOptions& options, bool& rows) {
   options.input.quiet = true;  // unless -progress says otherwise
   GivenValues given;
   if (takeWords(interp, objc, objv, given, options) != TCL_OK) return TCL_ERROR;
+  rows = given.rows;
   try {
     for (const auto& [option, value] : given.run) setRunValue(option->name, value, options);
     checkRunValues(given, options);
@@ -249,24 +258,47 @@ Tcl_Obj* dataCountsObj(const std::vector<DataCount>& counts) {
   return list;
 }
 
-// The hybrid-index analysis adds the data counts of its rows (counts); the
-// joint analysis its rows, as parmix::ancestry returns them.
-Tcl_Obj* resultObj(const genome::GenomeOptions& options, const genome::RunFigures& f) {
+// The corrections' tags, as the tables' corrections column has them.
+Tcl_Obj* correctionTagsObj(const Corrections& corrections) {
+  Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
+  std::string tags = correctionTags(corrections);
+  for (std::size_t start = 0; start < tags.size();) {
+    const std::size_t comma = std::min(tags.find(',', start), tags.size());
+    const std::string tag = tags.substr(start, comma - start);
+    Tcl_ListObjAppendElement(nullptr, list, Tcl_NewStringObj(tag.c_str(), -1));
+    start = comma + 1;
+  }
+  return list;
+}
+
+// The joint analysis adds its rows, as parmix::ancestry returns them; the
+// hybrid-index analysis the pairs of its data counts (counts) and, when
+// asked (ROWS), its rows as parmix::hybridIndex returns them: a panel of
+// millions is not made into a dict an individual unless a table needs it.
+// Both add the tags of the corrections used.
+Tcl_Obj* resultObj(const genome::GenomeOptions& options, const genome::RunFigures& f,
+                   bool rows) {
   Tcl_Obj* dict = figuresDict(f);
-  if (!options.ancestry)
-    Tcl_DictObjPut(nullptr, dict, Tcl_NewStringObj("counts", -1), dataCountsObj(f.counts));
-  if (options.ancestry)
-    Tcl_DictObjPut(nullptr, dict, Tcl_NewStringObj("rows", -1),
-                   ancestryRowsObj(f.names, f.ancestryRows));
+  const auto put = [dict](const char* key, Tcl_Obj* value) {
+    Tcl_DictObjPut(nullptr, dict, Tcl_NewStringObj(key, -1), value);
+  };
+  if (options.ancestry) {
+    put("rows", ancestryRowsObj(f.names, f.ancestryRows, f.counts));
+  } else {
+    put("counts", dataCountsObj(f.counts));
+    if (rows) put("rows", hybridIndexRowsObj(f.names, f.rows, f.counts));
+  }
+  put("corrections", correctionTagsObj(options.corrections));
   return dict;
 }
 
 int genomeCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
   genome::GenomeOptions options;
   options.threads = configuredThreads(interp);
-  if (takeRequest(interp, objc, objv, options) != TCL_OK) return TCL_ERROR;
+  bool rows = false;
+  if (takeRequest(interp, objc, objv, options, rows) != TCL_OK) return TCL_ERROR;
   try {
-    Tcl_SetObjResult(interp, resultObj(options, genome::runGenome(options, stderr)));
+    Tcl_SetObjResult(interp, resultObj(options, genome::runGenome(options, stderr), rows));
   } catch (const InputError& error) {
     return fail(interp, "INPUT", error.what());
   }
