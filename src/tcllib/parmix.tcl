@@ -10,6 +10,9 @@
 
 namespace eval ::parmix {
     namespace export readReport writeTsv writeRowsTsv plot triangle ancestry parentalFromReference
+    # The words of the check's messages, for a program that tells of its
+    # own checks in them.
+    namespace export locusPhrase byteOrderMarkLines
 }
 
 # Raises an error with the message MESSAGE and the error code PARMIX
