@@ -9,7 +9,7 @@
 # failure with `try ... trap`.
 
 namespace eval ::parmix {
-    namespace export readReport writeTsv plot triangle clinePlot ancestry parentalFromReference
+    namespace export readReport writeTsv plot triangle clinePlot ancestry clines parentalFromReference
 }
 
 # Raises an error with the message MESSAGE and the error code PARMIX
