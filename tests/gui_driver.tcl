@@ -208,6 +208,16 @@ for {set i 0} {$i < 25} {incr i} {
 ::parmix::gui::ShowClines [list 0 $synthetic]
 see syntheticMarkers [llength [$clines find withtag clineMarker]]
 see syntheticKey [lmap item [$clines find withtag clineKey] {$clines itemcget $item -text}]
+# A fit that failed says why, and a run without clines says how to get them.
+proc canvasTexts {canvas} {
+    lmap item [$canvas find all] {
+        expr {[$canvas type $item] eq "text" ? [$canvas itemcget $item -text] : [continue]}
+    }
+}
+::parmix::gui::ShowClines [list 1 "the clines went wrong"]
+see clinesFailed [list [canvasTexts $clines] [llength [$clines find withtag cline]]]
+::parmix::gui::ShowClines {}
+see clinesNotAsked [list [canvasTexts $clines] [llength [$clines find withtag cline]]]
 
 # A failing run: the files swapped.
 set ::answers [dict create parental $individualPath individual $parentalPath]
