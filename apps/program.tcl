@@ -17,8 +17,8 @@ namespace eval ::parmix::program {
         {              [--margin UNITS] [--drop UNITS] [--threads N] [--quiet]}
         {              [--reference-uncertainty --reference-counts COUNTS]}
         {              PARENTAL INDIVIDUAL}
-        {       parmix --clines [-o REPORT] [--tsv FILE] [--qvalue Q] [--threads N]}
-        {              [--quiet] PARENTAL INDIVIDUAL}
+        {       parmix --clines [-o REPORT] [--tsv FILE] [--cline-plot FILE.svg]}
+        {              [--qvalue Q] [--threads N] [--quiet] PARENTAL INDIVIDUAL}
         {       parmix --parental-from R_SAMPLE S_SAMPLE -o PARENTAL}
         {              [--types LIST | --types-from PARENTAL] [--pseudo-count X]}
         {              [--study INDIVIDUAL] [--renumber PREFIX] [--counts COUNTS]}
@@ -41,6 +41,7 @@ namespace eval ::parmix::program {
         --drop UNITS -drop {ancestry vcf-ancestry} {}
         --threads N -threads {vcf vcf-ancestry} {analysis ancestry clines}
         --qvalue Q -qvalue clines {}
+        --cline-plot FILE.svg {} {} clines
         --unknown-alleles missing|error {} {} analysis
         --reference-counts COUNTS -referencecounts {analysis ancestry} {}
         --types LIST -types reference {}
@@ -288,7 +289,7 @@ proc ::parmix::program::CheckCall {files options flags} {
 # left out.
 proc ::parmix::program::RefuseTextClashes {call} {
     set mode [dict get $call mode]
-    if {$mode ni {analysis ancestry}} return
+    if {$mode ni {analysis ancestry clines}} return
     set options [dict get $call options]
     lassign [dict get $call files] parental individual
     set inputs [list [list "parental file" $parental] [list "individual file" $individual]]
@@ -306,7 +307,10 @@ proc ::parmix::program::RefuseTextClashes {call} {
 # against INPUTS and one another; then whether the report can be read back.
 proc ::parmix::program::RefuseOutputsNamingInputs {mode options inputs} {
     set outputs [list [list "report file" [ReportPath $mode $options]]]
-    foreach {option role} {--tsv "table file" --plot "plot file" --triangle "triangle plot file"} {
+    foreach {option role} {
+        --tsv "table file" --plot "plot file" --triangle "triangle plot file"
+        --cline-plot "cline plot file"
+    } {
         if {[dict exists $options $option]} {
             lappend outputs [list $role [dict get $options $option]]
         }
@@ -320,7 +324,7 @@ proc ::parmix::program::RefuseOutputsNamingInputs {mode options inputs} {
 # without them.
 proc ::parmix::program::RefuseUnreadableReport {mode options} {
     set report [ReportPath $mode $options]
-    if {$mode in {ancestry vcf-ancestry} || ![file exists $report] || [file isfile $report]} return
+    if {$mode in {ancestry clines vcf-ancestry} || ![file exists $report] || [file isfile $report]} return
     foreach option {--tsv --plot} {
         if {[dict exists $options $option]} {
             Usage "option $option is made from the report, which cannot be read back from\
@@ -453,17 +457,24 @@ proc ::parmix::program::RunAncestryOn {call} {
 }
 
 # The genomic clines of every locus along the hybrid index: the report
-# (parmix_clines.txt unless -o names one) and the table when asked for.
+# (parmix_clines.txt unless -o names one), and the table and the cline
+# plot when asked for.
 proc ::parmix::program::RunClines {call} {
     lassign [dict get $call files] parental individual
     set options [dict get $call options]
-    set report [ReportPath clines $options]
     ConfigureThreads $options
-    CallCommand ::parmix::clines $parental $individual -report $report \
-        {*}[CommandWords clines $options]
+    set report [ReportPath clines $options]
+    set rows [CallCommand ::parmix::clines $parental $individual -report $report \
+                  {*}[CommandWords clines $options]]
     Notice $call "Report written to $report"
     if {[dict exists $options --tsv]} {
         Notice $call "Table written to [dict get $options --tsv]"
+    }
+    if {[dict exists $options --cline-plot]} {
+        set title "Genomic clines of [file tail $individual] with parental file\
+            [file tail $parental]"
+        ::parmix::clinePlot $rows [dict get $options --cline-plot] -title $title
+        Notice $call "Cline plot written to [dict get $options --cline-plot]"
     }
 }
 
@@ -567,6 +578,12 @@ Genomic clines (--clines):
                      (default: parmix_clines.txt)
   --tsv FILE         with --clines: one row per locus as tab-separated
                      values; NA where a value is undefined
+  --cline-plot FILE.svg  draw every locus's cline against h as an SVG
+                     figure: the neutral cline (the diagonal), each locus
+                     coloured by its category, the most significant
+                     departing loci numbered and named; above a few
+                     thousand loci a sample of the neutral ones, as the
+                     figure says
   --qvalue Q         the q-value at which a locus departs (default 0.05)
 
 Parental file from reference samples:
@@ -606,7 +623,7 @@ Examples:
   parmix -o report.txt --plot report.svg parental.txt individuals.txt
   parmix --check parental.txt individuals.txt
   parmix --ancestry --tsv ancestry.tsv --triangle ancestry.svg parental.txt individuals.txt
-  parmix --clines --tsv clines.tsv parental.txt individuals.txt
+  parmix --clines --tsv clines.tsv --cline-plot clines.svg parental.txt individuals.txt
   parmix --parental-from R.txt S.txt -o parental.txt --types 14C6D
   parmix --parental-from R.txt S.txt -o parental.txt --types 14C6D --pseudo-count 1 \\
          --counts counts.tsv
