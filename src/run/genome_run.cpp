@@ -5,6 +5,7 @@
 #include <chrono>
 #include <locale>
 #include <memory>
+#include <new>
 #include <sstream>
 
 #include "input/errors.hpp"
@@ -164,9 +165,9 @@ void printSummary(std::FILE* out, const GenomeOptions& options, const Panel& pan
                figures.readSeconds, figures.studySeconds, figures.threads);
 }
 
-}  // namespace
-
-RunFigures runGenome(const GenomeOptions& options, std::FILE* messages) {
+// The run itself; its failures are exceptions, which runGenome turns into
+// the status of the core's boundary.
+RunFigures studyPanel(const GenomeOptions& options, std::FILE* messages) {
   refuseClashes(options);
   importer::OutputFile output(options.report, "report file");
   const std::unique_ptr<importer::OutputFile> table = openTable(options);
@@ -219,6 +220,26 @@ RunFigures runGenome(const GenomeOptions& options, std::FILE* messages) {
   figures.genotypeBytes = panel.genotypes.storedBytes() + panel.likelihoods.storedBytes();
   if (!options.input.quiet) printSummary(messages, options, panel, figures);
   return figures;
+}
+
+}  // namespace
+
+Status runGenome(const GenomeOptions& options, std::FILE* messages, RunFigures& figures) {
+  Status status;
+  try {
+    figures = studyPanel(options, messages);
+  } catch (const InputError& error) {
+    status.fail("%s", error.what());
+    status.setFault(Fault::kPanelFile);
+  } catch (const std::bad_alloc&) {
+    status.fail("There is not enough memory for this analysis.");
+    status.setFault(Fault::kMemory);
+  } catch (const std::exception& error) {
+    status.fail("%s", error.what());
+    status.setFault(Fault::kInternal);
+  }
+  if (!status.ok()) figures = RunFigures();
+  return status;
 }
 
 }  // namespace parmix::genome

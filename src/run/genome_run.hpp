@@ -14,6 +14,7 @@
 #include "estimate/individual_study.hpp"
 #include "estimate/joint_study.hpp"
 #include "estimate/study.hpp"
+#include "input/status.hpp"
 #include "run/genome_options.hpp"
 
 namespace parmix::genome {
@@ -41,9 +42,11 @@ struct RunFigures {
 // Reads, studies and writes the report (and, in the joint analysis, the
 // table when the options name one); progress (after a couple of
 // seconds) and the summary go to MESSAGES unless the options ask for quiet.
-// Throws importer::InputError naming the file at fault; the report's path
-// then keeps whatever it held before.
-RunFigures runGenome(const GenomeOptions& options, std::FILE* messages);
+// An ok status with FIGURES filled; otherwise, as the text run reports
+// its failures, the status of the first: kPanelFile with the message
+// naming the file at fault (the report's path then keeps whatever it held
+// before), kMemory, or kInternal.  Never throws.
+Status runGenome(const GenomeOptions& options, std::FILE* messages, RunFigures& figures);
 
 }  // namespace parmix::genome
 

@@ -297,11 +297,10 @@ int genomeCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
   options.threads = configuredThreads(interp);
   bool rows = false;
   if (takeRequest(interp, objc, objv, options, rows) != TCL_OK) return TCL_ERROR;
-  try {
-    Tcl_SetObjResult(interp, resultObj(options, genome::runGenome(options, stderr), rows));
-  } catch (const InputError& error) {
-    return fail(interp, "INPUT", error.what());
-  }
+  genome::RunFigures figures;
+  const Status status = genome::runGenome(options, stderr, figures);
+  if (!status.ok()) return placeStatus(interp, status);
+  Tcl_SetObjResult(interp, resultObj(options, figures, rows));
   return TCL_OK;
 }
 

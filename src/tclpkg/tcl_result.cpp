@@ -19,6 +19,7 @@ void setErrorCode(Tcl_Interp* interp, Fault fault) {
     case Fault::kCounts: kind = "INPUT"; what = "COUNTS"; break;
     case Fault::kReport: kind = "REPORT"; what = "WRITE"; break;
     case Fault::kMemory: kind = "MEMORY"; break;
+    case Fault::kPanelFile: kind = "INPUT"; break;
     case Fault::kNone:
     case Fault::kInternal: break;
   }
