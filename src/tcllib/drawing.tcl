@@ -1,14 +1,15 @@
-# The drawing interface of the package: where the plot and the triangle put
-# everything, for a host that draws the same figures itself (the window of
-# parmix-gui draws them on a canvas).  The SVG writers of plot.tcl and
-# triangle.tcl take their positions from the same procedures, so a figure
+# The drawing interface of the package: where the plot, the triangle and
+# the genotype image put everything, for a host that draws the same figures itself (the window of
+# parmix-gui draws them on a canvas).  The SVG writers of plot.tcl,
+# triangle.tcl and genotype_image.tcl take their positions from the same procedures, so a figure
 # drawn through this interface lies exactly where the SVG puts it.  Sizes
-# and colours are in the namespace variables plotStyle, triangleStyle and
-# triangleClasses.
+# and colours are in the namespace variables plotStyle, triangleStyle,
+# triangleClasses, imageStyle and imageRamp.
 
 namespace eval ::parmix {
     namespace export plotGroups plotLayout plotSummary plotTicks plotRowY plotRowEnds \
-        triangleXY triangleLook triangleLimitEnds reportText
+        triangleXY triangleLook triangleLimitEnds imageLayout imageCells imageColour \
+        imageTicks imageLegend reportText
 }
 
 # The rows of a report (as readReport gives them) split into those with an
@@ -62,6 +63,40 @@ proc ::parmix::triangleLook {row} {
 # with hLower, hUpper, hetLower and hetUpper (an undefined limit left out).
 proc ::parmix::triangleLimitEnds {row} {
     TriangleLimitEnds $row
+}
+
+# Where the genotype image IMAGE (as parmix::clines -image 1 gives it)
+# under TITLE puts everything: a dict with n and m (individuals and loci),
+# rowBin and columnBin (how many of each a drawn row or column gathers),
+# rows, columns, named (whether the rows' names are written), lociNamed,
+# notes (the lines above the image), left, top, imageWidth, imageHeight,
+# width and height.
+proc ::parmix::imageLayout {title image} {
+    ImageCheck $image
+    ImageLayout $title $image
+}
+
+# The image's cells, runs of one colour merged: a list of {level x0 y0 x1
+# y1}, level from 0 (no copy from R) to 8 (two) in quarters of a copy, or
+# empty for missing genotypes.
+proc ::parmix::imageCells {layout image} {
+    ImageCells $layout $image
+}
+
+# The colour of a level of imageCells.
+proc ::parmix::imageColour {level} {
+    ImageColour $level
+}
+
+# The ticks of the h axis on the image's left, every tenth: a flat list of
+# y and label.
+proc ::parmix::imageTicks {layout image} {
+    ImageTicks $layout $image
+}
+
+# The legend's entries for LAYOUT: a list of {level label}.
+proc ::parmix::imageLegend {layout} {
+    ImageLegendEntries $layout
 }
 
 # The whole text of the report REPORT, its bytes taken one for one; an
