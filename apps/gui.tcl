@@ -42,6 +42,8 @@ namespace eval ::parmix::gui {
     variable tclsh ""
     # Set when the window has been closed; the launcher waits for it.
     variable closed 0
+    # The genotype image shown in its own window: {image IMAGE title TEXT}.
+    variable genotypeImage {}
     variable highlightColour #ffe2a0
     # The own colour of each row background of the plot that has been
     # highlighted, by canvas item.
@@ -915,6 +917,92 @@ proc ::parmix::gui::OpenReport {} {
     grid rowconfigure $w 0 -weight 1
     $w.text insert end [Utf8Text $bytes]
     $w.text configure -state disabled
+}
+
+# The genotype image of a cline analysis, in a window of its own: the
+# image that the package's clines command returns with -image 1, drawn on a
+# canvas with
+# the places and colours of parmix::genotypeImage (through the drawing
+# interface only), and saved as that SVG figure.
+
+# Opens (or renews) the window .genotypeImage showing IMAGE under TITLE;
+# returns the window.
+proc ::parmix::gui::ShowGenotypeImage {image title} {
+    variable genotypeImage
+    set genotypeImage [dict create image $image title $title]
+    set w .genotypeImage
+    destroy $w
+    toplevel $w
+    wm title $w $title
+    canvas $w.canvas -background white -highlightthickness 0 -width 980 -height 700 \
+        -xscrollcommand [list $w.x set] -yscrollcommand [list $w.y set]
+    ttk::scrollbar $w.x -orient horizontal -command [list $w.canvas xview]
+    ttk::scrollbar $w.y -orient vertical -command [list $w.canvas yview]
+    ttk::button $w.save -text "Save image as SVG\u2026" -command ::parmix::gui::SaveGenotypeImage
+    grid $w.canvas $w.y -sticky nsew
+    grid $w.x -sticky ew
+    grid $w.save -sticky w -padx 4 -pady 4
+    grid columnconfigure $w 0 -weight 1
+    grid rowconfigure $w 0 -weight 1
+    DrawGenotypeImage $w.canvas $image $title
+    return $w
+}
+
+# Draws IMAGE on CANVAS: the cells (runs of one colour as one rectangle),
+# the notes, the h axis's ticks and the legend.  Returns the layout.
+proc ::parmix::gui::DrawGenotypeImage {canvas image title} {
+    $canvas delete all
+    set layout [::parmix::imageLayout $title $image]
+    dict with layout {}
+    foreach cell [::parmix::imageCells $layout $image] {
+        lassign $cell level x0 y0 x1 y1
+        $canvas create rectangle $x0 $y0 $x1 $y1 -fill [::parmix::imageColour $level] \
+            -outline "" -tags cell
+    }
+    $canvas create text 20 28 -text $title -anchor w -font parmixTitle
+    set y 50
+    foreach note $notes {
+        $canvas create text 20 $y -text $note -anchor w -fill #555555 -font parmixText \
+            -tags note
+        incr y 16
+    }
+    set x [expr {$left - 4}]
+    $canvas create line $x $top $x [expr {$top + $imageHeight}] -fill #333333
+    foreach {tickY label} [::parmix::imageTicks $layout $image] {
+        $canvas create line $x $tickY [expr {$x - 5}] $tickY -fill #333333 -tags tick
+        $canvas create text [expr {$x - 8}] $tickY -text $label -anchor e -font parmixSmall \
+            -tags tick
+    }
+    GenotypeImageLegend $canvas $layout
+    $canvas configure -scrollregion [list 0 0 $width $height]
+    return $layout
+}
+
+proc ::parmix::gui::GenotypeImageLegend {canvas layout} {
+    set x [expr {[dict get $layout left] + [dict get $layout imageWidth] + 24}]
+    set y [dict get $layout top]
+    $canvas create text $x $y -text "Copies from R" -anchor nw -font parmixHeading
+    foreach entry [::parmix::imageLegend $layout] {
+        lassign $entry level label
+        set y [expr {$y + 18}]
+        $canvas create rectangle $x $y [expr {$x + 14}] [expr {$y + 12}] \
+            -fill [::parmix::imageColour $level] -outline "" -tags swatch
+        $canvas create text [expr {$x + 20}] [expr {$y + 6}] -text $label -anchor w \
+            -font parmixSmall
+    }
+}
+
+proc ::parmix::gui::SaveGenotypeImage {} {
+    variable genotypeImage
+    set path [AskSaveFile "Save the genotype image as SVG" genotype_image.svg .svg]
+    if {$path eq ""} {
+        return
+    }
+    Remember $path
+    Attempt "Genotype image saved to $path" {
+        ::parmix::genotypeImage [dict get $genotypeImage image] $path \
+            -title [dict get $genotypeImage title]
+    }
 }
 
 # Closes the window; a run still going is stopped.
