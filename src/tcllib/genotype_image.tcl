@@ -65,6 +65,12 @@ proc ::parmix::ImageCheck {image} {
         [llength [dict get $image categories]] != $m} {
         Fail USAGE "parmix::genotypeImage: the image's lists do not agree in length"
     }
+    foreach h [dict get $image h] {
+        if {![string is double -strict $h] || !($h >= 0 && $h <= 1)} {
+            Fail USAGE "parmix::genotypeImage: the image's h \"[ShortValue $h]\" is not a\
+                number from 0 to 1"
+        }
+    }
     foreach row [dict get $image rows] {
         if {[string length $row] != $m || ![regexp {^[012-]*$} $row]} {
             Fail USAGE "parmix::genotypeImage: a row of the image is not one of 0, 1, 2 or -\
