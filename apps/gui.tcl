@@ -973,9 +973,42 @@ proc ::parmix::gui::DrawGenotypeImage {canvas image title} {
         $canvas create text [expr {$x - 8}] $tickY -text $label -anchor e -font parmixSmall \
             -tags tick
     }
+    GenotypeImageLabels $canvas $layout $image
     GenotypeImageLegend $canvas $layout
     $canvas configure -scrollregion [list 0 0 $width $height]
     return $layout
+}
+
+# The rows' names while they are tall enough (as the figure writes them),
+# the loci's names while few, and the marks above departing loci.
+proc ::parmix::gui::GenotypeImageLabels {canvas layout image} {
+    dict with layout {}
+    set rowHeight [expr {$n ? double($imageHeight) / $n : 0}]
+    set columnWidth [expr {$m ? double($imageWidth) / $m : 0}]
+    if {$named} {
+        set x [expr {$left - [dict get $::parmix::imageStyle axisSpace] - 4}]
+        set i 0
+        foreach name [dict get $image individuals] {
+            $canvas create text $x [expr {$top + ($i + 0.5) * $rowHeight}] -text $name \
+                -anchor e -font parmixMono -tags name
+            incr i
+        }
+    }
+    set j 0
+    foreach locus [dict get $image loci] category [dict get $image categories] {
+        set x0 [expr {$left + $j * $columnWidth}]
+        if {$category ne "neutral"} {
+            $canvas create rectangle $x0 [expr {$top - 8}] [expr {$x0 + $columnWidth}] \
+                [expr {$top - 2}] -fill [dict get $::parmix::imageStyle departing] -outline "" \
+                -tags departing
+        }
+        if {$lociNamed} {
+            $canvas create text [expr {$x0 + $columnWidth / 2.0}] \
+                [expr {$top + $imageHeight + 6}] -text [string range $locus 0 13] -angle 90 \
+                -anchor e -font parmixSmall -tags locus
+        }
+        incr j
+    }
 }
 
 proc ::parmix::gui::GenotypeImageLegend {canvas layout} {
