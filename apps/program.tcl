@@ -32,14 +32,17 @@ namespace eval ::parmix::program {
     # text files are analysis (the hybrid index), ancestry, clines, check
     # and reference (--parental-from); those of a VCF/BCF or PLINK panel
     # are vcf (the hybrid index), vcf-ancestry and merge.  --help, -h and
-    # --version go with anything.
+    # --version go with anything.  A panel's --margin and --drop go to
+    # parmix::genome in either analysis: it checks their values before it
+    # refuses them without -ancestry.  A merge takes --biallelic-snps and
+    # has nothing to filter.
     variable options {
         -o REPORT -report {analysis ancestry clines vcf vcf-ancestry} {reference merge}
         --tsv FILE -tsv {ancestry clines vcf-ancestry} {analysis vcf merge}
         --plot FILE.svg {} {} {analysis vcf merge}
         --triangle FILE.svg {} {} {ancestry vcf-ancestry}
-        --margin UNITS -margin {ancestry vcf-ancestry} {}
-        --drop UNITS -drop {ancestry vcf-ancestry} {}
+        --margin UNITS -margin {ancestry vcf vcf-ancestry} {}
+        --drop UNITS -drop {ancestry vcf vcf-ancestry} {}
         --threads N -threads {vcf vcf-ancestry} {analysis ancestry clines}
         --qvalue Q -qvalue clines {}
         --cline-plot FILE.svg {} {} clines
@@ -64,7 +67,7 @@ namespace eval ::parmix::program {
         --max-missing F -maxmissing {vcf vcf-ancestry} {}
         --genotype-likelihoods PL|GL -genotypelikelihoods {vcf vcf-ancestry} {}
         --reference-frequencies gl|gt -referencefrequencies {vcf vcf-ancestry} {}
-        --biallelic-snps {} -biallelicsnps {vcf vcf-ancestry} {}
+        --biallelic-snps {} -biallelicsnps {vcf vcf-ancestry} merge
         --reference-uncertainty {} -referenceuncertainty {vcf vcf-ancestry} {analysis ancestry}
         --ancestry {} -ancestry vcf-ancestry ancestry
         --quiet {} {} {} {analysis ancestry clines check reference vcf vcf-ancestry merge}

@@ -106,9 +106,11 @@ void setBoolean(const std::string& name, bool on, genome::GenomeOptions& options
 int takeWords(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[], GivenValues& given,
               genome::GenomeOptions& options) {
   const CommandOptions words = CommandOptions::unnamed(interp);
+  // An unknown word is told as such, even the last one, which has no value.
+  for (int i = 1; i < objc; i += 2)
+    if (findOption(Tcl_GetString(objv[i])) == nullptr) return words.unknown(Tcl_GetString(objv[i]));
   return words.takeOptions(objc, objv, 1, [&](const char* name, Tcl_Obj* value) {
     const GenomeOption* option = findOption(name);
-    if (option == nullptr) return words.unknown(name);
     if (option->takes == Takes::kBoolean) {
       bool on = false;
       if (words.takeBoolean(name, value, on) != TCL_OK) return TCL_ERROR;
