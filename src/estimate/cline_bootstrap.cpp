@@ -4,8 +4,8 @@
 #include <limits>
 #include <vector>
 
-#include "draws/random.hpp"
 #include "estimate/cline_fit.hpp"
+#include "estimate/random.hpp"
 #include "input/data_set.hpp"
 
 namespace parmix {
@@ -29,7 +29,7 @@ int drawAllele(const double* f, int alleles, double u) {
 // One individual's designations at the locus, each copy from R with
 // chance H: a codominant locus's two alleles, a dominant one's band
 // (present when either copy carries the dominant allele).
-void drawGenotype(const ClineLocus& locus, int alleles, double h, sim::Random& random, int* g) {
+void drawGenotype(const ClineLocus& locus, int alleles, double h, Random& random, int* g) {
   const bool dominant = locus.type() == 'D';
   int copies[2];
   for (int& copy : copies) {
@@ -47,7 +47,7 @@ void drawGenotype(const ClineLocus& locus, int alleles, double h, sim::Random& r
 double neutralBootstrapP(const ClineLocus& locus, int alleles, double lr,
                          const ClineBootstrap& settings, std::uint64_t stream) {
   if (std::isnan(lr) || settings.replicates < 1) return std::numeric_limits<double>::quiet_NaN();
-  sim::Random random(settings.seed ^ (0x9E3779B97F4A7C15ull * (stream + 1)));
+  Random random(settings.seed ^ (0x9E3779B97F4A7C15ull * (stream + 1)));
   const std::vector<double>& h = locus.hybridIndices();
   std::vector<int> designations(2 * h.size());
   int atLeast = 0;
