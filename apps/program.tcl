@@ -218,7 +218,7 @@ proc ::parmix::program::RefuseOutputsNamingInputs {mode options inputs} {
 # without them.
 proc ::parmix::program::RefuseUnreadableReport {mode options} {
     set report [ReportPath $mode $options]
-    if {$mode eq "ancestry" || ![file exists $report] || [file isfile $report]} return
+    if {$mode in {ancestry clines} || ![file exists $report] || [file isfile $report]} return
     foreach option {--tsv --plot} {
         if {[dict exists $options $option]} {
             Usage "option $option is made from the report, which cannot be read back from\
@@ -232,7 +232,11 @@ proc ::parmix::program::ReportPath {mode options} {
     if {[dict exists $options -o]} {
         return [dict get $options -o]
     }
-    expr {$mode eq "ancestry" ? "parmix_ancestry.txt" : "parmix_output.txt"}
+    switch -- $mode {
+        ancestry {return parmix_ancestry.txt}
+        clines {return parmix_clines.txt}
+        default {return parmix_output.txt}
+    }
 }
 
 # The correction for small reference samples takes the counts that
@@ -569,6 +573,8 @@ namespace eval ::parmix::program {
         {       parmix (--vcf FILE | --bfile PREFIX) --popmap FILE --r POP --s POP}
         {              --ancestry [-o REPORT]}
         {              [--tsv FILE] [--triangle FILE.svg] [--margin U] [--drop U] ...}
+        {       parmix (--vcf FILE | --bfile PREFIX) --popmap FILE --r POP --s POP}
+        {              --clines [-o REPORT] [--tsv FILE] [--qvalue Q] ...}
         {       parmix --merge -o REPORT [--tsv FILE] [--plot FILE.svg] SHARD_REPORT...}
     } \n]
     # The program's words and the options of parmix::genome they become.
@@ -577,13 +583,13 @@ namespace eval ::parmix::program {
         --threads -threads --samples -samples --shard -shard
         --pseudo-count -pseudocount --min-called -mincalled
         --min-difference -mindifference --max-missing -maxmissing
-        --tsv {} --plot {} --triangle {} --margin -margin --drop -drop
+        --tsv {} --plot {} --triangle {} --margin -margin --drop -drop --qvalue -qvalue
     }
     # The corrections for sequencing data and small reference samples.
     lappend genomeValueOptions --genotype-likelihoods -genotypelikelihoods \
         --reference-frequencies -referencefrequencies
     variable genomeFlags {
-        --biallelic-snps --quiet --merge --reference-uncertainty --ancestry
+        --biallelic-snps --quiet --merge --reference-uncertainty --ancestry --clines
     }
 }
 
@@ -640,7 +646,12 @@ proc ::parmix::program::RefuseGenomeClashes {call} {
             lappend inputs [list "PLINK file" [dict get $options --bfile]$suffix]
         }
     }
-    set mode [expr {[dict exists $call flags --ancestry] ? "ancestry" : "analysis"}]
+    set mode analysis
+    foreach flag {--ancestry --clines} {
+        if {[dict exists $call flags $flag]} {
+            set mode [string range $flag 2 end]
+        }
+    }
     RefuseOutputsNamingInputs $mode $options $inputs
 }
 
@@ -740,6 +751,10 @@ proc ::parmix::program::CheckGenomeCall {call} {
         Usage "option --ancestry does not go with --merge: merge the shards of a joint\
             analysis by running it once over all of them"
     }
+    if {[dict exists $call flags --clines]} {
+        Usage "option --clines does not go with --merge: fit the clines in one run over\
+            all loci"
+    }
     if {[dict exists $options --vcf]} {
         Usage "give either --vcf FILE or --merge, not both"
     }
@@ -767,6 +782,13 @@ proc ::parmix::program::CheckGenomeCall {call} {
 # the other.
 proc ::parmix::program::CheckGenomeAncestry {call} {
     set options [dict get $call options]
+    if {[dict exists $call flags --clines]} {
+        foreach name {--plot --triangle} {
+            if {[dict exists $options $name]} {
+                Usage "option $name does not go with --clines"
+            }
+        }
+    }
     if {[dict exists $call flags --ancestry]} {
         if {[dict exists $options --plot]} {
             Usage "option --plot does not go with --ancestry"
@@ -784,7 +806,7 @@ proc ::parmix::program::ProgramWording {message} {
     variable genomeValueOptions
     set map [list " -biallelicsnps " " --biallelic-snps " \
         " -referenceuncertainty " " --reference-uncertainty " \
-        " -ancestry " " --ancestry " " -tsv " " --tsv "]
+        " -ancestry " " --ancestry " " -clines " " --clines " " -tsv " " --tsv "]
     foreach {word option} $genomeValueOptions {
         if {$option ne ""} {
             lappend map " $option " " $word "
@@ -813,11 +835,15 @@ proc ::parmix::program::RunGenome {call} {
         lappend arguments -referenceuncertainty 1
     }
     set ancestry [dict exists $call flags --ancestry]
+    set clines [dict exists $call flags --clines]
     if {$ancestry} {
         lappend arguments -ancestry 1
-        if {[dict exists $options --tsv]} {
-            lappend arguments -tsv [dict get $options --tsv]
-        }
+    }
+    if {$clines} {
+        lappend arguments -clines 1
+    }
+    if {($ancestry || $clines) && [dict exists $options --tsv]} {
+        lappend arguments -tsv [dict get $options --tsv]
     }
     try {
         set result [::parmix::genome {*}$arguments]
@@ -826,6 +852,13 @@ proc ::parmix::program::RunGenome {call} {
     }
     if {$ancestry} {
         WriteGenomeAncestryOutputs $result $options $call
+        return
+    }
+    if {$clines} {
+        GenomeNotice $call "Report written to [ReportPath clines $options]"
+        if {[dict exists $options --tsv]} {
+            GenomeNotice $call "Table written to [dict get $options --tsv]"
+        }
         return
     }
     set report [expr {[dict exists $options -o] ? [dict get $options -o] : "parmix_output.txt"}]
@@ -944,6 +977,13 @@ $genomeUsage
                      report, --tsv FILE, --triangle FILE.svg, --margin U
                      and --drop U of the text-file analysis (default
                      report: parmix_ancestry.txt); not with --merge
+  --clines           the genomic cline of every locus along the hybrid
+                     index, with the report, --tsv FILE and --qvalue Q of
+                     the text-file clines (default report:
+                     parmix_clines.txt).  The loci are fitted on --threads
+                     N straight from the stored genotypes (likelihoods too,
+                     under the corrections); not with --shard K/N, since
+                     each locus's q-value needs every locus's p-value
 
 Example:
   parmix --vcf calls.bcf --popmap pops.txt --r north --s south -o report.txt

@@ -48,8 +48,19 @@ double parseUnits(const std::string& option, const std::string& text, bool open)
   return value;
 }
 
+// The q-value at which a locus departs from the neutral cline.
+double parseQValue(const std::string& option, const std::string& text) {
+  char* end = nullptr;
+  errno = 0;
+  const double value = std::strtod(text.c_str(), &end);
+  if (*end != '\0' || errno != 0 || !(value > 0 && value <= 1))
+    throw UsageError("option " + option + " must be a number above 0 and at most 1, not " +
+                     quotedValue(text));
+  return value;
+}
+
 bool takesValue(const std::string& name) {
-  return name == "-o" || name == "--tsv" || name == "--margin" || name == "--drop" || name == "--threads" || name == "--samples" || name == "--shard" ||
+  return name == "-o" || name == "--qvalue" || name == "--tsv" || name == "--margin" || name == "--drop" || name == "--threads" || name == "--samples" || name == "--shard" ||
          name == "--genotype-likelihoods" || name == "--reference-frequencies";
 }
 
@@ -83,6 +94,7 @@ void apply(const std::string& name, const std::string& value, GenomeOptions& opt
   if (name == "--tsv") options.tsv = value;
   if (name == "--margin") options.thresholds.minMargin = parseUnits(name, value, false);
   if (name == "--drop") options.thresholds.maxDrop = parseUnits(name, value, true);
+  if (name == "--qvalue") options.qThreshold = parseQValue(name, value);
   applyCorrection(name, value, options.corrections);
 }
 
@@ -91,9 +103,22 @@ void apply(const std::string& name, const std::string& value, GenomeOptions& opt
 void checkAncestry(const GenomeOptions& options, const std::vector<std::string>& given) {
   if (options.ancestry) return;
   for (const std::string& name : given) {
+    if (name == "--tsv" && options.clines) continue;
     if (name == "--tsv" || name == "--margin" || name == "--drop")
       throw UsageError("option " + name + " needs --ancestry");
   }
+}
+
+// The clines' own option needs them; the clines fit every locus against
+// q-values over all of them, and are no joint analysis.
+void checkClines(const GenomeOptions& options, const std::vector<std::string>& given) {
+  if (options.clines && options.ancestry)
+    throw UsageError("option --clines does not go with --ancestry");
+  if (options.clines && options.selection.shardCount > 0)
+    throw UsageError("option --clines does not go with --shard K/N: each locus's q-value needs "
+                     "the p-values of every locus; fit them in one run, on --threads N");
+  for (const std::string& name : given)
+    if (name == "--qvalue" && !options.clines) throw UsageError("option --qvalue needs --clines");
 }
 
 void refuseImportOnly(const std::vector<std::string>& rest) {
@@ -137,6 +162,10 @@ importer::ParseOutcome parseGenomeOptions(const std::vector<std::string>& words,
       options.ancestry = true;
       continue;
     }
+    if (words[i] == "--clines") {
+      options.clines = true;
+      continue;
+    }
     if (name == "--reference-frequencies") frequenciesGiven = true;
     if (!takesValue(name)) {
       rest.push_back(words[i]);
@@ -156,8 +185,10 @@ importer::ParseOutcome parseGenomeOptions(const std::vector<std::string>& words,
   if (!options.selection.samplesFile.empty() && options.selection.shardCount > 0)
     throw UsageError("give at most one of --samples FILE and --shard K/N");
   checkCorrections(options.corrections, frequenciesGiven);
+  checkClines(options, given);
   checkAncestry(options, given);
   if (options.ancestry && !reportGiven) options.report = "parmix_ancestry.txt";
+  if (options.clines && !reportGiven) options.report = "parmix_clines.txt";
   refuseImportOnly(rest);
   const importer::ParseOutcome outcome = importer::parseOptions(rest, options.input);
   if (options.input.format == importer::InputFormat::Plink &&

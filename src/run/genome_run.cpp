@@ -7,12 +7,14 @@
 #include <memory>
 #include <sstream>
 
+#include "estimate/stored_clines.hpp"
 #include "input/errors.hpp"
 #include "input/plink_reader.hpp"
 #include "estimate/study.hpp"
 #include "validate/panel_checks.hpp"
 #include "run/progress.hpp"
 #include "report/ancestry_writer.hpp"
+#include "report/cline_writer.hpp"
 #include "model/corrections.hpp"
 #include "report/report_writer.hpp"
 #include "estimate/worker_pool.hpp"
@@ -62,6 +64,8 @@ class ProgressLine {
   std::size_t calls_ = 0;
 };
 
+// The clines name every locus in their outputs, so their run keeps the
+// labels.
 Panel readWithProgress(const GenomeOptions& options, std::FILE* messages) {
   ProgressLine line(messages, !options.input.quiet);
   const Clock::time_point start = Clock::now();
@@ -71,7 +75,7 @@ Panel readWithProgress(const GenomeOptions& options, std::FILE* messages) {
         if (line.due())
           line.show(importer::progressText(sites, "sites", bytes, total, secondsSince(start)));
       },
-      options.corrections);
+      options.corrections, options.clines);
 }
 
 // The panel's individuals, with their likelihoods when the run reads them.
@@ -117,6 +121,53 @@ std::vector<JointEstimate> studyJointWithProgress(Panel& panel, const GenomeOpti
   const Corrections& corrections = options.corrections;
   return studyIndividuals(individualsOf(panel, corrections), parentsOf(panel, types, corrections),
                           JointModel{options.thresholds}, StudySettings(threads, progress));
+}
+
+// The clines of every used locus on the hybrid indices ROWS, fitted straight
+// from the store, then judged over all of them.
+ClineStudy studyClinesWithProgress(Panel& panel, const GenomeOptions& options,
+                                   const std::vector<IndividualEstimate>& rows, unsigned threads,
+                                   std::FILE* messages) {
+  ProgressLine line(messages, !options.input.quiet);
+  const int loci = panel.genotypes.loci();
+  const ClineProgress progress = [&](std::size_t fitted) {
+    if (line.due())
+      line.show(std::to_string(fitted) + " of " + std::to_string(loci) + " loci fitted");
+  };
+  StoredLoci stored;
+  stored.genotypes = &panel.genotypes;
+  stored.likelihoods =
+      options.corrections.likelihoodField.empty() ? nullptr : &panel.likelihoods;
+  stored.locusType = panel.locusType.data();
+  stored.locusUsed = panel.locusUsed.data();
+  stored.freqR = panel.freqR.rows();
+  stored.freqS = panel.freqS.rows();
+  stored.sites = options.corrections.any() ? &panel.siteGenotypes : nullptr;
+  ClineStudy study = studyStoredClines(stored, rows, 0, loci, threads, progress);
+  judgeClines(study.rows, options.qThreshold);
+  return study;
+}
+
+// The hybrid index of every individual, then the clines; the report and
+// table are those of the clines of the imported text files.
+void runClines(Panel& panel, const GenomeOptions& options, const std::string& notes,
+               std::ostringstream& report, std::string& table, std::FILE* messages,
+               RunFigures& figures) {
+  const std::vector<IndividualEstimate> rows = studyWithProgress(
+      panel, options.corrections, figures.threads, options.input.quiet, messages,
+      figures.counts);
+  const ClineStudy study =
+      studyClinesWithProgress(panel, options, rows, figures.threads, messages);
+  report << notes;
+  writeClineReport(report, panel.locusLabels, study, options.qThreshold);
+  if (!options.tsv.empty()) {
+    std::ostringstream tsv;
+    tsv.imbue(std::locale::classic());
+    writeClineTsv(tsv, panel.locusLabels, study);
+    table = tsv.str();
+  }
+  figures.individuals = rows.size();
+  figures.lociFitted = study.rows.size();
 }
 
 // The outputs are opened before the panel is read, so that a path they
@@ -185,7 +236,11 @@ RunFigures runGenome(const GenomeOptions& options, std::FILE* messages) {
   std::ostringstream report;
   report.imbue(std::locale::classic());
   writeTimestamp(report);
-  if (options.ancestry) {
+  std::string clinesTable;
+  if (options.clines) {
+    runClines(panel, options, notes.str(), report, clinesTable, messages, figures);
+    figures.studySeconds = secondsSince(start);
+  } else if (options.ancestry) {
     figures.names = selectedNames(panel);
     figures.ancestryRows = studyJointWithProgress(panel, options, figures.threads, messages);
     figures.studySeconds = secondsSince(start);
@@ -205,7 +260,10 @@ RunFigures runGenome(const GenomeOptions& options, std::FILE* messages) {
   }
   output.write(report.str());
   output.commit();
-  if (table) {
+  if (table && options.clines) {
+    table->write(clinesTable);
+    table->commit();
+  } else if (table) {
     std::ostringstream tsv;
     tsv.imbue(std::locale::classic());
     writeAncestryTsv(tsv, figures.names, figures.ancestryRows,

@@ -35,10 +35,12 @@ struct RunFigures {
   // report order (for the table's loci_with_data and missing_share);
   // empty in the joint analysis.
   std::vector<DataCount> counts;
+  // The clines: the loci fitted (0 in the other analyses).
+  std::size_t lociFitted = 0;
 };
 
-// Reads, studies and writes the report (and, in the joint analysis, the
-// table when the options name one); progress (after a couple of
+// Reads, studies and writes the report (and, in the joint analysis and the
+// clines, the table when the options name one); progress (after a couple of
 // seconds) and the summary go to MESSAGES unless the options ask for quiet.
 // Throws importer::InputError naming the file at fault; the report's path
 // then keeps whatever it held before.

@@ -48,6 +48,8 @@ const std::map<std::string, std::string>& programWords() {
       {"-tsv", "--tsv"},
       {"-margin", "--margin"},
       {"-drop", "--drop"},
+      {"-clines", "--clines"},
+      {"-qvalue", "--qvalue"},
   };
   return words;
 }
@@ -108,7 +110,7 @@ int programCall(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[],
       words.erase(words.begin());
       if (addFlag(interp, option, objv[i + 1], words) != TCL_OK) return TCL_ERROR;
     } else if (option == "-biallelicsnps" || option == "-referenceuncertainty" ||
-               option == "-ancestry") {
+               option == "-ancestry" || option == "-clines") {
       if (addFlag(interp, option, objv[i + 1], words) != TCL_OK) return TCL_ERROR;
     } else {
       words.push_back(known->second);
@@ -152,6 +154,9 @@ Tcl_Obj* dataCountsObj(const std::vector<DataCount>& counts) {
 // joint analysis its rows, as parmix::ancestry returns them.
 Tcl_Obj* resultObj(const genome::GenomeOptions& options, const genome::RunFigures& f) {
   Tcl_Obj* dict = figuresDict(f);
+  if (options.clines)
+    Tcl_DictObjPut(nullptr, dict, Tcl_NewStringObj("lociFitted", -1),
+                   Tcl_NewWideIntObj(static_cast<Tcl_WideInt>(f.lociFitted)));
   if (!options.ancestry)
     Tcl_DictObjPut(nullptr, dict, Tcl_NewStringObj("counts", -1), dataCountsObj(f.counts));
   if (options.ancestry)
