@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <locale>
 #include <memory>
@@ -130,9 +131,10 @@ ClineStudy studyClinesWithProgress(Panel& panel, const GenomeOptions& options,
                                    std::FILE* messages) {
   ProgressLine line(messages, !options.input.quiet);
   const int loci = panel.genotypes.loci();
+  const std::string used =
+      std::to_string(std::count(panel.locusUsed.begin(), panel.locusUsed.end(), 1));
   const ClineProgress progress = [&](std::size_t fitted) {
-    if (line.due())
-      line.show(std::to_string(fitted) + " of " + std::to_string(loci) + " loci fitted");
+    if (line.due()) line.show(std::to_string(fitted) + " of " + used + " loci fitted");
   };
   StoredLoci stored;
   stored.genotypes = &panel.genotypes;
