@@ -134,11 +134,60 @@ validation-docs: build
 	@rsvg-convert docs/validation.svg -o docs/validation.png
 
 # The calibration, coverage and power tables of docs/clines.md, from panels
-# simulated with known clines by the simulator of the build folder.  Not
-# part of `make test`, which checks the coverage on one smaller panel.
+# simulated with known clines by the simulator of the build folder, and its
+# figures: the cline plots and the genotype images.  Not part of `make
+# test`, which checks the coverage on one smaller panel.
 .PHONY: clines-docs
-clines-docs: build
+clines-docs: build clines-figures clines-images
 	@tclsh scripts/clines-docs.tcl $(BUILD_DIR)
+
+# The genotype images of docs/clines.md: the example data's (SVG and PNG),
+# and two simulated panels' (PNG): 80 loci with some steep clines, and 3,000
+# loci of 1,200 individuals, drawn in bins.
+.PHONY: clines-images
+clines-images: DEPS_GROUPS = docs
+clines-images: build
+	@mkdir -p docs
+	@$(BUILD_DIR)/parmix --clines --quiet -o $(BUILD_DIR)/example_image_clines.txt \
+	    --image docs/clines_image.svg examples/parental.txt examples/individuals.txt
+	@rsvg-convert docs/clines_image.svg -o docs/clines_image.png
+	@for panel in "steep 150 80 strong 0.15 8 21" "binned 1200 3000 mixed 0.1 4 22"; do \
+	    set -- $$panel; \
+	    out=$(BUILD_DIR)/clines-image-$$1; \
+	    $(BUILD_DIR)/parmix-sim --individuals $$2 --loci $$3 --mix uniform=1 \
+	        --differentiation $$4 --cline-share $$5 --cline-v $$6 --missing-share 0.02 \
+	        --seed $$7 --prefix $$out > /dev/null && \
+	    $(BUILD_DIR)/parmix --clines --quiet -o $$out.txt --image $$out.svg \
+	        $$out.parental.txt $$out.individuals.txt && \
+	    rsvg-convert $$out.svg -o docs/clines_image_$$1.png || exit 1; \
+	done
+
+# The cline plots of docs/clines.md and the README, by the program of the
+# build folder: the bundled example data; a simulated panel of 200 loci,
+# 15% of them on clines of their own; and one of 5,000 loci, where the
+# figure draws a sample of the neutral loci (its SVG, over a megabyte,
+# stays in the build folder).  rsvg-convert makes the PNGs.
+CLINES_SIM = --differentiation strong --mix uniform=1 --cline-v 0.3:5 \
+	--cline-centre 0.25:0.75
+.PHONY: clines-figures
+clines-figures: DEPS_GROUPS = docs
+clines-figures: build
+	@mkdir -p docs
+	@$(BUILD_DIR)/parmix --clines --quiet -o $(BUILD_DIR)/example_clines.txt \
+	    --cline-plot docs/clines_example.svg examples/parental.txt examples/individuals.txt
+	@rsvg-convert docs/clines_example.svg -o docs/clines_example.png
+	@$(BUILD_DIR)/parmix-sim --individuals 300 --loci 200 --cline-share 0.15 $(CLINES_SIM) \
+	    --seed 21 --prefix $(BUILD_DIR)/clines_panel
+	@$(BUILD_DIR)/parmix --clines --quiet -o $(BUILD_DIR)/clines_panel.report.txt \
+	    --cline-plot docs/clines_simulated.svg \
+	    $(BUILD_DIR)/clines_panel.parental.txt $(BUILD_DIR)/clines_panel.individuals.txt
+	@rsvg-convert docs/clines_simulated.svg -o docs/clines_simulated.png
+	@$(BUILD_DIR)/parmix-sim --individuals 200 --loci 5000 --cline-share 0.05 $(CLINES_SIM) \
+	    --seed 22 --prefix $(BUILD_DIR)/clines_genome
+	@$(BUILD_DIR)/parmix --clines --quiet -o $(BUILD_DIR)/clines_genome.report.txt \
+	    --cline-plot $(BUILD_DIR)/clines_genome.svg \
+	    $(BUILD_DIR)/clines_genome.parental.txt $(BUILD_DIR)/clines_genome.individuals.txt
+	@rsvg-convert $(BUILD_DIR)/clines_genome.svg -o docs/clines_genome.png
 
 # The benchmark against the baseline commit of bench/BASELINE (built under
 # $(BENCH_BUILD_DIR)): three simulated tiers, both builds alternating, the

@@ -17,8 +17,9 @@ namespace eval ::parmix::program {
         {              [--margin UNITS] [--drop UNITS] [--threads N] [--quiet]}
         {              [--reference-uncertainty --reference-counts COUNTS]}
         {              PARENTAL INDIVIDUAL}
-        {       parmix --clines [-o REPORT] [--tsv FILE] [--qvalue Q] [--threads N]}
-        {              [--quiet] PARENTAL INDIVIDUAL}
+        {       parmix --clines [-o REPORT] [--tsv FILE] [--cline-plot FILE.svg]}
+        {              [--image FILE.svg] [--qvalue Q] [--threads N] [--quiet]}
+        {              PARENTAL INDIVIDUAL}
         {       parmix --parental-from R_SAMPLE S_SAMPLE -o PARENTAL}
         {              [--types LIST | --types-from PARENTAL] [--pseudo-count X]}
         {              [--study INDIVIDUAL] [--renumber PREFIX] [--counts COUNTS]}
@@ -28,7 +29,7 @@ namespace eval ::parmix::program {
     variable valueOptions {
         -o {analysis ancestry reference clines} --tsv {analysis ancestry clines}
         --plot analysis --triangle ancestry --margin ancestry --drop ancestry
-        --threads {analysis ancestry clines} --qvalue clines
+        --threads {analysis ancestry clines} --qvalue clines --cline-plot clines --image clines
         --types reference --types-from reference --pseudo-count reference
         --unknown-alleles analysis --study reference --renumber reference
         --counts reference --reference-counts {analysis ancestry}
@@ -186,7 +187,7 @@ proc ::parmix::program::CheckCall {files options flags} {
 # left out.
 proc ::parmix::program::RefuseTextClashes {call} {
     set mode [dict get $call mode]
-    if {$mode ni {analysis ancestry}} return
+    if {$mode ni {analysis ancestry clines}} return
     set options [dict get $call options]
     lassign [dict get $call files] parental individual
     set inputs [list [list "parental file" $parental] [list "individual file" $individual]]
@@ -204,7 +205,10 @@ proc ::parmix::program::RefuseTextClashes {call} {
 # against INPUTS and one another; then whether the report can be read back.
 proc ::parmix::program::RefuseOutputsNamingInputs {mode options inputs} {
     set outputs [list [list "report file" [ReportPath $mode $options]]]
-    foreach {option role} {--tsv "table file" --plot "plot file" --triangle "triangle plot file"} {
+    foreach {option role} {
+        --tsv "table file" --plot "plot file" --triangle "triangle plot file"
+        --cline-plot "cline plot file" --image "genotype image file"
+    } {
         if {[dict exists $options $option]} {
             lappend outputs [list $role [dict get $options $option]]
         }
@@ -372,29 +376,44 @@ proc ::parmix::program::RunAncestryOn {call} {
 }
 
 # The genomic clines of every locus along the hybrid index: the report
-# (parmix_clines.txt unless -o names one) and the table when asked for.
+# (parmix_clines.txt unless -o names one), and the table, the cline plot
+# and the genotype image when asked for.
 proc ::parmix::program::RunClines {call} {
     lassign [dict get $call files] parental individual
     set options [dict get $call options]
-    set report parmix_clines.txt
     ConfigureThreads $options
-    if {[dict exists $options -o]} {
-        set report [dict get $options -o]
-    }
+    set report [ReportPath clines $options]
     set extra [list -report $report]
     foreach {option commandOption} {--tsv -tsv --qvalue -qvalue} {
         if {[dict exists $options $option]} {
             lappend extra $commandOption [dict get $options $option]
         }
     }
+    set image [dict exists $options --image]
     try {
-        ::parmix::clines $parental $individual {*}$extra
+        set result [::parmix::clines $parental $individual {*}$extra -image $image]
     } trap {PARMIX USAGE} {message} {
         Usage [string map {"parmix::clines: -" "option --"} $message]
+    }
+    # With the image the command's result holds the rows under "clines".
+    set rows $result
+    if {$image} {
+        set rows [dict get $result clines]
     }
     Notice $call "Report written to $report"
     if {[dict exists $options --tsv]} {
         Notice $call "Table written to [dict get $options --tsv]"
+    }
+    if {[dict exists $options --cline-plot]} {
+        set title "Genomic clines of [file tail $individual] with parental file\
+            [file tail $parental]"
+        ::parmix::clinePlot $rows [dict get $options --cline-plot] -title $title
+        Notice $call "Cline plot written to [dict get $options --cline-plot]"
+    }
+    if {$image} {
+        ::parmix::genotypeImage [dict get $result image] [dict get $options --image] \
+            -title "Genotypes by hybrid index: [file tail $individual]"
+        Notice $call "Genotype image written to [dict get $options --image]"
     }
 }
 
@@ -506,7 +525,19 @@ Genomic clines (--clines):
                      (default: parmix_clines.txt)
   --tsv FILE         with --clines: one row per locus as tab-separated
                      values; NA where a value is undefined
+  --cline-plot FILE.svg  draw every locus's cline against h as an SVG
+                     figure: the neutral cline (the diagonal), each locus
+                     coloured by its category, the most significant
+                     departing loci numbered and named; above a few
+                     thousand loci a sample of the neutral ones, as the
+                     figure says
   --qvalue Q         the q-value at which a locus departs (default 0.05)
+  --image FILE.svg   with --clines: draw the genotype image as an SVG
+                     figure: individuals sorted by h (highest at the top),
+                     loci in file order, each cell coloured by the number
+                     of allele copies most likely from R (0, 1, 2; missing
+                     grey); above 1,000 loci or individuals, bins coloured
+                     by their mean count
 
 Parental file from reference samples:
   --parental-from    write the parental file PARENTAL (given with -o),
@@ -545,7 +576,8 @@ Examples:
   parmix -o report.txt --plot report.svg parental.txt individuals.txt
   parmix --check parental.txt individuals.txt
   parmix --ancestry --tsv ancestry.tsv --triangle ancestry.svg parental.txt individuals.txt
-  parmix --clines --tsv clines.tsv parental.txt individuals.txt
+  parmix --clines --tsv clines.tsv --cline-plot clines.svg --image genotypes.svg \
+         parental.txt individuals.txt
   parmix --parental-from R.txt S.txt -o parental.txt --types 14C6D
   parmix --parental-from R.txt S.txt -o parental.txt --types 14C6D --pseudo-count 1 \\
          --counts counts.tsv
