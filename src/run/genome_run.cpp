@@ -153,16 +153,16 @@ ClineStudy studyClinesWithProgress(Panel& panel, const GenomeOptions& options,
   return study;
 }
 
-// The hybrid index of every individual, then the clines; the report and
-// table are those of the clines of the imported text files.
+// The hybrid index of every individual (kept in FIGURES, for a command that
+// asks for the rows), then the clines; the report and table are those of
+// the clines of the imported text files.
 void runClines(Panel& panel, const GenomeOptions& options, const std::string& notes,
                std::ostringstream& report, std::string& table, std::FILE* messages,
                RunFigures& figures) {
-  const std::vector<IndividualEstimate> rows = studyWithProgress(
-      panel, options.corrections, figures.threads, options.input.quiet, messages,
-      figures.counts);
+  figures.rows = studyWithProgress(panel, options.corrections, figures.threads,
+                                   options.input.quiet, messages, figures.counts);
   const ClineStudy study =
-      studyClinesWithProgress(panel, options, rows, figures.threads, messages);
+      studyClinesWithProgress(panel, options, figures.rows, figures.threads, messages);
   report << notes;
   writeClineReport(report, panel.locusLabels, study, options.qThreshold);
   if (!options.tsv.empty()) {
@@ -171,7 +171,7 @@ void runClines(Panel& panel, const GenomeOptions& options, const std::string& no
     writeClineTsv(tsv, panel.locusLabels, study);
     table = tsv.str();
   }
-  figures.individuals = rows.size();
+  figures.individuals = figures.rows.size();
   figures.lociFitted = study.rows.size();
 }
 
