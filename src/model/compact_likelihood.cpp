@@ -58,4 +58,27 @@ double CompactIndividual::logLikelihood(double h) const {
   return sum;
 }
 
+// With u' = a - b and v' = c - d, the probability x = w u^2 + 2 u v has
+// x' = 2 w u u' + 2 (u' v + u v') and x'' = 2 w u'^2 + 4 u' v'.
+LikelihoodDerivatives CompactIndividual::derivatives(double h, bool withValue) const {
+  const double g = 1 - h;
+  double value = 0.0, slope = 0.0, curvature = 0.0;
+  for (std::size_t t = 0; t < terms_; ++t) {
+    const double u = gameteShare(h, g, a_[t], b_[t]);
+    const double v = gameteShare(h, g, c_[t], d_[t]);
+    const double du = a_[t] - b_[t];
+    const double dv = c_[t] - d_[t];
+    const double x = w_[t] * homozygoteProbability(u) + heterozygoteProbability(u, v);
+    const double dx = 2 * (w_[t] * u * du + du * v + u * dv);
+    const double ddx = 2 * w_[t] * du * du + 4 * du * dv;
+    // One division a locus: the rest are products.
+    const double inverse = 1 / x;
+    const double ratio = dx * inverse;
+    slope += ratio;
+    curvature += ddx * inverse - ratio * ratio;
+    if (withValue) value += std::log(x);
+  }
+  return {withValue ? value : std::nan(""), slope, curvature};
+}
+
 }  // namespace parmix

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <locale>
 #include <memory>
@@ -89,9 +90,8 @@ ParentalModel parentsOf(Panel& panel, const std::vector<char>& types,
 }
 
 std::vector<IndividualEstimate> studyWithProgress(Panel& panel, const Corrections& corrections,
-                                                  unsigned threads, bool quiet,
-                                                  std::FILE* messages,
-                                                  std::vector<DataCount>& counts) {
+                                                  bool quiet, std::FILE* messages,
+                                                  RunFigures& figures) {
   ProgressLine line(messages, !quiet);
   const std::size_t total = panel.selected.size();
   const StudyProgress progress = [&](std::size_t done) {
@@ -100,8 +100,14 @@ std::vector<IndividualEstimate> studyWithProgress(Panel& panel, const Correction
   };
   // Loci the parental checks took out read as 'B' to the study.
   std::vector<char> types = effectiveLocusTypes(panel.locusType, panel.locusUsed);
+  StudySettings settings(figures.threads, progress, &figures.counts, &figures.logCalls);
+  settings.passes = &figures.passes;
+  // A genome's individuals are studied by Newton's searches, which take
+  // the derivatives from the same pass as the value: a third of the passes
+  // of Brent's, with the same reports at their five decimals.
+  settings.search = Search::Newton;
   return studyIndividuals(individualsOf(panel, corrections), parentsOf(panel, types, corrections),
-                          HybridIndexModel(), StudySettings(threads, progress, &counts));
+                          HybridIndexModel(), settings);
 }
 
 std::vector<JointEstimate> studyJointWithProgress(Panel& panel, const GenomeOptions& options,
@@ -160,6 +166,12 @@ void printSummary(std::FILE* out, const GenomeOptions& options, const Panel& pan
                "%.1f s, studied in %.1f s on %u threads\n",
                figures.loci, figures.individuals, static_cast<double>(figures.genotypeBytes) / 1e6,
                figures.readSeconds, figures.studySeconds, figures.threads);
+  if (figures.individuals == 0 || figures.passes == 0) return;
+  const double individuals = static_cast<double>(figures.individuals);
+  std::fprintf(out, "parmix: %.1f passes over the loci and %.1f log calls a locus per individual\n",
+               static_cast<double>(figures.passes) / individuals,
+               static_cast<double>(figures.logCalls) / individuals /
+                   static_cast<double>(std::max<std::size_t>(figures.loci, 1)));
 }
 
 }  // namespace
@@ -194,9 +206,8 @@ RunFigures runGenome(const GenomeOptions& options, std::FILE* messages) {
                       static_cast<int>(panel.nameWidth), options.thresholds);
     figures.individuals = figures.ancestryRows.size();
   } else {
-    const std::vector<IndividualEstimate> rows = studyWithProgress(
-        panel, options.corrections, figures.threads, options.input.quiet, messages,
-        figures.counts);
+    const std::vector<IndividualEstimate> rows =
+        studyWithProgress(panel, options.corrections, options.input.quiet, messages, figures);
     figures.studySeconds = secondsSince(start);
     writeReportBody(report, notes.str() + shardNote(options.selection, panel.studyNames.size()),
                     selectedNames(panel), rows,

@@ -6,6 +6,7 @@
 // the one the `parmix` command writes from the imported text files.
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <ostream>
 #include <string>
@@ -27,6 +28,10 @@ struct RunFigures {
   unsigned threads = 0;
   double readSeconds = 0.0;
   double studySeconds = 0.0;
+  // The hybrid-index analysis's passes over the studied individuals' loci
+  // and the log calls they took (0 in the joint analysis).
+  std::uint64_t passes = 0;
+  std::uint64_t logCalls = 0;
   // The joint analysis's rows and the names they belong to, for the
   // triangle plot; empty in the hybrid-index analysis.
   std::vector<std::string> names;

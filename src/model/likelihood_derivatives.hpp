@@ -1,0 +1,21 @@
+#ifndef PARMIX_MODEL_LIKELIHOOD_DERIVATIVES_HPP
+#define PARMIX_MODEL_LIKELIHOOD_DERIVATIVES_HPP
+
+// ln L(h) with its first and second derivatives in h, as the layouts of one
+// individual give them in one pass over the loci: a term ln P(h) adds
+// P'/P and P''/P - (P'/P)^2, so the derivatives cost a division a locus
+// and no logarithm; the value (one logarithm a locus) is formed only when
+// asked for.  A zero probability makes the sums non-finite, and a search
+// that takes them must then fall back to one that needs none.
+
+namespace parmix {
+
+struct LikelihoodDerivatives {
+  double value;      // ln L(h); NaN when not asked for
+  double slope;      // d ln L / dh
+  double curvature;  // d^2 ln L / dh^2
+};
+
+}  // namespace parmix
+
+#endif
