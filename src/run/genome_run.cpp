@@ -63,11 +63,15 @@ class ProgressLine {
   std::size_t calls_ = 0;
 };
 
-Panel readWithProgress(const GenomeOptions& options, std::FILE* messages) {
+// The run's threads but the reading one decompress the input while it is
+// read: the study has not begun, so they would idle otherwise.
+Panel readWithProgress(const GenomeOptions& options, unsigned threads, std::FILE* messages) {
   ProgressLine line(messages, !options.input.quiet);
   const Clock::time_point start = Clock::now();
+  importer::Options input = options.input;
+  input.decompressionThreads = static_cast<int>(threads > 1 ? threads - 1 : 0);
   return readPanel(
-      options.input, options.selection,
+      input, options.selection,
       [&](std::size_t sites, std::uint64_t bytes, std::uint64_t total) {
         if (line.due())
           line.show(importer::progressText(sites, "sites", bytes, total, secondsSince(start)));
@@ -182,7 +186,8 @@ RunFigures runGenome(const GenomeOptions& options, std::FILE* messages) {
   const std::unique_ptr<importer::OutputFile> table = openTable(options);
   RunFigures figures;
   Clock::time_point start = Clock::now();
-  Panel panel = readWithProgress(options, messages);
+  figures.threads = options.threads > 0 ? options.threads : usableCores();
+  Panel panel = readWithProgress(options, figures.threads, messages);
   if (!options.input.quiet) {
     for (const std::string& text : panel.warnings)
       std::fprintf(messages, "parmix: warning: %s\n", text.c_str());
@@ -191,7 +196,6 @@ RunFigures runGenome(const GenomeOptions& options, std::FILE* messages) {
   notes.imbue(std::locale::classic());
   checkPanel(panel, options.input.input, notes);
   figures.readSeconds = secondsSince(start);
-  figures.threads = options.threads > 0 ? options.threads : usableCores();
   start = Clock::now();
   notes << correctionsNote(options.corrections);
   std::ostringstream report;
