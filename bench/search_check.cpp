@@ -64,6 +64,7 @@ struct Comparison {
   double largest[3] = {0.0, 0.0, 0.0};
   std::size_t decisions = 0;
   std::size_t cells = 0;
+  std::vector<std::string> shown;  // the first cells that differ
 };
 
 bool atEnd(double h) { return h == 0.0 || h == 1.0; }
@@ -80,7 +81,13 @@ Comparison compare(const std::vector<IndividualEstimate>& a,
     for (int i = 0; i < 3; ++i) {
       if (std::isnan(x[i]) != std::isnan(y[i])) continue;  // counted above
       if (!std::isnan(x[i])) c.largest[i] = std::max(c.largest[i], std::fabs(x[i] - y[i]));
-      if (cell(x[i]) != cell(y[i])) ++c.cells;
+      if (cell(x[i]) == cell(y[i])) continue;
+      ++c.cells;
+      static const char* const kColumns[] = {"h", "lower", "upper"};
+      char text[160];
+      std::snprintf(text, sizeof text, "individual %zu, %s: brent %.12f, newton %.12f", j + 1,
+                    kColumns[i], x[i], y[i]);
+      if (c.shown.size() < 10) c.shown.push_back(text);
     }
   }
   return c;
@@ -110,6 +117,7 @@ int check(const genome::GenomeOptions& options) {
               c.largest[1], c.largest[2]);
   std::printf("  decisions that differ (no estimate, end, cut): %zu\n", c.decisions);
   std::printf("  report cells that differ at five decimals: %zu of %zu\n", c.cells, 3 * n);
+  for (const std::string& line : c.shown) std::printf("    %s\n", line.c_str());
   return c.decisions == 0 ? 0 : 1;
 }
 

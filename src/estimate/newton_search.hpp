@@ -30,16 +30,15 @@ struct SlopeObjective {
   void* params;
 };
 
-// Where the searches stop: a Newton step, or the bracket, below this in h.
-// Far below the report's five decimals, and below what Brent's searches
-// reach at their own tolerance of 1e-06, so the answer is the one they
-// approach.
+// Where the searches stop when their steps do not settle: a bracket below
+// this in h.  Far below the report's five decimals, and below what Brent's
+// searches reach at their own tolerance of 1e-06.
 constexpr double kNewtonTolerance = 1e-10;
 
 // The h in (lower, upper) at which ln L has a local maximum, given a GUESS
-// inside at which ln L is above its values at both ends.  The result is a
-// point evaluated last.  NaN when the derivatives turn non-finite or the
-// search takes more than 100 steps.
+// inside at which ln L is above its values at both ends: the point of the
+// last Newton step, once that step is below 1e-07.  NaN when the
+// derivatives turn non-finite or the search takes more than 100 steps.
 double newtonMaximum(const SlopeObjective& slopes, double lower, double guess, double upper);
 
 // The h in [lower, upper] at which (ln L - maxLogL) + drop is 0, given that

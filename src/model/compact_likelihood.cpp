@@ -59,24 +59,36 @@ double CompactIndividual::logLikelihood(double h) const {
 }
 
 // With u' = a - b and v' = c - d, the probability x = w u^2 + 2 u v has
-// x' = 2 w u u' + 2 (u' v + u v') and x'' = 2 w u'^2 + 4 u' v'.
+// x' = 2 w u u' + 2 (u' v + u v') and x'' = 2 w u'^2 + 4 u' v'.  As in
+// logLikelihood, a batch's terms are formed in loops that do nothing else
+// (so they vectorise), then summed, then their logs taken when asked for.
 LikelihoodDerivatives CompactIndividual::derivatives(double h, bool withValue) const {
   const double g = 1 - h;
+  double x[kBatch], ratio[kBatch], bend[kBatch];
   double value = 0.0, slope = 0.0, curvature = 0.0;
-  for (std::size_t t = 0; t < terms_; ++t) {
-    const double u = gameteShare(h, g, a_[t], b_[t]);
-    const double v = gameteShare(h, g, c_[t], d_[t]);
-    const double du = a_[t] - b_[t];
-    const double dv = c_[t] - d_[t];
-    const double x = w_[t] * homozygoteProbability(u) + heterozygoteProbability(u, v);
-    const double dx = 2 * (w_[t] * u * du + du * v + u * dv);
-    const double ddx = 2 * w_[t] * du * du + 4 * du * dv;
-    // One division a locus: the rest are products.
-    const double inverse = 1 / x;
-    const double ratio = dx * inverse;
-    slope += ratio;
-    curvature += ddx * inverse - ratio * ratio;
-    if (withValue) value += std::log(x);
+  for (std::size_t start = 0; start < terms_; start += kBatch) {
+    const std::size_t count = terms_ - start < kBatch ? terms_ - start : kBatch;
+    const double* a = a_ + start;
+    const double* b = b_ + start;
+    const double* c = c_ + start;
+    const double* d = d_ + start;
+    const double* w = w_ + start;
+    for (std::size_t t = 0; t < count; ++t) {
+      const double u = gameteShare(h, g, a[t], b[t]);
+      const double v = gameteShare(h, g, c[t], d[t]);
+      const double du = a[t] - b[t];
+      const double dv = c[t] - d[t];
+      x[t] = w[t] * homozygoteProbability(u) + heterozygoteProbability(u, v);
+      const double inverse = 1 / x[t];
+      ratio[t] = 2 * (w[t] * u * du + du * v + u * dv) * inverse;
+      bend[t] = (2 * w[t] * du * du + 4 * du * dv) * inverse - ratio[t] * ratio[t];
+    }
+    for (std::size_t t = 0; t < count; ++t) {
+      slope += ratio[t];
+      curvature += bend[t];
+    }
+    if (withValue)
+      for (std::size_t t = 0; t < count; ++t) value += std::log(x[t]);
   }
   return {withValue ? value : std::nan(""), slope, curvature};
 }
