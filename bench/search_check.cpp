@@ -5,7 +5,8 @@
 // then every individual is studied with each search in turn.
 //
 // Prints each search's time, passes over the loci and log calls a locus
-// per individual, the largest difference of h and of each limit, the
+// per individual, the floor of its study (its log calls at the time of one
+// log() in a tight loop, on the run's threads), the largest difference of h and of each limit, the
 // decisions that differ (no estimate, an estimate at an end, a cut limit)
 // and the report cells that differ at the report's five decimals.  Exits 1
 // when a decision differs, 2 on a wrong call or an unreadable panel.
@@ -21,6 +22,7 @@
 #include <vector>
 
 #include "estimate/study.hpp"
+#include "estimate/worker_pool.hpp"
 #include "input/errors.hpp"
 #include "run/genome_options.hpp"
 #include "validate/panel_checks.hpp"
@@ -100,6 +102,34 @@ void printStudy(const char* name, const Studied& s, std::size_t individuals, int
               static_cast<double>(s.logCalls) / n / static_cast<double>(loci));
 }
 
+// Seconds per log() call in a tight loop over probabilities spread over
+// (0, 1]; the fastest of three timings of some 10^8 calls.
+double secondsPerLog() {
+  std::vector<double> x(4096);
+  for (std::size_t i = 0; i < x.size(); ++i) x[i] = (static_cast<double>(i) + 0.5) / 4096.0;
+  double best = 1e300, sink = 0.0;
+  constexpr int kRounds = 25000;
+  for (int rep = 0; rep < 3; ++rep) {
+    const Clock::time_point start = Clock::now();
+    double sum = 0.0;
+    for (int n = 0; n < kRounds; ++n)
+      for (double v : x) sum += std::log(v);
+    best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
+    sink += sum;
+  }
+  if (sink == 1.0) std::puts("");  // keeps the loop from being optimised away
+  return best / (static_cast<double>(kRounds) * 4096.0);
+}
+
+void printFloor(const Studied& s, std::size_t individuals, int loci, unsigned threads) {
+  const double genotypes = static_cast<double>(individuals) * loci;
+  const double logs = static_cast<double>(s.logCalls) / genotypes;
+  const double perLog = secondsPerLog() * 1e9;
+  std::printf("  floor: %.2f ns a log(); %.2f log calls a genotype on %u threads is %.1f ns a "
+              "genotype, against %.1f ns measured\n",
+              perLog, logs, threads, logs * perLog / threads, s.seconds * 1e9 / genotypes);
+}
+
 int check(const genome::GenomeOptions& options) {
   genome::Panel panel = genome::readPanel(options.input, options.selection, nullptr,
                                           options.corrections);
@@ -113,6 +143,8 @@ int check(const genome::GenomeOptions& options) {
   std::printf("search check: %zu individuals x %d loci\n", n, loci);
   printStudy("brent", brent, n, loci);
   printStudy("newton", newton, n, loci);
+  const unsigned threads = options.threads > 0 ? options.threads : usableCores();
+  printFloor(newton, n, loci, threads);
   std::printf("  largest |dh| %.3g, |d lower| %.3g, |d upper| %.3g\n", c.largest[0],
               c.largest[1], c.largest[2]);
   std::printf("  decisions that differ (no estimate, end, cut): %zu\n", c.decisions);
