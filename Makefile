@@ -134,11 +134,39 @@ validation-docs: build
 	@rsvg-convert docs/validation.svg -o docs/validation.png
 
 # The calibration, coverage and power tables of docs/clines.md, from panels
-# simulated with known clines by the simulator of the build folder.  Not
-# part of `make test`, which checks the coverage on one smaller panel.
+# simulated with known clines by the simulator of the build folder, and its
+# figures.  Not part of `make test`, which checks the coverage on one
+# smaller panel.
 .PHONY: clines-docs
-clines-docs: build
+clines-docs: build clines-figures
 	@tclsh scripts/clines-docs.tcl $(BUILD_DIR)
+
+# The cline plots of docs/clines.md and the README, by the program of the
+# build folder: the bundled example data; a simulated panel of 200 loci,
+# 15% of them on clines of their own; and one of 5,000 loci, where the
+# figure draws a sample of the neutral loci (its SVG, over a megabyte,
+# stays in the build folder).  rsvg-convert makes the PNGs.
+CLINES_SIM = --differentiation strong --mix uniform=1 --cline-v 0.3:5 \
+	--cline-centre 0.25:0.75
+.PHONY: clines-figures
+clines-figures: DEPS_GROUPS = docs
+clines-figures: build
+	@mkdir -p docs
+	@$(BUILD_DIR)/parmix --clines --quiet -o $(BUILD_DIR)/example_clines.txt \
+	    --cline-plot docs/clines_example.svg examples/parental.txt examples/individuals.txt
+	@rsvg-convert docs/clines_example.svg -o docs/clines_example.png
+	@$(BUILD_DIR)/parmix-sim --individuals 300 --loci 200 --cline-share 0.15 $(CLINES_SIM) \
+	    --seed 21 --prefix $(BUILD_DIR)/clines_panel
+	@$(BUILD_DIR)/parmix --clines --quiet -o $(BUILD_DIR)/clines_panel.report.txt \
+	    --cline-plot docs/clines_simulated.svg \
+	    $(BUILD_DIR)/clines_panel.parental.txt $(BUILD_DIR)/clines_panel.individuals.txt
+	@rsvg-convert docs/clines_simulated.svg -o docs/clines_simulated.png
+	@$(BUILD_DIR)/parmix-sim --individuals 200 --loci 5000 --cline-share 0.05 $(CLINES_SIM) \
+	    --seed 22 --prefix $(BUILD_DIR)/clines_genome
+	@$(BUILD_DIR)/parmix --clines --quiet -o $(BUILD_DIR)/clines_genome.report.txt \
+	    --cline-plot $(BUILD_DIR)/clines_genome.svg \
+	    $(BUILD_DIR)/clines_genome.parental.txt $(BUILD_DIR)/clines_genome.individuals.txt
+	@rsvg-convert $(BUILD_DIR)/clines_genome.svg -o docs/clines_genome.png
 
 # The benchmark against the baseline commit of bench/BASELINE (built under
 # $(BENCH_BUILD_DIR)): three simulated tiers, both builds alternating, the

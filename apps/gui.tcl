@@ -4,8 +4,9 @@
 # parmix::plot drawn on a canvas from the same layout, and beside it the
 # triangle plot of the joint analysis of ancestry and interclass
 # heterozygosity (parmix::ancestry), whose estimates and classes the table
-# shows too.  Hovering over an individual, or selecting it, highlights it
-# in the table and the plot.
+# shows too, and, when asked for, the genomic clines of every locus
+# (parmix::clines) drawn as parmix::clinePlot draws them.  Hovering over an
+# individual, or selecting it, highlights it in the table and the plot.
 #
 # Only parmix-gui sources this file, after loading the package, so that
 # `package require parmix` never needs Tk.
@@ -30,8 +31,11 @@ namespace eval ::parmix::gui {
     variable lastDir ""
     # The run in progress: {channel C output TEXT report PATH}, or empty.
     variable run {}
-    # The results shown: {report PATH rows ROWS title TEXT}, or empty.
+    # The results shown: {report PATH rows ROWS title TEXT clines CLINES},
+    # or empty; CLINES as the child's result gives them (see ChildScript).
     variable shown {}
+    # Whether a run also fits the genomic clines of every locus.
+    variable clines 0
     # The column the table is sorted by and whether it is sorted downwards.
     variable sortColumn ""
     variable sortDown 0
@@ -69,7 +73,7 @@ proc ::parmix::gui::main {args} {
     ttk::panedwindow .panes -orient horizontal
     .panes add [TablePart .panes.table] -weight 2
     .panes add [PlotPart .panes.plot] -weight 5
-    .panes add [TrianglePart .panes.triangle] -weight 3
+    .panes add [FiguresPart .panes.figures] -weight 3
     bind .panes <Map> {after idle ::parmix::gui::PlaceSashes}
     grid .files -sticky ew -padx 8 -pady {8 2}
     grid .actions -sticky ew -padx 8 -pady 2
@@ -128,13 +132,17 @@ proc ::parmix::gui::FilesPart {w} {
 proc ::parmix::gui::ActionsPart {w} {
     ttk::frame $w
     ttk::button $w.run -text Run -command ::parmix::gui::Run -default active
+    ttk::checkbutton $w.clines -text "Genomic clines" -variable ::parmix::gui::clines
     ttk::progressbar $w.busy -mode indeterminate -length 120
     ttk::label $w.status -textvariable ::parmix::gui::status -anchor w
     ttk::button $w.savePlot -text "Save plot as SVG\u2026" -command ::parmix::gui::SavePlot
+    ttk::button $w.saveClines -text "Save clines as SVG\u2026" \
+        -command ::parmix::gui::SaveClines
     ttk::button $w.exportTsv -text "Export TSV\u2026" -command ::parmix::gui::ExportTsv
     ttk::button $w.openReport -text "Open report" -command ::parmix::gui::OpenReport
-    grid $w.run $w.busy $w.status $w.savePlot $w.exportTsv $w.openReport -padx 2 -sticky ew
-    grid columnconfigure $w 2 -weight 1
+    grid $w.run $w.clines $w.busy $w.status $w.savePlot $w.saveClines $w.exportTsv \
+        $w.openReport -padx 2 -sticky ew
+    grid columnconfigure $w 3 -weight 1
     bind . <Return> [list $w.run invoke]
     return $w
 }
@@ -193,6 +201,17 @@ proc ::parmix::gui::PlotPart {w} {
     return $w
 }
 
+# The figures of the whole study, one tab each: the triangle plot of the
+# joint analysis and the genomic clines.  Each figure keeps its own path
+# beside the notebook (the notebook only shows one at a time), so a further
+# figure is one more part and one more tab here.
+proc ::parmix::gui::FiguresPart {w} {
+    ttk::notebook $w
+    $w add [TrianglePart .panes.triangle] -text "Triangle"
+    $w add [ClinesPart .panes.clines] -text "Clines"
+    return $w
+}
+
 # The triangle plot of the joint analysis: het against h.
 proc ::parmix::gui::TrianglePart {w} {
     ttk::frame $w
@@ -200,6 +219,20 @@ proc ::parmix::gui::TrianglePart {w} {
     grid $w.canvas -sticky nsew
     grid columnconfigure $w 0 -weight 1
     grid rowconfigure $w 0 -weight 1
+    return $w
+}
+
+# The genomic clines: every locus's cline against h, scrolled down to the
+# key of the numbered loci.
+proc ::parmix::gui::ClinesPart {w} {
+    ttk::frame $w
+    canvas $w.canvas -background #ffffff -highlightthickness 0 -width 380 -height 420 \
+        -yscrollcommand [list $w.yscroll set]
+    ttk::scrollbar $w.yscroll -orient vertical -command [list $w.canvas yview]
+    grid $w.canvas $w.yscroll -sticky nsew
+    grid columnconfigure $w 0 -weight 1
+    grid rowconfigure $w 0 -weight 1
+    $w.canvas bind cline <Enter> {::parmix::gui::ClineHover %W}
     return $w
 }
 
@@ -261,6 +294,7 @@ proc ::parmix::gui::Run {} {
     variable parental
     variable individual
     variable report
+    variable clines
     if {[llength $run]} {
         return
     }
@@ -272,7 +306,8 @@ proc ::parmix::gui::Run {} {
         }
     }
     try {
-        set chan [open |[list [Tclsh] << [ChildScript $parental $individual $report] 2>@1] r]
+        set script [ChildScript $parental $individual $report $clines]
+        set chan [open |[list [Tclsh] << $script 2>@1] r]
     } on error {message} {
         ShowError "The analysis could not be started: $message"
         return
@@ -312,11 +347,13 @@ proc ::parmix::gui::Tclsh {} {
 }
 
 # The script of the child: load this very package (by its own index, so no
-# other installed copy stands in), run the command and then the joint
-# analysis, and write the outcome as one line {parmix-result STATUS MESSAGE
-# ERRORCODE JOINT}, JOINT the rows of parmix::ancestry (empty when it
-# failed: the window then shows the hybrid index alone).
-proc ::parmix::gui::ChildScript {parental individual report} {
+# other installed copy stands in), run the command, then the joint
+# analysis and, when CLINES is true, the clines, and write the outcome as
+# one line {parmix-result STATUS MESSAGE ERRORCODE JOINT CLINES}, JOINT the
+# rows of parmix::ancestry (empty when it failed: the window then shows the
+# hybrid index alone), CLINES empty when not asked for, else {0 ROWS} with
+# the rows of parmix::clines or {1 MESSAGE} when they failed.
+proc ::parmix::gui::ChildScript {parental individual report {clines 0}} {
     set dir $::parmix::libraryDir
     return [join [list \
         [list set dir $dir] \
@@ -327,7 +364,9 @@ proc ::parmix::gui::ChildScript {parental individual report} {
         {set code [expr {[dict exists $options -errorcode] ? [dict get $options -errorcode] : ""}]} \
         {set joint {}} \
         "if {!\$status} {[list catch [list parmix::ancestry $parental $individual] joint]}" \
-        {puts [list parmix-result $status $message $code $joint]} \
+        {set clines {}} \
+        "if {!\$status && $clines} {set clines \[[list catch [list parmix::clines $parental $individual] rows]\]; lappend clines \$rows}" \
+        {puts [list parmix-result $status $message $code $joint $clines]} \
         exit] \n]\n
 }
 
@@ -366,13 +405,13 @@ proc ::parmix::gui::RunFinished {finished} {
         ShowError "The analysis stopped without a result:\n[string trim $output]"
         return
     }
-    lassign $result - code message - joint
+    lassign $result - code message - joint clines
     if {$code} {
         set status "The analysis failed."
         ShowError $message
         return
     }
-    Show [dict get $finished report] [dict get $finished title] $joint
+    Show [dict get $finished report] [dict get $finished title] $joint $clines
 }
 
 proc ::parmix::gui::Busy {on text} {
@@ -395,16 +434,19 @@ proc ::parmix::gui::Busy {on text} {
 }
 
 proc ::parmix::gui::ResultButtons {state} {
+    variable shown
     foreach button {savePlot exportTsv openReport} {
         .actions.$button configure -state $state
     }
+    set fitted [expr {[dict exists $shown clines] && [lindex [dict get $shown clines] 0] eq "0"}]
+    .actions.saveClines configure -state [expr {$fitted ? $state : "disabled"}]
 }
 
 # Showing the results of a report.
 
 # JOINT: the rows of the joint analysis of the same files, in report order,
-# or empty.
-proc ::parmix::gui::Show {report title {joint {}}} {
+# or empty; CLINES: the clines as ChildScript gives them, or empty.
+proc ::parmix::gui::Show {report title {joint {}} {clines {}}} {
     variable shown
     variable status
     variable hot ""
@@ -422,11 +464,12 @@ proc ::parmix::gui::Show {report title {joint {}}} {
         lappend rows [dict set row index $index]
         incr index
     }
-    set shown [dict create report $report rows $rows title $title]
+    set shown [dict create report $report rows $rows title $title clines $clines]
     ShowNotes $data
     FillTable $rows
     DrawPlot .panes.plot.canvas $title $rows
     DrawTriangle .panes.triangle.canvas $joint
+    ShowClines $clines
     ResultButtons normal
     set estimated [llength [lsearch -all -not -exact [lmap row $rows {dict get $row h}] ""]]
     set status "[llength $rows] individuals, $estimated with an estimate; report in $report"
@@ -634,6 +677,162 @@ proc ::parmix::gui::DrawTriangle {canvas joint} {
             -outline [dict get $triangleStyle classPoint] -width 1.5
         $canvas create text [expr {$x + 6}] [expr {$y - 6}] -anchor sw -text $class \
             -font parmixText -fill [dict get $look colour]
+    }
+}
+
+# The clines of a run, as ChildScript gives them: drawn, and their tab
+# brought forward; a failed fit says why on the canvas instead.
+proc ::parmix::gui::ShowClines {clines} {
+    set canvas .panes.clines.canvas
+    if {![llength $clines]} {
+        DrawClines $canvas {}
+        return
+    }
+    lassign $clines failed rows
+    if {$failed} {
+        DrawClines $canvas {} "The clines could not be fitted: $rows"
+    } else {
+        DrawClines $canvas $rows
+    }
+    .panes.figures select .panes.clines
+}
+
+# The cline plot on CANVAS, with the places, looks and notes of
+# parmix::clinePlot in a smaller square: the neutral loci underneath, the
+# departing ones on top, the neutral diagonal, the numbers of the most
+# significant loci on their curves, then the legend and the key below.
+proc ::parmix::gui::DrawClines {canvas rows {message ""}} {
+    variable ::parmix::clineStyle
+    variable ::parmix::clineKinds
+    variable clineItems
+    array unset clineItems
+    $canvas delete all
+    $canvas create text 10 22 -anchor sw -font parmixTitle -fill #222222 -text "Genomic clines"
+    if {$message ne "" || ![llength $rows]} {
+        $canvas create text 10 44 -anchor nw -width 360 -font parmixText -fill #555555 \
+            -text [expr {$message ne "" ? $message
+                         : "Tick \"Genomic clines\" and run to fit every locus's cline."}]
+        $canvas configure -scrollregion [list 0 0 380 420]
+        return
+    }
+    set selection [::parmix::clineSelection $rows]
+    set y 30
+    foreach note [dict get $selection notes] {
+        set item [$canvas create text 10 $y -anchor nw -width 360 -font parmixSmall \
+                      -fill [dict get $clineStyle muted] -text $note]
+        set y [expr {[lindex [$canvas bbox $item] 3] + 2}]
+    }
+    set layout [dict create left 50 top [expr {$y + 14}] side 300]
+    ClineFrame $canvas $layout
+    foreach group {neutral departing} {
+        set drawn [dict get $selection $group]
+        if {$group eq "departing"} {
+            set drawn [lreverse $drawn]
+        }
+        foreach row $drawn {
+            ClineCurve $canvas $layout $row
+        }
+    }
+    $canvas create line {*}[::parmix::clineXY $layout 0 0] {*}[::parmix::clineXY $layout 1 1] \
+        -fill [dict get $clineStyle diagonal] -width 1.5 -dash {6 4} -tags diagonal
+    foreach place [::parmix::clineMarkers $layout $selection] {
+        lassign $place number x y row
+        lassign [::parmix::clineLook $row] - colour
+        $canvas create oval [expr {$x - 6}] [expr {$y - 6}] [expr {$x + 6}] [expr {$y + 6}] \
+            -fill #ffffff -outline $colour -width 1.5 -tags clineMarker
+        $canvas create text $x $y -text $number -font parmixSmall -fill #222222 -tags clineMarker
+    }
+    set y [ClineKey $canvas [expr {[dict get $layout top] + 340}] $selection]
+    $canvas configure -scrollregion [list 0 0 380 [expr {$y + 10}]]
+}
+
+# The square of the plot with its grid and axes' labels.
+proc ::parmix::gui::ClineFrame {canvas layout} {
+    variable ::parmix::clineStyle
+    for {set i 0} {$i <= 10} {incr i 2} {
+        set t [expr {$i / 10.0}]
+        lassign [::parmix::clineXY $layout $t 0] x y0
+        lassign [::parmix::clineXY $layout 0 $t] x0 y
+        lassign [::parmix::clineXY $layout 1 1] x1 y1
+        $canvas create line $x $y0 $x $y1 -fill [dict get $clineStyle grid]
+        $canvas create line $x0 $y $x1 $y -fill [dict get $clineStyle grid]
+        $canvas create text $x [expr {$y0 + 10}] -text [format %g $t] -font parmixSmall
+        $canvas create text [expr {$x0 - 14}] $y -text [format %g $t] -font parmixSmall
+    }
+    lassign [::parmix::clineXY $layout 0 0] x0 y0
+    lassign [::parmix::clineXY $layout 1 1] x1 y1
+    $canvas create rectangle $x0 $y1 $x1 $y0 -outline [dict get $clineStyle axis]
+    $canvas create text [expr {($x0 + $x1) / 2.0}] [expr {$y0 + 26}] -text "hybrid index h" \
+        -font parmixText
+    $canvas create text [expr {$x0 - 36}] [expr {($y0 + $y1) / 2.0}] -angle 90 \
+        -text "R ancestry at the locus \u03c6" -font parmixText
+}
+
+# One locus's curve, remembered by its item for the hover.
+proc ::parmix::gui::ClineCurve {canvas layout row} {
+    variable clineItems
+    lassign [::parmix::clineLook $row] kind colour width dashed
+    set points {}
+    foreach {h phi} [::parmix::clineCurve [dict get $row v] [dict get $row centre]] {
+        lappend points {*}[::parmix::clineXY $layout $h $phi]
+    }
+    set item [$canvas create line {*}$points -fill $colour -width $width \
+                  -dash [expr {$dashed ? {7 3} : {}}] -tags [list cline $kind]]
+    set clineItems($item) $row
+}
+
+# The kinds drawn with their colours, then the numbered loci by name.
+# Returns the y below the last line.
+proc ::parmix::gui::ClineKey {canvas y selection} {
+    variable ::parmix::clineKinds
+    set kinds {}
+    foreach row [concat [lrange [dict get $selection neutral] 0 0] [dict get $selection departing]] {
+        lassign [::parmix::clineLook $row] kind - - dashed
+        dict set kinds $kind 1
+        if {$dashed} {
+            dict set kinds dashed 1
+        }
+    }
+    set lines {}
+    dict for {kind look} $clineKinds {
+        if {[dict exists $kinds $kind]} {
+            lappend lines [dict get $look colour] {} [dict get $look label]
+        }
+    }
+    if {[dict exists $kinds dashed]} {
+        lappend lines #555555 {7 3} "steepness and shift both"
+    }
+    lappend lines #111111 {6 4} "\u03c6 = h: the neutral cline"
+    foreach {colour dash label} $lines {
+        $canvas create line 12 [expr {$y + 7}] 30 [expr {$y + 7}] -fill $colour -width 2 -dash $dash
+        $canvas create text 36 $y -anchor nw -text $label -font parmixSmall
+        set y [expr {$y + 16}]
+    }
+    set number 0
+    foreach row [lrange [dict get $selection departing] 0 [dict get $selection labelled]-1] {
+        incr number
+        $canvas create text 12 [expr {$y + 4}] -anchor nw -font parmixSmall -tags clineKey \
+            -text "$number  [dict get $row locus] ([dict get $row category], q =\
+                [format %.3g [dict get $row qValue]])"
+        set y [expr {$y + 16}]
+    }
+    return $y
+}
+
+# The pointer over a locus's curve names the locus and its estimates in the
+# status line.
+proc ::parmix::gui::ClineHover {canvas} {
+    variable clineItems
+    variable status
+    set item [$canvas find withtag current]
+    if {$item eq "" || ![info exists clineItems($item)]} {
+        return
+    }
+    set row $clineItems($item)
+    set status "[dict get $row locus]: [dict get $row category], v =\
+        [format %.3g [dict get $row v]], centre = [format %.3g [dict get $row centre]]"
+    if {[string is double -strict [dict get $row qValue]]} {
+        append status ", q = [format %.3g [dict get $row qValue]]"
     }
 }
 
@@ -856,6 +1055,21 @@ proc ::parmix::gui::SavePlot {} {
     Remember $path
     Attempt "Plot saved to $path" {
         ::parmix::plot $report $path -title [dict get $shown title]
+    }
+}
+
+proc ::parmix::gui::SaveClines {} {
+    variable shown
+    lassign [dict get $shown clines] failed rows
+    set report [dict get $shown report]
+    set path [AskSaveFile "Save the clines as SVG" [file rootname $report].clines.svg .svg]
+    if {$path eq ""} {
+        return
+    }
+    Remember $path
+    Attempt "Clines saved to $path" {
+        ::parmix::clinePlot $rows $path \
+            -title [string map {"Hybrid index of" "Genomic clines of"} [dict get $shown title]]
     }
 }
 

@@ -17,8 +17,8 @@ namespace eval ::parmix::program {
         {              [--margin UNITS] [--drop UNITS] [--threads N] [--quiet]}
         {              [--reference-uncertainty --reference-counts COUNTS]}
         {              PARENTAL INDIVIDUAL}
-        {       parmix --clines [-o REPORT] [--tsv FILE] [--qvalue Q] [--threads N]}
-        {              [--quiet] PARENTAL INDIVIDUAL}
+        {       parmix --clines [-o REPORT] [--tsv FILE] [--cline-plot FILE.svg]}
+        {              [--qvalue Q] [--threads N] [--quiet] PARENTAL INDIVIDUAL}
         {       parmix --parental-from R_SAMPLE S_SAMPLE -o PARENTAL}
         {              [--types LIST | --types-from PARENTAL] [--pseudo-count X]}
         {              [--study INDIVIDUAL] [--renumber PREFIX] [--counts COUNTS]}
@@ -28,7 +28,7 @@ namespace eval ::parmix::program {
     variable valueOptions {
         -o {analysis ancestry reference clines} --tsv {analysis ancestry clines}
         --plot analysis --triangle ancestry --margin ancestry --drop ancestry
-        --threads {analysis ancestry clines} --qvalue clines
+        --threads {analysis ancestry clines} --qvalue clines --cline-plot clines
         --types reference --types-from reference --pseudo-count reference
         --unknown-alleles analysis --study reference --renumber reference
         --counts reference --reference-counts {analysis ancestry}
@@ -186,7 +186,7 @@ proc ::parmix::program::CheckCall {files options flags} {
 # left out.
 proc ::parmix::program::RefuseTextClashes {call} {
     set mode [dict get $call mode]
-    if {$mode ni {analysis ancestry}} return
+    if {$mode ni {analysis ancestry clines}} return
     set options [dict get $call options]
     lassign [dict get $call files] parental individual
     set inputs [list [list "parental file" $parental] [list "individual file" $individual]]
@@ -204,7 +204,10 @@ proc ::parmix::program::RefuseTextClashes {call} {
 # against INPUTS and one another; then whether the report can be read back.
 proc ::parmix::program::RefuseOutputsNamingInputs {mode options inputs} {
     set outputs [list [list "report file" [ReportPath $mode $options]]]
-    foreach {option role} {--tsv "table file" --plot "plot file" --triangle "triangle plot file"} {
+    foreach {option role} {
+        --tsv "table file" --plot "plot file" --triangle "triangle plot file"
+        --cline-plot "cline plot file"
+    } {
         if {[dict exists $options $option]} {
             lappend outputs [list $role [dict get $options $option]]
         }
@@ -218,7 +221,7 @@ proc ::parmix::program::RefuseOutputsNamingInputs {mode options inputs} {
 # without them.
 proc ::parmix::program::RefuseUnreadableReport {mode options} {
     set report [ReportPath $mode $options]
-    if {$mode eq "ancestry" || ![file exists $report] || [file isfile $report]} return
+    if {$mode in {ancestry clines} || ![file exists $report] || [file isfile $report]} return
     foreach option {--tsv --plot} {
         if {[dict exists $options $option]} {
             Usage "option $option is made from the report, which cannot be read back from\
@@ -232,7 +235,11 @@ proc ::parmix::program::ReportPath {mode options} {
     if {[dict exists $options -o]} {
         return [dict get $options -o]
     }
-    expr {$mode eq "ancestry" ? "parmix_ancestry.txt" : "parmix_output.txt"}
+    switch -- $mode {
+        ancestry {return parmix_ancestry.txt}
+        clines {return parmix_clines.txt}
+        default {return parmix_output.txt}
+    }
 }
 
 # The correction for small reference samples takes the counts that
@@ -368,15 +375,13 @@ proc ::parmix::program::RunAncestryOn {call} {
 }
 
 # The genomic clines of every locus along the hybrid index: the report
-# (parmix_clines.txt unless -o names one) and the table when asked for.
+# (parmix_clines.txt unless -o names one), and the table and the cline
+# plot when asked for.
 proc ::parmix::program::RunClines {call} {
     lassign [dict get $call files] parental individual
     set options [dict get $call options]
-    set report parmix_clines.txt
     ConfigureThreads $options
-    if {[dict exists $options -o]} {
-        set report [dict get $options -o]
-    }
+    set report [ReportPath clines $options]
     set extra [list -report $report]
     foreach {option commandOption} {--tsv -tsv --qvalue -qvalue} {
         if {[dict exists $options $option]} {
@@ -384,13 +389,19 @@ proc ::parmix::program::RunClines {call} {
         }
     }
     try {
-        ::parmix::clines $parental $individual {*}$extra
+        set rows [::parmix::clines $parental $individual {*}$extra]
     } trap {PARMIX USAGE} {message} {
         Usage [string map {"parmix::clines: -" "option --"} $message]
     }
     Notice $call "Report written to $report"
     if {[dict exists $options --tsv]} {
         Notice $call "Table written to [dict get $options --tsv]"
+    }
+    if {[dict exists $options --cline-plot]} {
+        set title "Genomic clines of [file tail $individual] with parental file\
+            [file tail $parental]"
+        ::parmix::clinePlot $rows [dict get $options --cline-plot] -title $title
+        Notice $call "Cline plot written to [dict get $options --cline-plot]"
     }
 }
 
@@ -502,6 +513,12 @@ Genomic clines (--clines):
                      (default: parmix_clines.txt)
   --tsv FILE         with --clines: one row per locus as tab-separated
                      values; NA where a value is undefined
+  --cline-plot FILE.svg  draw every locus's cline against h as an SVG
+                     figure: the neutral cline (the diagonal), each locus
+                     coloured by its category, the most significant
+                     departing loci numbered and named; above a few
+                     thousand loci a sample of the neutral ones, as the
+                     figure says
   --qvalue Q         the q-value at which a locus departs (default 0.05)
 
 Parental file from reference samples:
@@ -541,7 +558,7 @@ Examples:
   parmix -o report.txt --plot report.svg parental.txt individuals.txt
   parmix --check parental.txt individuals.txt
   parmix --ancestry --tsv ancestry.tsv --triangle ancestry.svg parental.txt individuals.txt
-  parmix --clines --tsv clines.tsv parental.txt individuals.txt
+  parmix --clines --tsv clines.tsv --cline-plot clines.svg parental.txt individuals.txt
   parmix --parental-from R.txt S.txt -o parental.txt --types 14C6D
   parmix --parental-from R.txt S.txt -o parental.txt --types 14C6D --pseudo-count 1 \\
          --counts counts.tsv

@@ -76,8 +76,12 @@ set ::saveAnswers [list $report]
 .files.reportBrowse invoke
 see fields [list $::parmix::gui::parental $::parmix::gui::individual $::parmix::gui::report]
 
-# A run: busy at once, and the event loop keeps going while it lasts.
+# A run, with the genomic clines: busy at once, and the event loop keeps
+# going while it lasts.
 set ::ticks {}
+see clinesBefore [list [.actions.saveClines cget -state] \
+                      [llength [.panes.clines.canvas find withtag cline]]]
+.actions.clines invoke
 .actions.run invoke
 see busyAtStart [busyState]
 see statusAtStart $::parmix::gui::status
@@ -95,6 +99,24 @@ see triangleMarks [lmap item [$triangle find withtag joint] {
     lmap v [$triangle coords $item] {expr {round($v)}}
 }]
 see triangleLimits [lmap item [$triangle find withtag limit] {$triangle coords $item}]
+
+# The clines: their tab in front, each curve with the locus it draws, the
+# diagonal, the numbers on the curves and the key.
+set clines .panes.clines.canvas
+see clinesTab [.panes.figures select]
+see clineCurves [lmap item [$clines find withtag cline] {
+    list [dict get $::parmix::gui::clineItems($item) locus] [$clines coords $item]
+}]
+see clineDiagonal [$clines coords [$clines find withtag diagonal]]
+see clineMarkers [llength [$clines find withtag clineMarker]]
+see clineKey [lmap item [$clines find withtag clineKey] {$clines itemcget $item -text}]
+set curve [lindex [$clines find withtag cline] end]
+$clines raise $curve
+update
+lassign [$clines coords $curve] cx cy
+event generate $clines <Motion> -x [expr {int($cx) + 1}] -y [expr {int($cy) - 1}]
+update
+see clineHover [list [dict get $::parmix::gui::clineItems($curve) locus] $::parmix::gui::status]
 
 # Sorting by h, then the other way round.
 set tree .panes.table.tree
@@ -172,6 +194,30 @@ update
 see reportWindow [list [winfo exists .report] [.report.text get 1.0 end-1c]]
 destroy .report
 see errorsAfterSaving $::errors
+set ::saveAnswers [list [file join $work window.clines.svg]]
+.actions.saveClines invoke
+see errorsAfterSavingClines $::errors
+
+# Many departing loci through the window's drawing of the clines; the
+# smaller the q-value, the later the row.
+set synthetic {}
+for {set i 0} {$i < 25} {incr i} {
+    lappend synthetic [dict create locus s$i v 3 centre [expr {0.2 + 0.024 * $i}] \
+        category steep qValue [expr {1e-4 * (25 - $i)}] pValue [expr {1e-5 * (25 - $i)}] lr 9]
+}
+::parmix::gui::ShowClines [list 0 $synthetic]
+see syntheticMarkers [llength [$clines find withtag clineMarker]]
+see syntheticKey [lmap item [$clines find withtag clineKey] {$clines itemcget $item -text}]
+# A fit that failed says why, and a run without clines says how to get them.
+proc canvasTexts {canvas} {
+    lmap item [$canvas find all] {
+        expr {[$canvas type $item] eq "text" ? [$canvas itemcget $item -text] : [continue]}
+    }
+}
+::parmix::gui::ShowClines [list 1 "the clines went wrong"]
+see clinesFailed [list [canvasTexts $clines] [llength [$clines find withtag cline]]]
+::parmix::gui::ShowClines {}
+see clinesNotAsked [list [canvasTexts $clines] [llength [$clines find withtag cline]]]
 
 # A failing run: the files swapped.
 set ::answers [dict create parental $individualPath individual $parentalPath]

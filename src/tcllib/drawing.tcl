@@ -1,14 +1,16 @@
-# The drawing interface of the package: where the plot and the triangle put
-# everything, for a host that draws the same figures itself (the window of
-# parmix-gui draws them on a canvas).  The SVG writers of plot.tcl and
-# triangle.tcl take their positions from the same procedures, so a figure
-# drawn through this interface lies exactly where the SVG puts it.  Sizes
-# and colours are in the namespace variables plotStyle, triangleStyle and
-# triangleClasses.
+# The drawing interface of the package: where the plot, the triangle and
+# the cline plot put everything, for a host that draws the same figures
+# itself (the window of parmix-gui draws them on a canvas).  The SVG
+# writers of plot.tcl, triangle.tcl and cline_plot.tcl take their positions
+# from the same procedures, so a figure drawn through this interface lies
+# exactly where the SVG puts it.  Sizes and colours are in the namespace
+# variables plotStyle, triangleStyle, triangleClasses, clineStyle and
+# clineKinds.
 
 namespace eval ::parmix {
     namespace export plotGroups plotLayout plotSummary plotTicks plotRowY plotRowEnds \
-        triangleXY triangleLook triangleLimitEnds reportText
+        triangleXY triangleLook triangleLimitEnds reportText \
+        clineSelection clineLayout clineXY clineCurve clineLook clineMarkers
 }
 
 # The rows of a report (as readReport gives them) split into those with an
@@ -62,6 +64,49 @@ proc ::parmix::triangleLook {row} {
 # with hLower, hUpper, hetLower and hetUpper (an undefined limit left out).
 proc ::parmix::triangleLimitEnds {row} {
     TriangleLimitEnds $row
+}
+
+# What the cline plot draws of ROWS (the dicts of parmix::clines): a dict
+# with total, undefined (rows without estimates of v and centre, not
+# drawn), neutral (the neutral rows drawn: all of them, or an even sample
+# when there are many), neutralAll, departing (the departing rows drawn,
+# most significant first, up to a cap), departingAll, labelled (how many
+# of the first departing rows are numbered) and notes (the lines above the
+# plot that say what was drawn).
+proc ::parmix::clineSelection {rows} {
+    ClineSelection $rows
+}
+
+# Where the cline plot of SELECTION under TITLE puts everything: a dict
+# with left, top and side (the square of the plot), legendX, width and
+# height.
+proc ::parmix::clineLayout {title selection} {
+    ClineLayout $title $selection
+}
+
+# The point {x y} of (h, phi) in the square of LAYOUT (or of any dict with
+# left, top and side).
+proc ::parmix::clineXY {layout h phi} {
+    ClineXY $layout $h $phi
+}
+
+# The cline phi = logistic(v (logit h - logit centre)) as the plot draws
+# it: a flat list of h and phi from h = 0 to 1.
+proc ::parmix::clineCurve {v centre} {
+    ClineCurve $v $centre
+}
+
+# How a row's curve is drawn: {kind colour width dashed}, KIND a key of
+# clineKinds (a category that joins a steepness and a shift takes its
+# steepness's kind and is dashed).
+proc ::parmix::clineLook {row} {
+    ClineLook $row
+}
+
+# Where the numbers of the numbered rows of SELECTION sit in LAYOUT: a list
+# of {number x y row}, each on its own curve.
+proc ::parmix::clineMarkers {layout selection} {
+    ClineMarkerPlaces $layout $selection
 }
 
 # The whole text of the report REPORT, its bytes taken one for one; an

@@ -9,7 +9,7 @@
 # failure with `try ... trap`.
 
 namespace eval ::parmix {
-    namespace export readReport writeTsv plot triangle ancestry parentalFromReference
+    namespace export readReport writeTsv plot triangle clinePlot ancestry clines parentalFromReference
 }
 
 # Raises an error with the message MESSAGE and the error code PARMIX
@@ -92,7 +92,7 @@ proc ::parmix::Options {command defaults words} {
 
 namespace eval ::parmix {
     variable libraryDir [file dirname [file normalize [info script]]]
-    foreach part {results.tcl plot.tcl triangle.tcl drawing.tcl reference.tcl check.tcl} {
+    foreach part {results.tcl plot.tcl triangle.tcl cline_plot.tcl drawing.tcl reference.tcl check.tcl} {
         source [file join $libraryDir $part]
     }
     unset part
