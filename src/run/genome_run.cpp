@@ -63,13 +63,18 @@ class ProgressLine {
   std::size_t calls_ = 0;
 };
 
+// Threads beyond these would wait on the one thread that parses: a BGZF
+// block decompresses several times faster than its records parse.
+constexpr unsigned kDecompressionThreads = 4;
+
 // The run's threads but the reading one decompress the input while it is
 // read: the study has not begun, so they would idle otherwise.
 Panel readWithProgress(const GenomeOptions& options, unsigned threads, std::FILE* messages) {
   ProgressLine line(messages, !options.input.quiet);
   const Clock::time_point start = Clock::now();
   importer::Options input = options.input;
-  input.decompressionThreads = static_cast<int>(threads > 1 ? threads - 1 : 0);
+  input.decompressionThreads =
+      static_cast<int>(std::min(threads > 1 ? threads - 1 : 0, kDecompressionThreads));
   return readPanel(
       input, options.selection,
       [&](std::size_t sites, std::uint64_t bytes, std::uint64_t total) {
