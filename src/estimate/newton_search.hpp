@@ -2,11 +2,13 @@
 #define PARMIX_ESTIMATE_NEWTON_SEARCH_HPP
 
 // Safeguarded Newton searches on ln L(h), for the steps of the study of h
-// that today's bracketing searches (Brent's minimiser, Brent's root solver)
-// take dozens of evaluations for.  Each step takes the slope and curvature
-// of ln L from one pass over the loci, keeps a bracket that the signs seen
-// so far leave, and bisects where a Newton step would leave the bracket or
-// does not shrink the slope (or the distance to the level) fast enough.
+// that the bracketing searches (Brent's minimiser, Brent's root solver)
+// take dozens of evaluations for.  Each step takes ln L's derivatives
+// from one pass over the loci, keeps a bracket that the signs seen so far
+// leave, and bisects where a step would leave the bracket or does not
+// shrink fast enough.  The steps are Halley's (Newton's method with the
+// next derivative too, of cubic convergence), since the layouts give the
+// third derivative of ln L at the cost of a few products a locus.
 // Where the derivatives turn non-finite or the search does not converge
 // the result is NaN, and the caller runs the bracketing search instead, so
 // nothing is decided here that the bracketing searches decide: flatness,
@@ -37,7 +39,7 @@ constexpr double kNewtonTolerance = 1e-10;
 
 // The h in (lower, upper) at which ln L has a local maximum, given a GUESS
 // inside at which ln L is above its values at both ends: the point of the
-// last Newton step, once that step is below 1e-07.  NaN when the
+// last step, once that step is below 1e-06.  NaN when the
 // derivatives turn non-finite or the search takes more than 100 steps.
 double newtonMaximum(const SlopeObjective& slopes, double lower, double guess, double upper);
 

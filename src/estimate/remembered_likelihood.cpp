@@ -38,7 +38,7 @@ double RememberedLikelihood::at(double h) {
 
 LikelihoodDerivatives RememberedLikelihood::derivativesAt(double h, bool withValue) {
   constexpr double nan = std::numeric_limits<double>::quiet_NaN();
-  if (undefined_ || derive_ == nullptr) return {nan, nan, nan};
+  if (undefined_ || derive_ == nullptr) return {nan, nan, nan, nan};
   const std::uint64_t key = bitsOf(h);
   for (const Derived& entry : derived_)
     if (entry.key == key && (entry.withValue || !withValue)) return entry.at;

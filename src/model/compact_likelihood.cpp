@@ -64,8 +64,8 @@ double CompactIndividual::logLikelihood(double h) const {
 // (so they vectorise), then summed, then their logs taken when asked for.
 LikelihoodDerivatives CompactIndividual::derivatives(double h, bool withValue) const {
   const double g = 1 - h;
-  double x[kBatch], ratio[kBatch], bend[kBatch];
-  double value = 0.0, slope = 0.0, curvature = 0.0;
+  double x[kBatch], ratio[kBatch], bend[kBatch], twist[kBatch];
+  double value = 0.0, slope = 0.0, curvature = 0.0, third = 0.0;
   for (std::size_t start = 0; start < terms_; start += kBatch) {
     const std::size_t count = terms_ - start < kBatch ? terms_ - start : kBatch;
     const double* a = a_ + start;
@@ -80,17 +80,21 @@ LikelihoodDerivatives CompactIndividual::derivatives(double h, bool withValue) c
       const double dv = c[t] - d[t];
       x[t] = w[t] * homozygoteProbability(u) + heterozygoteProbability(u, v);
       const double inverse = 1 / x[t];
-      ratio[t] = 2 * (w[t] * u * du + du * v + u * dv) * inverse;
-      bend[t] = (2 * w[t] * du * du + 4 * du * dv) * inverse - ratio[t] * ratio[t];
+      const double r = 2 * (w[t] * u * du + du * v + u * dv) * inverse;
+      const double q = (2 * w[t] * du * du + 4 * du * dv) * inverse;
+      ratio[t] = r;
+      bend[t] = q - r * r;
+      twist[t] = r * (2 * r * r - 3 * q);
     }
     for (std::size_t t = 0; t < count; ++t) {
       slope += ratio[t];
       curvature += bend[t];
+      third += twist[t];
     }
     if (withValue)
       for (std::size_t t = 0; t < count; ++t) value += std::log(x[t]);
   }
-  return {withValue ? value : std::nan(""), slope, curvature};
+  return {withValue ? value : std::nan(""), slope, curvature, third};
 }
 
 }  // namespace parmix

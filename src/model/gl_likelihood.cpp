@@ -240,7 +240,7 @@ LikelihoodDerivatives GlIndividual::derivatives(double h, bool withValue) const 
   const double g = 1.0 - h;
   const std::size_t n = varR_.size();
   std::size_t nextGeneral = 0;
-  double value = 0.0, slope = 0.0, curvature = 0.0;
+  double value = 0.0, slope = 0.0, curvature = 0.0, third = 0.0;
   for (std::size_t l = 0; l < n; ++l) {
     double p[3];
     if (nextGeneral < generalLoci_.size() && generalLoci_[nextGeneral] == l) {
@@ -259,12 +259,14 @@ LikelihoodDerivatives GlIndividual::derivatives(double h, bool withValue) const 
     const double ddx = p[2] + 2 * (varR_[l] + varS_[l]);
     // One division a locus: the rest are products.
     const double inverse = 1 / x;
-    const double ratio = dx * inverse;
-    slope += ratio;
-    curvature += ddx * inverse - ratio * ratio;
+    const double r = dx * inverse;
+    const double q = ddx * inverse;
+    slope += r;
+    curvature += q - r * r;
+    third += r * (2 * r * r - 3 * q);
     if (withValue) value += std::log(x);
   }
-  return {withValue ? value : std::nan(""), slope, curvature};
+  return {withValue ? value : std::nan(""), slope, curvature, third};
 }
 
 double GlIndividual::jointLogLikelihood(double h, double het) const {

@@ -23,8 +23,9 @@
 namespace parmix {
 namespace {
 
-// ln L with slope -atan(k (h - c)): concave, but a Newton step from a
-// point far from c lands far outside [0, 1] (the classic divergence).
+// ln L with slope -atan(k (h - c)): concave, but a Newton or Halley step
+// from a point far from c lands far outside [0, 1] (the classic
+// divergence).
 struct Arctangent {
   double k, c;
   int calls = 0;
@@ -34,7 +35,9 @@ LikelihoodDerivatives arctangentAt(void* params, double h, bool withValue) {
   ++f->calls;
   const double x = f->k * (h - f->c);
   const double value = -(x * std::atan(x) - 0.5 * std::log1p(x * x)) / f->k;
-  return {withValue ? value : std::nan(""), -std::atan(x), -f->k / (1 + x * x)};
+  const double spread = 1 + x * x;
+  return {withValue ? value : std::nan(""), -std::atan(x), -f->k / spread,
+          2 * f->k * f->k * x / (spread * spread)};
 }
 
 TEST(NewtonSearch, StepsThatWouldLeaveTheBracketBisectInstead) {
@@ -62,7 +65,7 @@ TEST(NewtonSearch, StepsThatWouldLeaveTheBracketBisectInstead) {
 }
 
 LikelihoodDerivatives undefinedAt(void*, double, bool) {
-  return {std::nan(""), std::nan(""), std::nan("")};
+  return {std::nan(""), std::nan(""), std::nan(""), std::nan("")};
 }
 // 3 ln h + 5 ln(1-h): maximum at 3/8, and the derivatives of a NaN term.
 double negatedBeta(double h, void*) { return -(3 * std::log(h) + 5 * std::log1p(-h)); }

@@ -1,5 +1,5 @@
-// The slope and curvature that the layouts form in one pass, against
-// central differences of their own log-likelihood, on every kind of term:
+// The slope, curvature and third derivative that the layouts form in one
+// pass, against central differences of their own log-likelihood, on every kind of term:
 // homozygotes, heterozygotes of several alleles, both dominant phenotypes,
 // genotype likelihoods of two and of three alleles, uncertain frequencies.
 
@@ -37,10 +37,16 @@ void expectDerivativesOf(const Layout& layout, double h) {
   EXPECT_NEAR(f0, got.value, 1e-11 * std::fabs(f0)) << "h " << h;
   EXPECT_NEAR(slope, got.slope, 1e-6 * (1 + std::fabs(slope))) << "h " << h;
   EXPECT_NEAR(curvature, got.curvature, 1e-4 * (1 + std::fabs(curvature))) << "h " << h;
+  // The third from the curvature, whose own differences are checked above.
+  const double third =
+      (layout.derivatives(h + d, false).curvature - layout.derivatives(h - d, false).curvature) /
+      (2 * d);
+  EXPECT_NEAR(third, got.third, 1e-5 * (1 + std::fabs(third))) << "h " << h;
   const LikelihoodDerivatives bare = layout.derivatives(h, false);
   EXPECT_TRUE(std::isnan(bare.value));
   EXPECT_EQ(got.slope, bare.slope);
   EXPECT_EQ(got.curvature, bare.curvature);
+  EXPECT_EQ(got.third, bare.third);
 }
 
 TEST(LikelihoodDerivatives, CertainGenotypesOfEveryKind) {
@@ -97,6 +103,7 @@ TEST(LikelihoodDerivatives, AVanishingProbabilityGivesNonFiniteDerivatives) {
   const LikelihoodDerivatives inside = layout.derivatives(0.25, true);
   EXPECT_DOUBLE_EQ(2 / 0.25, inside.slope);            // d/dh 2 ln h
   EXPECT_DOUBLE_EQ(-2 / (0.25 * 0.25), inside.curvature);
+  EXPECT_DOUBLE_EQ(4 / (0.25 * 0.25 * 0.25), inside.third);
 }
 
 }  // namespace
