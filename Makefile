@@ -135,11 +135,32 @@ validation-docs: build
 
 # The calibration, coverage and power tables of docs/clines.md, from panels
 # simulated with known clines by the simulator of the build folder, and its
-# figures.  Not part of `make test`, which checks the coverage on one
-# smaller panel.
+# figures: the cline plots and the genotype images.  Not part of `make
+# test`, which checks the coverage on one smaller panel.
 .PHONY: clines-docs
-clines-docs: build clines-figures
+clines-docs: build clines-figures clines-images
 	@tclsh scripts/clines-docs.tcl $(BUILD_DIR)
+
+# The genotype images of docs/clines.md: the example data's (SVG and PNG),
+# and two simulated panels' (PNG): 80 loci with some steep clines, and 3,000
+# loci of 1,200 individuals, drawn in bins.
+.PHONY: clines-images
+clines-images: DEPS_GROUPS = docs
+clines-images: build
+	@mkdir -p docs
+	@$(BUILD_DIR)/parmix --clines --quiet -o $(BUILD_DIR)/example_image_clines.txt \
+	    --image docs/clines_image.svg examples/parental.txt examples/individuals.txt
+	@rsvg-convert docs/clines_image.svg -o docs/clines_image.png
+	@for panel in "steep 150 80 strong 0.15 8 21" "binned 1200 3000 mixed 0.1 4 22"; do \
+	    set -- $$panel; \
+	    out=$(BUILD_DIR)/clines-image-$$1; \
+	    $(BUILD_DIR)/parmix-sim --individuals $$2 --loci $$3 --mix uniform=1 \
+	        --differentiation $$4 --cline-share $$5 --cline-v $$6 --missing-share 0.02 \
+	        --seed $$7 --prefix $$out > /dev/null && \
+	    $(BUILD_DIR)/parmix --clines --quiet -o $$out.txt --image $$out.svg \
+	        $$out.parental.txt $$out.individuals.txt && \
+	    rsvg-convert $$out.svg -o docs/clines_image_$$1.png || exit 1; \
+	done
 
 # The cline plots of docs/clines.md and the README, by the program of the
 # build folder: the bundled example data; a simulated panel of 200 loci,

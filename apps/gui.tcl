@@ -46,6 +46,8 @@ namespace eval ::parmix::gui {
     variable tclsh ""
     # Set when the window has been closed; the launcher waits for it.
     variable closed 0
+    # The genotype image shown in its own window: {image IMAGE title TEXT}.
+    variable genotypeImage {}
     variable highlightColour #ffe2a0
     # The own colour of each row background of the plot that has been
     # highlighted, by canvas item.
@@ -138,10 +140,12 @@ proc ::parmix::gui::ActionsPart {w} {
     ttk::button $w.savePlot -text "Save plot as SVG\u2026" -command ::parmix::gui::SavePlot
     ttk::button $w.saveClines -text "Save clines as SVG\u2026" \
         -command ::parmix::gui::SaveClines
+    ttk::button $w.showImage -text "Genotype image\u2026" \
+        -command ::parmix::gui::ShowImageOfRun
     ttk::button $w.exportTsv -text "Export TSV\u2026" -command ::parmix::gui::ExportTsv
     ttk::button $w.openReport -text "Open report" -command ::parmix::gui::OpenReport
-    grid $w.run $w.clines $w.busy $w.status $w.savePlot $w.saveClines $w.exportTsv \
-        $w.openReport -padx 2 -sticky ew
+    grid $w.run $w.clines $w.busy $w.status $w.savePlot $w.saveClines $w.showImage \
+        $w.exportTsv $w.openReport -padx 2 -sticky ew
     grid columnconfigure $w 3 -weight 1
     bind . <Return> [list $w.run invoke]
     return $w
@@ -351,8 +355,9 @@ proc ::parmix::gui::Tclsh {} {
 # analysis and, when CLINES is true, the clines, and write the outcome as
 # one line {parmix-result STATUS MESSAGE ERRORCODE JOINT CLINES}, JOINT the
 # rows of parmix::ancestry (empty when it failed: the window then shows the
-# hybrid index alone), CLINES empty when not asked for, else {0 ROWS} with
-# the rows of parmix::clines or {1 MESSAGE} when they failed.
+# hybrid index alone), CLINES empty when not asked for, else {0 ROWS IMAGE}
+# with the rows of parmix::clines and its genotype image, or {1 MESSAGE}
+# when they failed.
 proc ::parmix::gui::ChildScript {parental individual report {clines 0}} {
     set dir $::parmix::libraryDir
     return [join [list \
@@ -365,7 +370,9 @@ proc ::parmix::gui::ChildScript {parental individual report {clines 0}} {
         {set joint {}} \
         "if {!\$status} {[list catch [list parmix::ancestry $parental $individual] joint]}" \
         {set clines {}} \
-        "if {!\$status && $clines} {set clines \[[list catch [list parmix::clines $parental $individual] rows]\]; lappend clines \$rows}" \
+        "if {!\$status && $clines} {set clines \[[list catch [list parmix::clines $parental $individual -image 1] both]\]}" \
+        {if {[llength $clines] && [lindex $clines 0]} {lappend clines $both}} \
+        {if {[llength $clines] && ![lindex $clines 0]} {lappend clines [dict get $both clines] [dict get $both image]}} \
         {puts [list parmix-result $status $message $code $joint $clines]} \
         exit] \n]\n
 }
@@ -440,6 +447,7 @@ proc ::parmix::gui::ResultButtons {state} {
     }
     set fitted [expr {[dict exists $shown clines] && [lindex [dict get $shown clines] 0] eq "0"}]
     .actions.saveClines configure -state [expr {$fitted ? $state : "disabled"}]
+    .actions.showImage configure -state [expr {$fitted ? $state : "disabled"}]
 }
 
 # Showing the results of a report.
@@ -1129,6 +1137,133 @@ proc ::parmix::gui::OpenReport {} {
     grid rowconfigure $w 0 -weight 1
     $w.text insert end [Utf8Text $bytes]
     $w.text configure -state disabled
+}
+
+# The genotype image of a cline analysis, in a window of its own: the
+# image that the package's clines command returns with -image 1, drawn on a
+# canvas with
+# the places and colours of parmix::genotypeImage (through the drawing
+# interface only), and saved as that SVG figure.
+
+# Opens (or renews) the window .genotypeImage showing IMAGE under TITLE;
+# returns the window.
+proc ::parmix::gui::ShowGenotypeImage {image title} {
+    variable genotypeImage
+    set genotypeImage [dict create image $image title $title]
+    set w .genotypeImage
+    destroy $w
+    toplevel $w
+    wm title $w $title
+    canvas $w.canvas -background white -highlightthickness 0 -width 980 -height 700 \
+        -xscrollcommand [list $w.x set] -yscrollcommand [list $w.y set]
+    ttk::scrollbar $w.x -orient horizontal -command [list $w.canvas xview]
+    ttk::scrollbar $w.y -orient vertical -command [list $w.canvas yview]
+    ttk::button $w.save -text "Save image as SVG\u2026" -command ::parmix::gui::SaveGenotypeImage
+    grid $w.canvas $w.y -sticky nsew
+    grid $w.x -sticky ew
+    grid $w.save -sticky w -padx 4 -pady 4
+    grid columnconfigure $w 0 -weight 1
+    grid rowconfigure $w 0 -weight 1
+    DrawGenotypeImage $w.canvas $image $title
+    return $w
+}
+
+# Draws IMAGE on CANVAS: the cells (runs of one colour as one rectangle),
+# the notes, the h axis's ticks and the legend.  Returns the layout.
+proc ::parmix::gui::DrawGenotypeImage {canvas image title} {
+    $canvas delete all
+    set layout [::parmix::imageLayout $title $image]
+    dict with layout {}
+    foreach cell [::parmix::imageCells $layout $image] {
+        lassign $cell level x0 y0 x1 y1
+        $canvas create rectangle $x0 $y0 $x1 $y1 -fill [::parmix::imageColour $level] \
+            -outline "" -tags cell
+    }
+    $canvas create text 20 28 -text $title -anchor w -font parmixTitle
+    set y 50
+    foreach note $notes {
+        $canvas create text 20 $y -text $note -anchor w -fill #555555 -font parmixText \
+            -tags note
+        incr y 16
+    }
+    set x [expr {$left - 4}]
+    $canvas create line $x $top $x [expr {$top + $imageHeight}] -fill #333333
+    foreach {tickY label} [::parmix::imageTicks $layout $image] {
+        $canvas create line $x $tickY [expr {$x - 5}] $tickY -fill #333333 -tags tick
+        $canvas create text [expr {$x - 8}] $tickY -text $label -anchor e -font parmixSmall \
+            -tags tick
+    }
+    GenotypeImageLabels $canvas $layout $image
+    GenotypeImageLegend $canvas $layout
+    $canvas configure -scrollregion [list 0 0 $width $height]
+    return $layout
+}
+
+# The rows' names while they are tall enough (as the figure writes them),
+# the loci's names while few, and the marks above departing loci.
+proc ::parmix::gui::GenotypeImageLabels {canvas layout image} {
+    dict with layout {}
+    set rowHeight [expr {$n ? double($imageHeight) / $n : 0}]
+    set columnWidth [expr {$m ? double($imageWidth) / $m : 0}]
+    if {$named} {
+        set x [expr {$left - [dict get $::parmix::imageStyle axisSpace] - 4}]
+        set i 0
+        foreach name [dict get $image individuals] {
+            $canvas create text $x [expr {$top + ($i + 0.5) * $rowHeight}] -text $name \
+                -anchor e -font parmixMono -tags name
+            incr i
+        }
+    }
+    set j 0
+    foreach locus [dict get $image loci] category [dict get $image categories] {
+        set x0 [expr {$left + $j * $columnWidth}]
+        if {$category ne "neutral"} {
+            $canvas create rectangle $x0 [expr {$top - 8}] [expr {$x0 + $columnWidth}] \
+                [expr {$top - 2}] -fill [dict get $::parmix::imageStyle departing] -outline "" \
+                -tags departing
+        }
+        if {$lociNamed} {
+            $canvas create text [expr {$x0 + $columnWidth / 2.0}] \
+                [expr {$top + $imageHeight + 6}] -text [string range $locus 0 13] -angle 90 \
+                -anchor e -font parmixSmall -tags locus
+        }
+        incr j
+    }
+}
+
+proc ::parmix::gui::GenotypeImageLegend {canvas layout} {
+    set x [expr {[dict get $layout left] + [dict get $layout imageWidth] + 24}]
+    set y [dict get $layout top]
+    $canvas create text $x $y -text "Copies from R" -anchor nw -font parmixHeading
+    foreach entry [::parmix::imageLegend $layout] {
+        lassign $entry level label
+        set y [expr {$y + 18}]
+        $canvas create rectangle $x $y [expr {$x + 14}] [expr {$y + 12}] \
+            -fill [::parmix::imageColour $level] -outline "" -tags swatch
+        $canvas create text [expr {$x + 20}] [expr {$y + 6}] -text $label -anchor w \
+            -font parmixSmall
+    }
+}
+
+# The genotype image of the clines of the results shown.
+proc ::parmix::gui::ShowImageOfRun {} {
+    variable shown
+    lassign [dict get $shown clines] failed rows image
+    ShowGenotypeImage $image [string map {"Hybrid index of" "Genotypes by hybrid index of"} \
+                                  [dict get $shown title]]
+}
+
+proc ::parmix::gui::SaveGenotypeImage {} {
+    variable genotypeImage
+    set path [AskSaveFile "Save the genotype image as SVG" genotype_image.svg .svg]
+    if {$path eq ""} {
+        return
+    }
+    Remember $path
+    Attempt "Genotype image saved to $path" {
+        ::parmix::genotypeImage [dict get $genotypeImage image] $path \
+            -title [dict get $genotypeImage title]
+    }
 }
 
 # Closes the window; a run still going is stopped.

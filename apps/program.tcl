@@ -18,7 +18,8 @@ namespace eval ::parmix::program {
         {              [--reference-uncertainty --reference-counts COUNTS]}
         {              PARENTAL INDIVIDUAL}
         {       parmix --clines [-o REPORT] [--tsv FILE] [--cline-plot FILE.svg]}
-        {              [--qvalue Q] [--threads N] [--quiet] PARENTAL INDIVIDUAL}
+        {              [--image FILE.svg] [--qvalue Q] [--threads N] [--quiet]}
+        {              PARENTAL INDIVIDUAL}
         {       parmix --parental-from R_SAMPLE S_SAMPLE -o PARENTAL}
         {              [--types LIST | --types-from PARENTAL] [--pseudo-count X]}
         {              [--study INDIVIDUAL] [--renumber PREFIX] [--counts COUNTS]}
@@ -28,7 +29,7 @@ namespace eval ::parmix::program {
     variable valueOptions {
         -o {analysis ancestry reference clines} --tsv {analysis ancestry clines}
         --plot analysis --triangle ancestry --margin ancestry --drop ancestry
-        --threads {analysis ancestry clines} --qvalue clines --cline-plot clines
+        --threads {analysis ancestry clines} --qvalue clines --cline-plot clines --image clines
         --types reference --types-from reference --pseudo-count reference
         --unknown-alleles analysis --study reference --renumber reference
         --counts reference --reference-counts {analysis ancestry}
@@ -206,7 +207,7 @@ proc ::parmix::program::RefuseOutputsNamingInputs {mode options inputs} {
     set outputs [list [list "report file" [ReportPath $mode $options]]]
     foreach {option role} {
         --tsv "table file" --plot "plot file" --triangle "triangle plot file"
-        --cline-plot "cline plot file"
+        --cline-plot "cline plot file" --image "genotype image file"
     } {
         if {[dict exists $options $option]} {
             lappend outputs [list $role [dict get $options $option]]
@@ -375,8 +376,8 @@ proc ::parmix::program::RunAncestryOn {call} {
 }
 
 # The genomic clines of every locus along the hybrid index: the report
-# (parmix_clines.txt unless -o names one), and the table and the cline
-# plot when asked for.
+# (parmix_clines.txt unless -o names one), and the table, the cline plot
+# and the genotype image when asked for.
 proc ::parmix::program::RunClines {call} {
     lassign [dict get $call files] parental individual
     set options [dict get $call options]
@@ -388,10 +389,16 @@ proc ::parmix::program::RunClines {call} {
             lappend extra $commandOption [dict get $options $option]
         }
     }
+    set image [dict exists $options --image]
     try {
-        set rows [::parmix::clines $parental $individual {*}$extra]
+        set result [::parmix::clines $parental $individual {*}$extra -image $image]
     } trap {PARMIX USAGE} {message} {
         Usage [string map {"parmix::clines: -" "option --"} $message]
+    }
+    # With the image the command's result holds the rows under "clines".
+    set rows $result
+    if {$image} {
+        set rows [dict get $result clines]
     }
     Notice $call "Report written to $report"
     if {[dict exists $options --tsv]} {
@@ -402,6 +409,11 @@ proc ::parmix::program::RunClines {call} {
             [file tail $parental]"
         ::parmix::clinePlot $rows [dict get $options --cline-plot] -title $title
         Notice $call "Cline plot written to [dict get $options --cline-plot]"
+    }
+    if {$image} {
+        ::parmix::genotypeImage [dict get $result image] [dict get $options --image] \
+            -title "Genotypes by hybrid index: [file tail $individual]"
+        Notice $call "Genotype image written to [dict get $options --image]"
     }
 }
 
@@ -520,6 +532,12 @@ Genomic clines (--clines):
                      thousand loci a sample of the neutral ones, as the
                      figure says
   --qvalue Q         the q-value at which a locus departs (default 0.05)
+  --image FILE.svg   with --clines: draw the genotype image as an SVG
+                     figure: individuals sorted by h (highest at the top),
+                     loci in file order, each cell coloured by the number
+                     of allele copies most likely from R (0, 1, 2; missing
+                     grey); above 1,000 loci or individuals, bins coloured
+                     by their mean count
 
 Parental file from reference samples:
   --parental-from    write the parental file PARENTAL (given with -o),
@@ -558,7 +576,8 @@ Examples:
   parmix -o report.txt --plot report.svg parental.txt individuals.txt
   parmix --check parental.txt individuals.txt
   parmix --ancestry --tsv ancestry.tsv --triangle ancestry.svg parental.txt individuals.txt
-  parmix --clines --tsv clines.tsv --cline-plot clines.svg parental.txt individuals.txt
+  parmix --clines --tsv clines.tsv --cline-plot clines.svg --image genotypes.svg \
+         parental.txt individuals.txt
   parmix --parental-from R.txt S.txt -o parental.txt --types 14C6D
   parmix --parental-from R.txt S.txt -o parental.txt --types 14C6D --pseudo-count 1 \\
          --counts counts.tsv

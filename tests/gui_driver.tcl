@@ -239,6 +239,33 @@ see againFinished [waitForRun]
 update
 see again [list $::errors [llength [tableRows]]]
 
+# The genotype image of the clines of the same files in its own window:
+# the cells as the drawing interface places them, then saved as SVG.  The
+# last run fitted the clines, so its button opens the window.
+see imageButton [.actions.showImage cget -state]
+.actions.showImage invoke
+update
+set imageWindow .genotypeImage
+set image [dict get $::parmix::gui::genotypeImage image]
+see imageOfRun [expr {$image eq [dict get [parmix::clines $parentalPath $individualPath \
+                                               -image 1] image]}]
+set imageCanvas $imageWindow.canvas
+set layout [parmix::imageLayout [dict get $::parmix::gui::genotypeImage title] $image]
+see imageCells [list [llength [$imageCanvas find withtag cell]] \
+                    [llength [parmix::imageCells $layout $image]]]
+see imageFirstCell [list [lmap v [$imageCanvas coords [lindex [$imageCanvas find withtag cell] 0]] {
+    format %.2f $v
+}] [$imageCanvas itemcget [lindex [$imageCanvas find withtag cell] 0] -fill] \
+    [lmap v [lrange [lindex [parmix::imageCells $layout $image] 0] 1 4] {format %.2f $v}] \
+    [parmix::imageColour [lindex [parmix::imageCells $layout $image] 0 0]]]
+see imageFills [lsort -unique [lmap item [$imageCanvas find withtag cell] {
+    $imageCanvas itemcget $item -fill
+}]]
+set ::saveAnswers [list [file join $work image.svg]]
+$imageWindow.save invoke
+see imageSaved [list [file exists [file join $work image.svg]] $::errors]
+destroy $imageWindow
+
 # Closing the window as its window manager would.
 eval [wm protocol . WM_DELETE_WINDOW]
 see closed [list $::parmix::gui::closed [llength [info commands .]]]

@@ -18,6 +18,16 @@ namespace parmix {
 inline double gameteShare(double h, double g, double r, double s) { return h * r + g * s; }
 inline double homozygoteProbability(double u) { return u * u; }
 inline double heterozygoteProbability(double u, double v) { return 2 * u * v; }
+// The same genotypes when the two gametes come from different pools (an
+// individual whose one allele copy descends from R and the other from S):
+// U1 and U2 are the allele's shares of the first and the second pool, and
+// for a heterozygote X1, Y1 are its two alleles' shares of the first pool
+// and X2, Y2 of the second.  With one pool for both gametes they are the
+// forms above.
+inline double homozygoteProbability(double u1, double u2) { return u1 * u2; }
+inline double heterozygoteProbability(double x1, double y1, double x2, double y2) {
+  return x1 * y2 + y1 * x2;
+}
 
 // Frequency of the allele in the individual's gamete pool: h*a + (1-h)*b.
 double p(double h, double a, double b);

@@ -124,6 +124,7 @@ void study(const TextRunRequest& request, DataSet& data, const std::vector<SiteG
     result.names.push_back(j < data.indNames.size() ? data.indNames[j] : std::string());
   if (request.model != TextModel::kClines) return;
   result.clines = studyAllClines(data, result.rows, request.qThreshold, threads);
+  if (request.image) result.image = ancestryImageOf(data, result.rows, result.clines, threads);
   result.locusNames = readLocusLabels(request.parental, data.parentalEol, data.nLoci);
 }
 

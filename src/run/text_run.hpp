@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "estimate/ancestry_image.hpp"
 #include "estimate/cline_study.hpp"
 #include "estimate/hybrid_classes.hpp"
 #include "estimate/individual_study.hpp"
@@ -41,6 +42,7 @@ struct TextRunRequest {
   std::string referenceCounts;
   ClassThresholds thresholds;  // the joint analysis's classes
   double qThreshold = 0.05;    // the q-value at which a cline departs
+  bool image = false;          // the clines' genotype image too
   std::string report;          // the fixed-width report; empty for none
   std::string tsv;             // the joint or cline table; empty for none
   unsigned threads = 0;        // 0: every core the process may use
@@ -52,7 +54,7 @@ struct TextRunRequest {
 // studied individual) and counts (the used loci with and without a
 // genotype, counted from the data the run read); the hybrid-index and
 // cline analyses fill rows, the joint one jointRows; the cline analysis
-// also the locus labels and the fits.
+// also the locus labels and the fits, and the genotype image if asked.
 struct TextRunResult {
   std::vector<std::string> names;
   std::vector<IndividualEstimate> rows;
@@ -60,6 +62,7 @@ struct TextRunResult {
   std::vector<DataCount> counts;
   std::vector<std::string> locusNames;
   ClineStudy clines;
+  AncestryImage image;  // the cline analysis's, when the request asks for it
 };
 
 // Reads the counts file when there is one, loads and checks the data set

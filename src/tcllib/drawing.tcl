@@ -1,16 +1,18 @@
-# The drawing interface of the package: where the plot, the triangle and
-# the cline plot put everything, for a host that draws the same figures
-# itself (the window of parmix-gui draws them on a canvas).  The SVG
-# writers of plot.tcl, triangle.tcl and cline_plot.tcl take their positions
-# from the same procedures, so a figure drawn through this interface lies
-# exactly where the SVG puts it.  Sizes and colours are in the namespace
-# variables plotStyle, triangleStyle, triangleClasses, clineStyle and
-# clineKinds.
+# The drawing interface of the package: where the plot, the triangle,
+# the cline plot and the genotype image put everything, for a host that
+# draws the same figures itself (the window of parmix-gui draws them on a
+# canvas).  The SVG writers of plot.tcl, triangle.tcl, cline_plot.tcl and
+# genotype_image.tcl take their positions from the same procedures, so a
+# figure drawn through this interface lies exactly where the SVG puts it.
+# Sizes and colours are in the namespace variables plotStyle,
+# triangleStyle, triangleClasses, clineStyle, clineKinds, imageStyle and
+# imageRamp.
 
 namespace eval ::parmix {
     namespace export plotGroups plotLayout plotSummary plotTicks plotRowY plotRowEnds \
         triangleXY triangleLook triangleLimitEnds reportText \
-        clineSelection clineLayout clineXY clineCurve clineLook clineMarkers
+        clineSelection clineLayout clineXY clineCurve clineLook clineMarkers \
+        imageLayout imageCells imageColour imageTicks imageLegend
 }
 
 # The rows of a report (as readReport gives them) split into those with an
@@ -107,6 +109,40 @@ proc ::parmix::clineLook {row} {
 # of {number x y row}, each on its own curve.
 proc ::parmix::clineMarkers {layout selection} {
     ClineMarkerPlaces $layout $selection
+}
+
+# Where the genotype image IMAGE (as parmix::clines -image 1 gives it)
+# under TITLE puts everything: a dict with n and m (individuals and loci),
+# rowBin and columnBin (how many of each a drawn row or column gathers),
+# rows, columns, named (whether the rows' names are written), lociNamed,
+# notes (the lines above the image), left, top, imageWidth, imageHeight,
+# width and height.
+proc ::parmix::imageLayout {title image} {
+    ImageCheck $image
+    ImageLayout $title $image
+}
+
+# The image's cells, runs of one colour merged: a list of {level x0 y0 x1
+# y1}, level from 0 (no copy from R) to 8 (two) in quarters of a copy, or
+# empty for missing genotypes.
+proc ::parmix::imageCells {layout image} {
+    ImageCells $layout $image
+}
+
+# The colour of a level of imageCells.
+proc ::parmix::imageColour {level} {
+    ImageColour $level
+}
+
+# The ticks of the h axis on the image's left, every tenth: a flat list of
+# y and label.
+proc ::parmix::imageTicks {layout image} {
+    ImageTicks $layout $image
+}
+
+# The legend's entries for LAYOUT: a list of {level label}.
+proc ::parmix::imageLegend {layout} {
+    ImageLegendEntries $layout
 }
 
 # The whole text of the report REPORT, its bytes taken one for one; an

@@ -92,7 +92,8 @@ proc ::parmix::Options {command defaults words} {
 
 namespace eval ::parmix {
     variable libraryDir [file dirname [file normalize [info script]]]
-    foreach part {results.tcl plot.tcl triangle.tcl cline_plot.tcl drawing.tcl reference.tcl check.tcl} {
+    foreach part {results.tcl plot.tcl triangle.tcl cline_plot.tcl genotype_image.tcl drawing.tcl
+                      reference.tcl check.tcl} {
         source [file join $libraryDir $part]
     }
     unset part

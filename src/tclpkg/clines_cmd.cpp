@@ -1,6 +1,7 @@
 #include "tclpkg/clines_cmd.hpp"
 
 #include <cmath>
+#include <cstdint>
 #include <string>
 
 #include "run/text_run.hpp"
@@ -13,7 +14,7 @@ namespace parmix {
 namespace {
 
 constexpr const char* kCommand = "parmix::clines";
-constexpr const char* kOptionList = "-report, -tsv, -qvalue, -threads";
+constexpr const char* kOptionList = "-report, -tsv, -qvalue, -threads, -image";
 
 void put(Tcl_Obj* dict, const char* key, Tcl_Obj* value) {
   Tcl_DictObjPut(nullptr, dict, Tcl_NewStringObj(key, -1), value);
@@ -58,10 +59,68 @@ Tcl_Obj* resultObj(const TextRunResult& result) {
   return list;
 }
 
+// One image row: a character per locus, '0', '1' or '2' copies from R and
+// '-' for a missing genotype, so a row costs a byte a locus in Tcl too.
+Tcl_Obj* imageRowObj(const AncestryImage& image, std::size_t row) {
+  const std::size_t width = image.loci.size();
+  std::string text(width, '-');
+  for (std::size_t column = 0; column < width; ++column) {
+    const std::uint8_t cell = image.at(row, column);
+    if (cell != kImageMissing) text[column] = static_cast<char>('0' + cell);
+  }
+  return Tcl_NewStringObj(text.data(), static_cast<int>(text.size()));
+}
+
+Tcl_Obj* imageObj(const TextRunResult& result) {
+  const AncestryImage& image = result.image;
+  Tcl_Obj* names = Tcl_NewListObj(0, nullptr);
+  Tcl_Obj* h = Tcl_NewListObj(0, nullptr);
+  Tcl_Obj* rows = Tcl_NewListObj(0, nullptr);
+  for (std::size_t row = 0; row < image.individuals.size(); ++row) {
+    const int j = image.individuals[row];
+    const std::string& name = result.names[j];
+    Tcl_ListObjAppendElement(nullptr, names,
+                             Tcl_NewStringObj(name.data(), static_cast<int>(name.size())));
+    Tcl_ListObjAppendElement(nullptr, h, numberOrEmptyObj(result.rows[j].h));
+    Tcl_ListObjAppendElement(nullptr, rows, imageRowObj(image, row));
+  }
+  Tcl_Obj* loci = Tcl_NewListObj(0, nullptr);
+  Tcl_Obj* categories = Tcl_NewListObj(0, nullptr);
+  for (std::size_t k = 0; k < image.loci.size(); ++k) {
+    const std::string& name = result.locusNames[image.loci[k]];
+    Tcl_ListObjAppendElement(nullptr, loci,
+                             Tcl_NewStringObj(name.data(), static_cast<int>(name.size())));
+    Tcl_ListObjAppendElement(
+        nullptr, categories, Tcl_NewStringObj(clineCategoryName(result.clines.rows[k].category), -1));
+  }
+  Tcl_Obj* dict = Tcl_NewDictObj();
+  put(dict, "individuals", names);
+  put(dict, "h", h);
+  put(dict, "loci", loci);
+  put(dict, "categories", categories);
+  put(dict, "rows", rows);
+  return dict;
+}
+
 int runCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
   TextRunRequest request;
   request.model = TextModel::kClines;
-  return runTextCommand(interp, kCommand, kOptionList, objc, objv, request, resultObj);
+  request.threads = configuredThreads(interp);
+  if (takeAnalysisWords(interp, kCommand, kOptionList, "PARENTAL INDIVIDUAL ?-option value ...?",
+                        objc, objv, request) != TCL_OK)
+    return TCL_ERROR;
+  TextRunResult result;
+  const Status status = runTextFiles(request, result);
+  if (!status.ok()) return placeStatus(interp, status);
+  if (!request.image) {
+    Tcl_SetObjResult(interp, resultObj(result));
+    return TCL_OK;
+  }
+  Tcl_Obj* both = Tcl_NewDictObj();
+  put(both, "clines", resultObj(result));
+  put(both, "image", imageObj(result));
+  Tcl_SetObjResult(interp, both);
+  return TCL_OK;
 }
 
 }  // namespace

@@ -3,12 +3,16 @@
 
 // The command `parmix::clines PARENTAL INDIVIDUAL ?-option value ...?`:
 // one call is one whole genomic-cline analysis.  Options: -report FILE,
-// -tsv FILE, -qvalue Q, -threads N.
+// -tsv FILE, -qvalue Q, -threads N, -image BOOLEAN.
 
 #include <tcl.h>
 
 // Tcl's object-based command procedure.  Returns TCL_OK with a list of
-// dicts, one per fitted locus in file order, or TCL_ERROR with the message
+// dicts, one per fitted locus in file order (with -image true: a dict of
+// that list under "clines" and the genotype image under "image": lists
+// individuals, h, loci, categories and rows, the individuals with an
+// estimate by falling h, each row a string of one character per locus,
+// 0, 1 or 2 copies from R or - for missing), or TCL_ERROR with the message
 // and error code of the failure: those of `parmix` for the inputs and the
 // report, {PARMIX USAGE} for a wrong option.  No C++ exception leaves it.
 extern "C" int Parmix_ClinesObjCmd(ClientData clientData, Tcl_Interp* interp, int objc,

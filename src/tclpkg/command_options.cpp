@@ -101,6 +101,14 @@ int takeQValue(const CommandOptions& words, const char* option, Tcl_Obj* value, 
   return TCL_OK;
 }
 
+int takeBoolean(const CommandOptions& words, const char* option, Tcl_Obj* value, bool& flag) {
+  int x = 0;
+  if (Tcl_GetBooleanFromObj(nullptr, value, &x) != TCL_OK)
+    return words.badValue(option, "a boolean", value);
+  flag = x != 0;
+  return TCL_OK;
+}
+
 int takeAnalysisOption(const CommandOptions& words, const char* name, Tcl_Obj* value,
                        TextRunRequest& request) {
   if (std::strcmp(name, "-report") == 0) return words.takeFileName(name, value, request.report);
@@ -113,6 +121,7 @@ int takeAnalysisOption(const CommandOptions& words, const char* name, Tcl_Obj* v
   if (std::strcmp(name, "-drop") == 0)
     return takeUnits(words, name, value, true, request.thresholds.maxDrop);
   if (std::strcmp(name, "-qvalue") == 0) return takeQValue(words, name, value, request.qThreshold);
+  if (std::strcmp(name, "-image") == 0) return takeBoolean(words, name, value, request.image);
   return words.unknown(name);
 }
 

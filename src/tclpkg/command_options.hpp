@@ -53,7 +53,8 @@ class CommandOptions {
 // PARENTAL INDIVIDUAL ?-option value ...?", straight into REQUEST: one
 // parser for every such command.  The options are -report FILE, -tsv FILE,
 // -referencecounts COUNTS, -threads N, -margin UNITS (at least 0), -drop
-// UNITS (above 0) and -qvalue Q (above 0, at most 1); a command takes those
+// UNITS (above 0), -qvalue Q (above 0, at most 1) and -image BOOLEAN (the
+// clines' genotype image); a command takes those
 // that OPTIONLIST names (", " between them) and refuses the others with
 // that list.  TCL_OK, or TCL_ERROR with the usage error placed.
 int takeAnalysisWords(Tcl_Interp* interp, const char* command, const char* optionList,
