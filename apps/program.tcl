@@ -25,18 +25,126 @@ namespace eval ::parmix::program {
         {              [--study INDIVIDUAL] [--renumber PREFIX] [--counts COUNTS]}
         {       parmix --help | --version}
     } \n]
-    # Options that take a value, with the modes they belong to.
-    variable valueOptions {
-        -o {analysis ancestry reference clines} --tsv {analysis ancestry clines}
-        --plot analysis --triangle ancestry --margin ancestry --drop ancestry
-        --threads {analysis ancestry clines} --qvalue clines --cline-plot clines --image clines
-        --types reference --types-from reference --pseudo-count reference
-        --unknown-alleles analysis --study reference --renumber reference
-        --counts reference --reference-counts {analysis ancestry}
+    # Every option of the program, one a line: its name, its argument ({}
+    # for a flag), the command option it becomes, the modes in which it is
+    # handed to that command and those in which the program acts on it
+    # itself.  An option belongs to the modes of both lists.  The modes of
+    # text files are analysis (the hybrid index), ancestry, clines, check
+    # and reference (--parental-from); those of a VCF/BCF or PLINK panel
+    # are vcf (the hybrid index), vcf-ancestry and merge.  --help, -h and
+    # --version go with anything.  A panel's --margin and --drop go to
+    # parmix::genome in either analysis: it checks their values before it
+    # refuses them without -ancestry.  A merge takes --biallelic-snps and
+    # has nothing to filter.
+    variable options {
+        -o REPORT -report {analysis ancestry clines vcf vcf-ancestry} {reference merge}
+        --tsv FILE -tsv {ancestry clines vcf-ancestry} {analysis vcf merge}
+        --plot FILE.svg {} {} {analysis vcf merge}
+        --triangle FILE.svg {} {} {ancestry vcf-ancestry}
+        --margin UNITS -margin {ancestry vcf vcf-ancestry} {}
+        --drop UNITS -drop {ancestry vcf vcf-ancestry} {}
+        --threads N -threads {vcf vcf-ancestry} {analysis ancestry clines}
+        --qvalue Q -qvalue clines {}
+        --cline-plot FILE.svg {} {} clines
+        --image FILE.svg {} {} clines
+        --unknown-alleles missing|error {} {} analysis
+        --reference-counts COUNTS -referencecounts {analysis ancestry} {}
+        --types LIST -types reference {}
+        --types-from PARENTAL -typesfrom reference {}
+        --pseudo-count X -pseudocount {reference vcf vcf-ancestry} {}
+        --study FILE -study {reference vcf vcf-ancestry} {}
+        --renumber PREFIX -renumber reference {}
+        --counts COUNTS -counts reference {}
+        --vcf FILE -vcf {vcf vcf-ancestry} {}
+        --bfile PREFIX -bfile {vcf vcf-ancestry} {}
+        --popmap FILE -popmap {vcf vcf-ancestry} {}
+        --r POP -r {vcf vcf-ancestry} {}
+        --s POP -s {vcf vcf-ancestry} {}
+        --samples FILE -samples {vcf vcf-ancestry} {}
+        --shard K/N -shard {vcf vcf-ancestry} {}
+        --min-called N -mincalled {vcf vcf-ancestry} {}
+        --min-difference D -mindifference {vcf vcf-ancestry} {}
+        --max-missing F -maxmissing {vcf vcf-ancestry} {}
+        --genotype-likelihoods PL|GL -genotypelikelihoods {vcf vcf-ancestry} {}
+        --reference-frequencies gl|gt -referencefrequencies {vcf vcf-ancestry} {}
+        --biallelic-snps {} -biallelicsnps {vcf vcf-ancestry} merge
+        --reference-uncertainty {} -referenceuncertainty {vcf vcf-ancestry} {analysis ancestry}
+        --ancestry {} -ancestry vcf-ancestry ancestry
+        --quiet {} {} {} {analysis ancestry clines check reference vcf vcf-ancestry merge}
+        --clines {} {} {} clines
+        --check {} {} {} check
+        --parental-from {} {} {} reference
+        --merge {} {} {} merge
     }
-    variable flagOptions {
-        --help -h --version --parental-from --ancestry --check --quiet --reference-uncertainty
-        --clines
+    variable textModes {analysis ancestry clines check reference}
+    variable panelModes {vcf vcf-ancestry merge}
+}
+
+# The modes of option NAME among SIDE (a list of modes); empty when it has
+# none there or is not an option at all.
+proc ::parmix::program::OptionModes {name {side {}}} {
+    variable options
+    foreach {option argument command passed own} $options {
+        if {$option eq $name} {
+            set modes [concat $passed $own]
+            if {![llength $side]} {
+                return $modes
+            }
+            return [lmap mode $modes {expr {$mode in $side ? $mode : [continue]}}]
+        }
+    }
+    return {}
+}
+
+# Whether option NAME, known among the modes SIDE, takes a value.
+proc ::parmix::program::TakesValue {name} {
+    variable options
+    foreach {option argument command passed own} $options {
+        if {$option eq $name} {
+            return [expr {$argument ne ""}]
+        }
+    }
+    return 0
+}
+
+# The words of the command of MODE for the options and flags given (both
+# dicts, option -> value): each option the table hands to the command in
+# that mode, as "-option value", a flag as "-option 1".
+proc ::parmix::program::CommandWords {mode given} {
+    variable options
+    set words {}
+    foreach {option argument command passed own} $options {
+        if {$mode in $passed && [dict exists $given $option]} {
+            # A flag is "-option 1"; a value goes as written (expr would
+            # turn 1e308 into 1e+308).
+            lappend words $command [if {$argument eq ""} {string cat 1} {dict get $given $option}]
+        }
+    }
+    return $words
+}
+
+# A refusal of a command that the program called, in the program's words:
+# the command's name before it becomes "option", and each option of the
+# command the program's name for it, by the table.
+proc ::parmix::program::InProgramWords {message} {
+    variable options
+    regsub {^parmix::[A-Za-z]+: (?=-)} $message {option } message
+    set map {}
+    foreach {option argument command passed own} $options {
+        if {$command ne ""} {
+            lappend map " $command " " $option "
+        }
+    }
+    return [string range [string map $map " $message "] 1 end-1]
+}
+
+# Calls the command WORDS; a wrong call it refuses is the program's wrong
+# call, told in the program's words.
+proc ::parmix::program::CallCommand {args} {
+    try {
+        uplevel 1 $args
+    } trap {PARMIX USAGE} {message} {
+        return -code error -level 2 -errorcode {PARMIX USAGE} [InProgramWords $message]
     }
 }
 
@@ -103,8 +211,7 @@ proc ::parmix::program::Usage {message} {
 # one given counts).  "--" ends the options; long options may also be
 # written --name=value.
 proc ::parmix::program::ParseArguments {words} {
-    variable valueOptions
-    variable flagOptions
+    variable textModes
     # A call for help or the version is answered whatever else it holds.
     set optionWords $words
     if {"--" in $words} {
@@ -126,19 +233,19 @@ proc ::parmix::program::ParseArguments {words} {
         } elseif {$word eq "--"} {
             set onlyFiles 1
         } elseif {[regexp {^(--[^=]+)=(.*)$} $word -> name value]} {
-            if {![dict exists $valueOptions $name]} {
+            if {![llength [OptionModes $name $textModes]] || ![TakesValue $name]} {
                 Usage "option $name takes no value, or is unknown"
             }
             dict set options $name $value
-        } elseif {[dict exists $valueOptions $word]} {
+        } elseif {![llength [OptionModes $word $textModes]]} {
+            Usage [UnknownOptionMessage $word]
+        } elseif {[TakesValue $word]} {
             if {[incr i] == [llength $words]} {
                 Usage "option $word needs a value"
             }
             dict set options $word [lindex $words $i]
-        } elseif {$word in $flagOptions} {
-            dict set flags $word 1
         } else {
-            Usage [UnknownOptionMessage $word]
+            dict set flags $word 1
         }
     }
     return [CheckCall $files $options $flags]
@@ -146,13 +253,13 @@ proc ::parmix::program::ParseArguments {words} {
 
 # The mode of the call, after checking that its options and files fit it.
 proc ::parmix::program::CheckCall {files options flags} {
-    variable valueOptions
+    variable textModes
     set mode [CallMode $flags]
     if {[dict exists $flags --check]} {
         set mode [CheckMode $mode $options]
     }
     foreach name [dict keys $options] {
-        if {$mode ni [dict get $valueOptions $name]} {
+        if {$mode ni [OptionModes $name $textModes]} {
             Usage [OptionMisfit $name $mode]
         }
     }
@@ -222,7 +329,7 @@ proc ::parmix::program::RefuseOutputsNamingInputs {mode options inputs} {
 # without them.
 proc ::parmix::program::RefuseUnreadableReport {mode options} {
     set report [ReportPath $mode $options]
-    if {$mode in {ancestry clines} || ![file exists $report] || [file isfile $report]} return
+    if {$mode in {ancestry clines vcf-ancestry} || ![file exists $report] || [file isfile $report]} return
     foreach option {--tsv --plot} {
         if {[dict exists $options $option]} {
             Usage "option $option is made from the report, which cannot be read back from\
@@ -236,11 +343,8 @@ proc ::parmix::program::ReportPath {mode options} {
     if {[dict exists $options -o]} {
         return [dict get $options -o]
     }
-    switch -- $mode {
-        ancestry {return parmix_ancestry.txt}
-        clines {return parmix_clines.txt}
-        default {return parmix_output.txt}
-    }
+    dict get {analysis parmix_output.txt ancestry parmix_ancestry.txt
+        clines parmix_clines.txt vcf parmix_output.txt vcf-ancestry parmix_ancestry.txt} $mode
 }
 
 # The correction for small reference samples takes the counts that
@@ -283,8 +387,8 @@ proc ::parmix::program::CallMode {flags} {
 
 # The message for an option NAME given in a MODE it does not belong to.
 proc ::parmix::program::OptionMisfit {name mode} {
-    variable valueOptions
-    set modes [dict get $valueOptions $name]
+    variable textModes
+    set modes [OptionModes $name $textModes]
     if {$mode eq "reference"} {
         return "option $name does not go with --parental-from"
     }
@@ -310,19 +414,16 @@ proc ::parmix::program::OptionMisfit {name mode} {
 proc ::parmix::program::RunAnalysis {call} {
     lassign [dict get $call files] parental individual
     set options [dict get $call options]
-    set report [expr {[dict exists $options -o] ? [dict get $options -o] : "parmix_output.txt"}]
-    set extra [list -report $report]
-    if {[dict exists $options --reference-counts]} {
-        lappend extra -referencecounts [dict get $options --reference-counts]
-    }
-    set rows [::parmix::hybridIndex $parental $individual {*}$extra]
+    set report [ReportPath analysis $options]
+    set rows [CallCommand ::parmix::hybridIndex $parental $individual -report $report \
+                  {*}[CommandWords analysis $options]]
     Notice $call "Report written to $report"
     if {[dict exists $options --tsv]} {
-        set counts [lmap row $rows {
-            set share [dict get $row missingShare]
-            list [dict get $row lociWithData] [if {$share eq ""} {string cat NA} {set share}]
-        }]
-        ::parmix::writeTsv $report [dict get $options --tsv] -counts $counts
+        # The report notes the correction that the counts asked for.
+        set corrections [expr {[dict exists $options --reference-counts]
+                               ? "reference-uncertainty" : ""}]
+        ::parmix::writeRowsTsv $rows [dict get $options --tsv] -report $report \
+            -corrections $corrections
         Notice $call "Table written to [dict get $options --tsv]"
     }
     if {[dict exists $options --plot]} {
@@ -345,24 +446,9 @@ proc ::parmix::program::RunAncestry {call} {
 proc ::parmix::program::RunAncestryOn {call} {
     lassign [dict get $call files] parental individual
     set options [dict get $call options]
-    set report parmix_ancestry.txt
-    if {[dict exists $options -o]} {
-        set report [dict get $options -o]
-    }
-    set extra [list -report $report]
-    foreach {option commandOption} {
-        --tsv -tsv --margin -margin --drop -drop --reference-counts -referencecounts
-    } {
-        if {[dict exists $options $option]} {
-            lappend extra $commandOption [dict get $options $option]
-        }
-    }
-    try {
-        set rows [::parmix::ancestry $parental $individual {*}$extra]
-    } trap {PARMIX USAGE} {message} {
-        # A bad threshold, named as the program's option.
-        Usage [string map {"parmix::ancestry: -" "option --"} $message]
-    }
+    set report [ReportPath ancestry $options]
+    set rows [CallCommand ::parmix::ancestry $parental $individual -report $report \
+                  {*}[CommandWords ancestry $options]]
     Notice $call "Report written to $report"
     if {[dict exists $options --tsv]} {
         Notice $call "Table written to [dict get $options --tsv]"
@@ -383,18 +469,10 @@ proc ::parmix::program::RunClines {call} {
     set options [dict get $call options]
     ConfigureThreads $options
     set report [ReportPath clines $options]
-    set extra [list -report $report]
-    foreach {option commandOption} {--tsv -tsv --qvalue -qvalue} {
-        if {[dict exists $options $option]} {
-            lappend extra $commandOption [dict get $options $option]
-        }
-    }
+    # The image is drawn here from what the command gives with -image 1.
     set image [dict exists $options --image]
-    try {
-        set result [::parmix::clines $parental $individual {*}$extra -image $image]
-    } trap {PARMIX USAGE} {message} {
-        Usage [string map {"parmix::clines: -" "option --"} $message]
-    }
+    set result [CallCommand ::parmix::clines $parental $individual -report $report \
+                    {*}[CommandWords clines $options] -image $image]
     # With the image the command's result holds the rows under "clines".
     set rows $result
     if {$image} {
@@ -422,16 +500,8 @@ source [file join [file dirname [info script]] program_check.tcl]
 proc ::parmix::program::RunReference {call} {
     lassign [dict get $call files] r s
     set options [dict get $call options]
-    set extra {}
-    foreach {option procOption} {
-        --types -types --types-from -typesfrom --pseudo-count -pseudocount
-        --study -study --renumber -renumber --counts -counts
-    } {
-        if {[dict exists $options $option]} {
-            lappend extra $procOption [dict get $options $option]
-        }
-    }
-    set warnings [::parmix::parentalFromReference $r $s [dict get $options -o] {*}$extra]
+    set warnings [::parmix::parentalFromReference $r $s [dict get $options -o] \
+                      {*}[CommandWords reference $options]]
     foreach text $warnings {
         Warn $call $text
     }
@@ -607,20 +677,6 @@ namespace eval ::parmix::program {
         {              [--tsv FILE] [--triangle FILE.svg] [--margin U] [--drop U] ...}
         {       parmix --merge -o REPORT [--tsv FILE] [--plot FILE.svg] SHARD_REPORT...}
     } \n]
-    # The program's words and the options of parmix::genome they become.
-    variable genomeValueOptions {
-        --vcf -vcf --bfile -bfile --popmap -popmap --r -r --s -s --study -study -o -report
-        --threads -threads --samples -samples --shard -shard
-        --pseudo-count -pseudocount --min-called -mincalled
-        --min-difference -mindifference --max-missing -maxmissing
-        --tsv {} --plot {} --triangle {} --margin -margin --drop -drop
-    }
-    # The corrections for sequencing data and small reference samples.
-    lappend genomeValueOptions --genotype-likelihoods -genotypelikelihoods \
-        --reference-frequencies -referencefrequencies
-    variable genomeFlags {
-        --biallelic-snps --quiet --merge --reference-uncertainty --ancestry
-    }
 }
 
 # A call of the genome-scale path: it names a VCF/BCF file or PLINK files,
@@ -676,8 +732,7 @@ proc ::parmix::program::RefuseGenomeClashes {call} {
             lappend inputs [list "PLINK file" [dict get $options --bfile]$suffix]
         }
     }
-    set mode [expr {[dict exists $call flags --ancestry] ? "ancestry" : "analysis"}]
-    RefuseOutputsNamingInputs $mode $options $inputs
+    RefuseOutputsNamingInputs [PanelMode $call] $options $inputs
 }
 
 # Runs SCRIPT (in the caller) with --tsv - of the call in the caller's
@@ -719,22 +774,22 @@ proc ::parmix::program::GenomeNotice {call text} {
 # The words as a dict: options (word -> value), flags (word -> 1) and
 # files (the shard reports of --merge).
 proc ::parmix::program::ParseGenomeWords {words} {
-    variable genomeValueOptions
-    variable genomeFlags
+    variable panelModes
     set call [dict create options {} flags {} files {}]
     for {set i 0} {$i < [llength $words]} {incr i} {
         set word [lindex $words $i]
+        set known [llength [OptionModes $word $panelModes]]
         if {[regexp {^(--[^=]+)=(.*)$} $word -> name value]} {
-            if {![dict exists $genomeValueOptions $name]} {
+            if {![llength [OptionModes $name $panelModes]] || ![TakesValue $name]} {
                 Usage "option $name takes no value, or is unknown"
             }
             dict set call options $name $value
-        } elseif {[dict exists $genomeValueOptions $word]} {
+        } elseif {$known && [TakesValue $word]} {
             if {[incr i] == [llength $words]} {
                 Usage "option $word needs a value"
             }
             dict set call options $word [lindex $words $i]
-        } elseif {$word in $genomeFlags} {
+        } elseif {$known} {
             dict set call flags $word 1
         } elseif {[string match -?* $word]} {
             Usage "unknown option $word"
@@ -743,6 +798,28 @@ proc ::parmix::program::ParseGenomeWords {words} {
         }
     }
     return [CheckGenomeCall $call]
+}
+
+# The mode of a call of the panel path: merge, or the analysis of a
+# VCF/BCF or PLINK panel (vcf-ancestry for the joint one).
+proc ::parmix::program::PanelMode {call} {
+    if {[dict exists $call flags --merge]} {
+        return merge
+    }
+    expr {[dict exists $call flags --ancestry] ? "vcf-ancestry" : "vcf"}
+}
+
+# Every option and flag of CALL in its MODE, by the table: one that
+# belongs to another mode of the panel path is refused as a misfit.
+proc ::parmix::program::CheckPanelFit {call mode} {
+    foreach name [concat [dict keys [dict get $call options]] [dict keys [dict get $call flags]]] {
+        if {$mode ni [OptionModes $name]} {
+            Usage "option $name [dict get {
+                merge {does not go with --merge} vcf-ancestry {does not go with --ancestry}
+                vcf {needs --ancestry}
+            } $mode]"
+        }
+    }
 }
 
 # The message for a word that a text-file call does not know: the
@@ -764,12 +841,16 @@ proc ::parmix::program::CheckGenomeCall {call} {
             Usage "option $name needs a non-empty value"
         }
     }
-    if {![dict exists $call flags --merge]} {
+    set mode [PanelMode $call]
+    if {$mode ne "merge"} {
         if {[llength [dict get $call files]]} {
             Usage "unexpected word \"[lindex [dict get $call files] 0]\": every input is\
                 given by an option"
         }
-        CheckGenomeAncestry $call
+        CheckPanelFit $call $mode
+        if {[dict exists $options --triangle] && [dict get $options --triangle] eq ""} {
+            Usage "option --triangle needs a non-empty value"
+        }
         return $call
     }
     if {[dict exists $call flags --ancestry]} {
@@ -782,14 +863,7 @@ proc ::parmix::program::CheckGenomeCall {call} {
     if {[dict exists $options --bfile]} {
         Usage "give either --bfile PREFIX or --merge, not both"
     }
-    foreach name [dict keys $options] {
-        if {$name ni {-o --tsv --plot}} {
-            Usage "option $name does not go with --merge"
-        }
-    }
-    if {[dict exists $call flags --reference-uncertainty]} {
-        Usage "option --reference-uncertainty does not go with --merge"
-    }
+    CheckPanelFit $call merge
     if {![dict exists $options -o]} {
         Usage "--merge needs -o REPORT, the merged report to write"
     }
@@ -799,74 +873,23 @@ proc ::parmix::program::CheckGenomeCall {call} {
     return $call
 }
 
-# The figures of the two analyses: the h plot of the one, the triangle of
-# the other.
-proc ::parmix::program::CheckGenomeAncestry {call} {
-    set options [dict get $call options]
-    if {[dict exists $call flags --ancestry]} {
-        if {[dict exists $options --plot]} {
-            Usage "option --plot does not go with --ancestry"
-        }
-        if {[dict exists $options --triangle] && [dict get $options --triangle] eq ""} {
-            Usage "option --triangle needs a non-empty value"
-        }
-    } elseif {[dict exists $options --triangle]} {
-        Usage "option --triangle needs --ancestry"
-    }
-}
-
-# A message of parmix::genome in the program's own words.
-proc ::parmix::program::ProgramWording {message} {
-    variable genomeValueOptions
-    set map [list " -biallelicsnps " " --biallelic-snps " \
-        " -referenceuncertainty " " --reference-uncertainty " \
-        " -ancestry " " --ancestry " " -tsv " " --tsv "]
-    foreach {word option} $genomeValueOptions {
-        if {$option ne ""} {
-            lappend map " $option " " $word "
-        }
-    }
-    return [string range [string map $map " $message "] 1 end-1]
-}
-
 proc ::parmix::program::RunGenome {call} {
-    variable genomeValueOptions
     set options [dict get $call options]
     set quiet [dict exists $call flags --quiet]
     # htslib's own warnings follow the program's verbosity.
     ::parmix::htslibLogLevel [expr {$quiet ? "off" : "warning"}]
-    set arguments [list -progress [expr {!$quiet}]]
-    dict for {word value} $options {
-        set option [dict get $genomeValueOptions $word]
-        if {$option ne ""} {
-            lappend arguments $option $value
-        }
-    }
-    if {[dict exists $call flags --biallelic-snps]} {
-        lappend arguments -biallelicsnps 1
-    }
-    if {[dict exists $call flags --reference-uncertainty]} {
-        lappend arguments -referenceuncertainty 1
-    }
-    set ancestry [dict exists $call flags --ancestry]
-    if {$ancestry} {
-        lappend arguments -ancestry 1
-        if {[dict exists $options --tsv]} {
-            lappend arguments -tsv [dict get $options --tsv]
-        }
-    }
-    try {
-        set result [::parmix::genome {*}$arguments]
-    } trap {PARMIX USAGE} {message} {
-        return -code error -errorcode {PARMIX USAGE} [ProgramWording $message]
-    }
-    if {$ancestry} {
+    set mode [PanelMode $call]
+    # The table is written from the run's rows.
+    set result [CallCommand ::parmix::genome -progress [expr {!$quiet}] \
+                    -rows [dict exists $options --tsv] \
+                    {*}[CommandWords $mode [dict merge $options [dict get $call flags]]]]
+    if {$mode eq "vcf-ancestry"} {
         WriteGenomeAncestryOutputs $result $options $call
         return
     }
-    set report [expr {[dict exists $options -o] ? [dict get $options -o] : "parmix_output.txt"}]
+    set report [ReportPath vcf $options]
     set title "Hybrid index of the study individuals of [InputName $options]"
-    WriteGenomeOutputs $report $options $title $call [list -counts [dict get $result counts]]
+    WriteGenomeOutputs $report $options $title $call $result
 }
 
 # The joint analysis has written its report and table; the triangle plot
@@ -903,14 +926,18 @@ proc ::parmix::program::RunMerge {call} {
     WriteGenomeOutputs $report $options "Hybrid index: [file tail $report]" $call
 }
 
-# The report is written; the table and the figure from it, as for a report
-# of text files.  The lines about them follow GenomeNotice.  TSVCOUNTS, writeTsv's
-# -counts of the run, adds the data columns; a merged report has only the
-# shards' reports to go on, so its table goes without them.
-proc ::parmix::program::WriteGenomeOutputs {report options title call {tsvCounts {}}} {
+# The report is written; the table from the rows of the run's RESULT, with
+# their data counts, or, for a merged report, which has only the shards'
+# reports to go on, from the report without them; the figure from the
+# report.  The lines about them follow GenomeNotice.
+proc ::parmix::program::WriteGenomeOutputs {report options title call {result {}}} {
     GenomeNotice $call "Report written to $report"
-    if {[dict exists $options --tsv]} {
-        ::parmix::writeTsv $report [dict get $options --tsv] {*}$tsvCounts
+    if {[dict exists $options --tsv] && [dict size $result]} {
+        ::parmix::writeRowsTsv [dict get $result rows] [dict get $options --tsv] \
+            -report $report -corrections [dict get $result corrections]
+        GenomeNotice $call "Table written to [dict get $options --tsv]"
+    } elseif {[dict exists $options --tsv]} {
+        ::parmix::writeTsv $report [dict get $options --tsv]
         GenomeNotice $call "Table written to [dict get $options --tsv]"
     }
     if {[dict exists $options --plot]} {
@@ -992,9 +1019,5 @@ proc ::parmix::program::ConfigureThreads {options} {
     if {![dict exists $options --threads]} {
         return
     }
-    try {
-        ::parmix::configure -threads [dict get $options --threads]
-    } trap {PARMIX USAGE} {message} {
-        return -code error -errorcode {PARMIX USAGE} [ProgramWording $message]
-    }
+    CallCommand ::parmix::configure -threads [dict get $options --threads]
 }

@@ -131,7 +131,7 @@ proc ::parmix::program::RunCheckOn {call} {
     # The mark is told before the verdict, whose message alone would only
     # say that the keyword is not the first word.
     set lines [split [string trimright [::parmix::checkText $d] \n] \n]
-    set lines [linsert $lines end-1 {*}[::parmix::ByteOrderMarkLines $parental $individual]]
+    set lines [linsert $lines end-1 {*}[::parmix::byteOrderMarkLines $parental $individual]]
     set text [join $lines \n]\n
     if {[dict exists $call stdinCopy]} {
         # The check names the file it read; the user gave "-".
@@ -194,7 +194,7 @@ proc ::parmix::program::MaskedCopy {call d individual} {
     ::parmix::maskRefused $individual [dict get $d refused] $copy
     set counts {}
     foreach r [dict get $d refused] {
-        dict incr counts [::parmix::LocusWords [dict get $r locus] [dict get $r line]]
+        dict incr counts [::parmix::locusPhrase [dict get $r locus] [dict get $r line]]
     }
     dict for {locus n} $counts {
         if {![dict get $call quiet]} {

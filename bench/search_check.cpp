@@ -153,13 +153,36 @@ int check(const genome::GenomeOptions& options) {
   return c.decisions == 0 ? 0 : 1;
 }
 
+// Takes the run's own words (--threads, the corrections) out of WORDS and
+// hands the rest, the input, references and filters, to the importer's
+// parser, whose names the run shares.
+bool parseWords(std::vector<std::string> words, genome::GenomeOptions& options) {
+  std::vector<std::string> rest;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    const std::string& word = words[i];
+    const bool hasValue = i + 1 < words.size();
+    if (word == "--threads" && hasValue) {
+      options.threads = static_cast<unsigned>(std::stoul(words[++i]));
+    } else if (word == "--genotype-likelihoods" && hasValue) {
+      options.corrections.likelihoodField = words[++i];
+    } else if (word == "--reference-frequencies" && hasValue) {
+      options.corrections.referenceFromCalls = words[++i] == "gt";
+    } else if (word == "--reference-uncertainty") {
+      options.corrections.referenceUncertainty = true;
+    } else {
+      rest.push_back(word);
+    }
+  }
+  options.input.quiet = true;
+  return importer::parseOptions(rest, options.input) == importer::ParseOutcome::Run;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   try {
     genome::GenomeOptions options;
-    const std::vector<std::string> words(argv + 1, argv + argc);
-    if (genome::parseGenomeOptions(words, options) != importer::ParseOutcome::Run) return 2;
+    if (!parseWords(std::vector<std::string>(argv + 1, argv + argc), options)) return 2;
     return check(options);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "parmix-search-check: %s\n", e.what());

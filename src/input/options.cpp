@@ -114,39 +114,51 @@ bool isStructureOption(const std::string& name) {
          name == "--marker-names" || name == "--population-column";
 }
 
-void checkCall(const Options& options, const std::map<std::string, int>& given) {
+}  // namespace
+
+bool setValueOption(const std::string& key, const std::string& shown, const std::string& text,
+                    Options& options) {
+  const auto setter = valueOptions().find(key);
+  if (setter == valueOptions().end()) return false;
+  setter->second(options, shown, text);
+  return true;
+}
+
+void checkInputCall(const Options& options, const std::map<std::string, int>& given,
+                    const InputOptionNames& names) {
   if (given.count("--vcf") + given.count("--bfile") + given.count("--structure") != 1) {
-    throw UsageError(
-        "give the input as exactly one of --vcf FILE, --bfile PREFIX and --structure FILE");
+    throw UsageError("give the input as exactly one of " + names.vcf + " FILE, " + names.bfile +
+                     " PREFIX and " + names.structure + " FILE");
   }
   if (options.format != InputFormat::Structure) {
     for (const auto& entry : given) {
       if (isStructureOption(entry.first)) {
-        throw UsageError("option " + entry.first + " goes with --structure only");
+        throw UsageError("option " + entry.first + " goes with " + names.structure + " only");
       }
     }
   }
   if (options.format == InputFormat::Structure && options.filters.biallelicSnpsOnly) {
-    throw UsageError("option --biallelic-snps goes with --vcf or --bfile only");
+    throw UsageError("option --biallelic-snps goes with " + names.vcf + " or " + names.bfile +
+                     " only");
   }
   const bool mapFromColumn =
       options.format == InputFormat::Structure && options.structure.populationColumn;
   if (options.populationMap.empty() && !mapFromColumn) {
-    throw UsageError("give the population map with --popmap FILE");
+    throw UsageError("give the population map with " + names.popmap + " FILE");
   }
   if (options.populationR.empty() || options.populationS.empty()) {
-    throw UsageError("name the reference populations with --r POP and --s POP");
+    throw UsageError("name the reference populations with " + names.r + " POP and " + names.s +
+                     " POP");
   }
   if (options.populationR == options.populationS) {
-    throw UsageError("--r and --s name the same population, " + options.populationR);
+    throw UsageError(names.r + " and " + names.s + " name the same population, " +
+                     options.populationR);
   }
   if (options.prefix.empty()) throw UsageError("option --prefix needs a non-empty value");
   if (given.count("--counts") && options.countsFile.empty()) {
     throw UsageError("option --counts needs a non-empty value");
   }
 }
-
-}  // namespace
 
 ParseOutcome parseOptions(const std::vector<std::string>& words, Options& options) {
   for (const std::string& word : words) {
@@ -167,12 +179,12 @@ ParseOutcome parseOptions(const std::vector<std::string>& words, Options& option
     ++given[name];
     if (const auto flag = flagOptions().find(name); flag != flagOptions().end() && !inlineValue) {
       flag->second(options);
-    } else if (const auto setter = valueOptions().find(name); setter != valueOptions().end()) {
+    } else if (valueOptions().count(name) != 0) {
       if (!inlineValue) {
         if (i + 1 == words.size()) throw UsageError("option " + name + " needs a value");
         value = words[++i];
       }
-      setter->second(options, name, value);
+      setValueOption(name, name, value, options);
     } else if (name.rfind("-", 0) == 0) {
       throw UsageError("unknown option " + words[i]);
     } else {
@@ -180,7 +192,7 @@ ParseOutcome parseOptions(const std::vector<std::string>& words, Options& option
                        ": every input is given by an option");
     }
   }
-  checkCall(options, given);
+  checkInputCall(options, given);
   return ParseOutcome::Run;
 }
 

@@ -4,6 +4,7 @@
 // What a reading of VCF or STRUCTURE input is asked to do: the command line
 // of parmix-import, whose input options the genome-scale run shares.
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,31 @@ struct Options {
 };
 
 enum class ParseOutcome { Run, Help, Version };
+
+// The names under which a caller offers the options that the checks of a
+// whole call name in their messages; parmix-import's own by default.
+struct InputOptionNames {
+  std::string vcf = "--vcf";
+  std::string bfile = "--bfile";
+  std::string structure = "--structure";
+  std::string popmap = "--popmap";
+  std::string r = "--r";
+  std::string s = "--s";
+};
+
+// Sets the value option KEY of parmix-import (for example "--pseudo-count")
+// from TEXT, with that option's own check; a refusal (UsageError) names
+// the option SHOWN, as the caller offers it.  False when KEY is not one of
+// its value options.
+bool setValueOption(const std::string& key, const std::string& shown, const std::string& text,
+                    Options& options);
+
+// The checks of a whole call once every option is set: one input, a map,
+// two different references, the layout options only with STRUCTURE input.
+// GIVEN counts each option by its parmix-import name; messages name the
+// options by NAMES.  Throws UsageError.
+void checkInputCall(const Options& options, const std::map<std::string, int>& given,
+                    const InputOptionNames& names = InputOptionNames());
 
 // Reads the words after the program name; throws UsageError on a wrong
 // call.

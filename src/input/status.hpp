@@ -21,6 +21,9 @@ enum class Fault {
   kMemory,      // not enough memory for the data the files hold
   kInternal,    // an inconsistency of the program itself
   kCounts,      // the reference counts file is at fault
+  // A file of a genome-scale run: an input (VCF/BCF, PLINK, population
+  // map, samples) or an output it could not write; the message names it.
+  kPanelFile,
 };
 
 // TEXT in double quotes as a message may echo it: cut after 60 characters

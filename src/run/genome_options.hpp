@@ -1,9 +1,9 @@
 #ifndef PARMIX_GENOME_GENOME_OPTIONS_HPP
 #define PARMIX_GENOME_GENOME_OPTIONS_HPP
 
-// The command line of a genome-scale run: the importer's own options for
-// the input, the references and the filters (same names, same checks), plus
-// the run's: report, threads and the selection of study individuals.
+// The request of a genome-scale run: the importer's own options for the
+// input, the references and the filters, plus the run's: report, threads,
+// the selection of study individuals, the corrections and the model.
 
 #include <string>
 #include <vector>
@@ -27,11 +27,6 @@ struct GenomeOptions {
   std::string tsv;
   ClassThresholds thresholds;
 };
-
-// Reads the words after the program name; throws importer::UsageError on a
-// wrong call.  Help and Version as the importer's parser gives them.
-importer::ParseOutcome parseGenomeOptions(const std::vector<std::string>& words,
-                                          GenomeOptions& options);
 
 // "K/N" with 1 <= K <= N; throws importer::UsageError naming OPTION.
 void parseShard(const std::string& option, const std::string& text, Selection& selection);

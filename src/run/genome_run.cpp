@@ -6,6 +6,7 @@
 #include <chrono>
 #include <locale>
 #include <memory>
+#include <new>
 #include <sstream>
 
 #include "input/errors.hpp"
@@ -120,7 +121,8 @@ std::vector<IndividualEstimate> studyWithProgress(Panel& panel, const Correction
 }
 
 std::vector<JointEstimate> studyJointWithProgress(Panel& panel, const GenomeOptions& options,
-                                                  unsigned threads, std::FILE* messages) {
+                                                  unsigned threads, std::FILE* messages,
+                                                  std::vector<DataCount>& counts) {
   ProgressLine line(messages, !options.input.quiet);
   const std::size_t total = panel.selected.size();
   const StudyProgress progress = [&](std::size_t done) {
@@ -131,7 +133,8 @@ std::vector<JointEstimate> studyJointWithProgress(Panel& panel, const GenomeOpti
   std::vector<char> types = effectiveLocusTypes(panel.locusType, panel.locusUsed);
   const Corrections& corrections = options.corrections;
   return studyIndividuals(individualsOf(panel, corrections), parentsOf(panel, types, corrections),
-                          JointModel{options.thresholds}, StudySettings(threads, progress));
+                          JointModel{options.thresholds},
+                          StudySettings(threads, progress, &counts));
 }
 
 // The outputs are opened before the panel is read, so that a path they
@@ -183,9 +186,9 @@ void printSummary(std::FILE* out, const GenomeOptions& options, const Panel& pan
                    static_cast<double>(std::max<std::size_t>(figures.loci, 1)));
 }
 
-}  // namespace
-
-RunFigures runGenome(const GenomeOptions& options, std::FILE* messages) {
+// The run itself; its failures are exceptions, which runGenome turns into
+// the status of the core's boundary.
+RunFigures studyPanel(const GenomeOptions& options, std::FILE* messages) {
   refuseClashes(options);
   importer::OutputFile output(options.report, "report file");
   const std::unique_ptr<importer::OutputFile> table = openTable(options);
@@ -206,22 +209,22 @@ RunFigures runGenome(const GenomeOptions& options, std::FILE* messages) {
   std::ostringstream report;
   report.imbue(std::locale::classic());
   writeTimestamp(report);
+  figures.names = selectedNames(panel);
   if (options.ancestry) {
-    figures.names = selectedNames(panel);
-    figures.ancestryRows = studyJointWithProgress(panel, options, figures.threads, messages);
+    figures.ancestryRows =
+        studyJointWithProgress(panel, options, figures.threads, messages, figures.counts);
     figures.studySeconds = secondsSince(start);
     report << notes.str();
     writeAncestryRows(report, figures.names, figures.ancestryRows,
                       static_cast<int>(panel.nameWidth), options.thresholds);
     figures.individuals = figures.ancestryRows.size();
   } else {
-    const std::vector<IndividualEstimate> rows =
+    figures.rows =
         studyWithProgress(panel, options.corrections, options.input.quiet, messages, figures);
     figures.studySeconds = secondsSince(start);
     writeReportBody(report, notes.str() + shardNote(options.selection, panel.studyNames.size()),
-                    selectedNames(panel), rows,
-                    static_cast<int>(panel.nameWidth));
-    figures.individuals = rows.size();
+                    figures.names, figures.rows, static_cast<int>(panel.nameWidth));
+    figures.individuals = figures.rows.size();
   }
   output.write(report.str());
   output.commit();
@@ -238,6 +241,26 @@ RunFigures runGenome(const GenomeOptions& options, std::FILE* messages) {
   figures.genotypeBytes = panel.genotypes.storedBytes() + panel.likelihoods.storedBytes();
   if (!options.input.quiet) printSummary(messages, options, panel, figures);
   return figures;
+}
+
+}  // namespace
+
+Status runGenome(const GenomeOptions& options, std::FILE* messages, RunFigures& figures) {
+  Status status;
+  try {
+    figures = studyPanel(options, messages);
+  } catch (const InputError& error) {
+    status.fail("%s", error.what());
+    status.setFault(Fault::kPanelFile);
+  } catch (const std::bad_alloc&) {
+    status.fail("There is not enough memory for this analysis.");
+    status.setFault(Fault::kMemory);
+  } catch (const std::exception& error) {
+    status.fail("%s", error.what());
+    status.setFault(Fault::kInternal);
+  }
+  if (!status.ok()) figures = RunFigures();
+  return status;
 }
 
 }  // namespace parmix::genome

@@ -15,6 +15,7 @@
 #include "estimate/individual_study.hpp"
 #include "estimate/joint_study.hpp"
 #include "estimate/study.hpp"
+#include "input/status.hpp"
 #include "run/genome_options.hpp"
 
 namespace parmix::genome {
@@ -32,22 +33,25 @@ struct RunFigures {
   // and the log calls they took (0 in the joint analysis).
   std::uint64_t passes = 0;
   std::uint64_t logCalls = 0;
-  // The joint analysis's rows and the names they belong to, for the
-  // triangle plot; empty in the hybrid-index analysis.
+  // The studied individuals' names in report order, and the rows of the
+  // analysis run (ancestryRows in the joint one, rows in the other), from
+  // which the tables and plots are made.
   std::vector<std::string> names;
+  std::vector<IndividualEstimate> rows;
   std::vector<JointEstimate> ancestryRows;
-  // The hybrid-index analysis's data count of each studied individual, in
-  // report order (for the table's loci_with_data and missing_share);
-  // empty in the joint analysis.
+  // The data count of each studied individual, in report order (for the
+  // rows' lociWithData and missingShare).
   std::vector<DataCount> counts;
 };
 
 // Reads, studies and writes the report (and, in the joint analysis, the
 // table when the options name one); progress (after a couple of
 // seconds) and the summary go to MESSAGES unless the options ask for quiet.
-// Throws importer::InputError naming the file at fault; the report's path
-// then keeps whatever it held before.
-RunFigures runGenome(const GenomeOptions& options, std::FILE* messages);
+// An ok status with FIGURES filled; otherwise, as the text run reports
+// its failures, the status of the first: kPanelFile with the message
+// naming the file at fault (the report's path then keeps whatever it held
+// before), kMemory, or kInternal.  Never throws.
+Status runGenome(const GenomeOptions& options, std::FILE* messages, RunFigures& figures);
 
 }  // namespace parmix::genome
 

@@ -40,8 +40,9 @@ proc ::parmix::LocusLine {l counter} {
 }
 
 # "locus LABEL (line N)" for a locus dict of the check or an entry naming
-# one.
-proc ::parmix::LocusWords {label line} {
+# one ("locus in line N" when it has no label of its own): the words in
+# which every message about a locus names it.
+proc ::parmix::locusPhrase {label line} {
     if {$label eq "row $line" || $label eq ""} {
         return "locus in line $line"
     }
@@ -51,7 +52,7 @@ proc ::parmix::LocusWords {label line} {
 # A line for each of the files PARENTAL and INDIVIDUAL that starts with a
 # UTF-8 byte-order mark (EF BB BF, which some editors write): parmix reads
 # the mark as part of the file's first word, which then is not the keyword.
-proc ::parmix::ByteOrderMarkLines {parental individual} {
+proc ::parmix::byteOrderMarkLines {parental individual} {
     set lines {}
     foreach path [list $parental $individual] kind {parental individual} {
         if {[StartsWithByteOrderMark $path]} {
@@ -180,7 +181,7 @@ proc ::parmix::CheckProblemLines {d} {
     set lines {}
     foreach t [dict get $d unusualTokens] {
         lappend lines "Read as missing data: \"[dict get $t token]\" [dict get $t count]\
-            times, first at [LocusWords [dict get $t locus] [dict get $t line]],\
+            times, first at [locusPhrase [dict get $t locus] [dict get $t line]],\
             individual [dict get $t individual]."
     }
     foreach r [dict get $d refused] {
@@ -188,7 +189,7 @@ proc ::parmix::CheckProblemLines {d} {
             ? "Designation outside every allele of the parental file"
             : "Allele neither parent has"}]
         lappend lines "$what: individual [dict get $r individual],\
-            [LocusWords [dict get $r locus] [dict get $r line]], designation\
+            [locusPhrase [dict get $r locus] [dict get $r line]], designation\
             [dict get $r designation]."
     }
     set line 0
@@ -198,7 +199,7 @@ proc ::parmix::CheckProblemLines {d} {
         set u [dict get $l unknown]
         set o [dict get $l outOfRange]
         if {$u + $o} {
-            lappend lines "Refused genotypes at [LocusWords [dict get $l label] [LocusLine $l $line]]:\
+            lappend lines "Refused genotypes at [locusPhrase [dict get $l label] [LocusLine $l $line]]:\
                 $u with an allele neither parent has, $o out of range."
         }
     }
@@ -260,7 +261,7 @@ proc ::parmix::BandLines {d} {
         incr line
         if {[dict get $l type] ne "D" || [dict get $l excluded]} continue
         if {[dict get $l bandPlace] == 0} continue
-        lappend lines "Dominant [LocusWords [dict get $l label] [LocusLine $l $line]]: [dict get $l bands]\
+        lappend lines "Dominant [locusPhrase [dict get $l label] [LocusLine $l $line]]: [dict get $l bands]\
             of [dict get $l scored] study individuals show the band, outside any mixture\
             of the parental band frequencies [format %.3g [dict get $l bandR]] and\
             [format %.3g [dict get $l bandS]]."
@@ -333,7 +334,7 @@ proc ::parmix::NoDataWarnings {d} {
         incr line
         set refused [expr {[dict get $l unknown] + [dict get $l outOfRange]}]
         if {$n > 0 && ![dict get $l excluded] && [dict get $l missing] == $n && !$refused} {
-            lappend warnings "[string totitle [LocusWords [dict get $l label] [LocusLine $l $line]] 0 0]\
+            lappend warnings "[string totitle [locusPhrase [dict get $l label] [LocusLine $l $line]] 0 0]\
                 has no data in any individual."
         }
     }

@@ -9,7 +9,11 @@
 # failure with `try ... trap`.
 
 namespace eval ::parmix {
-    namespace export readReport writeTsv plot triangle clinePlot ancestry clines parentalFromReference
+    namespace export readReport writeTsv writeRowsTsv plot triangle clinePlot ancestry clines
+    namespace export parentalFromReference
+    # The words of the check's messages, for a program that tells of its
+    # own checks in them.
+    namespace export locusPhrase byteOrderMarkLines
 }
 
 # Raises an error with the message MESSAGE and the error code PARMIX

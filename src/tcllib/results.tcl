@@ -69,66 +69,106 @@ proc ::parmix::readReport {path args} {
     ReportEnding $path $lines $at
     set counts [DataCounts [dict get $options -inputs]]
     if {[llength $counts]} {
-        set rows [lmap row $rows pair $counts {
-            lassign $pair loci share
-            dict merge $row [dict create lociWithData $loci \
-                missingShare [expr {$share eq "NA" ? "" : $share}]]
-        }]
+        set rows [lmap row $rows pair $counts {dict merge $row [CountKeys $pair]}]
     }
     return [dict create timestamp $timestamp {*}$notes rows $rows]
 }
 
 # Writes the rows of the report file REPORT to the file TSV as
-# tab-separated values: a header line, then one line per individual with
-# name, h, lower, upper, lower_cut, upper_cut.  Undefined values are NA; the
-# cut flags are TRUE or FALSE, which R and pandas both read as logical.
-# With -inputs {PARENTAL INDIVIDUAL}, the files the report was made from,
-# two columns follow: loci_with_data (the used loci at which the individual
-# has a genotype) and missing_share (the share of used loci without one,
-# four decimals; NA when no locus is used).  -counts LIST gives those pairs
-# {loci_with_data missing_share} directly, one per row in report order, as
-# parmix::genome returns them (its key counts); it goes instead of
-# -inputs.  A report that notes
-# corrections adds a last column, corrections, with their tags joined by
-# commas on every row.
+# tab-separated values, as writeRowsTsv writes rows; the report's notes give
+# the corrections.  With -inputs {PARENTAL INDIVIDUAL}, the files the
+# report was made from, the rows gain their data counts (loci_with_data and
+# missing_share) from a check of those files; -counts LIST gives those
+# pairs {loci_with_data missing_share} directly, one per row in report
+# order, as parmix::genome returns them (its key counts); it goes instead
+# of -inputs.  For a report made earlier, or joined from shards: the table
+# of a run is written from the run's rows.
 proc ::parmix::writeTsv {report tsv args} {
     set options [Options writeTsv {-inputs {} -counts {}} $args]
     set parsed [readReport $report]
-    set header {name h lower upper lower_cut upper_cut}
-    set counts [TsvCounts $options [llength [dict get $parsed rows]]]
+    set rows [dict get $parsed rows]
+    set counts [TsvCounts $options [llength $rows]]
     if {[llength $counts]} {
-        lappend header loci_with_data missing_share
+        set rows [lmap row $rows pair $counts {dict merge $row [CountKeys $pair]}]
     }
     set corrections {}
     if {[dict exists $parsed corrections]} {
-        set corrections [join [dict get $parsed corrections] ,]
+        set corrections [dict get $parsed corrections]
+    }
+    WriteRows $rows $tsv $corrections [TsvInputs $report [dict get $options -inputs]]
+}
+
+# Writes ROWS, the hybrid-index rows as parmix::hybridIndex returns them
+# (name, h, lower, upper, lowerCut, upperCut, and lociWithData and
+# missingShare when the rows have them), to the file TSV as tab-separated
+# values: a header line, then one line per row with name, h, lower, upper
+# (5 decimals, as the report writes them), lower_cut, upper_cut, then
+# loci_with_data and missing_share when the rows have their data counts.
+# Undefined values are NA; the cut flags are TRUE or FALSE, which R and
+# pandas both read as logical.  -corrections TAGS (the tags of the
+# corrections used, e.g. reference-uncertainty) adds a last column,
+# corrections, with the tags joined by commas on every row.  -report PATH
+# and -inputs {PARENTAL INDIVIDUAL}, the report and the files of the run,
+# are files the table may not replace.
+proc ::parmix::writeRowsTsv {rows tsv args} {
+    set options [Options writeRowsTsv {-corrections {} -report {} -inputs {}} $args]
+    WriteRows $rows $tsv [dict get $options -corrections] \
+        [TsvInputs [dict get $options -report] [dict get $options -inputs]]
+}
+
+# The table of ROWS with the corrections' TAGS into TSV, refused when it
+# names one of INPUTS ({role path} pairs).
+proc ::parmix::WriteRows {rows tsv tags inputs} {
+    set header {name h lower upper lower_cut upper_cut}
+    set counted [expr {[llength $rows] && [dict exists [lindex $rows 0] lociWithData]}]
+    if {$counted} {
+        lappend header loci_with_data missing_share
+    }
+    set corrections [join $tags ,]
+    if {$corrections ne ""} {
         lappend header corrections
     }
     set lines [list [join $header \t]]
-    set index 0
-    foreach row [dict get $parsed rows] {
+    foreach row $rows {
         set fields [list [dict get $row name]]
         foreach key {h lower upper} {
-            lappend fields [TsvValue [dict get $row $key]]
+            lappend fields [TsvNumber [dict get $row $key]]
         }
         foreach key {lowerCut upperCut} {
             lappend fields [TsvFlag [dict get $row $key]]
         }
-        if {[llength $counts]} {
-            lappend fields {*}[lindex $counts $index]
+        if {$counted} {
+            lappend fields [dict get $row lociWithData] [TsvValue [dict get $row missingShare]]
         }
-        incr index
         if {$corrections ne ""} {
             lappend fields $corrections
         }
         lappend lines [join $fields \t]
     }
-    set inputs [list [list "report file" $report]]
-    foreach role {{parental file} {individual file}} path [dict get $options -inputs] {
-        lappend inputs [list $role $path]
-    }
     WriteOutput [list "table file" $tsv] [join $lines \n]\n $inputs
     return
+}
+
+# The files a table may not replace: the REPORT and the INPUTS of its run.
+proc ::parmix::TsvInputs {report inputs} {
+    set roles {}
+    if {$report ne ""} {
+        lappend roles [list "report file" $report]
+    }
+    foreach role {{parental file} {individual file}} path $inputs {
+        lappend roles [list $role $path]
+    }
+    return $roles
+}
+
+# The keys of a row's data counts from the PAIR {loci_with_data
+# missing_share} of the table: the share as written, empty for NA.
+proc ::parmix::CountKeys {pair} {
+    lassign $pair loci share
+    if {$share eq "NA"} {
+        set share ""
+    }
+    dict create lociWithData $loci missingShare $share
 }
 
 # The pairs of the table's data columns from writeTsv's OPTIONS, for a
@@ -168,12 +208,21 @@ proc ::parmix::DataCounts {inputs} {
     return $counts
 }
 
-# The report's number as written (1.00000 stays 1.00000), or NA.
+# A value as written (a data share comes with its 4 decimals), or NA.
 proc ::parmix::TsvValue {value} {
     if {$value eq ""} {
         return NA
     }
     return $value
+}
+
+# A number of a row with the report's 5 decimals (the report's 1.00000
+# stays 1.00000, a row's 1.0 becomes it), or NA.
+proc ::parmix::TsvNumber {value} {
+    if {$value eq ""} {
+        return NA
+    }
+    return [format %.5f $value]
 }
 
 proc ::parmix::TsvFlag {flag} {

@@ -26,7 +26,7 @@ Tcl_Obj* classLogLObj(const JointEstimate& row) {
   return dict;
 }
 
-Tcl_Obj* rowObj(const std::string& name, const JointEstimate& row) {
+Tcl_Obj* rowObj(const std::string& name, const JointEstimate& row, const DataCount& count) {
   Tcl_Obj* dict = Tcl_NewDictObj();
   put(dict, "name", Tcl_NewStringObj(name.c_str(), static_cast<Tcl_Size>(name.size())));
   const struct {
@@ -49,11 +49,12 @@ Tcl_Obj* rowObj(const std::string& name, const JointEstimate& row) {
   put(dict, "class",
       Tcl_NewStringObj(row.bestClass < 0 ? "" : className(static_cast<HybridClass>(row.bestClass)),
                        -1));
+  putDataCount(dict, count);
   return dict;
 }
 
 Tcl_Obj* jointRowsObj(const TextRunResult& result) {
-  return ancestryRowsObj(result.names, result.jointRows);
+  return ancestryRowsObj(result.names, result.jointRows, result.counts);
 }
 
 int runCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
@@ -65,10 +66,11 @@ int runCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
 }  // namespace
 
 Tcl_Obj* ancestryRowsObj(const std::vector<std::string>& names,
-                         const std::vector<JointEstimate>& rows) {
+                         const std::vector<JointEstimate>& rows,
+                         const std::vector<DataCount>& counts) {
   Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
   for (std::size_t j = 0; j < rows.size(); ++j)
-    Tcl_ListObjAppendElement(nullptr, list, rowObj(names[j], rows[j]));
+    Tcl_ListObjAppendElement(nullptr, list, rowObj(names[j], rows[j], counts[j]));
   return list;
 }
 

@@ -12,13 +12,17 @@
 #include <vector>
 
 #include "estimate/joint_study.hpp"
+#include "estimate/study.hpp"
 
 namespace parmix {
 
 // The rows as the command returns them: a list of dicts, one per row, with
-// NAMES[j] the name of ROWS[j].  The new object has no references yet.
+// NAMES[j] the name of ROWS[j] and COUNTS[j] its data counts (lociWithData
+// and missingShare, as the hybrid-index rows have them).  The new object
+// has no references yet.
 Tcl_Obj* ancestryRowsObj(const std::vector<std::string>& names,
-                         const std::vector<JointEstimate>& rows);
+                         const std::vector<JointEstimate>& rows,
+                         const std::vector<DataCount>& counts);
 
 }  // namespace parmix
 

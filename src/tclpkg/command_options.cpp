@@ -11,7 +11,7 @@
 namespace parmix {
 
 int CommandOptions::usageError(const std::string& message) const {
-  const std::string text = std::string(command_) + ": " + message;
+  const std::string text = command_ == nullptr ? message : std::string(command_) + ": " + message;
   Tcl_SetObjResult(interp_, Tcl_NewStringObj(text.c_str(), -1));
   Tcl_SetErrorCode(interp_, "PARMIX", "USAGE", static_cast<char*>(nullptr));
   return TCL_ERROR;
@@ -23,12 +23,23 @@ int CommandOptions::badValue(const char* option, const char* wanted, Tcl_Obj* va
 }
 
 int CommandOptions::unknown(const char* name) const {
-  return usageError(std::string("unknown option \"") + name + "\"; the options are " +
-                    optionList_);
+  const std::string message = std::string("unknown option \"") + name + "\"";
+  if (optionList_ == nullptr) return usageError(message);
+  return usageError(message + "; the options are " + optionList_);
 }
 
 int CommandOptions::noValue(const char* name) const {
-  return usageError(std::string("option ") + name + " has no value");
+  return usageError(std::string("option ") + name +
+                    (command_ == nullptr ? " needs a value" : " has no value"));
+}
+
+int CommandOptions::takeBoolean(const char* option, Tcl_Obj* value, bool& flag) const {
+  int on = 0;
+  if (Tcl_GetBooleanFromObj(nullptr, value, &on) != TCL_OK)
+    return usageError(std::string("option ") + option + " needs a boolean value, not \"" +
+                      Tcl_GetString(value) + "\"");
+  flag = on != 0;
+  return TCL_OK;
 }
 
 int CommandOptions::takeFileName(const char* option, Tcl_Obj* value, std::string& path) const {
@@ -60,7 +71,12 @@ int CommandOptions::takeFilesAndOptions(int objc, Tcl_Obj* const objv[], const c
   }
   parental = Tcl_GetString(objv[1]);
   individual = Tcl_GetString(objv[2]);
-  for (int i = 3; i < objc; i += 2) {
+  return takeOptions(objc, objv, 3, take);
+}
+
+int CommandOptions::takeOptions(int objc, Tcl_Obj* const objv[], int first,
+                                const OptionTaker& take) const {
+  for (int i = first; i < objc; i += 2) {
     const char* name = Tcl_GetString(objv[i]);
     if (i + 1 == objc) return noValue(name);
     if (take(name, objv[i + 1]) != TCL_OK) return TCL_ERROR;

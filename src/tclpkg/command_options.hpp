@@ -19,7 +19,13 @@ class CommandOptions {
   CommandOptions(Tcl_Interp* interp, const char* command, const char* optionList)
       : interp_(interp), command_(command), optionList_(optionList) {}
 
-  // TCL_ERROR with "COMMAND: MESSAGE" and the usage error code.
+  // The words of a command whose messages have always been the option's
+  // alone, as parmix::genome's: no command name before them, no list of
+  // options after an unknown one, and "option NAME needs a value".
+  static CommandOptions unnamed(Tcl_Interp* interp) { return {interp, nullptr, nullptr}; }
+
+  // TCL_ERROR with "COMMAND: MESSAGE" (MESSAGE alone for an unnamed
+  // command's words) and the usage error code.
   int usageError(const std::string& message) const;
   // "COMMAND: OPTION must be WANTED, not "VALUE"".
   int badValue(const char* option, const char* wanted, Tcl_Obj* value) const;
@@ -30,6 +36,9 @@ class CommandOptions {
 
   // A non-empty file name.
   int takeFileName(const char* option, Tcl_Obj* value, std::string& path) const;
+  // A boolean in any of Tcl's forms, refused as "option NAME needs a
+  // boolean value, not "VALUE"".
+  int takeBoolean(const char* option, Tcl_Obj* value, bool& flag) const;
   // A thread count by the package's one rule (threadCountOf), refused with
   // its one message.
   int takeThreads(Tcl_Obj* value, unsigned& threads) const;
@@ -39,6 +48,8 @@ class CommandOptions {
   // returns TCL_OK or an error it has placed).  SYNOPSIS is the rest of the
   // call for the wrong-number-of-words message.
   using OptionTaker = std::function<int(const char* name, Tcl_Obj* value)>;
+  // Every "-option value" pair of OBJV from FIRST on to TAKE.
+  int takeOptions(int objc, Tcl_Obj* const objv[], int first, const OptionTaker& take) const;
   int takeFilesAndOptions(int objc, Tcl_Obj* const objv[], const char* synopsis,
                           std::string& parental, std::string& individual,
                           const OptionTaker& take) const;

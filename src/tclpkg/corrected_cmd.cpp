@@ -1,7 +1,6 @@
 #include "tclpkg/corrected_cmd.hpp"
 
 #include <cmath>
-#include <cstdio>
 
 #include "run/text_run.hpp"
 #include "tclpkg/command_options.hpp"
@@ -45,16 +44,6 @@ Tcl_Obj* cutObj(const IndividualEstimate& row, int side) {
   return std::isnan(limit) ? Tcl_NewObj() : Tcl_NewBooleanObj(row.truncated[side]);
 }
 
-// The share of the used loci without a genotype, four decimals as the
-// table writes it; empty when no locus is used.
-Tcl_Obj* missingShareObj(const DataCount& count) {
-  const int used = count.loci + count.missing;
-  if (used == 0) return Tcl_NewObj();
-  char share[32];
-  std::snprintf(share, sizeof share, "%.4f", static_cast<double>(count.missing) / used);
-  return Tcl_NewStringObj(share, -1);
-}
-
 Tcl_Obj* rowObj(const std::string& name, const IndividualEstimate& row, const DataCount& count) {
   Tcl_Obj* dict = Tcl_NewDictObj();
   const auto put = [dict](const char* key, Tcl_Obj* value) {
@@ -66,8 +55,7 @@ Tcl_Obj* rowObj(const std::string& name, const IndividualEstimate& row, const Da
   put("upper", numberOrEmptyObj(row.upperBound));
   put("lowerCut", cutObj(row, 0));
   put("upperCut", cutObj(row, 1));
-  put("lociWithData", Tcl_NewIntObj(count.loci));
-  put("missingShare", missingShareObj(count));
+  putDataCount(dict, count);
   return dict;
 }
 
@@ -82,15 +70,20 @@ int runCommand(Tcl_Interp* interp, const CommandKind& kind, int objc, Tcl_Obj* c
   TextRunResult result;
   const Status status = runTextFiles(request, result);
   if (!status.ok()) return placeStatus(interp, status);
-  Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
-  for (std::size_t j = 0; j < result.rows.size(); ++j)
-    Tcl_ListObjAppendElement(nullptr, list,
-                             rowObj(result.names[j], result.rows[j], result.counts[j]));
-  Tcl_SetObjResult(interp, list);
+  Tcl_SetObjResult(interp, hybridIndexRowsObj(result.names, result.rows, result.counts));
   return TCL_OK;
 }
 
 }  // namespace
+
+Tcl_Obj* hybridIndexRowsObj(const std::vector<std::string>& names,
+                            const std::vector<IndividualEstimate>& rows,
+                            const std::vector<DataCount>& counts) {
+  Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
+  for (std::size_t j = 0; j < rows.size(); ++j)
+    Tcl_ListObjAppendElement(nullptr, list, rowObj(names[j], rows[j], counts[j]));
+  return list;
+}
 
 }  // namespace parmix
 

@@ -9,6 +9,24 @@
 
 #include <tcl.h>
 
+#include <string>
+#include <vector>
+
+#include "estimate/individual_study.hpp"
+#include "estimate/study.hpp"
+
+namespace parmix {
+
+// The hybrid-index rows as the commands return them: a list of dicts, one
+// per row (name, h, lower, upper, lowerCut, upperCut, lociWithData,
+// missingShare), NAMES[j] and COUNTS[j] those of ROWS[j].  The new object
+// has no references yet.
+Tcl_Obj* hybridIndexRowsObj(const std::vector<std::string>& names,
+                            const std::vector<IndividualEstimate>& rows,
+                            const std::vector<DataCount>& counts);
+
+}  // namespace parmix
+
 // Tcl's object-based command procedure.  Returns TCL_OK with one dict per
 // individual in file order (name, h, lower, upper as numbers or the empty
 // string when undefined, lowerCut and upperCut as booleans, lociWithData

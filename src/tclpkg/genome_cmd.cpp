@@ -2,18 +2,26 @@
 
 #include <htslib/hts_log.h>
 
-#include <cctype>
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <new>
 #include <string>
 #include <vector>
 
+#include "estimate/worker_pool.hpp"
 #include "input/errors.hpp"
+#include "input/status.hpp"
+#include "model/corrections.hpp"
 #include "run/genome_options.hpp"
 #include "run/genome_run.hpp"
 #include "report/report_merge.hpp"
 #include "tclpkg/ancestry_cmd.hpp"
+#include "tclpkg/command_options.hpp"
+#include "tclpkg/corrected_cmd.hpp"
 #include "tclpkg/package_settings.hpp"
 #include "tclpkg/tcl_result.hpp"
 
@@ -21,99 +29,203 @@ namespace parmix {
 
 namespace {
 
-// The command's options and the program's words they stand for; the
-// program's parser then checks every value, so both refuse the same calls.
-const std::map<std::string, std::string>& programWords() {
-  static const std::map<std::string, std::string> words{
-      {"-vcf", "--vcf"},
-      {"-bfile", "--bfile"},
-      {"-popmap", "--popmap"},
-      {"-r", "--r"},
-      {"-s", "--s"},
-      {"-study", "--study"},
-      {"-report", "-o"},
-      {"-threads", "--threads"},
-      {"-samples", "--samples"},
-      {"-shard", "--shard"},
-      {"-pseudocount", "--pseudo-count"},
-      {"-mincalled", "--min-called"},
-      {"-mindifference", "--min-difference"},
-      {"-maxmissing", "--max-missing"},
-      {"-biallelicsnps", "--biallelic-snps"},
-      {"-progress", "--quiet"},
-      {"-genotypelikelihoods", "--genotype-likelihoods"},
-      {"-referencefrequencies", "--reference-frequencies"},
-      {"-referenceuncertainty", "--reference-uncertainty"},
-      {"-ancestry", "--ancestry"},
-      {"-tsv", "--tsv"},
-      {"-margin", "--margin"},
-      {"-drop", "--drop"},
-  };
-  return words;
-}
-
-bool isLowerLetter(char c) { return std::islower(static_cast<unsigned char>(c)) != 0; }
-
-// A message of the program's parser in the command's own option names:
-// every word that starts with a dash (after a blank, a quote or at the
-// start) and is one of the program's option words is replaced.
-std::string inCommandWords(const std::string& message) {
-  std::map<std::string, std::string> back;
-  for (const auto& [option, word] : programWords()) back[word] = option;
-  std::string result;
-  std::size_t i = 0;
-  while (i < message.size()) {
-    const bool wordStart = i == 0 || message[i - 1] == ' ' || message[i - 1] == '"';
-    if (!wordStart || message[i] != '-') {
-      result += message[i++];
-      continue;
-    }
-    std::size_t end = i;
-    while (end < message.size() && (message[end] == '-' || isLowerLetter(message[end]))) ++end;
-    const auto found = back.find(message.substr(i, end - i));
-    result += found == back.end() ? message.substr(i, end - i) : found->second;
-    i = end;
-  }
-  return result;
-}
-
 int fail(Tcl_Interp* interp, const char* kind, const std::string& message) {
   Tcl_SetObjResult(interp, Tcl_NewStringObj(message.c_str(), -1));
   Tcl_SetErrorCode(interp, "PARMIX", kind, nullptr);
   return TCL_ERROR;
 }
 
-// A boolean option becomes its flag word, or nothing.
-int addFlag(Tcl_Interp* interp, const std::string& option, Tcl_Obj* value,
-            std::vector<std::string>& words) {
-  int on = 0;
-  if (Tcl_GetBooleanFromObj(nullptr, value, &on) != TCL_OK)
-    return fail(interp, "USAGE", "option " + option + " needs a boolean value, not \"" +
-                                     Tcl_GetString(value) + "\"");
-  const bool wanted = option == "-progress" ? !on : on != 0;
-  if (wanted) words.push_back(programWords().at(option));
-  return TCL_OK;
+// How an option of the command goes into the request: a boolean, a value
+// of the run's own, or a value of the input, the references and the
+// filters, set by parmix-import's own setter (IMPORTKEY) so that both
+// check it alike.
+enum class Takes { kBoolean, kRunValue, kInputValue };
+
+struct GenomeOption {
+  const char* name;
+  Takes takes;
+  const char* importKey;
+};
+
+constexpr GenomeOption kOptions[] = {
+    {"-vcf", Takes::kInputValue, "--vcf"},
+    {"-bfile", Takes::kInputValue, "--bfile"},
+    {"-popmap", Takes::kInputValue, "--popmap"},
+    {"-r", Takes::kInputValue, "--r"},
+    {"-s", Takes::kInputValue, "--s"},
+    {"-study", Takes::kInputValue, "--study"},
+    {"-pseudocount", Takes::kInputValue, "--pseudo-count"},
+    {"-mincalled", Takes::kInputValue, "--min-called"},
+    {"-mindifference", Takes::kInputValue, "--min-difference"},
+    {"-maxmissing", Takes::kInputValue, "--max-missing"},
+    {"-biallelicsnps", Takes::kBoolean, nullptr},
+    {"-progress", Takes::kBoolean, nullptr},
+    {"-ancestry", Takes::kBoolean, nullptr},
+    {"-referenceuncertainty", Takes::kBoolean, nullptr},
+    {"-rows", Takes::kBoolean, nullptr},
+    {"-report", Takes::kRunValue, nullptr},
+    {"-threads", Takes::kRunValue, nullptr},
+    {"-samples", Takes::kRunValue, nullptr},
+    {"-shard", Takes::kRunValue, nullptr},
+    {"-tsv", Takes::kRunValue, nullptr},
+    {"-margin", Takes::kRunValue, nullptr},
+    {"-drop", Takes::kRunValue, nullptr},
+    {"-genotypelikelihoods", Takes::kRunValue, nullptr},
+    {"-referencefrequencies", Takes::kRunValue, nullptr},
+};
+
+const GenomeOption* findOption(const std::string& name) {
+  for (const GenomeOption& option : kOptions)
+    if (name == option.name) return &option;
+  return nullptr;
 }
 
-int programCall(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[],
-                std::vector<std::string>& words) {
-  words.push_back("--quiet");  // unless -progress says otherwise
-  for (int i = 1; i < objc; i += 2) {
-    const std::string option = Tcl_GetString(objv[i]);
-    const auto known = programWords().find(option);
-    if (known == programWords().end())
-      return fail(interp, "USAGE", "unknown option \"" + option + "\"");
-    if (i + 1 == objc) return fail(interp, "USAGE", "option " + option + " needs a value");
-    if (option == "-progress") {
-      words.erase(words.begin());
-      if (addFlag(interp, option, objv[i + 1], words) != TCL_OK) return TCL_ERROR;
-    } else if (option == "-biallelicsnps" || option == "-referenceuncertainty" ||
-               option == "-ancestry") {
-      if (addFlag(interp, option, objv[i + 1], words) != TCL_OK) return TCL_ERROR;
+// The options with values, in the order given; the booleans are set at once.
+// ROWS: the result is to hold the hybrid-index rows (the joint analysis's
+// are always there).
+struct GivenValues {
+  bool rows = false;
+  std::vector<std::pair<const GenomeOption*, std::string>> run;
+  std::vector<std::pair<const GenomeOption*, std::string>> input;
+  bool has(const char* name) const {
+    for (const auto& [option, value] : run)
+      if (std::string(option->name) == name) return true;
+    return false;
+  }
+};
+
+void setBoolean(const std::string& name, bool on, genome::GenomeOptions& options) {
+  if (name == "-biallelicsnps") options.input.filters.biallelicSnpsOnly = on;
+  if (name == "-progress") options.input.quiet = !on;
+  if (name == "-ancestry") options.ancestry = on;
+  if (name == "-referenceuncertainty") options.corrections.referenceUncertainty = on;
+}
+
+// Every word is a known option with a value, every boolean a boolean,
+// before any value is looked at.
+int takeWords(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[], GivenValues& given,
+              genome::GenomeOptions& options) {
+  const CommandOptions words = CommandOptions::unnamed(interp);
+  // An unknown word is told as such, even the last one, which has no value.
+  for (int i = 1; i < objc; i += 2)
+    if (findOption(Tcl_GetString(objv[i])) == nullptr) return words.unknown(Tcl_GetString(objv[i]));
+  return words.takeOptions(objc, objv, 1, [&](const char* name, Tcl_Obj* value) {
+    const GenomeOption* option = findOption(name);
+    if (option->takes == Takes::kBoolean) {
+      bool on = false;
+      if (words.takeBoolean(name, value, on) != TCL_OK) return TCL_ERROR;
+      if (std::string(name) == "-rows") given.rows = on;
+      setBoolean(name, on, options);
     } else {
-      words.push_back(known->second);
-      words.push_back(Tcl_GetString(objv[i + 1]));
+      (option->takes == Takes::kRunValue ? given.run : given.input)
+          .emplace_back(option, Tcl_GetString(value));
     }
+    return TCL_OK;
+  });
+}
+
+using importer::UsageError;
+
+// A class threshold in log-likelihood units: finite and at least 0, or
+// above 0 when OPEN.
+double thresholdUnits(const std::string& option, const std::string& text, bool open) {
+  char* end = nullptr;
+  errno = 0;
+  const double value = std::strtod(text.c_str(), &end);
+  const bool fits = *end == '\0' && errno == 0 && std::isfinite(value) &&
+                    (open ? value > 0 : value >= 0);
+  if (!fits) {
+    throw UsageError("option " + option + " must be " +
+                     (open ? "a number above 0" : "a number of at least 0") + ", not " +
+                     quotedValue(text));
+  }
+  return value;
+}
+
+// Likelihoods come from PL or GL; the reference frequencies by EM from them
+// (the default with likelihoods) or from the calls.
+void setCorrection(const std::string& name, const std::string& value, Corrections& c) {
+  if (name == "-genotypelikelihoods") {
+    if (value != "PL" && value != "GL")
+      throw UsageError("option " + name + " needs PL or GL, not " + quotedValue(value));
+    c.likelihoodField = value;
+  }
+  if (name == "-referencefrequencies") {
+    if (value != "gl" && value != "gt")
+      throw UsageError("option " + name + " needs gl or gt, not " + quotedValue(value));
+    c.referenceFromCalls = value == "gt";
+  }
+}
+
+void setRunValue(const std::string& name, const std::string& value,
+                 genome::GenomeOptions& options) {
+  if (value.empty()) throw UsageError("option " + name + " needs a non-empty value");
+  if (name == "-report") options.report = value;
+  if (name == "-threads") {
+    const int n = threadCountOf(value);
+    if (n < 1) throw UsageError(threadCountProblem(name, value));
+    options.threads = static_cast<unsigned>(n);
+  }
+  if (name == "-samples") options.selection.samplesFile = value;
+  if (name == "-shard") genome::parseShard(name, value, options.selection);
+  if (name == "-tsv") options.tsv = value;
+  if (name == "-margin") options.thresholds.minMargin = thresholdUnits(name, value, false);
+  if (name == "-drop") options.thresholds.maxDrop = thresholdUnits(name, value, true);
+  setCorrection(name, value, options.corrections);
+}
+
+// The run's options together: one selection, the frequencies' source only
+// with likelihoods to take them from, the joint analysis's own options only
+// with it (the corrections go with either analysis).
+void checkRunValues(const GivenValues& given, genome::GenomeOptions& options) {
+  if (given.has("-samples") && given.has("-shard"))
+    throw UsageError("give at most one of -samples FILE and -shard K/N");
+  const Corrections& c = options.corrections;
+  if (given.has("-referencefrequencies") && c.likelihoodField.empty() && !c.referenceFromCalls)
+    throw UsageError("option -referencefrequencies gl needs -genotypelikelihoods PL|GL");
+  for (const auto& [option, value] : given.run) {
+    const std::string name = option->name;
+    if (!options.ancestry && (name == "-tsv" || name == "-margin" || name == "-drop"))
+      throw UsageError("option " + name + " needs -ancestry");
+  }
+  if (options.ancestry && !given.has("-report")) options.report = "parmix_ancestry.txt";
+}
+
+// The input's options by parmix-import's own rules, named as the command
+// names them.
+void setInput(const GivenValues& given, genome::GenomeOptions& options) {
+  std::map<std::string, int> counted;
+  for (const auto& [option, value] : given.input) {
+    importer::setValueOption(option->importKey, option->name, value, options.input);
+    ++counted[option->importKey];
+  }
+  importer::InputOptionNames names;
+  names.vcf = "-vcf";
+  names.bfile = "-bfile";
+  names.popmap = "-popmap";
+  names.r = "-r";
+  names.s = "-s";
+  importer::checkInputCall(options.input, counted, names);
+  if (options.input.format == importer::InputFormat::Plink &&
+      !options.corrections.likelihoodField.empty())
+    throw UsageError("option -genotypelikelihoods goes with -vcf only: a .bed holds "
+                     "genotype calls, no likelihoods");
+}
+
+// The words of a call straight into the run request; TCL_OK, or TCL_ERROR
+// with the wrong call's {PARMIX USAGE} placed.
+int takeRequest(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[],
+                genome::GenomeOptions& options, bool& rows) {
+  options.input.quiet = true;  // unless -progress says otherwise
+  GivenValues given;
+  if (takeWords(interp, objc, objv, given, options) != TCL_OK) return TCL_ERROR;
+  rows = given.rows;
+  try {
+    for (const auto& [option, value] : given.run) setRunValue(option->name, value, options);
+    checkRunValues(given, options);
+    setInput(given, options);
+  } catch (const UsageError& error) {
+    return fail(interp, "USAGE", error.what());
   }
   return TCL_OK;
 }
@@ -148,34 +260,49 @@ Tcl_Obj* dataCountsObj(const std::vector<DataCount>& counts) {
   return list;
 }
 
-// The hybrid-index analysis adds the data counts of its rows (counts); the
-// joint analysis its rows, as parmix::ancestry returns them.
-Tcl_Obj* resultObj(const genome::GenomeOptions& options, const genome::RunFigures& f) {
+// The corrections' tags, as the tables' corrections column has them.
+Tcl_Obj* correctionTagsObj(const Corrections& corrections) {
+  Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
+  std::string tags = correctionTags(corrections);
+  for (std::size_t start = 0; start < tags.size();) {
+    const std::size_t comma = std::min(tags.find(',', start), tags.size());
+    const std::string tag = tags.substr(start, comma - start);
+    Tcl_ListObjAppendElement(nullptr, list, Tcl_NewStringObj(tag.c_str(), -1));
+    start = comma + 1;
+  }
+  return list;
+}
+
+// The joint analysis adds its rows, as parmix::ancestry returns them; the
+// hybrid-index analysis the pairs of its data counts (counts) and, when
+// asked (ROWS), its rows as parmix::hybridIndex returns them: a panel of
+// millions is not made into a dict an individual unless a table needs it.
+// Both add the tags of the corrections used.
+Tcl_Obj* resultObj(const genome::GenomeOptions& options, const genome::RunFigures& f,
+                   bool rows) {
   Tcl_Obj* dict = figuresDict(f);
-  if (!options.ancestry)
-    Tcl_DictObjPut(nullptr, dict, Tcl_NewStringObj("counts", -1), dataCountsObj(f.counts));
-  if (options.ancestry)
-    Tcl_DictObjPut(nullptr, dict, Tcl_NewStringObj("rows", -1),
-                   ancestryRowsObj(f.names, f.ancestryRows));
+  const auto put = [dict](const char* key, Tcl_Obj* value) {
+    Tcl_DictObjPut(nullptr, dict, Tcl_NewStringObj(key, -1), value);
+  };
+  if (options.ancestry) {
+    put("rows", ancestryRowsObj(f.names, f.ancestryRows, f.counts));
+  } else {
+    put("counts", dataCountsObj(f.counts));
+    if (rows) put("rows", hybridIndexRowsObj(f.names, f.rows, f.counts));
+  }
+  put("corrections", correctionTagsObj(options.corrections));
   return dict;
 }
 
 int genomeCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
-  std::vector<std::string> words;
-  if (programCall(interp, objc, objv, words) != TCL_OK) return TCL_ERROR;
   genome::GenomeOptions options;
   options.threads = configuredThreads(interp);
-  try {
-    if (genome::parseGenomeOptions(words, options) != importer::ParseOutcome::Run)
-      return fail(interp, "USAGE", "unknown option");
-  } catch (const importer::UsageError& error) {
-    return fail(interp, "USAGE", inCommandWords(error.what()));
-  }
-  try {
-    Tcl_SetObjResult(interp, resultObj(options, genome::runGenome(options, stderr)));
-  } catch (const InputError& error) {
-    return fail(interp, "INPUT", error.what());
-  }
+  bool rows = false;
+  if (takeRequest(interp, objc, objv, options, rows) != TCL_OK) return TCL_ERROR;
+  genome::RunFigures figures;
+  const Status status = genome::runGenome(options, stderr, figures);
+  if (!status.ok()) return placeStatus(interp, status);
+  Tcl_SetObjResult(interp, resultObj(options, figures, rows));
   return TCL_OK;
 }
 

@@ -7,15 +7,22 @@
 
 #include <tcl.h>
 
-// parmix::genome -vcf FILE -popmap FILE -r POP -s POP ?-study POPS?
-//   ?-report FILE? ?-threads N? ?-samples FILE | -shard K/N?
+// parmix::genome (-vcf FILE | -bfile PREFIX) -popmap FILE -r POP -s POP
+//   ?-study POPS? ?-report FILE? ?-threads N? ?-samples FILE | -shard K/N?
 //   ?-pseudocount X? ?-biallelicsnps BOOL? ?-mincalled N?
 //   ?-mindifference D? ?-maxmissing F? ?-progress BOOL?
-// Result: a dict of the run's figures (sites, loci, individuals,
-// genotypeBytes, threads, readSeconds, studySeconds) and, but for the joint
-// analysis, counts: per studied individual in report order the pair
-// {loci_with_data missing_share} of writeTsv's table.  Errors: a wrong call
-// {PARMIX USAGE}, a faulty input or report {PARMIX INPUT}.
+//   ?-genotypelikelihoods PL|GL? ?-referencefrequencies gl|gt?
+//   ?-referenceuncertainty BOOL? ?-ancestry BOOL? ?-tsv FILE? ?-margin U?
+//   ?-drop U? ?-rows BOOL?
+// The words go straight into the run's request; every refusal names the
+// command's own options.  Result: a dict of the run's figures (sites, loci,
+// individuals, genotypeBytes, threads, readSeconds, studySeconds), rows
+// (one per studied individual in report order, as parmix::hybridIndex or,
+// with -ancestry, parmix::ancestry returns them, data counts included; the
+// hybrid-index rows only with -rows 1) and corrections (the tags of the corrections used, as the tables' last
+// column has them); but for the joint analysis also counts: the pairs
+// {loci_with_data missing_share} of writeTsv's -counts.  Errors: a wrong
+// call {PARMIX USAGE}, a faulty input or report {PARMIX INPUT}.
 extern "C" int Parmix_GenomeObjCmd(ClientData clientData, Tcl_Interp* interp, int objc,
                                    Tcl_Obj* const objv[]);
 

@@ -1,5 +1,7 @@
 #include "tclpkg/tcl_result.hpp"
 
+#include <cstdio>
+
 #include <cmath>
 
 namespace parmix {
@@ -17,6 +19,7 @@ void setErrorCode(Tcl_Interp* interp, Fault fault) {
     case Fault::kCounts: kind = "INPUT"; what = "COUNTS"; break;
     case Fault::kReport: kind = "REPORT"; what = "WRITE"; break;
     case Fault::kMemory: kind = "MEMORY"; break;
+    case Fault::kPanelFile: kind = "INPUT"; break;
     case Fault::kNone:
     case Fault::kInternal: break;
   }
@@ -43,6 +46,18 @@ int placeFault(Tcl_Interp* interp, Fault fault) {
 
 Tcl_Obj* numberOrEmptyObj(double value) {
   return std::isnan(value) ? Tcl_NewObj() : Tcl_NewDoubleObj(value);
+}
+
+void putDataCount(Tcl_Obj* dict, const DataCount& count) {
+  const int used = count.loci + count.missing;
+  Tcl_Obj* share = Tcl_NewObj();
+  if (used > 0) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.4f", static_cast<double>(count.missing) / used);
+    Tcl_SetStringObj(share, text, -1);
+  }
+  Tcl_DictObjPut(nullptr, dict, Tcl_NewStringObj("lociWithData", -1), Tcl_NewIntObj(count.loci));
+  Tcl_DictObjPut(nullptr, dict, Tcl_NewStringObj("missingShare", -1), share);
 }
 
 int placeMemoryFailure(Tcl_Interp* interp) {

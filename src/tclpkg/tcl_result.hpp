@@ -7,6 +7,7 @@
 
 #include <climits>
 
+#include "estimate/study.hpp"
 #include "input/status.hpp"
 
 // Lengths and counts of the Tcl C API: int up to Tcl 8.6, a wider signed
@@ -34,6 +35,12 @@ int placeMemoryFailure(Tcl_Interp* interp);
 // A number of a result: the empty string when undefined (NaN), as the
 // package's procedures read it.  The new object has no references yet.
 Tcl_Obj* numberOrEmptyObj(double value);
+
+// The data counts of a row of the analyses' results into DICT: lociWithData
+// (the used loci at which the individual has a genotype) and missingShare
+// (the share of the used loci without one, four decimals as the tables
+// write it; the empty string when no locus is used).
+void putDataCount(Tcl_Obj* dict, const DataCount& count);
 
 // For the functions that return 1 on failure: when failed is non-zero the
 // status's message becomes the interpreter's result.  Returns failed.

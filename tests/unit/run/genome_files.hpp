@@ -45,12 +45,13 @@ inline PathOutcome importThenAnalyse(const importer::Options& options, const std
 inline PathOutcome runStraight(const GenomeOptions& options) {
   PathOutcome outcome;
   std::FILE* messages = std::tmpfile();
-  try {
-    runGenome(options, messages);
+  RunFigures figures;
+  const Status status = runGenome(options, messages, figures);
+  if (status.ok()) {
     outcome.report = withoutTimestamp(options.report);
-  } catch (const std::exception& error) {
+  } else {
     outcome.failed = true;
-    outcome.message = error.what();
+    outcome.message = status.message();
   }
   std::fclose(messages);
   return outcome;

@@ -234,5 +234,29 @@ TEST_F(StraightThrough, ASampleListNamingSomeoneNotStudiedIsRefused) {
                                   " names r2, who is not among the individuals to study");
 }
 
+
+// The run's boundary is a status, as the text run's: a file at fault is
+// its own kind, the report's path keeps what it held and no figures come
+// back; a run that succeeds gives a row and a data count per individual.
+TEST_F(StraightThrough, AFailureIsAStatusOfItsKindAndLeavesTheReport) {
+  GenomeOptions options = genomeOptions(importOptions(dir.file("absent.vcf")), "kept.txt");
+  dir.write("kept.txt", "kept\n");
+  RunFigures figures;
+  figures.individuals = 7;
+  std::FILE* messages = std::tmpfile();
+  ASSERT_NE(messages, nullptr);
+  const Status failed = runGenome(options, messages, figures);
+  EXPECT_EQ(failed.fault(), Fault::kPanelFile);
+  EXPECT_NE(failed.message().find("absent.vcf"), std::string::npos) << failed.message();
+  EXPECT_EQ(figures.individuals, 0u);
+  EXPECT_EQ(readFile(dir.file("kept.txt")), "kept\n");
+  const Status ran = runGenome(genomeOptions(importOptions(vcf), "r.txt"), messages, figures);
+  std::fclose(messages);
+  ASSERT_TRUE(ran.ok()) << ran.message();
+  EXPECT_EQ(figures.rows.size(), 4u);
+  EXPECT_EQ(figures.counts.size(), 4u);
+  EXPECT_EQ(figures.names.size(), 4u);
+}
+
 }  // namespace
 }  // namespace parmix::genome::test
