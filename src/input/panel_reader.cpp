@@ -262,7 +262,7 @@ std::unique_ptr<importer::SiteSource> openSource(const importer::Options& option
                                                  const Corrections& corrections) {
   if (options.format == importer::InputFormat::Plink)
     return std::make_unique<importer::PlinkReader>(options.input);
-  auto vcf = std::make_unique<importer::VcfReader>(options.input);
+  auto vcf = std::make_unique<importer::VcfReader>(options.input, options.decompressionThreads);
   if (!corrections.likelihoodField.empty()) vcf->readLikelihoodField(corrections.likelihoodField);
   return vcf;
 }

@@ -66,13 +66,21 @@ class ProgressLine {
   std::size_t calls_ = 0;
 };
 
-// The clines name every locus in their outputs, so their run keeps the
-// labels.
-Panel readWithProgress(const GenomeOptions& options, std::FILE* messages) {
+// Threads beyond these would wait on the one thread that parses: a BGZF
+// block decompresses several times faster than its records parse.
+constexpr unsigned kDecompressionThreads = 4;
+
+// The run's threads but the reading one decompress the input while it is
+// read: the study has not begun, so they would idle otherwise.  The clines
+// name every locus in their outputs, so their run keeps the labels.
+Panel readWithProgress(const GenomeOptions& options, unsigned threads, std::FILE* messages) {
   ProgressLine line(messages, !options.input.quiet);
   const Clock::time_point start = Clock::now();
+  importer::Options input = options.input;
+  input.decompressionThreads =
+      static_cast<int>(std::min(threads > 1 ? threads - 1 : 0, kDecompressionThreads));
   return readPanel(
-      options.input, options.selection,
+      input, options.selection,
       [&](std::size_t sites, std::uint64_t bytes, std::uint64_t total) {
         if (line.due())
           line.show(importer::progressText(sites, "sites", bytes, total, secondsSince(start)));
@@ -94,10 +102,14 @@ ParentalModel parentsOf(Panel& panel, const std::vector<char>& types,
                        corrections.any() ? &panel.siteGenotypes : nullptr);
 }
 
+// SEARCH: Newton's searches take the derivatives from the same pass as the
+// value, a third of the passes of Brent's, with the same reports at their
+// five decimals; the clines, which are fitted along the h found, take
+// Brent's, the text command's, so that they are the bits of the clines of
+// the imported text files.
 std::vector<IndividualEstimate> studyWithProgress(Panel& panel, const Corrections& corrections,
-                                                  unsigned threads, bool quiet,
-                                                  std::FILE* messages,
-                                                  std::vector<DataCount>& counts) {
+                                                  bool quiet, std::FILE* messages,
+                                                  RunFigures& figures, Search search) {
   ProgressLine line(messages, !quiet);
   const std::size_t total = panel.selected.size();
   const StudyProgress progress = [&](std::size_t done) {
@@ -106,8 +118,11 @@ std::vector<IndividualEstimate> studyWithProgress(Panel& panel, const Correction
   };
   // Loci the parental checks took out read as 'B' to the study.
   std::vector<char> types = effectiveLocusTypes(panel.locusType, panel.locusUsed);
+  StudySettings settings(figures.threads, progress, &figures.counts, &figures.logCalls);
+  settings.passes = &figures.passes;
+  settings.search = search;
   return studyIndividuals(individualsOf(panel, corrections), parentsOf(panel, types, corrections),
-                          HybridIndexModel(), StudySettings(threads, progress, &counts));
+                          HybridIndexModel(), settings);
 }
 
 std::vector<JointEstimate> studyJointWithProgress(Panel& panel, const GenomeOptions& options,
@@ -159,8 +174,8 @@ ClineStudy studyClinesWithProgress(Panel& panel, const GenomeOptions& options,
 void runClines(Panel& panel, const GenomeOptions& options, const std::string& notes,
                std::ostringstream& report, std::string& table, std::FILE* messages,
                RunFigures& figures) {
-  figures.rows = studyWithProgress(panel, options.corrections, figures.threads,
-                                   options.input.quiet, messages, figures.counts);
+  figures.rows = studyWithProgress(panel, options.corrections, options.input.quiet, messages,
+                                   figures, Search::Bracketing);
   const ClineStudy study =
       studyClinesWithProgress(panel, options, figures.rows, figures.threads, messages);
   report << notes;
@@ -216,6 +231,12 @@ void printSummary(std::FILE* out, const GenomeOptions& options, const Panel& pan
                "%.1f s, studied in %.1f s on %u threads\n",
                figures.loci, figures.individuals, static_cast<double>(figures.genotypeBytes) / 1e6,
                figures.readSeconds, figures.studySeconds, figures.threads);
+  if (figures.individuals == 0 || figures.passes == 0) return;
+  const double individuals = static_cast<double>(figures.individuals);
+  std::fprintf(out, "parmix: %.1f passes over the loci and %.1f log calls a locus per individual\n",
+               static_cast<double>(figures.passes) / individuals,
+               static_cast<double>(figures.logCalls) / individuals /
+                   static_cast<double>(std::max<std::size_t>(figures.loci, 1)));
 }
 
 // The run itself; its failures are exceptions, which runGenome turns into
@@ -226,7 +247,8 @@ RunFigures studyPanel(const GenomeOptions& options, std::FILE* messages) {
   const std::unique_ptr<importer::OutputFile> table = openTable(options);
   RunFigures figures;
   Clock::time_point start = Clock::now();
-  Panel panel = readWithProgress(options, messages);
+  figures.threads = options.threads > 0 ? options.threads : usableCores();
+  Panel panel = readWithProgress(options, figures.threads, messages);
   if (!options.input.quiet) {
     for (const std::string& text : panel.warnings)
       std::fprintf(messages, "parmix: warning: %s\n", text.c_str());
@@ -235,7 +257,6 @@ RunFigures studyPanel(const GenomeOptions& options, std::FILE* messages) {
   notes.imbue(std::locale::classic());
   checkPanel(panel, options.input.input, notes);
   figures.readSeconds = secondsSince(start);
-  figures.threads = options.threads > 0 ? options.threads : usableCores();
   start = Clock::now();
   notes << correctionsNote(options.corrections);
   std::ostringstream report;
@@ -255,8 +276,9 @@ RunFigures studyPanel(const GenomeOptions& options, std::FILE* messages) {
                       static_cast<int>(panel.nameWidth), options.thresholds);
     figures.individuals = figures.ancestryRows.size();
   } else {
-    figures.rows = studyWithProgress(panel, options.corrections, figures.threads,
-                                     options.input.quiet, messages, figures.counts);
+    figures.rows =
+        studyWithProgress(panel, options.corrections, options.input.quiet, messages, figures,
+                          Search::Newton);
     figures.studySeconds = secondsSince(start);
     writeReportBody(report, notes.str() + shardNote(options.selection, panel.studyNames.size()),
                     figures.names, figures.rows, static_cast<int>(panel.nameWidth));

@@ -6,6 +6,7 @@
 // the one the `parmix` command writes from the imported text files.
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <ostream>
 #include <string>
@@ -28,6 +29,10 @@ struct RunFigures {
   unsigned threads = 0;
   double readSeconds = 0.0;
   double studySeconds = 0.0;
+  // The hybrid-index analysis's passes over the studied individuals' loci
+  // and the log calls they took (0 in the joint analysis).
+  std::uint64_t passes = 0;
+  std::uint64_t logCalls = 0;
   // The studied individuals' names in report order, and the rows of the
   // analysis run (ancestryRows in the joint one, rows in the other), from
   // which the tables and plots are made.
