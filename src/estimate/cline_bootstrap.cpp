@@ -46,7 +46,9 @@ void drawGenotype(const ClineLocus& locus, int alleles, double h, Random& random
 
 double neutralBootstrapP(const ClineLocus& locus, int alleles, double lr,
                          const ClineBootstrap& settings, std::uint64_t stream) {
-  if (std::isnan(lr) || settings.replicates < 1) return std::numeric_limits<double>::quiet_NaN();
+  const bool calls = locus.individuals() == static_cast<int>(locus.hybridIndices().size());
+  if (std::isnan(lr) || settings.replicates < 1 || !calls)
+    return std::numeric_limits<double>::quiet_NaN();
   Random random(settings.seed ^ (0x9E3779B97F4A7C15ull * (stream + 1)));
   const std::vector<double>& h = locus.hybridIndices();
   std::vector<int> designations(2 * h.size());

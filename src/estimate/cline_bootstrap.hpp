@@ -25,7 +25,9 @@ struct ClineBootstrap {
 // number of alleles of a codominant locus (the length of its frequency
 // rows).  The draws come from one stream fixed by SETTINGS.seed and
 // STREAM, so a locus's value depends on neither the other loci nor the
-// threads.  NaN when LR is NaN or no replicate is asked for.
+// threads.  NaN when LR is NaN, no replicate is asked for, or LOCUS holds
+// individuals by their genotype likelihoods (only called genotypes are
+// drawn).
 double neutralBootstrapP(const ClineLocus& locus, int alleles, double lr,
                          const ClineBootstrap& settings, std::uint64_t stream);
 

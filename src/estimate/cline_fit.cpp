@@ -672,17 +672,31 @@ bool standsAboveAll(const ClineLocus& locus, const Box& box, const Point& x, con
   return true;
 }
 
-// The maximum on the cap of v, else on another edge of the box, that
-// stands above every point the search from the neutral cline ended at or
-// looked at (X and the ends of the lines through it).  Nothing when no
-// edge has one.
+// The highest of the edges' maxima (the cap of v first) that stand above
+// every point the search from the neutral cline ended at or looked at (X
+// and the ends of the lines through it): a few individuals may fit a
+// steep cline and a shifted shallow one almost equally well, and the first
+// edge that qualifies need not be the higher.  Nothing when no edge has
+// one.
 std::optional<Point> bestEdge(const ClineLocus& locus, const Box& box, const Point& x) {
   static constexpr int kEdges[4][2] = {{0, 1}, {0, 0}, {1, 0}, {1, 1}};
+  std::optional<Point> best;
+  double bestValue = -HUGE_VAL;
   for (const auto& edge : kEdges) {
-    const std::optional<Point> at = edgeMaximum(locus, box, edge[0], edge[1], x[1 - edge[0]]);
-    if (at && standsAboveAll(locus, box, x, *at)) return at;
+    const int k = edge[0], o = 1 - k;
+    const double end = edge[1] == 0 ? box.lo[k] : box.hi[k];
+    Point lo, hi;
+    lo[k] = hi[k] = end;
+    lo[o] = box.lo[o], hi[o] = box.hi[o];
+    // An edge that an upper bound of ln L along it keeps below the best
+    // edge found cannot hold the maximum.
+    if (best && !(locus.upperBound(lo[0], hi[0], lo[1], hi[1]) > bestValue)) continue;
+    const std::optional<Point> at = edgeMaximum(locus, box, k, edge[1], x[o]);
+    if (!at || !standsAboveAll(locus, box, x, *at)) continue;
+    const double value = logLAt(locus, *at);
+    if (!best || value > bestValue) best = at, bestValue = value;
   }
-  return std::nullopt;
+  return best;
 }
 
 Point notBelowNeutral(const ClineLocus& locus, const Point& x) {

@@ -28,6 +28,10 @@ double negatedLogL(double h, void* params) {
   return -static_cast<RememberedLikelihood*>(params)->at(h);
 }
 
+LikelihoodDerivatives derivativesOf(void* params, double h, bool withValue) {
+  return static_cast<RememberedLikelihood*>(params)->derivativesAt(h, withValue);
+}
+
 SupportedEstimate undefinedEstimate() { return {kNaN, kNaN, kNaN, {false, false}, kNaN}; }
 
 }  // namespace
@@ -36,19 +40,21 @@ SupportedEstimate undefinedEstimate() { return {kNaN, kNaN, kNaN, {false, false}
 // objective.
 bool isFlatObjective(gsl_function& F) { return isFlatOn(F) == 1; }
 
-double estimateOfObjective(gsl_function& F) { return maximumOn(F); }
-
-double supportLimitOfObjective(gsl_function& F, double maxLogL, double hEstimate, int direction,
-                               bool* truncated) {
-  ShiftedParams params{&F, maxLogL};
-  gsl_function ciF{&shiftedLogL, &params};
-  return boundOn(F, ciF, maxLogL, hEstimate, direction, truncated);
+double estimateOfObjective(gsl_function& F, const SlopeObjective* slopes) {
+  return maximumOn(F, slopes);
 }
 
-SupportedEstimate studyObjective(gsl_function& F) {
+double supportLimitOfObjective(gsl_function& F, double maxLogL, double hEstimate, int direction,
+                               bool* truncated, const SlopeObjective* slopes) {
+  ShiftedParams params{&F, maxLogL};
+  gsl_function ciF{&shiftedLogL, &params};
+  return boundOn(F, ciF, maxLogL, hEstimate, direction, truncated, slopes);
+}
+
+SupportedEstimate studyObjective(gsl_function& F, const SlopeObjective* slopes) {
   SupportedEstimate row = undefinedEstimate();
   if (isFlatObjective(F)) return row;
-  const double h = estimateOfObjective(F);
+  const double h = estimateOfObjective(F, slopes);
   if (std::isnan(h)) return row;
   row.h = h;
   row.maxLogL = -evaluateAt(F, h);
@@ -56,26 +62,29 @@ SupportedEstimate studyObjective(gsl_function& F) {
     row.lowerBound = 0.0;
     row.truncated[0] = true;
   } else {
-    row.lowerBound = supportLimitOfObjective(F, row.maxLogL, h, 0, row.truncated);
+    row.lowerBound = supportLimitOfObjective(F, row.maxLogL, h, 0, row.truncated, slopes);
   }
   if (h == 1.0) {
     row.upperBound = 1.0;
     row.truncated[1] = true;
   } else {
-    row.upperBound = supportLimitOfObjective(F, row.maxLogL, h, 1, row.truncated);
+    row.upperBound = supportLimitOfObjective(F, row.maxLogL, h, 1, row.truncated, slopes);
   }
   return row;
 }
 
-SupportedEstimate studyLikelihood(RememberedLikelihood& logL) {
+SupportedEstimate studyLikelihood(RememberedLikelihood& logL, Search search) {
   gsl_function F{&negatedLogL, &logL};
-  return studyObjective(F);
+  if (search == Search::Bracketing) return studyObjective(F);
+  const SlopeObjective slopes{&derivativesOf, &logL};
+  return studyObjective(F, &slopes);
 }
 
-SupportedEstimate studyGlIndividual(const GlIndividual& individual, RememberedLikelihood& points) {
+SupportedEstimate studyGlIndividual(const GlIndividual& individual, RememberedLikelihood& points,
+                                    Search search) {
   if (!individual.hasData()) return undefinedEstimate();
   points.rememberFor(individual);
-  return studyLikelihood(points);
+  return studyLikelihood(points, search);
 }
 
 SupportedEstimate studyGlIndividual(const GlIndividual& individual) {

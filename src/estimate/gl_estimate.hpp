@@ -16,6 +16,7 @@
 
 #include <gsl/gsl_math.h>
 
+#include "estimate/newton_search.hpp"
 #include "estimate/remembered_likelihood.hpp"
 #include "model/gl_likelihood.hpp"
 
@@ -38,24 +39,29 @@ struct SupportedEstimate {
 bool isFlatObjective(gsl_function& F);
 // The estimate of h: exactly 0.0 or 1.0 at an end, NaN when no bracket or
 // no convergence.
-double estimateOfObjective(gsl_function& F);
+double estimateOfObjective(gsl_function& F, const SlopeObjective* slopes = nullptr);
 // The lower (direction 0) or upper (1) support limit around hEstimate;
 // sets truncated[direction] when cut at the end (never clears it).  NaN
 // when no limit can be had.
 double supportLimitOfObjective(gsl_function& F, double maxLogL, double hEstimate, int direction,
-                               bool* truncated);
-// The whole study: flatness, estimate, maximum, both limits.
-SupportedEstimate studyObjective(gsl_function& F);
+                               bool* truncated, const SlopeObjective* slopes = nullptr);
+// The whole study: flatness, estimate, maximum, both limits.  With SLOPES,
+// F's derivatives, the estimate and the limits inside their brackets by
+// the Newton searches (see objective_searches.hpp).
+SupportedEstimate studyObjective(gsl_function& F, const SlopeObjective* slopes = nullptr);
 
 // The whole study on the log-likelihood LOGL remembers for (its
 // rememberFor() called for the individual, which has data).  Every study of
-// h, whatever its layout, runs these steps.
-SupportedEstimate studyLikelihood(RememberedLikelihood& logL);
+// h, whatever its layout, runs these steps, inside the brackets by the
+// SEARCH asked for.
+SupportedEstimate studyLikelihood(RememberedLikelihood& logL,
+                                  Search search = Search::Bracketing);
 
 // The whole study of an individual laid out from genotype likelihoods;
 // POINTS (the caller's, kept from one individual to the next) remembers
 // its points.
-SupportedEstimate studyGlIndividual(const GlIndividual& individual, RememberedLikelihood& points);
+SupportedEstimate studyGlIndividual(const GlIndividual& individual, RememberedLikelihood& points,
+                                    Search search = Search::Bracketing);
 SupportedEstimate studyGlIndividual(const GlIndividual& individual);
 
 }  // namespace parmix

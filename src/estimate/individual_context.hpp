@@ -46,6 +46,7 @@ class IndividualContext {
   // actually computed, and the log calls they took.
   std::size_t evaluations() const { return points_.evaluations(); }
   std::uint64_t logCalls() const { return points_.logCalls(); }
+  std::size_t passes() const { return points_.passes(); }
 
   // The points, for a study that runs on any remembered log-likelihood.
   RememberedLikelihood& points() { return points_; }

@@ -103,7 +103,7 @@ double findmaxH(int** indGenotype, double** freqR, double** freqS, char* locusTy
   return maximumOn(F);
 }
 
-double maximumOn(gsl_function& F) {
+double maximumOn(gsl_function& F, const SlopeObjective* slopes) {
   double guess = 0.5;
   double lower = 0.0;
   double upper = 1.0;
@@ -112,6 +112,12 @@ double maximumOn(gsl_function& F) {
   // A guess tied in value with an end (or any other non-bracket) cannot be
   // handed to the minimiser; such an individual is reported as undefined.
   if (!enclosesMinimum(lower, guess, upper, F)) return kNaN;
+  if (slopes != nullptr) {
+    const double h = newtonMaximum(*slopes, lower, guess, upper);
+    // A local maximum that is not below the guess's value is the one
+    // Brent's minimiser closes in on from the same bracket.
+    if (h > lower && h < upper && evaluateAt(F, h) <= evaluateAt(F, guess)) return h;
+  }
   return minimiseInBracket(F, guess, lower, upper);
 }
 

@@ -10,6 +10,8 @@ namespace {
 // An individual takes a hundred points or so; only a solver that runs to
 // its iteration limit takes thousands, and those are not worth remembering.
 constexpr std::size_t kRemembered = 512;
+// A Newton search takes some five points a step of the study.
+constexpr std::size_t kDerivedRemembered = 64;
 
 std::uint64_t bitsOf(double h) {
   std::uint64_t bits;
@@ -32,6 +34,22 @@ double RememberedLikelihood::at(double h) {
     seen_.emplace_back(key, value);
   }
   return value;
+}
+
+LikelihoodDerivatives RememberedLikelihood::derivativesAt(double h, bool withValue) {
+  constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+  if (undefined_ || derive_ == nullptr) return {nan, nan, nan, nan};
+  const std::uint64_t key = bitsOf(h);
+  for (const Derived& entry : derived_)
+    if (entry.key == key && (entry.withValue || !withValue)) return entry.at;
+  const LikelihoodDerivatives d = derive_(layout_, h, withValue);
+  ++derivativePasses_;
+  if (withValue) logCalls_ += terms_;
+  if (derived_.size() < kDerivedRemembered) {
+    if (derived_.capacity() == 0) derived_.reserve(kDerivedRemembered);
+    derived_.push_back({key, withValue, d});
+  }
+  return d;
 }
 
 }  // namespace parmix

@@ -74,18 +74,20 @@ IndividualEstimate rowOf(const SupportedEstimate& e) {
 class HybridIndexOnFrequencies {
  public:
   HybridIndexOnFrequencies(const ParentalModel& parents, const HybridIndexModel&,
-                           const IndividualSource&, int loci)
-      : parents_(parents), loci_(loci) {}
+                           const IndividualSource&, int loci, Search search)
+      : parents_(parents), loci_(loci), search_(search) {}
   IndividualEstimate study(int** indGenotype, int) {
     context_.layOut(indGenotype, parents_.freqR, parents_.freqS, parents_.locusType, loci_);
     if (!context_.hasData()) return {kNaN, kNaN, kNaN, {false, false}};
-    return rowOf(studyLikelihood(context_.points()));
+    return rowOf(studyLikelihood(context_.points(), search_));
   }
   std::uint64_t logCalls() const { return context_.logCalls(); }
+  std::uint64_t passes() const { return context_.passes(); }
 
  private:
   const ParentalModel& parents_;
   int loci_;
+  Search search_;
   IndividualContext context_;
 };
 
@@ -93,19 +95,21 @@ class HybridIndexOnFrequencies {
 class HybridIndexOnSites {
  public:
   HybridIndexOnSites(const ParentalModel& parents, const HybridIndexModel&,
-                     const IndividualSource& source, int loci)
-      : parents_(parents), likelihoods_(source.likelihoods()) {
+                     const IndividualSource& source, int loci, Search search)
+      : parents_(parents), likelihoods_(source.likelihoods()), search_(search) {
     terms_.reserve(static_cast<std::size_t>(loci));
   }
   IndividualEstimate study(int** indGenotype, int j) {
     layOutCorrectedIndividual(indGenotype, j, parents_, likelihoods_, terms_, scratch_);
-    return rowOf(studyGlIndividual(terms_, points_));
+    return rowOf(studyGlIndividual(terms_, points_, search_));
   }
   std::uint64_t logCalls() const { return points_.logCalls(); }
+  std::uint64_t passes() const { return points_.passes(); }
 
  private:
   const ParentalModel& parents_;
   const CompactLikelihoods* likelihoods_;
+  Search search_;
   GlIndividual terms_;
   std::vector<double> scratch_;
   RememberedLikelihood points_;
@@ -115,7 +119,7 @@ class HybridIndexOnSites {
 class JointOnFrequencies {
  public:
   JointOnFrequencies(const ParentalModel& parents, const JointModel& model,
-                     const IndividualSource&, int loci)
+                     const IndividualSource&, int loci, Search)
       : parents_(parents), model_(model), loci_(loci) {
     layout_.reserve(static_cast<std::size_t>(loci));
   }
@@ -127,6 +131,7 @@ class JointOnFrequencies {
     return studyJointIndividual(layout_, model_.thresholds);
   }
   std::uint64_t logCalls() const { return 0; }
+  std::uint64_t passes() const { return 0; }
 
  private:
   const ParentalModel& parents_;
@@ -139,7 +144,7 @@ class JointOnFrequencies {
 class JointOnSites {
  public:
   JointOnSites(const ParentalModel& parents, const JointModel& model,
-               const IndividualSource& source, int loci)
+               const IndividualSource& source, int loci, Search)
       : parents_(parents), model_(model), likelihoods_(source.likelihoods()) {
     terms_.reserve(static_cast<std::size_t>(loci));
     layout_.reserve(static_cast<std::size_t>(loci));
@@ -150,6 +155,7 @@ class JointOnSites {
     return studyJointIndividual(layout_, model_.thresholds);
   }
   std::uint64_t logCalls() const { return 0; }
+  std::uint64_t passes() const { return 0; }
 
  private:
   const ParentalModel& parents_;
@@ -166,8 +172,9 @@ template <typename Layout>
 struct Worker {
   template <typename Model>
   Worker(const ParentalModel& parents, const Model& model, const IndividualSource& source,
-         int loci, int size)
-      : block(loci, 2 * size), one(size > 1 ? loci : 0, 2), layout(parents, model, source, loci) {}
+         int loci, int size, Search search)
+      : block(loci, 2 * size), one(size > 1 ? loci : 0, 2),
+        layout(parents, model, source, loci, search) {}
 
   // Individual k of the block laid out last, as LOCI rows of two.
   int** designations(int k, int loci) {
@@ -186,6 +193,7 @@ struct Shared {
   std::mutex progressLock;
   std::size_t done = 0;
   std::atomic<std::uint64_t> logCalls{0};
+  std::atomic<std::uint64_t> passes{0};
 };
 
 // The loop: every task lays out a block of individuals, then studies each
@@ -201,11 +209,13 @@ std::vector<typename Model::Row> studyEach(const IndividualSource& source,
   if (settings.counts != nullptr) settings.counts->assign(rows.size(), DataCount{});
   Shared shared;
   runOnWorkers((individuals + block - 1) / block, settings.workers, [&]() -> TaskBody {
-    auto worker = std::make_shared<Worker<Layout>>(parents, model, source, loci, block);
+    auto worker =
+        std::make_shared<Worker<Layout>>(parents, model, source, loci, block, settings.search);
     return [&, worker](int task) {
       const int first = task * block;
       const int count = std::min(block, individuals - first);
       const std::uint64_t before = worker->layout.logCalls();
+      const std::uint64_t passesBefore = worker->layout.passes();
       source.layOutBlock(first, count, worker->block.rows());
       for (int k = 0; k < count; ++k) {
         const std::size_t j = static_cast<std::size_t>(first + k);
@@ -218,9 +228,11 @@ std::vector<typename Model::Row> studyEach(const IndividualSource& source,
         settings.progress(++shared.done);
       }
       shared.logCalls += worker->layout.logCalls() - before;
+      shared.passes += worker->layout.passes() - passesBefore;
     };
   });
   if (settings.logCalls != nullptr) *settings.logCalls += shared.logCalls;
+  if (settings.passes != nullptr) *settings.passes += shared.passes;
   return rows;
 }
 

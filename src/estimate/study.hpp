@@ -21,6 +21,7 @@
 #include "estimate/hybrid_classes.hpp"
 #include "estimate/individual_study.hpp"
 #include "estimate/joint_study.hpp"
+#include "estimate/newton_search.hpp"
 #include "input/compact_genotypes.hpp"
 #include "input/compact_likelihoods.hpp"
 #include "input/data_set.hpp"
@@ -156,6 +157,13 @@ struct StudySettings {
   // When given: the log calls of the hybrid-index model's evaluations are
   // added to it (benchmarks compare the run with that many bare log calls).
   std::uint64_t* logCalls;
+  // When given: the hybrid-index model's passes over an individual's loci
+  // (values and derivatives) are added to it.
+  std::uint64_t* passes = nullptr;
+  // The searches inside the brackets of the hybrid-index model's study.
+  // The text command keeps Brent's; the genome run asks for Newton's,
+  // which take a third of the passes (see estimate/newton_search.hpp).
+  Search search = Search::Bracketing;
 };
 
 // The rows of every individual of SOURCE, in source order.  A failure in

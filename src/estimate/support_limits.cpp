@@ -48,6 +48,19 @@ double solveInBracket(gsl_function F, double lower, double upper) {
   return limit;
 }
 
+// The level by Newton's method from where a parabola through the estimate
+// with its curvature there reaches it.  An end exactly at the level is left
+// to the root solver, as without derivatives.
+double levelByNewton(const SlopeObjective& slopes, gsl_function& ciF, double maxLogL,
+                     double hEstimate, int side, double lower, double upper) {
+  const double atLower = evaluateAt(ciF, lower);
+  const double atUpper = evaluateAt(ciF, upper);
+  if (atLower == 0.0 || atUpper == 0.0) return kNaN;
+  const double curvature = slopes.at(slopes.params, hEstimate, false).curvature;
+  const double start = parabolicLimit(hEstimate, curvature, kSupportDrop, side);
+  return newtonLevel(slopes, maxLogL, kSupportDrop, lower, upper, atLower < 0.0, start);
+}
+
 }  // namespace
 
 double findBound(int** indGenotype, double** freqR, double** freqS, char* locusType, int nLoci,
@@ -63,7 +76,7 @@ double findBound(int** indGenotype, double** freqR, double** freqS, char* locusT
 }
 
 double boundOn(gsl_function& maxF, gsl_function& ciF, double maxLogL, double hEstimate,
-               int direction, bool* truncated) {
+               int direction, bool* truncated, const SlopeObjective* slopes) {
   if (std::isnan(hEstimate) || std::isnan(maxLogL)) return kNaN;
   const int side = direction == 0 ? 0 : 1;
   const double end = side == 0 ? 0.0 : 1.0;
@@ -84,6 +97,10 @@ double boundOn(gsl_function& maxF, gsl_function& ciF, double maxLogL, double hEs
   // accepts a bracket that touches zero.
   if (atEnd == 0.0) return end;
   if (!straddlesZero(lower, upper, ciF)) return kNaN;
+  if (slopes != nullptr) {
+    const double limit = levelByNewton(*slopes, ciF, maxLogL, hEstimate, side, lower, upper);
+    if (!std::isnan(limit)) return limit;
+  }
   return solveInBracket(ciF, lower, upper);
 }
 

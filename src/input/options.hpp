@@ -43,6 +43,9 @@ struct Options {
   Filters filters;
   StructureLayout structure;
   bool quiet = false;
+  // Threads beside the reading one that decompress a BGZF input (bgzipped
+  // VCF, BCF); 0: none.
+  int decompressionThreads = 0;
 };
 
 enum class ParseOutcome { Run, Help, Version };

@@ -136,9 +136,11 @@ namespace {
 // Everything the site loop needs besides the site.
 class PanelBuilder {
  public:
-  PanelBuilder(const importer::Options& options, const Corrections& corrections, Panel& panel)
+  PanelBuilder(const importer::Options& options, const Corrections& corrections, Panel& panel,
+               bool keepLabels)
       : panel_(panel),
         corrections_(corrections),
+        keepLabels_(keepLabels),
         used_(importer::usedSamples(panel.roles)),
         context_{options.filters, options.pseudoCount, panel.roles, used_},
         pairs_(2 * panel.selected.size()) {}
@@ -161,6 +163,7 @@ class PanelBuilder {
     noteAlikeSite(site);
     frequencies_.add(rowR_, rowS_);
     storeGenotypes(site);
+    if (keepLabels_) panel_.locusLabels.push_back(site.label);
   }
 
   void finish() { fillTables(frequencies_, panel_); }
@@ -232,6 +235,7 @@ class PanelBuilder {
 
   Panel& panel_;
   const Corrections& corrections_;
+  bool keepLabels_;
   std::vector<double> phred_;
   std::vector<std::size_t> used_;
   importer::FilterContext context_;
@@ -258,7 +262,7 @@ std::unique_ptr<importer::SiteSource> openSource(const importer::Options& option
                                                  const Corrections& corrections) {
   if (options.format == importer::InputFormat::Plink)
     return std::make_unique<importer::PlinkReader>(options.input);
-  auto vcf = std::make_unique<importer::VcfReader>(options.input);
+  auto vcf = std::make_unique<importer::VcfReader>(options.input, options.decompressionThreads);
   if (!corrections.likelihoodField.empty()) vcf->readLikelihoodField(corrections.likelihoodField);
   return vcf;
 }
@@ -266,7 +270,8 @@ std::unique_ptr<importer::SiteSource> openSource(const importer::Options& option
 }  // namespace
 
 Panel readPanel(const importer::Options& options, const Selection& selection,
-                const ReadProgress& progress, const Corrections& corrections) {
+                const ReadProgress& progress, const Corrections& corrections,
+                bool keepLabels) {
   const std::unique_ptr<importer::SiteSource> source = openSource(options, corrections);
   importer::SiteSource& reader = *source;
   const importer::PopulationMap map = importer::readPopulationMap(options.populationMap);
@@ -279,7 +284,7 @@ Panel readPanel(const importer::Options& options, const Selection& selection,
   panel.selected = selectIndividuals(panel.studyNames, selection);
   panel.genotypes = CompactGenotypes(static_cast<int>(panel.selected.size()));
   panel.likelihoods = CompactLikelihoods(static_cast<int>(panel.selected.size()));
-  PanelBuilder builder(options, corrections, panel);
+  PanelBuilder builder(options, corrections, panel, keepLabels);
   importer::Site site;
   while (reader.next(site)) {
     builder.add(site);

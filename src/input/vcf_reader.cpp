@@ -34,9 +34,15 @@ int ploidyOf(const int32_t* values, int width) {
   return ploidy;
 }
 
+// True for a BGZF file (seekable, so not standard input) whose last block
+// is bgzip's end-of-file block.  Checking seeks to the end and back.
+bool hasEndBlock(htsFile* file) {
+  return file->format.compression == bgzf && bgzf_check_EOF(file->fp.bgzf) == 1;
+}
+
 }  // namespace
 
-VcfReader::VcfReader(const std::string& path) : path_(path), size_(fileSize(path)) {
+VcfReader::VcfReader(const std::string& path, int threads) : path_(path), size_(fileSize(path)) {
   if (path != "-") requireReadableFile(path);  // "-" is standard input
   std::unique_ptr<hFILE, HFileCloser> raw(hopen(path.c_str(), "r"));
   if (!raw) throw InputError("File " + path + " could not be read");
@@ -45,6 +51,14 @@ VcfReader::VcfReader(const std::string& path) : path_(path), size_(fileSize(path
   raw_ = raw.release();
   if (hts_get_format(file_.get())->category != variant_data) {
     throw InputError("File " + path + " is not a VCF or BCF file");
+  }
+  // Before the header, as htslib asks: the pool then reads ahead from the
+  // first block.  Only a whole BGZF file, its end block in place, takes
+  // threads: reading ahead, the pool would find a cut file's fault before
+  // the record that holds it, and it does not tell a missing end block.
+  if (threads > 0 && hasEndBlock(file_.get()) && hts_set_threads(file_.get(), threads) != 0) {
+    throw InputError("There is not enough memory to read " + path + " on " +
+                     std::to_string(threads) + " more threads");
   }
   header_.reset(bcf_hdr_read(file_.get()));
   if (!header_) throw InputError("The header of " + path + " could not be read");

@@ -51,8 +51,11 @@ class GenotypeBuffer {
 class VcfReader : public SiteSource {
  public:
   // Throws InputError when the file cannot be read, is not VCF/BCF, has
-  // no readable header or no samples.
-  explicit VcfReader(const std::string& path);
+  // no readable header or no samples.  A BGZF-compressed file (bgzipped
+  // VCF, BCF) is decompressed on THREADS threads of htslib's own beside
+  // the caller's, which then only parses; the sites are the same either
+  // way.  0 decompresses on the caller's thread.
+  explicit VcfReader(const std::string& path, int threads = 0);
   ~VcfReader() override { std::free(fieldValues_); }
   VcfReader(const VcfReader&) = delete;
   VcfReader& operator=(const VcfReader&) = delete;

@@ -55,6 +55,27 @@ void ClineLocus::addIndividual(double h, int* designations) {
     endsLogL_ += term(h, designations);
 }
 
+namespace {
+
+// A likelihood term's probability, rr phi^2 + 2 rs phi psi + ss psi^2, with
+// psi = 1 - phi given apart so that neither end loses its small share.
+double stateProbability(const StateProbabilities& s, double phi, double rest) {
+  return s.rr * (phi * phi) + 2.0 * s.rs * (phi * rest) + s.ss * (rest * rest);
+}
+
+}  // namespace
+
+void ClineLocus::addLikelihoodTerm(double h, const StateProbabilities& states) {
+  const double neutral = std::log(stateProbability(states, h, 1.0 - h));
+  stateNeutralLogL_ += neutral;
+  if (h > 0.0 && h < 1.0) {
+    stateTerms_.push_back({logit(h), states});
+  } else {
+    endsLogL_ += neutral;
+    ++stateEnds_;
+  }
+}
+
 ClineLocus::Term ClineLocus::termOf(double logitH, const int* g) const {
   Term t{logitH, 0.0, {{0, 1, 1}, {0, 1, 1}}};
   if (type_ == 'D') {
@@ -148,6 +169,10 @@ class LogSum {
 double ClineLocus::logLikelihood(double v, double logitCentre) const {
   LogSum sum;
   for (const Term& t : terms_) sum.add(termProbability(t, ancestryAt(v * (t.logitH - logitCentre))));
+  for (const StateTerm& t : stateTerms_) {
+    const Ancestry a = ancestryAt(v * (t.logitH - logitCentre));
+    sum.add(stateProbability(t.states, a.phi, a.rest));
+  }
   return endsLogL_ + constants_ + sum.total();
 }
 
@@ -191,7 +216,35 @@ ClineCurvature ClineLocus::curvature(double logV, double logitCentre) const {
     hsc -= v * (dzz * z + dz);
     hcc += dzz * v * v;
   }
-  return {endsLogL_ + constants_ + sum.total(), {gs, gc}, {{hss, hsc}, {hsc, hcc}}};
+  ClineCurvature result{endsLogL_ + constants_ + sum.total(), {gs, gc}, {{hss, hsc}, {hsc, hcc}}};
+  if (!stateTerms_.empty()) addStatesCurvature(v, logitCentre, result);
+  return result;
+}
+
+// The likelihood terms' share, by the same chain as above: with P the
+// term's probability in phi, its first and second derivatives in phi are
+// P'/P and P''/P - (P'/P)^2.
+void ClineLocus::addStatesCurvature(double v, double logitCentre, ClineCurvature& sum) const {
+  for (const StateTerm& t : stateTerms_) {
+    const double z = v * (t.logitH - logitCentre);
+    const Ancestry a = ancestryAt(z);
+    const StateProbabilities& s = t.states;
+    const double p = stateProbability(s, a.phi, a.rest);
+    const double slope = 2.0 * (s.rr * a.phi + s.rs * (a.rest - a.phi) - s.ss * a.rest);
+    const double bend = 2.0 * (s.rr - 2.0 * s.rs + s.ss);
+    const double first = slope / p;
+    const double second = bend / p - first * first;
+    const double w = a.phi * a.rest;
+    const double dz = first * w;
+    const double dzz = second * w * w + first * w * (a.rest - a.phi);
+    sum.value += std::log(p);
+    sum.gradient[0] += dz * z;
+    sum.gradient[1] -= dz * v;
+    sum.hessian[0][0] += dzz * z * z + dz * z;
+    sum.hessian[0][1] -= v * (dzz * z + dz);
+    sum.hessian[1][1] += dzz * v * v;
+  }
+  sum.hessian[1][0] = sum.hessian[0][1];
 }
 
 namespace {
@@ -201,6 +254,20 @@ template <typename F>
 double factorMaximum(const F& f, const Ancestry& lo, const Ancestry& hi) {
   const Ancestry& at = f.x >= f.y ? hi : lo;
   return f.x * at.phi + f.y * at.rest;
+}
+
+// The largest value over phi in [LO.phi, HI.phi] of a likelihood term's
+// probability, quadratic in phi: at an end, or at its vertex where it
+// bends down there.
+double stateMaximum(const StateProbabilities& s, const Ancestry& lo, const Ancestry& hi) {
+  double best = std::max(stateProbability(s, lo.phi, lo.rest), stateProbability(s, hi.phi, hi.rest));
+  const double bend = s.rr - 2.0 * s.rs + s.ss;
+  if (bend < 0) {
+    const double vertex = (s.ss - s.rs) / bend;
+    if (vertex > lo.phi && vertex < hi.phi)
+      best = std::max(best, stateProbability(s, vertex, 1.0 - vertex));
+  }
+  return best;
 }
 
 }  // namespace
@@ -215,6 +282,11 @@ double ClineLocus::upperBound(double logVLo, double logVHi, double cLo, double c
     const Ancestry lo = ancestryAt(std::min(vLo * dLo, vHi * dLo));
     const Ancestry hi = ancestryAt(std::max(vLo * dHi, vHi * dHi));
     sum.add(factorMaximum(t.factor[0], lo, hi) * factorMaximum(t.factor[1], lo, hi));
+  }
+  for (const StateTerm& t : stateTerms_) {
+    const double dLo = t.logitH - cHi, dHi = t.logitH - cLo;
+    sum.add(stateMaximum(t.states, ancestryAt(std::min(vLo * dLo, vHi * dLo)),
+                         ancestryAt(std::max(vLo * dHi, vHi * dHi))));
   }
   return endsLogL_ + constants_ + sum.total();
 }
@@ -236,20 +308,27 @@ double stepTerm(const T& t, bool fromR) {
 // each in turn: the individual's term changes from its R value to its S
 // value.
 std::vector<double> ClineLocus::bestStepCentres(double lo, double hi, std::size_t count) const {
-  std::vector<const Term*> order;
-  for (const Term& t : terms_) order.push_back(&t);
+  struct Step {
+    double logitH;
+    double fromS;  // the term at phi = 0
+    double fromR;  // at phi = 1
+  };
+  std::vector<Step> order;
+  order.reserve(terms_.size() + stateTerms_.size());
+  for (const Term& t : terms_) order.push_back({t.logitH, stepTerm(t, false), stepTerm(t, true)});
+  for (const StateTerm& t : stateTerms_)
+    order.push_back({t.logitH, std::log(t.states.ss), std::log(t.states.rr)});
   std::sort(order.begin(), order.end(),
-            [](const Term* a, const Term* b) { return a->logitH < b->logitH; });
-  auto pass = [](const Term* t) { return stepTerm(*t, false) - stepTerm(*t, true); };
+            [](const Step& a, const Step& b) { return a.logitH < b.logitH; });
   double sum = 0;
-  for (const Term* t : order) sum += t->logitH < lo ? stepTerm(*t, false) : stepTerm(*t, true);
+  for (const Step& t : order) sum += t.logitH < lo ? t.fromS : t.fromR;
   std::size_t i = 0;
-  while (i < order.size() && order[i]->logitH < lo) ++i;
+  while (i < order.size() && order[i].logitH < lo) ++i;
   std::vector<std::pair<double, double>> shelves{{sum, lo}};  // ln L, centre
-  while (i < order.size() && order[i]->logitH < hi) {
-    const double here = order[i]->logitH;
-    for (; i < order.size() && order[i]->logitH == here; ++i) sum += pass(order[i]);
-    const double next = i < order.size() ? std::min(order[i]->logitH, hi) : hi;
+  while (i < order.size() && order[i].logitH < hi) {
+    const double here = order[i].logitH;
+    for (; i < order.size() && order[i].logitH == here; ++i) sum += order[i].fromS - order[i].fromR;
+    const double next = i < order.size() ? std::min(order[i].logitH, hi) : hi;
     shelves.push_back({sum, 0.5 * (here + next)});
   }
   const std::size_t kept = std::min(count, shelves.size());
@@ -263,7 +342,25 @@ std::vector<double> ClineLocus::bestStepCentres(double lo, double hi, std::size_
 double ClineLocus::neutralLogLikelihood() const {
   double sum = 0.0;
   for (std::size_t i = 0; i < h_.size(); ++i) sum += term(h_[i], designations_[i]);
-  return sum;
+  return sum + stateNeutralLogL_;
+}
+
+bool likelihoodStates(const SiteGenotypes& site, const double* likelihoods,
+                      StateProbabilities& states) {
+  const int n = site.genotypes();
+  if (std::all_of(likelihoods, likelihoods + n, [&](double x) { return x == likelihoods[0]; }))
+    return false;
+  states = {0.0, 0.0, 0.0};
+  for (int b = 0; b < site.alleles(); ++b)
+    for (int a = 0; a <= b; ++a) {
+      const double likelihood = likelihoods[genotypeIndex(a, b)];
+      if (likelihood == 0.0) continue;
+      const StateProbabilities g = genotypeStates(a, b, site.r(), site.s());
+      states.rr += likelihood * g.rr;
+      states.rs += likelihood * g.rs;
+      states.ss += likelihood * g.ss;
+    }
+  return true;
 }
 
 }  // namespace parmix

@@ -58,4 +58,43 @@ double CompactIndividual::logLikelihood(double h) const {
   return sum;
 }
 
+// With u' = a - b and v' = c - d, the probability x = w u^2 + 2 u v has
+// x' = 2 w u u' + 2 (u' v + u v') and x'' = 2 w u'^2 + 4 u' v'.  As in
+// logLikelihood, a batch's terms are formed in loops that do nothing else
+// (so they vectorise), then summed, then their logs taken when asked for.
+LikelihoodDerivatives CompactIndividual::derivatives(double h, bool withValue) const {
+  const double g = 1 - h;
+  double x[kBatch], ratio[kBatch], bend[kBatch], twist[kBatch];
+  double value = 0.0, slope = 0.0, curvature = 0.0, third = 0.0;
+  for (std::size_t start = 0; start < terms_; start += kBatch) {
+    const std::size_t count = terms_ - start < kBatch ? terms_ - start : kBatch;
+    const double* a = a_ + start;
+    const double* b = b_ + start;
+    const double* c = c_ + start;
+    const double* d = d_ + start;
+    const double* w = w_ + start;
+    for (std::size_t t = 0; t < count; ++t) {
+      const double u = gameteShare(h, g, a[t], b[t]);
+      const double v = gameteShare(h, g, c[t], d[t]);
+      const double du = a[t] - b[t];
+      const double dv = c[t] - d[t];
+      x[t] = w[t] * homozygoteProbability(u) + heterozygoteProbability(u, v);
+      const double inverse = 1 / x[t];
+      const double r = 2 * (w[t] * u * du + du * v + u * dv) * inverse;
+      const double q = (2 * w[t] * du * du + 4 * du * dv) * inverse;
+      ratio[t] = r;
+      bend[t] = q - r * r;
+      twist[t] = r * (2 * r * r - 3 * q);
+    }
+    for (std::size_t t = 0; t < count; ++t) {
+      slope += ratio[t];
+      curvature += bend[t];
+      third += twist[t];
+    }
+    if (withValue)
+      for (std::size_t t = 0; t < count; ++t) value += std::log(x[t]);
+  }
+  return {withValue ? value : std::nan(""), slope, curvature, third};
+}
+
 }  // namespace parmix

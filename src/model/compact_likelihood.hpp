@@ -12,6 +12,8 @@
 #include <cstddef>
 #include <memory>
 
+#include "model/likelihood_derivatives.hpp"
+
 namespace parmix {
 
 class CompactIndividual {
@@ -35,6 +37,10 @@ class CompactIndividual {
 
   // The log-likelihood at h, bit for bit that of Likelihood().
   double logLikelihood(double h) const;
+  // Its slope and curvature at h in one pass, with the value when WITHVALUE
+  // (see model/likelihood_derivatives.hpp).  The value is that of a sum in
+  // another order, so not always the bits of logLikelihood(h).
+  LikelihoodDerivatives derivatives(double h, bool withValue) const;
 
  private:
   static constexpr int kMissingDesignation = -9999;

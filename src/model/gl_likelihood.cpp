@@ -218,6 +218,57 @@ double GlIndividual::logLikelihood(double h) const {
   return sum;
 }
 
+void GlIndividual::generalDerivatives(std::size_t k, double h, double g, double* out) const {
+  out[0] = out[1] = out[2] = 0.0;
+  for (std::size_t e = k == 0 ? 0 : generalEnd_[k - 1]; e < generalEnd_[k]; ++e) {
+    const Entry& entry = entries_[e];
+    const double ui = gameteShare(h, g, meanR_[entry.first], meanS_[entry.first]);
+    const double uj = gameteShare(h, g, meanR_[entry.second], meanS_[entry.second]);
+    const double di = meanR_[entry.first] - meanS_[entry.first];
+    const double dj = meanR_[entry.second] - meanS_[entry.second];
+    out[0] += entry.weight * (ui * uj);
+    out[1] += entry.weight * (di * uj + ui * dj);
+    out[2] += entry.weight * (2 * di * dj);
+  }
+}
+
+// With u' = r - s for each allele's share, a term's probability
+// P = sum w u_i u_j + h^2 V_R + (1-h)^2 V_S has
+// P' = sum w (u_i' u_j + u_i u_j') + 2h V_R - 2(1-h) V_S and
+// P'' = sum 2 w u_i' u_j' + 2 V_R + 2 V_S.
+LikelihoodDerivatives GlIndividual::derivatives(double h, bool withValue) const {
+  const double g = 1.0 - h;
+  const std::size_t n = varR_.size();
+  std::size_t nextGeneral = 0;
+  double value = 0.0, slope = 0.0, curvature = 0.0, third = 0.0;
+  for (std::size_t l = 0; l < n; ++l) {
+    double p[3];
+    if (nextGeneral < generalLoci_.size() && generalLoci_[nextGeneral] == l) {
+      generalDerivatives(nextGeneral++, h, g, p);
+    } else {
+      const double ua = gameteShare(h, g, ra_[l], sa_[l]);
+      const double ub = gameteShare(h, g, rb_[l], sb_[l]);
+      const double da = ra_[l] - sa_[l];
+      const double db = rb_[l] - sb_[l];
+      p[0] = waa_[l] * (ua * ua) + wab_[l] * (ua * ub) + wbb_[l] * (ub * ub);
+      p[1] = 2 * waa_[l] * ua * da + wab_[l] * (da * ub + ua * db) + 2 * wbb_[l] * ub * db;
+      p[2] = 2 * (waa_[l] * da * da + wab_[l] * da * db + wbb_[l] * db * db);
+    }
+    const double x = p[0] + (h * h * varR_[l] + g * g * varS_[l]);
+    const double dx = p[1] + 2 * (h * varR_[l] - g * varS_[l]);
+    const double ddx = p[2] + 2 * (varR_[l] + varS_[l]);
+    // One division a locus: the rest are products.
+    const double inverse = 1 / x;
+    const double r = dx * inverse;
+    const double q = ddx * inverse;
+    slope += r;
+    curvature += q - r * r;
+    third += r * (2 * r * r - 3 * q);
+    if (withValue) value += std::log(x);
+  }
+  return {withValue ? value : std::nan(""), slope, curvature, third};
+}
+
 double GlIndividual::jointLogLikelihood(double h, double het) const {
   const double wRR = std::max(0.0, h - het / 2);
   const double wRS = std::max(0.0, het);

@@ -32,6 +32,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "model/likelihood_derivatives.hpp"
 #include "model/reference_uncertainty.hpp"
 
 namespace parmix {
@@ -107,6 +108,9 @@ class GlIndividual {
   // ln L(h) of the hybrid-index model, for h in [0, 1].  A zero
   // probability gives -infinity.
   double logLikelihood(double h) const;
+  // Its slope and curvature at h in one pass, with the value when WITHVALUE
+  // (see model/likelihood_derivatives.hpp).
+  LikelihoodDerivatives derivatives(double h, bool withValue) const;
   // ln L(h, H) of the joint model at a point of the triangle
   // 0 <= H <= 1, H/2 <= h <= 1 - H/2 (weights below 0 by rounding are
   // taken as 0).
@@ -128,6 +132,8 @@ class GlIndividual {
   void addGeneralSite(const SiteGenotypes& site, const double* likelihoods);
   void addLocusSums(const SiteGenotypes& site, const double* likelihoods, double varR, double varS);
   double generalProbability(std::size_t l, double h, double g) const;
+  // A general locus's sum with its first and second derivatives in h.
+  void generalDerivatives(std::size_t k, double h, double g, double* out) const;
 
   // Every other locus involves alleles a and b only (a == b for a certain
   // homozygote): its probability is

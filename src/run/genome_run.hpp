@@ -6,6 +6,7 @@
 // the one the `parmix` command writes from the imported text files.
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <ostream>
 #include <string>
@@ -28,6 +29,10 @@ struct RunFigures {
   unsigned threads = 0;
   double readSeconds = 0.0;
   double studySeconds = 0.0;
+  // The hybrid-index analysis's passes over the studied individuals' loci
+  // and the log calls they took (0 in the joint analysis).
+  std::uint64_t passes = 0;
+  std::uint64_t logCalls = 0;
   // The studied individuals' names in report order, and the rows of the
   // analysis run (ancestryRows in the joint one, rows in the other), from
   // which the tables and plots are made.
@@ -37,10 +42,12 @@ struct RunFigures {
   // The data count of each studied individual, in report order (for the
   // rows' lociWithData and missingShare).
   std::vector<DataCount> counts;
+  // The clines: the loci fitted (0 in the other analyses).
+  std::size_t lociFitted = 0;
 };
 
-// Reads, studies and writes the report (and, in the joint analysis, the
-// table when the options name one); progress (after a couple of
+// Reads, studies and writes the report (and, in the joint analysis and the
+// clines, the table when the options name one); progress (after a couple of
 // seconds) and the summary go to MESSAGES unless the options ask for quiet.
 // An ok status with FIGURES filled; otherwise, as the text run reports
 // its failures, the status of the first: kPanelFile with the message

@@ -389,6 +389,48 @@ TEST(Study, EverySourceParentsAndModelGiveTheModelsOwnEstimates) {
   }
 }
 
+// The genome run's searches in every combination of source and parents:
+// the model's own estimates, the decisions of the bracketing searches, the
+// same bits on any number of threads, and fewer passes over the loci.
+TEST(Study, NewtonSearchesGiveTheModelsOwnEstimatesInFewerPasses) {
+  for (const Cell& cell : kCells) {
+    SCOPED_TRACE(cell.name);
+    const TestPanel panel = drawPanel(45, 19, cell.withDominant, 17);
+    CellInput input(panel, cell);
+    std::vector<IndividualEstimate> rows[2];
+    std::uint64_t passes[2] = {0, 0};
+    for (const Search search : {Search::Bracketing, Search::Newton}) {
+      const int s = search == Search::Newton ? 1 : 0;
+      for (unsigned workers : {1u, 3u}) {
+        std::uint64_t counted = 0;
+        StudySettings settings(workers);
+        settings.passes = &counted;
+        settings.search = search;
+        const std::vector<IndividualEstimate> got =
+            studyIndividuals(input.source(), input.parents(), HybridIndexModel(), settings);
+        if (workers == 1) {
+          rows[s] = got;
+          passes[s] = counted;
+          continue;
+        }
+        EXPECT_EQ(passes[s], counted);
+        for (std::size_t j = 0; j < got.size(); ++j) EXPECT_TRUE(sameRow(rows[s][j], got[j]));
+      }
+    }
+    ASSERT_EQ(rows[1].size(), 19u);
+    for (std::size_t j = 0; j < rows[1].size(); ++j) {
+      SCOPED_TRACE("individual " + std::to_string(j));
+      const IndividualEstimate &brent = rows[0][j], &newton = rows[1][j];
+      expectHybridIndexRow(panel, cell, static_cast<int>(j), newton);
+      EXPECT_EQ(std::isnan(brent.h), std::isnan(newton.h));
+      EXPECT_EQ(brent.h == 0.0 || brent.h == 1.0, newton.h == 0.0 || newton.h == 1.0);
+      EXPECT_EQ(brent.truncated[0], newton.truncated[0]);
+      EXPECT_EQ(brent.truncated[1], newton.truncated[1]);
+    }
+    EXPECT_LT(passes[1], passes[0]);
+  }
+}
+
 TEST(Study, ThresholdsReachEveryJointRow) {
   const TestPanel panel = drawPanel(60, 12, false, 8);
   CellInput input(panel, kCells[0]);
