@@ -243,3 +243,43 @@ TEST(ClineLocusBound, NoPointOfTheRectangleStandsAboveItsBound) {
 
 }  // namespace
 }  // namespace parmix
+
+namespace parmix {
+namespace {
+
+// Individuals known by their genotype likelihoods: each term is quadratic
+// in phi, and a heterozygote-like one (rs large) peaks inside (0, 1), so
+// a bound from the ends of phi's range alone would fall below it.  The
+// rectangles put phi's range across that peak, at the box's ends and
+// inside.
+TEST(ClineLocusBound, LikelihoodTermsStayBelowTheirBoundToo) {
+  const StateProbabilities kinds[] = {
+      {0.02, 0.45, 0.03}, {0.6, 0.1, 0.01}, {0.01, 0.2, 0.5}, {0.05, 0.3, 0.05}};
+  ClineLocus locus('C', nullptr, nullptr);
+  test::Uniforms u(5);
+  for (int i = 0; i < 200; ++i) locus.addLikelihoodTerm(0.01 + 0.98 * u.next(), kinds[i % 4]);
+  const struct {
+    double sLo, sHi, cLo, cHi;
+  } rectangles[] = {
+      {std::log(0.01), std::log(0.01), -6.9, 6.9}, {std::log(100.0), std::log(100.0), -6.9, 6.9},
+      {std::log(0.01), std::log(100.0), -6.9, -6.9}, {-0.3, 0.4, -0.8, 0.9}, {0.0, 0.0, -0.1, 0.1}};
+  for (const auto& b : rectangles) {
+    const double bound = locus.upperBound(b.sLo, b.sHi, b.cLo, b.cHi);
+    for (int i = 0; i <= 8; ++i)
+      for (int j = 0; j <= 8; ++j) {
+        const double s = b.sLo + (b.sHi - b.sLo) * i / 8, c = b.cLo + (b.cHi - b.cLo) * j / 8;
+        const double logL = locus.logLikelihood(std::exp(s), c);
+        EXPECT_GE(bound, logL - 1e-9 * std::fabs(logL)) << "s " << s << " c " << c;
+      }
+  }
+  // Every individual at h = 1/2 with the peaked term: at the centre 0 all
+  // sit at phi = 1/2, near the peak, higher than at either end of phi's
+  // range over the rectangle.
+  ClineLocus peaked('C', nullptr, nullptr);
+  for (int i = 0; i < 50; ++i) peaked.addLikelihoodTerm(0.5, kinds[0]);
+  const double atPeak = peaked.logLikelihood(1.0, 0.0);
+  EXPECT_GE(peaked.upperBound(0.0, 0.0, -0.4, 0.4), atPeak - 1e-9 * std::fabs(atPeak));
+}
+
+}  // namespace
+}  // namespace parmix
