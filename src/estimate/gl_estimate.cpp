@@ -87,9 +87,4 @@ SupportedEstimate studyGlIndividual(const GlIndividual& individual, RememberedLi
   return studyLikelihood(points, search);
 }
 
-SupportedEstimate studyGlIndividual(const GlIndividual& individual) {
-  RememberedLikelihood points;
-  return studyGlIndividual(individual, points);
-}
-
 }  // namespace parmix

@@ -62,7 +62,6 @@ SupportedEstimate studyLikelihood(RememberedLikelihood& logL,
 // its points.
 SupportedEstimate studyGlIndividual(const GlIndividual& individual, RememberedLikelihood& points,
                                     Search search = Search::Bracketing);
-SupportedEstimate studyGlIndividual(const GlIndividual& individual);
 
 }  // namespace parmix
 

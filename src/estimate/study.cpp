@@ -274,22 +274,6 @@ DataCount countIndividualData(const int* const* indGenotype, int loci, const cha
   return count;
 }
 
-std::vector<DataCount> countDataSet(const DataSet& data) {
-  std::vector<DataCount> counts(static_cast<std::size_t>(data.nCols / 2));
-  const std::vector<char> types = effectiveLocusTypes(data);
-  const int* const* genotypes = data.genotypes.rows();
-  for (int i = 0; i < data.nLoci; ++i) {
-    if (types[static_cast<std::size_t>(i)] == 'B') continue;
-    const bool dominant = types[static_cast<std::size_t>(i)] == 'D';
-    const int* row = genotypes[i];
-    for (std::size_t j = 0; j < counts.size(); ++j) {
-      const bool scored = row[2 * j] != kMissing && (dominant || row[2 * j + 1] != kMissing);
-      ++(scored ? counts[j].loci : counts[j].missing);
-    }
-  }
-  return counts;
-}
-
 void layOutCorrectedIndividual(const int* const* indGenotype, int j, const ParentalModel& parents,
                                const CompactLikelihoods* likelihoods, GlIndividual& terms,
                                std::vector<double>& scratch) {

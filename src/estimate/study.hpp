@@ -133,11 +133,6 @@ struct DataCount {
 // The data count of one individual from its designations (LOCI rows).
 DataCount countIndividualData(const int* const* indGenotype, int loci, const char* locusType);
 
-// The data count of every individual of a loaded DATA set, in file order,
-// by the rule of countIndividualData over the loci it uses; read only, in
-// one pass over the genotype matrix, holding nothing beyond the counts.
-std::vector<DataCount> countDataSet(const DataSet& data);
-
 // Called after every individual with the number finished so far, from the
 // worker that finished it; calls never overlap.
 using StudyProgress = std::function<void(std::size_t done)>;

@@ -10,7 +10,6 @@
 #include "estimate/worker_pool.hpp"
 #include "input/data_set.hpp"
 #include "report/report_writer.hpp"
-#include "run/text_run.hpp"
 
 namespace parmix {
 
@@ -70,19 +69,6 @@ Status statusOfCaughtException() {
     status.setFault(Fault::kInternal);
   }
   return status;
-}
-
-// The `parmix` command's run for a host without an interpreter: the one
-// run of text files with the report written as it goes.
-Status runAnalysis(const RunPaths& paths, unsigned threads) {
-  TextRunRequest request;
-  request.parental = paths.parental;
-  request.individual = paths.individual;
-  request.report = paths.report;
-  request.threads = threads;
-  request.onFailure = ReportOnFailure::kPartial;
-  TextRunResult result;
-  return runTextFiles(request, result);
 }
 
 }  // namespace parmix

@@ -1,12 +1,10 @@
 #ifndef PARMIX_REPORT_ANALYSIS_RUN_HPP
 #define PARMIX_REPORT_ANALYSIS_RUN_HPP
 
-// One whole analysis, from both input files to the finished report: what
-// the command `parmix PARENTAL INDIVIDUAL ?REPORT?` does, for a host without
-// an interpreter.  The command runs the same steps itself, through the ones
-// that report through its interpreter (tclpkg/interp_steps.hpp), and shares
-// the report's steps below with the one run of text files (text_run.hpp),
-// which this run is with the report written as it goes.
+// The report's steps of a whole analysis of text files: the command
+// `parmix PARENTAL INDIVIDUAL ?REPORT?` runs them through the steps that
+// report through its interpreter (tclpkg/interp_steps.hpp), and the one run
+// of text files (text_run.hpp) shares them.
 
 #include <fstream>
 #include <ostream>
@@ -24,17 +22,6 @@ struct RunPaths {
   std::string individual = "undefined";
   std::string report = "parmix_output.txt";
 };
-
-// Loads and checks the data set, opens the report (never one of the input
-// files), studies every individual and writes one row each.  An ok status
-// on success; otherwise the first failure's kind and message.  The report
-// holds what the steps before the failure wrote (nothing is opened before
-// the inputs are measured).  Never throws: running out of memory, or any
-// other exception, becomes a failure of its own kind.  Everything the run
-// holds is released on every path.  The individuals are studied on THREADS
-// threads (0: every core the process may use); the report is the same for
-// every count.
-Status runAnalysis(const RunPaths& paths, unsigned threads = 0);
 
 // The failure of a run that ended in the exception being handled: memory
 // running out, or an internal failure with its reason.  Call it only from

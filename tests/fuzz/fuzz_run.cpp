@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "fuzz_support.hpp"
-#include "run/analysis_run.hpp"
+#include "../unit/support/text_analysis.hpp"
 
 using parmix::fuzz::violated;
 using parmix::fuzz::Workspace;
@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string report = ws.path("report.txt");
   std::remove(report.c_str());
 
-  const parmix::Status status = parmix::runAnalysis({parental, individuals, report});
+  const parmix::Status status = parmix::test::analyseTextFiles(parental, individuals, report);
 
   bool exists = false;
   const std::string written = readWhole(report, exists);

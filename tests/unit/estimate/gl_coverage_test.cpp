@@ -19,6 +19,7 @@
 #include "estimate/worker_pool.hpp"
 #include "draws/random.hpp"
 #include "draws/reads.hpp"
+#include "support/gl_study.hpp"
 
 namespace parmix {
 namespace {

@@ -12,7 +12,7 @@
 #include "input/errors.hpp"
 #include "run/genome_run.hpp"
 #include "support/temp_files.hpp"
-#include "run/analysis_run.hpp"
+#include "support/text_analysis.hpp"
 
 namespace parmix::genome::test {
 
@@ -35,8 +35,8 @@ inline PathOutcome importThenAnalyse(const importer::Options& options, const std
   PathOutcome outcome;
   const importer::test::ImportOutcome imported = importer::test::importWith(options);
   if (imported.failed) return {true, imported.message, ""};
-  const Status status = runAnalysis(
-      {options.prefix + ".parental.txt", options.prefix + ".individuals.txt", report});
+  const Status status = parmix::test::analyseTextFiles(options.prefix + ".parental.txt",
+                                                       options.prefix + ".individuals.txt", report);
   if (!status.ok()) return {true, status.message(), ""};
   outcome.report = withoutTimestamp(report);
   return outcome;
