@@ -4,15 +4,11 @@
 
 #include "run/text_run.hpp"
 #include "tclpkg/command_options.hpp"
-#include "tclpkg/package_settings.hpp"
 #include "tclpkg/tcl_result.hpp"
 
 namespace parmix {
 
 namespace {
-
-constexpr const char* kCommand = "parmix::ancestry";
-constexpr const char* kOptionList = "-report, -tsv, -margin, -drop, -threads, -referencecounts";
 
 void put(Tcl_Obj* dict, const char* key, Tcl_Obj* value) {
   Tcl_DictObjPut(nullptr, dict, Tcl_NewStringObj(key, -1), value);
@@ -53,14 +49,16 @@ Tcl_Obj* rowObj(const std::string& name, const JointEstimate& row, const DataCou
   return dict;
 }
 
-Tcl_Obj* jointRowsObj(const TextRunResult& result) {
+Tcl_Obj* jointRowsObj(const TextRunRequest& /*request*/, const TextRunResult& result) {
   return ancestryRowsObj(result.names, result.jointRows, result.counts);
 }
 
 int runCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
+  const TextCommand command{"parmix::ancestry",
+                      "-report, -tsv, -margin, -drop, -threads, -referencecounts", jointRowsObj};
   TextRunRequest request;
   request.model = TextModel::kJoint;
-  return runTextCommand(interp, kCommand, kOptionList, objc, objv, request, jointRowsObj);
+  return runTextCommand(interp, command, request, objc, objv);
 }
 
 }  // namespace

@@ -6,15 +6,11 @@
 
 #include "run/text_run.hpp"
 #include "tclpkg/command_options.hpp"
-#include "tclpkg/package_settings.hpp"
 #include "tclpkg/tcl_result.hpp"
 
 namespace parmix {
 
 namespace {
-
-constexpr const char* kCommand = "parmix::clines";
-constexpr const char* kOptionList = "-report, -tsv, -qvalue, -threads, -image, -bootstrap, -seed";
 
 void put(Tcl_Obj* dict, const char* key, Tcl_Obj* value) {
   Tcl_DictObjPut(nullptr, dict, Tcl_NewStringObj(key, -1), value);
@@ -104,25 +100,21 @@ Tcl_Obj* imageObj(const TextRunResult& result) {
   return dict;
 }
 
-int runCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
-  TextRunRequest request;
-  request.model = TextModel::kClines;
-  request.threads = configuredThreads(interp);
-  if (takeAnalysisWords(interp, kCommand, kOptionList, "PARENTAL INDIVIDUAL ?-option value ...?",
-                        objc, objv, request) != TCL_OK)
-    return TCL_ERROR;
-  TextRunResult result;
-  const Status status = runTextFiles(request, result);
-  if (!status.ok()) return placeStatus(interp, status);
-  if (!request.image) {
-    Tcl_SetObjResult(interp, resultObj(result));
-    return TCL_OK;
-  }
+// The clines alone, or with -image true both under their names.
+Tcl_Obj* rowsObj(const TextRunRequest& request, const TextRunResult& result) {
+  if (!request.image) return resultObj(result);
   Tcl_Obj* both = Tcl_NewDictObj();
   put(both, "clines", resultObj(result));
   put(both, "image", imageObj(result));
-  Tcl_SetObjResult(interp, both);
-  return TCL_OK;
+  return both;
+}
+
+int runCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
+  const TextCommand command{"parmix::clines",
+                      "-report, -tsv, -qvalue, -threads, -image, -bootstrap, -seed", rowsObj};
+  TextRunRequest request;
+  request.model = TextModel::kClines;
+  return runTextCommand(interp, command, request, objc, objv);
 }
 
 }  // namespace

@@ -178,17 +178,23 @@ int takeAnalysisWords(Tcl_Interp* interp, const char* command, const char* optio
       });
 }
 
-int runTextCommand(Tcl_Interp* interp, const char* command, const char* optionList, int objc,
-                   Tcl_Obj* const objv[], TextRunRequest request,
-                   Tcl_Obj* (*rows)(const TextRunResult&)) {
+int runTextCommand(Tcl_Interp* interp, const TextCommand& command, TextRunRequest request,
+                   int objc, Tcl_Obj* const objv[]) {
   request.threads = configuredThreads(interp);
-  if (takeAnalysisWords(interp, command, optionList, "PARENTAL INDIVIDUAL ?-option value ...?",
-                        objc, objv, request) != TCL_OK)
+  if (takeAnalysisWords(interp, command.name, command.optionList, command.synopsis, objc, objv,
+                        request) != TCL_OK)
     return TCL_ERROR;
+  // The counts are what the correction is made of; there is no default.
+  if (command.countsNeeded && request.referenceCounts.empty())
+    return CommandOptions(interp, command.name, command.optionList)
+        .usageError("-referencecounts COUNTS is needed: the reference samples' counts that "
+                    "parmix::parentalFromReference -counts writes");
+  if (command.partialWithoutCounts && request.referenceCounts.empty())
+    request.onFailure = ReportOnFailure::kPartial;
   TextRunResult result;
   const Status status = runTextFiles(request, result);
   if (!status.ok()) return placeStatus(interp, status);
-  Tcl_SetObjResult(interp, rows(result));
+  Tcl_SetObjResult(interp, command.rows(request, result));
   return TCL_OK;
 }
 

@@ -72,14 +72,28 @@ int takeAnalysisWords(Tcl_Interp* interp, const char* command, const char* optio
                       const char* synopsis, int objc, Tcl_Obj* const objv[],
                       TextRunRequest& request);
 
+// What sets one text-file command apart from the others: its name, the
+// options it takes (as for takeAnalysisWords), the rest of its call for the
+// wrong-number-of-words message, the rows of its result (the request as
+// its words left it, and the run's result), and whether the counts of the
+// reference samples must be given (the correction is made of them) or,
+// when absent, leave the partial report of the command `parmix`.
+struct TextCommand {
+  const char* name;
+  const char* optionList;
+  Tcl_Obj* (*rows)(const TextRunRequest& request, const TextRunResult& result);
+  const char* synopsis = "PARENTAL INDIVIDUAL ?-option value ...?";
+  bool countsNeeded = false;
+  bool partialWithoutCounts = false;
+};
+
 // The whole of a text-file command that returns rows: its words into
 // REQUEST (which comes with the model and its defaults set, and the
 // interpreter's thread count unless -threads says otherwise), the run, and
-// ROWS of the result as the command's result; TCL_ERROR with the run's
+// the rows of the result as the command's result; TCL_ERROR with the run's
 // failure or the words' fault placed.
-int runTextCommand(Tcl_Interp* interp, const char* command, const char* optionList, int objc,
-                   Tcl_Obj* const objv[], TextRunRequest request,
-                   Tcl_Obj* (*rows)(const TextRunResult&));
+int runTextCommand(Tcl_Interp* interp, const TextCommand& command, TextRunRequest request,
+                   int objc, Tcl_Obj* const objv[]);
 
 }  // namespace parmix
 

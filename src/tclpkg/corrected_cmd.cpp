@@ -4,40 +4,11 @@
 
 #include "run/text_run.hpp"
 #include "tclpkg/command_options.hpp"
-#include "tclpkg/package_settings.hpp"
 #include "tclpkg/tcl_result.hpp"
 
 namespace parmix {
 
 namespace {
-
-// The two commands differ in their name and in whether the counts of the
-// reference samples are needed: the correction is a setting of one run.
-struct CommandKind {
-  const char* name;
-  const char* optionList;
-  const char* synopsis;
-  bool countsNeeded;
-};
-
-constexpr CommandKind kCorrected{"parmix::corrected", "-referencecounts, -report, -threads",
-                                 "PARENTAL INDIVIDUAL -referencecounts COUNTS ?-option value ...?",
-                                 true};
-constexpr CommandKind kHybridIndex{"parmix::hybridIndex", "-report, -threads, -referencecounts",
-                                   "PARENTAL INDIVIDUAL ?-option value ...?", false};
-
-int takeWords(Tcl_Interp* interp, const CommandKind& kind, int objc, Tcl_Obj* const objv[],
-              TextRunRequest& request) {
-  if (takeAnalysisWords(interp, kind.name, kind.optionList, kind.synopsis, objc, objv, request) !=
-      TCL_OK)
-    return TCL_ERROR;
-  // The counts are what the correction is made of; there is no default.
-  if (kind.countsNeeded && request.referenceCounts.empty())
-    return CommandOptions(interp, kind.name, kind.optionList)
-        .usageError("-referencecounts COUNTS is needed: the reference samples' counts that "
-                    "parmix::parentalFromReference -counts writes");
-  return TCL_OK;
-}
 
 Tcl_Obj* cutObj(const IndividualEstimate& row, int side) {
   const double limit = side == 0 ? row.lowerBound : row.upperBound;
@@ -59,19 +30,23 @@ Tcl_Obj* rowObj(const std::string& name, const IndividualEstimate& row, const Da
   return dict;
 }
 
-int runCommand(Tcl_Interp* interp, const CommandKind& kind, int objc, Tcl_Obj* const objv[]) {
+Tcl_Obj* rowsObj(const TextRunRequest& /*request*/, const TextRunResult& result) {
+  return hybridIndexRowsObj(result.names, result.rows, result.counts);
+}
+
+// The two commands differ in their name and in whether the counts of the
+// reference samples are needed: the correction is a setting of one run.
+// Without the counts the run is the command `parmix`'s own, report and all.
+const TextCommand kCorrected{"parmix::corrected", "-referencecounts, -report, -threads", rowsObj,
+                             "PARENTAL INDIVIDUAL -referencecounts COUNTS ?-option value ...?",
+                             true, true};
+const TextCommand kHybridIndex{"parmix::hybridIndex", "-report, -threads, -referencecounts",
+                               rowsObj, "PARENTAL INDIVIDUAL ?-option value ...?", false, true};
+
+int runCommand(Tcl_Interp* interp, const TextCommand& command, int objc, Tcl_Obj* const objv[]) {
   TextRunRequest request;
   request.report = "parmix_output.txt";
-  request.threads = configuredThreads(interp);  // unless -threads says otherwise
-  if (takeWords(interp, kind, objc, objv, request) != TCL_OK) return TCL_ERROR;
-  // Without the counts of the reference samples the run is the command
-  // `parmix`'s own, report and all.
-  if (request.referenceCounts.empty()) request.onFailure = ReportOnFailure::kPartial;
-  TextRunResult result;
-  const Status status = runTextFiles(request, result);
-  if (!status.ok()) return placeStatus(interp, status);
-  Tcl_SetObjResult(interp, hybridIndexRowsObj(result.names, result.rows, result.counts));
-  return TCL_OK;
+  return runTextCommand(interp, command, request, objc, objv);
 }
 
 }  // namespace
