@@ -304,32 +304,12 @@ proc ::parmix::ClineFrame {layout} {
     lassign [ClineXY $layout 0 0] x0 y0
     lassign [ClineXY $layout 1 1] x1 y1
     set parts [list "<g class=\"grid\" stroke=\"$grid\" stroke-width=\"1\">"]
-    for {set i 0} {$i <= 10} {incr i} {
-        lassign [ClineXY $layout [expr {$i / 10.0}] [expr {$i / 10.0}]] x y
-        lappend parts "<line x1=\"$x\" y1=\"$y0\" x2=\"$x\" y2=\"$y1\"/>" \
-            "<line x1=\"$x0\" y1=\"$y\" x2=\"$x1\" y2=\"$y\"/>"
-    }
+    lappend parts {*}[UnitSquareGrid ClineXY $layout]
     lappend parts </g> "<g class=\"axis\" stroke=\"$axis\" fill=\"$axis\" font-size=\"11\">" \
         "<rect x=\"$x0\" y=\"$y1\" width=\"[Num $side]\" height=\"[Num $side]\" fill=\"none\"/>"
-    for {set i 0} {$i <= 10} {incr i 2} {
-        set label [expr {$i == 0 ? "0" : ($i == 10 ? "1" : "0.$i")}]
-        lassign [ClineXY $layout [expr {$i / 10.0}] [expr {$i / 10.0}]] x y
-        lappend parts "<line x1=\"$x\" y1=\"$y0\" x2=\"$x\" y2=\"[Num [expr {$y0 + 5}]]\"/>" \
-            "<text x=\"$x\" y=\"[Num [expr {$y0 + 18}]]\" stroke=\"none\"\
-                text-anchor=\"middle\">$label</text>" \
-            "<line x1=\"$x0\" y1=\"$y\" x2=\"[Num [expr {$x0 - 5}]]\" y2=\"$y\"/>" \
-            "<text x=\"[Num [expr {$x0 - 8}]]\" y=\"[Num [expr {$y + 4}]]\" stroke=\"none\"\
-                text-anchor=\"end\">$label</text>"
-    }
-    set middleX [Num [expr {($x0 + $x1) / 2.0}]]
-    set middleY [Num [expr {($y0 + $y1) / 2.0}]]
-    set titleX [Num [expr {$x0 - 40}]]
-    lappend parts "<text class=\"axis-title\" x=\"$middleX\" y=\"[Num [expr {$y0 + 40}]]\"\
-            stroke=\"none\" font-size=\"12\" text-anchor=\"middle\">hybrid index h\
-            (0: parental population S, 1: parental population R)</text>" \
-        "<text class=\"axis-title\" x=\"$titleX\" y=\"$middleY\" stroke=\"none\" font-size=\"12\"\
-            text-anchor=\"middle\" transform=\"rotate(-90 $titleX $middleY)\">probability of\
-            R ancestry at the locus \u03c6</text>" </g>
+    lappend parts {*}[UnitSquareTicks ClineXY $layout "hybrid index h\
+            (0: parental population S, 1: parental population R)" "probability of\
+            R ancestry at the locus \u03c6"] </g>
     return [join $parts \n]
 }
 

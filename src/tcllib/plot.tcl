@@ -132,6 +132,48 @@ proc ::parmix::Num {x} {
     return $text
 }
 
+# The lines at every 0.1 across the unit square that XY (a procedure of the
+# layout and the two coordinates) places, as a list of SVG elements.
+proc ::parmix::UnitSquareGrid {xy layout} {
+    lassign [$xy $layout 0 0] x0 y0
+    lassign [$xy $layout 1 1] x1 y1
+    set parts {}
+    for {set i 0} {$i <= 10} {incr i} {
+        lassign [$xy $layout [expr {$i / 10.0}] [expr {$i / 10.0}]] x y
+        lappend parts "<line x1=\"$x\" y1=\"$y0\" x2=\"$x\" y2=\"$y1\"/>" \
+            "<line x1=\"$x0\" y1=\"$y\" x2=\"$x1\" y2=\"$y\"/>"
+    }
+    return $parts
+}
+
+# The ticks and labels at every 0.2 along the bottom and the left side of
+# the unit square that XY (a procedure of the layout and the two
+# coordinates) places, and the titles XTITLE below and YTITLE beside it, as
+# a list of SVG elements.
+proc ::parmix::UnitSquareTicks {xy layout xTitle yTitle} {
+    lassign [$xy $layout 0 0] x0 y0
+    lassign [$xy $layout 1 1] x1 y1
+    set parts {}
+    for {set i 0} {$i <= 10} {incr i 2} {
+        set label [expr {$i == 0 ? "0" : ($i == 10 ? "1" : "0.$i")}]
+        lassign [$xy $layout [expr {$i / 10.0}] [expr {$i / 10.0}]] x y
+        lappend parts "<line x1=\"$x\" y1=\"$y0\" x2=\"$x\" y2=\"[Num [expr {$y0 + 5}]]\"/>" \
+            "<text x=\"$x\" y=\"[Num [expr {$y0 + 18}]]\" stroke=\"none\"\
+                text-anchor=\"middle\">$label</text>" \
+            "<line x1=\"$x0\" y1=\"$y\" x2=\"[Num [expr {$x0 - 5}]]\" y2=\"$y\"/>" \
+            "<text x=\"[Num [expr {$x0 - 8}]]\" y=\"[Num [expr {$y + 4}]]\" stroke=\"none\"\
+                text-anchor=\"end\">$label</text>"
+    }
+    set middleX [Num [expr {($x0 + $x1) / 2.0}]]
+    set middleY [Num [expr {($y0 + $y1) / 2.0}]]
+    set titleX [Num [expr {$x0 - 40}]]
+    lappend parts "<text class=\"axis-title\" x=\"$middleX\" y=\"[Num [expr {$y0 + 40}]]\"\
+            stroke=\"none\" font-size=\"12\" text-anchor=\"middle\">[Xml $xTitle]</text>" \
+        "<text class=\"axis-title\" x=\"$titleX\" y=\"$middleY\" stroke=\"none\" font-size=\"12\"\
+            text-anchor=\"middle\" transform=\"rotate(-90 $titleX $middleY)\">[Xml $yTitle]</text>"
+    return $parts
+}
+
 # Text made safe for XML: the five special characters as entities, and the
 # characters that XML does not allow (most control characters, lone
 # surrogates, U+FFFE and U+FFFF) as "?".
