@@ -79,10 +79,6 @@ int findNumberRows(std::string fileName, char eol) {
   return scanner.recordNumber();
 }
 
-char detectLineTerminator(const std::string& fileName) {
-  return findNumberRows(fileName, '\n') == 1 ? '\r' : '\n';
-}
-
 int findNumberRowsAndTerminator(const std::string& fileName, char* eol) {
   const int withNewline = findNumberRows(fileName, '\n');
   *eol = withNewline == 1 ? '\r' : '\n';

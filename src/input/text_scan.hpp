@@ -30,13 +30,10 @@ int checkKeyword(std::string fileName, std::string keyword, Status& status);
 // never ends here.
 int findNumberRows(std::string fileName, char eol);
 
-// The file's line terminator: '\r' when a count with '\n' finds exactly one
-// record, otherwise '\n'.
-char detectLineTerminator(const std::string& fileName);
-
-// Both in one: sets *eol by the rule above and returns the record count
-// with that terminator, reading the file once when it ends its lines in
-// '\n' (-1 when it cannot be opened or read whole).
+// The file's line terminator and its record count with it: sets *eol to
+// '\r' when a count with '\n' finds exactly one record, otherwise '\n', and
+// returns the count with that terminator, reading the file once when it
+// ends its lines in '\n' (-1 when it cannot be opened or read whole).
 int findNumberRowsAndTerminator(const std::string& fileName, char* eol);
 
 // False for a file that may never end, which only a reader that stops at

@@ -10,6 +10,7 @@
 
 #include "input/record_scanner.hpp"
 #include "input/text_scan.hpp"
+#include "support/line_terminator.hpp"
 #include "support/temp_files.hpp"
 
 namespace parmix {

@@ -11,6 +11,7 @@
 #include "input/data_set.hpp"
 #include "input/text_scan.hpp"
 #include "input/status.hpp"
+#include "support/line_terminator.hpp"
 #include "support/temp_files.hpp"
 
 namespace parmix {

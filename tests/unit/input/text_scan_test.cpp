@@ -6,6 +6,7 @@
 #include <string>
 
 #include "input/status.hpp"
+#include "support/line_terminator.hpp"
 #include "support/temp_files.hpp"
 
 namespace parmix {
