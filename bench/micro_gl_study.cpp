@@ -14,7 +14,6 @@
 #include "draws/reads.hpp"
 #include "estimate/gl_estimate.hpp"
 #include "estimate/individual_context.hpp"
-#include "estimate/individual_study.hpp"
 #include "model/gl_likelihood.hpp"
 
 namespace {
@@ -76,8 +75,7 @@ void BM_PlainStudy(benchmark::State& state) {
   parmix::IndividualContext context;
   for (auto _ : state) {
     context.layOut(genotypeRows.data(), rowsR.data(), rowsS.data(), types.data(), kLoci);
-    benchmark::DoNotOptimize(parmix::studyIndividualGenotype(
-        genotypeRows.data(), rowsR.data(), rowsS.data(), types.data(), kLoci, &context));
+    benchmark::DoNotOptimize(parmix::studyLikelihood(context.points()));
   }
   state.SetLabel("one individual, 5,000 loci");
 }

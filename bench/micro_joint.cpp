@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "estimate/gl_estimate.hpp"
 #include "estimate/individual_context.hpp"
-#include "estimate/individual_study.hpp"
 #include "estimate/joint_study.hpp"
 #include "input/data_set.hpp"
 #include "model/joint_likelihood.hpp"
@@ -83,8 +83,7 @@ void BM_HybridIndexStudy(benchmark::State& state) {
     // As a worker takes each individual: its layout, then the study.
     int** g = panel.indGenotype[k].rows();
     context.layOut(g, panel.freqR.rows(), panel.freqS.rows(), panel.locusType.data(), loci);
-    benchmark::DoNotOptimize(parmix::studyIndividualGenotype(
-        g, panel.freqR.rows(), panel.freqS.rows(), panel.locusType.data(), loci, &context));
+    benchmark::DoNotOptimize(parmix::studyLikelihood(context.points()));
     k = (k + 1) % panel.indGenotype.size();
   }
   state.SetItemsProcessed(state.iterations());

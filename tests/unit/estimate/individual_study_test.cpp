@@ -1,4 +1,4 @@
-#include "estimate/individual_study.hpp"
+#include "support/individual_study.hpp"
 
 #include <gtest/gtest.h>
 
