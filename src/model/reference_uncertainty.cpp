@@ -63,11 +63,6 @@ FrequencyMoments dirichletMoments(const double* counts, int k, double pseudoCoun
   return m;
 }
 
-PhenotypeMoments exactPhenotypeMoments(double dominantAlleleFreq) {
-  const double t = 1.0 - dominantAlleleFreq;
-  return {t * t, t, dominantAlleleFreq};
-}
-
 PhenotypeMoments betaPhenotypeMoments(double present, double absent, double pseudoCount) {
   const double a = absent + pseudoCount;
   const double b = present + pseudoCount;
@@ -85,44 +80,6 @@ FrequencyMoments dominantAlleleMoments(const PhenotypeMoments& m) {
   const double variance = m.absent - m.rootAbsent * m.rootAbsent;
   d.cov = {variance, -variance, -variance, variance};
   return d;
-}
-
-double expectedHomozygote(double h, int i, const FrequencyMoments& r, const FrequencyMoments& s) {
-  const double m = h * r.mean[i] + (1.0 - h) * s.mean[i];
-  const double g = 1.0 - h;
-  return m * m + h * h * r.covariance(i, i) + g * g * s.covariance(i, i);
-}
-
-double expectedHeterozygote(double h, int i, int j, const FrequencyMoments& r,
-                            const FrequencyMoments& s) {
-  const double g = 1.0 - h;
-  const double mi = h * r.mean[i] + g * s.mean[i];
-  const double mj = h * r.mean[j] + g * s.mean[j];
-  return 2.0 * (mi * mj + h * h * r.covariance(i, j) + g * g * s.covariance(i, j));
-}
-
-double expectedRecessive(double h, const PhenotypeMoments& r, const PhenotypeMoments& s) {
-  const double g = 1.0 - h;
-  return h * h * r.absent + 2.0 * h * g * r.rootAbsent * s.rootAbsent + g * g * s.absent;
-}
-
-double expectedHomozygoteJoint(double h, double het, int i, const FrequencyMoments& r,
-                               const FrequencyMoments& s) {
-  return (h - het / 2) * r.secondMoment(i, i) + het * r.mean[i] * s.mean[i] +
-         (1.0 - h - het / 2) * s.secondMoment(i, i);
-}
-
-double expectedHeterozygoteJoint(double h, double het, int i, int j, const FrequencyMoments& r,
-                                 const FrequencyMoments& s) {
-  return (h - het / 2) * 2.0 * r.secondMoment(i, j) +
-         het * (r.mean[i] * s.mean[j] + r.mean[j] * s.mean[i]) +
-         (1.0 - h - het / 2) * 2.0 * s.secondMoment(i, j);
-}
-
-double expectedRecessiveJoint(double h, double het, const PhenotypeMoments& r,
-                              const PhenotypeMoments& s) {
-  return (h - het / 2) * r.absent + het * r.rootAbsent * s.rootAbsent +
-         (1.0 - h - het / 2) * s.absent;
 }
 
 }  // namespace parmix

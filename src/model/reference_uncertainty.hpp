@@ -53,10 +53,6 @@ struct PhenotypeMoments {
   double dominant = 0.0;    // E[1 - t], the dominant allele's mean frequency
 };
 
-// The plug-in value from the dominant allele's frequency p (the model's
-// frequency row): theta = (1 - p)^2, sqrt(theta) = 1 - p, dominant p.
-PhenotypeMoments exactPhenotypeMoments(double dominantAlleleFreq);
-
 // The Beta posterior of theta from the phenotype counts of the reference
 // samples, the pseudo-count added to both (as the reference counting does):
 // theta ~ Beta(absent + c, present + c).  E[sqrt(theta)] =
@@ -69,29 +65,6 @@ PhenotypeMoments betaPhenotypeMoments(double present, double absent, double pseu
 // diagonal and -Var t off it.  Its phenotypes are the genotypes {0/0, 0/1}
 // (band present) and 1/1 (band absent).
 FrequencyMoments dominantAlleleMoments(const PhenotypeMoments& m);
-
-// The closed forms, one genotype at a time (alleles numbered from 0).
-// Hybrid-index model:
-//   homozygote i/i:     m_i^2 + h^2 Var r_i + (1-h)^2 Var s_i,
-//                       m_i = h E r_i + (1-h) E s_i
-//   heterozygote i/j:   2 (m_i m_j + h^2 Cov(r_i,r_j) + (1-h)^2 Cov(s_i,s_j))
-//   recessive phenotype E[(h t_R + (1-h) t_S)^2]
-//                       = h^2 E theta_R + 2h(1-h) E t_R E t_S + (1-h)^2 E theta_S
-double expectedHomozygote(double h, int i, const FrequencyMoments& r, const FrequencyMoments& s);
-double expectedHeterozygote(double h, int i, int j, const FrequencyMoments& r,
-                            const FrequencyMoments& s);
-double expectedRecessive(double h, const PhenotypeMoments& r, const PhenotypeMoments& s);
-
-// Joint (h, H) model, weights p_RR = h - H/2, H, p_SS = 1 - h - H/2:
-//   homozygote   p_RR E[r_i^2] + H E r_i E s_i + p_SS E[s_i^2]
-//   heterozygote p_RR 2E[r_i r_j] + H (E r_i E s_j + E r_j E s_i) + p_SS 2E[s_i s_j]
-//   recessive    p_RR E theta_R + H E t_R E t_S + p_SS E theta_S
-double expectedHomozygoteJoint(double h, double het, int i, const FrequencyMoments& r,
-                               const FrequencyMoments& s);
-double expectedHeterozygoteJoint(double h, double het, int i, int j, const FrequencyMoments& r,
-                                 const FrequencyMoments& s);
-double expectedRecessiveJoint(double h, double het, const PhenotypeMoments& r,
-                              const PhenotypeMoments& s);
 
 }  // namespace parmix
 

@@ -15,6 +15,7 @@
 #include "estimate/study.hpp"
 #include "input/compact_genotypes.hpp"
 #include "model/joint_likelihood.hpp"
+#include "support/expected_genotypes.hpp"
 #include "support/joint_reference.hpp"
 
 namespace parmix {

@@ -10,6 +10,7 @@
 #include "estimate/ml_estimate.hpp"
 #include "estimate/support_limits.hpp"
 #include "model/likelihood.hpp"
+#include "support/expected_genotypes.hpp"
 #include "support/gl_study.hpp"
 
 namespace parmix {

@@ -8,6 +8,7 @@
 
 #include "model/genotype_prob.hpp"
 #include "model/likelihood.hpp"
+#include "support/expected_genotypes.hpp"
 
 namespace parmix {
 namespace {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "support/dirichlet_quadrature.hpp"
+#include "support/expected_genotypes.hpp"
 
 namespace parmix {
 namespace {
