@@ -46,8 +46,6 @@ class RecordScanner {
 
   // Records read so far, the header record included (the header is 1).
   int recordNumber() const { return records_; }
-  // True once the terminator of the last data part read was not found.
-  bool hitEnd() const { return in_.eof(); }
   // True once the text of a compressed file ended at a fault of its data
   // (cut short, a failed check): what was read is not the whole file.
   bool damaged() const;
