@@ -1,5 +1,7 @@
 #include "input/compact_genotypes.hpp"
 
+#include <algorithm>
+
 namespace parmix {
 
 namespace {
@@ -54,6 +56,20 @@ void CompactGenotypes::appendLocus(const std::uint8_t* pairs) {
   } else {
     appendWide(pairs);
   }
+  countLocus();
+}
+
+void CompactGenotypes::appendPackedCodes(const std::uint8_t* codes) {
+  const std::size_t stride = packedStride();
+  if (filling_.packed.empty()) filling_.packed.resize(stride * kBlockLoci);
+  std::copy_n(codes, stride,
+              filling_.packed.data() + stride * static_cast<std::size_t>(filling_.packedCount));
+  ++filling_.packedCount;
+  ++packedLoci_;
+  countLocus();
+}
+
+void CompactGenotypes::countLocus() {
   ++fillingLoci_;
   ++loci_;
   if (fillingLoci_ == kBlockLoci) sealFullBlock();
