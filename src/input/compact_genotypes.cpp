@@ -40,6 +40,17 @@ void writePair(const std::uint8_t* pair, int* row, int missing) {
   }
 }
 
+// A 4 x 4 square of two-bit codes, byte q holding row q (column k in bits
+// 2k), turned so that byte k holds column k: the two off-diagonal cells of
+// each 2 x 2 corner swapped, then the two off-diagonal corners.  This is
+// what sealing a block does to every four loci of four individuals.
+std::uint32_t transposedSquare(std::uint32_t square) {
+  std::uint32_t t = (square ^ (square >> 6)) & 0x00CC00CCu;
+  square ^= t ^ (t << 6);
+  t = (square ^ (square >> 12)) & 0x0000F0F0u;
+  return square ^ t ^ (t << 12);
+}
+
 }  // namespace
 
 std::size_t CompactGenotypes::Block::bytes() const {
@@ -121,15 +132,15 @@ void CompactGenotypes::sealFullBlock() {
   // Four loci by four individuals at a time: one byte of each of four
   // loci gives one byte of each of four individuals.
   for (std::size_t group = 0; group < run; ++group) {
+    const std::size_t loci = std::min<std::size_t>(4, packedCount - 4 * group);
+    const std::uint8_t* rows = filling_.packed.data() + 4 * group * stride;
     for (std::size_t byte = 0; byte < stride; ++byte) {
-      unsigned in[4] = {0, 0, 0, 0};
-      for (std::size_t q = 0; q < 4 && 4 * group + q < packedCount; ++q)
-        in[q] = filling_.packed[(4 * group + q) * stride + byte];
-      for (std::size_t k = 0; k < 4 && 4 * byte + k < n; ++k) {
-        unsigned out = 0;
-        for (std::size_t q = 0; q < 4; ++q) out |= ((in[q] >> (2 * k)) & 3u) << (2 * q);
-        block.packed[(4 * byte + k) * run + group] = static_cast<std::uint8_t>(out);
-      }
+      std::uint32_t square = 0;
+      for (std::size_t q = 0; q < loci; ++q)
+        square |= std::uint32_t{rows[q * stride + byte]} << (8 * q);
+      square = transposedSquare(square);
+      for (std::size_t k = 0; k < 4 && 4 * byte + k < n; ++k)
+        block.packed[(4 * byte + k) * run + group] = static_cast<std::uint8_t>(square >> (8 * k));
     }
   }
   block.wide.resize(2 * wideCount * n);

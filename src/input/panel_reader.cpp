@@ -147,6 +147,14 @@ constexpr std::uint8_t kStoreCode[4] = {CompactGenotypes::kHomozygote2,
                                         CompactGenotypes::kHeterozygote,
                                         CompactGenotypes::kHomozygote1};
 
+// The bits set in WORD, which has them at even places only (one for each
+// two-bit code marked).
+std::size_t evenBitsSet(std::uint64_t word) {
+  word = (word & 0x3333333333333333u) + ((word >> 2) & 0x3333333333333333u);
+  word = (word + (word >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+  return static_cast<std::size_t>((word * 0x0101010101010101u) >> 56);
+}
+
 int codeOfSample(const std::uint8_t* row, std::size_t sample) {
   return (row[sample / 4] >> (2 * (sample % 4))) & 3;
 }
@@ -221,11 +229,11 @@ class RowView {
       std::uint64_t codes, mask;
       std::memcpy(&codes, row + i, 8);
       std::memcpy(&mask, usedMask_.data() + i, 8);
-      missing += static_cast<std::size_t>(__builtin_popcountll(codes & ~(codes >> 1) & mask));
+      missing += evenBitsSet(codes & ~(codes >> 1) & mask);
     }
     for (; i < rowBytes_; ++i) {
       const unsigned codes = row[i];
-      missing += static_cast<std::size_t>(__builtin_popcount(codes & ~(codes >> 1) & usedMask_[i]));
+      missing += evenBitsSet(codes & ~(codes >> 1) & usedMask_[i]);
     }
     return missing;
   }
