@@ -102,6 +102,7 @@ class CompactGenotypes {
   void appendWide(const std::uint8_t* pairs);
   void countLocus();
   void sealFullBlock();
+  void prefetchTile(std::size_t locus, std::size_t first, std::size_t packedCount) const;
   void layOutSealed(const Block& block, int j, int** rows, int missing) const;
   void layOutFilling(int j, int** rows, int missing) const;
 
