@@ -207,19 +207,27 @@ bench:
 # and the time of reading and of studying (bench/run-bench-genome.sh): by
 # default 10^9 study genotypes from a bgzipped VCF; TIER=10e10 takes 10^10
 # from PLINK files (2.5 GB of .bed), TIER=10e8 a hundredth of that.  The
-# simulated panels are kept in $(BUILD_DIR)/bench-genome.  Never part of
-# `make test`.
+# simulated panels are kept in $(BUILD_DIR)/bench-genome.  CLINES=1 fits
+# every locus's genomic cline too (--clines).  Never part of `make test`.
 TIER ?= 10e9
+CLINES ?= 0
 .PHONY: bench-genome
 bench-genome: DEPS_GROUPS = bench
 bench-genome: build
-	@BENCH_GENOME_TIER=$(TIER) sh bench/run-bench-genome.sh $(BUILD_DIR)
+	@BENCH_GENOME_TIER=$(TIER) BENCH_GENOME_CLINES=$(CLINES) sh bench/run-bench-genome.sh $(BUILD_DIR)
 
 # The cost of each correction for sequencing data and small reference
 # samples on the M tier through the VCF path (bench/run-bench-corrections.tcl).
 .PHONY: bench-corrections
 bench-corrections: build
 	@$(TCLSH) bench/run-bench-corrections.tcl $(BUILD_DIR)
+
+# The genomic clines against the hybrid index on the M tier, one thread
+# each (bench/run-bench-clines.tcl); the figures go to docs/clines.md by
+# hand.  Never part of `make test`.
+.PHONY: bench-clines
+bench-clines: build
+	@$(TCLSH) bench/run-bench-clines.tcl $(BUILD_DIR)
 
 install: build
 	@cmake --install $(BUILD_DIR)

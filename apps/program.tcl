@@ -19,7 +19,7 @@ namespace eval ::parmix::program {
         {              PARENTAL INDIVIDUAL}
         {       parmix --clines [-o REPORT] [--tsv FILE] [--cline-plot FILE.svg]}
         {              [--image FILE.svg] [--qvalue Q] [--threads N] [--quiet]}
-        {              PARENTAL INDIVIDUAL}
+        {              [--bootstrap N [--seed S]] PARENTAL INDIVIDUAL}
         {       parmix --parental-from R_SAMPLE S_SAMPLE -o PARENTAL}
         {              [--types LIST | --types-from PARENTAL] [--pseudo-count X]}
         {              [--study INDIVIDUAL] [--renumber PREFIX] [--counts COUNTS]}
@@ -31,53 +31,55 @@ namespace eval ::parmix::program {
     # itself.  An option belongs to the modes of both lists.  The modes of
     # text files are analysis (the hybrid index), ancestry, clines, check
     # and reference (--parental-from); those of a VCF/BCF or PLINK panel
-    # are vcf (the hybrid index), vcf-ancestry and merge.  --help, -h and
+    # are vcf (the hybrid index), vcf-ancestry, vcf-clines and merge.  --help, -h and
     # --version go with anything.  A panel's --margin and --drop go to
     # parmix::genome in either analysis: it checks their values before it
     # refuses them without -ancestry.  A merge takes --biallelic-snps and
     # has nothing to filter.
     variable options {
-        -o REPORT -report {analysis ancestry clines vcf vcf-ancestry} {reference merge}
-        --tsv FILE -tsv {ancestry clines vcf-ancestry} {analysis vcf merge}
+        -o REPORT -report {analysis ancestry clines vcf vcf-ancestry vcf-clines} {reference merge}
+        --tsv FILE -tsv {ancestry clines vcf-ancestry vcf-clines} {analysis vcf merge}
         --plot FILE.svg {} {} {analysis vcf merge}
         --triangle FILE.svg {} {} {ancestry vcf-ancestry}
         --margin UNITS -margin {ancestry vcf vcf-ancestry} {}
         --drop UNITS -drop {ancestry vcf vcf-ancestry} {}
-        --threads N -threads {vcf vcf-ancestry} {analysis ancestry clines}
-        --qvalue Q -qvalue clines {}
+        --threads N -threads {vcf vcf-ancestry vcf-clines} {analysis ancestry clines}
+        --qvalue Q -qvalue {clines vcf-clines} {}
+        --bootstrap N -bootstrap clines {}
+        --seed S -seed clines {}
         --cline-plot FILE.svg {} {} clines
         --image FILE.svg {} {} clines
         --unknown-alleles missing|error {} {} analysis
         --reference-counts COUNTS -referencecounts {analysis ancestry} {}
         --types LIST -types reference {}
         --types-from PARENTAL -typesfrom reference {}
-        --pseudo-count X -pseudocount {reference vcf vcf-ancestry} {}
-        --study FILE -study {reference vcf vcf-ancestry} {}
+        --pseudo-count X -pseudocount {reference vcf vcf-ancestry vcf-clines} {}
+        --study FILE -study {reference vcf vcf-ancestry vcf-clines} {}
         --renumber PREFIX -renumber reference {}
         --counts COUNTS -counts reference {}
-        --vcf FILE -vcf {vcf vcf-ancestry} {}
-        --bfile PREFIX -bfile {vcf vcf-ancestry} {}
-        --popmap FILE -popmap {vcf vcf-ancestry} {}
-        --r POP -r {vcf vcf-ancestry} {}
-        --s POP -s {vcf vcf-ancestry} {}
-        --samples FILE -samples {vcf vcf-ancestry} {}
-        --shard K/N -shard {vcf vcf-ancestry} {}
-        --min-called N -mincalled {vcf vcf-ancestry} {}
-        --min-difference D -mindifference {vcf vcf-ancestry} {}
-        --max-missing F -maxmissing {vcf vcf-ancestry} {}
-        --genotype-likelihoods PL|GL -genotypelikelihoods {vcf vcf-ancestry} {}
-        --reference-frequencies gl|gt -referencefrequencies {vcf vcf-ancestry} {}
-        --biallelic-snps {} -biallelicsnps {vcf vcf-ancestry} merge
-        --reference-uncertainty {} -referenceuncertainty {vcf vcf-ancestry} {analysis ancestry}
+        --vcf FILE -vcf {vcf vcf-ancestry vcf-clines} {}
+        --bfile PREFIX -bfile {vcf vcf-ancestry vcf-clines} {}
+        --popmap FILE -popmap {vcf vcf-ancestry vcf-clines} {}
+        --r POP -r {vcf vcf-ancestry vcf-clines} {}
+        --s POP -s {vcf vcf-ancestry vcf-clines} {}
+        --samples FILE -samples {vcf vcf-ancestry vcf-clines} {}
+        --shard K/N -shard {vcf vcf-ancestry vcf-clines} {}
+        --min-called N -mincalled {vcf vcf-ancestry vcf-clines} {}
+        --min-difference D -mindifference {vcf vcf-ancestry vcf-clines} {}
+        --max-missing F -maxmissing {vcf vcf-ancestry vcf-clines} {}
+        --genotype-likelihoods PL|GL -genotypelikelihoods {vcf vcf-ancestry vcf-clines} {}
+        --reference-frequencies gl|gt -referencefrequencies {vcf vcf-ancestry vcf-clines} {}
+        --biallelic-snps {} -biallelicsnps {vcf vcf-ancestry vcf-clines} merge
+        --reference-uncertainty {} -referenceuncertainty {vcf vcf-ancestry vcf-clines} {analysis ancestry}
         --ancestry {} -ancestry vcf-ancestry ancestry
-        --quiet {} {} {} {analysis ancestry clines check reference vcf vcf-ancestry merge}
-        --clines {} {} {} clines
+        --quiet {} {} {} {analysis ancestry clines check reference vcf vcf-ancestry vcf-clines merge}
+        --clines {} -clines vcf-clines clines
         --check {} {} {} check
         --parental-from {} {} {} reference
         --merge {} {} {} merge
     }
     variable textModes {analysis ancestry clines check reference}
-    variable panelModes {vcf vcf-ancestry merge}
+    variable panelModes {vcf vcf-ancestry vcf-clines merge}
 }
 
 # The modes of option NAME among SIDE (a list of modes); empty when it has
@@ -329,7 +331,7 @@ proc ::parmix::program::RefuseOutputsNamingInputs {mode options inputs} {
 # without them.
 proc ::parmix::program::RefuseUnreadableReport {mode options} {
     set report [ReportPath $mode $options]
-    if {$mode in {ancestry clines vcf-ancestry} || ![file exists $report] || [file isfile $report]} return
+    if {$mode in {ancestry clines vcf-ancestry vcf-clines} || ![file exists $report] || [file isfile $report]} return
     foreach option {--tsv --plot} {
         if {[dict exists $options $option]} {
             Usage "option $option is made from the report, which cannot be read back from\
@@ -344,7 +346,8 @@ proc ::parmix::program::ReportPath {mode options} {
         return [dict get $options -o]
     }
     dict get {analysis parmix_output.txt ancestry parmix_ancestry.txt
-        clines parmix_clines.txt vcf parmix_output.txt vcf-ancestry parmix_ancestry.txt} $mode
+        clines parmix_clines.txt vcf parmix_output.txt vcf-ancestry parmix_ancestry.txt
+        vcf-clines parmix_clines.txt} $mode
 }
 
 # The correction for small reference samples takes the counts that
@@ -602,6 +605,13 @@ Genomic clines (--clines):
                      thousand loci a sample of the neutral ones, as the
                      figure says
   --qvalue Q         the q-value at which a locus departs (default 0.05)
+  --bootstrap N      also a parametric bootstrap of the neutral cline: N
+                     simulated replicates of each locus's genotypes under
+                     phi = h, each refitted; the table's last column
+                     bootstrap_p_value is the share of replicates whose
+                     LR reaches the locus's own, (1 + count) / (1 + N)
+  --seed S           the bootstrap's seed (default 1): the same seed gives
+                     the same p-values on any number of threads
   --image FILE.svg   with --clines: draw the genotype image as an SVG
                      figure: individuals sorted by h (highest at the top),
                      loci in file order, each cell coloured by the number
@@ -675,6 +685,8 @@ namespace eval ::parmix::program {
         {       parmix (--vcf FILE | --bfile PREFIX) --popmap FILE --r POP --s POP}
         {              --ancestry [-o REPORT]}
         {              [--tsv FILE] [--triangle FILE.svg] [--margin U] [--drop U] ...}
+        {       parmix (--vcf FILE | --bfile PREFIX) --popmap FILE --r POP --s POP}
+        {              --clines [-o REPORT] [--tsv FILE] [--qvalue Q] ...}
         {       parmix --merge -o REPORT [--tsv FILE] [--plot FILE.svg] SHARD_REPORT...}
     } \n]
 }
@@ -806,18 +818,27 @@ proc ::parmix::program::PanelMode {call} {
     if {[dict exists $call flags --merge]} {
         return merge
     }
-    expr {[dict exists $call flags --ancestry] ? "vcf-ancestry" : "vcf"}
+    if {[dict exists $call flags --ancestry]} {
+        return vcf-ancestry
+    }
+    expr {[dict exists $call flags --clines] ? "vcf-clines" : "vcf"}
 }
 
 # Every option and flag of CALL in its MODE, by the table: one that
 # belongs to another mode of the panel path is refused as a misfit.
 proc ::parmix::program::CheckPanelFit {call mode} {
     foreach name [concat [dict keys [dict get $call options]] [dict keys [dict get $call flags]]] {
-        if {$mode ni [OptionModes $name]} {
-            Usage "option $name [dict get {
+        set modes [OptionModes $name]
+        if {$mode ni $modes} {
+            set misfit [dict get {
                 merge {does not go with --merge} vcf-ancestry {does not go with --ancestry}
-                vcf {needs --ancestry}
-            } $mode]"
+                vcf-clines {does not go with --clines} vcf {needs --ancestry}
+            } $mode]
+            # An option of the clines alone, given to the hybrid index.
+            if {$mode eq "vcf" && "vcf-ancestry" ni $modes && "vcf-clines" in $modes} {
+                set misfit "needs --clines"
+            }
+            Usage "option $name $misfit"
         }
     }
 }
@@ -857,6 +878,10 @@ proc ::parmix::program::CheckGenomeCall {call} {
         Usage "option --ancestry does not go with --merge: merge the shards of a joint\
             analysis by running it once over all of them"
     }
+    if {[dict exists $call flags --clines]} {
+        Usage "option --clines does not go with --merge: fit the clines in one run over\
+            all loci"
+    }
     if {[dict exists $options --vcf]} {
         Usage "give either --vcf FILE or --merge, not both"
     }
@@ -879,12 +904,19 @@ proc ::parmix::program::RunGenome {call} {
     # htslib's own warnings follow the program's verbosity.
     ::parmix::htslibLogLevel [expr {$quiet ? "off" : "warning"}]
     set mode [PanelMode $call]
-    # The table is written from the run's rows.
+    # The table is written from the run's rows; the clines' by the run.
     set result [CallCommand ::parmix::genome -progress [expr {!$quiet}] \
-                    -rows [dict exists $options --tsv] \
+                    -rows [expr {$mode eq "vcf" && [dict exists $options --tsv]}] \
                     {*}[CommandWords $mode [dict merge $options [dict get $call flags]]]]
     if {$mode eq "vcf-ancestry"} {
         WriteGenomeAncestryOutputs $result $options $call
+        return
+    }
+    if {$mode eq "vcf-clines"} {
+        GenomeNotice $call "Report written to [ReportPath vcf-clines $options]"
+        if {[dict exists $options --tsv]} {
+            GenomeNotice $call "Table written to [dict get $options --tsv]"
+        }
         return
     }
     set report [ReportPath vcf $options]
@@ -1007,6 +1039,13 @@ $genomeUsage
                      report, --tsv FILE, --triangle FILE.svg, --margin U
                      and --drop U of the text-file analysis (default
                      report: parmix_ancestry.txt); not with --merge
+  --clines           the genomic cline of every locus along the hybrid
+                     index, with the report, --tsv FILE and --qvalue Q of
+                     the text-file clines (default report:
+                     parmix_clines.txt).  The loci are fitted on --threads
+                     N straight from the stored genotypes (likelihoods too,
+                     under the corrections); not with --shard K/N, since
+                     each locus's q-value needs every locus's p-value
 
 Example:
   parmix --vcf calls.bcf --popmap pops.txt --r north --s south -o report.txt

@@ -16,6 +16,11 @@
 # the same panel with Newton's and with Brent's searches: their passes and
 # log calls, the floor of one log() a term, and the largest differences.
 #
+# BENCH_GENOME_CLINES=1 (make bench-genome CLINES=1) fits the genomic
+# clines of every locus after the hybrid index (parmix ... --clines): the
+# goal is then 10 minutes per 10^9 study genotypes on two cores (1,000 x
+# 1,000,000 SNPs at the 10e9 tier), in the tier's memory.
+#
 #   run-bench-genome.sh BUILD_DIR
 #
 # The panel is simulated once and kept in BUILD_DIR/bench-genome.  Other
@@ -42,6 +47,12 @@ form=$3
 goal_gb=$4
 goal_s=$5
 references=${BENCH_GENOME_REFERENCES:-50}
+clines=${BENCH_GENOME_CLINES:-0}
+analysis=""
+if [ "$clines" = 1 ]; then
+    analysis="--clines"
+    goal_s=600
+fi
 folder=$build/bench-genome
 panel=$folder/panel-$individuals-$references-$loci
 mkdir -p "$folder"
@@ -79,12 +90,12 @@ fi
 # $analysed holds paths without spaces (BUILD_DIR's): split on purpose.
 # shellcheck disable=SC2086
 "$(command -v time || echo /usr/bin/time)" -f '%M %e' -o "$folder/time.txt" \
-    "$build/parmix" $analysed --popmap "$panel.popmap.txt" --r R --s S \
+    "$build/parmix" $analysed --popmap "$panel.popmap.txt" --r R --s S $analysis \
     -o "$folder/report.txt" 2>"$folder/messages.txt" || {
     cat "$folder/messages.txt" >&2
     exit 1
 }
-grep -v '^parmix: [0-9]* \(sites,\|of [0-9]* individuals studied\)' "$folder/messages.txt" || true
+grep -v '^parmix: [0-9]* \(sites,\|of [0-9]* \(individuals studied\|loci fitted\)\)' "$folder/messages.txt" || true
 passes=$(sed -n 's/^parmix: \([0-9.]*\) passes over the loci and \([0-9.]*\) log calls.*/\1 \2/p' "$folder/messages.txt")
 
 # Figures: the run's summary line and GNU time's peak and wall.
@@ -99,13 +110,14 @@ size=$(cat $inputs | wc -c)
 status=0
 awk -v n="$individuals" -v l="$loci" -v kb="$peak_kb" -v wall="$wall_s" -v rd="$read_s" \
     -v st="$study_s" -v t="$threads" -v size="$size" -v form="$form" -v tier="$tier" \
-    -v goal_gb="$goal_gb" -v goal_s="$goal_s" -v passes="$passes" 'BEGIN {
+    -v goal_gb="$goal_gb" -v goal_s="$goal_s" -v passes="$passes" -v clines="$clines" 'BEGIN {
     g = n * l; gb = kb * 1024 / 1e9
     printf "\nbench-genome %s: %d individuals x %d SNPs = %.3g study genotypes (%s %.0f MB)\n", tier, n, l, g, (form == "vcf" ? "VCF" : "PLINK files"), size / 1e6
     printf "  peak memory   %8.2f GB  (%.2f bytes per genotype)\n", gb, kb * 1024 / g
     printf "  wall time     %8.1f s\n", wall
     printf "    reading     %8.1f s  (%.1f ns per genotype)\n", rd, rd * 1e9 / g
-    printf "    studying    %8.1f s  (%.1f ns per genotype on %d threads)\n", st, st * 1e9 / g, t
+    printf "    studying    %8.1f s  (%.1f ns per genotype on %d threads)%s\n", st, st * 1e9 / g, t, (clines == 1 ? ", clines included" : "")
+    if (clines == 1) printf "    per locus   %8.3f ms of the study, on %d threads\n", st * 1e3 / l, t
     if (split(passes, p, " ") == 2) printf "  the study     %8.1f passes over the loci, %.1f log calls a genotype\n", p[1], p[2]
     scale = g / 1e9
     fail = 0

@@ -119,6 +119,13 @@ LineMaximum maximiseLine(F f, double lo, double hi, double start) {
   return best;
 }
 
+// An upper bound of ln L along coordinate O through X, from A to B.
+double boundAlong(const ClineLocus& locus, int o, Point x, double a, double b) {
+  Point lo = x, hi = x;
+  lo[o] = a, hi[o] = b;
+  return locus.upperBound(lo[0], hi[0], lo[1], hi[1]);
+}
+
 // ln L and its slope along coordinate O at T, the other coordinate as in X.
 struct LinePoint {
   double t;
@@ -154,8 +161,11 @@ LineMaximum slopeZero(const ClineLocus& locus, int o, const Point& x, LinePoint 
 // The highest maximum of ln L along coordinate O through X that a scan of
 // evenly spaced points brackets by its slopes (rising, then falling), or
 // the scan's highest point: a handful of passes where golden section over
-// the whole line takes some fifty.
-LineMaximum scanLine(const ClineLocus& locus, const Box& box, int o, const Point& x) {
+// the whole line takes some fifty.  A maximum whose stretch of the line
+// is shown by an upper bound of ln L to stay below ENOUGH is not sought:
+// the caller only asks whether the line reaches that high.
+LineMaximum scanLine(const ClineLocus& locus, const Box& box, int o, const Point& x,
+                     double enough = HUGE_VAL) {
   constexpr int kPoints = 9;
   std::array<LinePoint, kPoints> scan;
   for (int i = 0; i < kPoints; ++i)
@@ -164,6 +174,7 @@ LineMaximum scanLine(const ClineLocus& locus, const Box& box, int o, const Point
   for (int i = 0; i < kPoints; ++i) {
     if (scan[i].value > best.value) best = {scan[i].t, scan[i].value};
     if (i + 1 < kPoints && scan[i].slope > 0 && scan[i + 1].slope < 0) {
+      if (enough < HUGE_VAL && boundAlong(locus, o, x, scan[i].t, scan[i + 1].t) < enough) continue;
       const LineMaximum inner = slopeZero(locus, o, x, scan[i], scan[i + 1]);
       if (inner.value > best.value) best = inner;
     }
@@ -177,8 +188,12 @@ LineMaximum scanLine(const ClineLocus& locus, const Box& box, int o, const Point
 // short that ln L cannot tell the gain is taken as it is); where the
 // curvature is not that of a maximum, or the steps do not settle, a scan
 // of the whole line.  An end that stands no lower wins, as in
-// maximiseLine.
-LineMaximum maximiseAlong(const ClineLocus& locus, const Box& box, int o, Point x) {
+// maximiseLine.  A point the search keeps that reaches ENOUGH ends it
+// there, and a stretch of the scanned line that an upper bound keeps below
+// ENOUGH is not searched: the caller only asks whether the line reaches
+// that high, and the value is then the line's maximum only where it does.
+LineMaximum maximiseAlong(const ClineLocus& locus, const Box& box, int o, Point x,
+                          double enough = HUGE_VAL) {
   auto f = [&](double t) {
     Point y = x;
     y[o] = t;
@@ -188,6 +203,7 @@ LineMaximum maximiseAlong(const ClineLocus& locus, const Box& box, int o, Point 
   ClineCurvature at = locus.curvature(x[0], x[1]);
   std::optional<LineMaximum> settled;
   for (int iteration = 0; iteration < 40 && !settled && std::isfinite(at.value); ++iteration) {
+    if (at.value >= enough) return {x[o], at.value};
     const double g = at.gradient[o], h = at.hessian[o][o];
     if (!(h < 0) || !std::isfinite(g)) break;
     double step = std::clamp(-g / h, -2.0, 2.0);
@@ -207,7 +223,7 @@ LineMaximum maximiseAlong(const ClineLocus& locus, const Box& box, int o, Point 
   }
   LineMaximum best = settled.value_or(LineMaximum{x[o], at.value});
   if (!settled) {
-    const LineMaximum scanned = scanLine(locus, box, o, x);
+    const LineMaximum scanned = scanLine(locus, box, o, x, enough);
     if (scanned.value > best.value || !std::isfinite(best.value)) best = scanned;
   }
   for (double end : {box.lo[o], box.hi[o]}) {
@@ -453,11 +469,13 @@ class Profile {
   Profile(const ClineLocus& locus, const Box& box, int k, double otherStart)
       : locus_(locus), box_(box), k_(k), other_(otherStart) {}
 
-  double operator()(double t) {
+  // At T; a value of at least ENOUGH may be any point of the line that
+  // reaches it, not its maximum.
+  double operator()(double t, double enough = HUGE_VAL) {
     Point x;
     x[k_] = t;
     x[1 - k_] = other_;
-    const LineMaximum best = maximiseAlong(locus_, box_, 1 - k_, x);
+    const LineMaximum best = maximiseAlong(locus_, box_, 1 - k_, x, enough);
     if (std::isfinite(best.value)) other_ = best.x;
     return best.value;
   }
@@ -510,6 +528,34 @@ double crossing(F& profile, double level, double inner, double outer) {
   return 0.5 * (a + b);
 }
 
+// Whether ln L stays below LEVEL all along the line where coordinate K is
+// at T, shown by upper bounds over the line, then over its halves, within
+// a budget of passes.  False when the bounds do not show it, whatever the
+// truth.  At the shallowest clines every individual's phi barely moves
+// along the centre, so one bound usually settles the lower end of v,
+// where searching the line would take a dozen passes.
+bool lineStaysBelow(const ClineLocus& locus, const Box& box, int k, double t, double level) {
+  constexpr int kBudget = 3;
+  const int o = 1 - k;
+  std::array<std::array<double, 2>, kBudget + 1> pieces;
+  std::size_t open = 0;
+  pieces[open++] = {box.lo[o], box.hi[o]};
+  for (int passes = 0; open > 0; ++passes) {
+    if (passes == kBudget) return false;
+    const auto piece = pieces[--open];
+    Point lo, hi;
+    lo[k] = hi[k] = t;
+    lo[o] = piece[0], hi[o] = piece[1];
+    const double bound = locus.upperBound(lo[0], hi[0], lo[1], hi[1]);
+    if (bound < level) continue;
+    if (!(bound >= level) || open + 2 > pieces.size()) return false;
+    const double middle = 0.5 * (piece[0] + piece[1]);
+    pieces[open++] = {middle, piece[1]};
+    pieces[open++] = {piece[0], middle};
+  }
+  return true;
+}
+
 // One parameter's estimate and limits on the fit's scale.
 struct CoordinateLimits {
   double estimate;
@@ -533,8 +579,15 @@ CoordinateLimits limitsOf(const ClineLocus& locus, const Box& box, int k, const 
   bool flatAtBothEnds = true;
   for (int side = 0; side < 2; ++side) {
     const double end = side == 0 ? box.lo[k] : box.hi[k];
+    // A line shown to stay below LEVEL has its profile below it too, and
+    // so far from the maximum that it is not flat.
+    const bool below = k == 0 && side == 0 && best[k] != end &&
+                       lineStaysBelow(locus, box, k, end, level);
+    // Whether the end reaches the level is all the cut needs; its exact
+    // value is sought only where it may tie the maximum (a flat profile).
     Profile profile(locus, box, k, best[1 - k]);
-    const double atEnd = profile(end);
+    double atEnd = below ? -HUGE_VAL : profile(end, level);
+    if (atEnd >= level && std::fabs(atEnd - maxLogL) <= flat) atEnd = profile(end);
     flatAtBothEnds = flatAtBothEnds && std::fabs(atEnd - maxLogL) <= flat;
     double limit = end;
     if (best[k] == end || atEnd >= level) {
@@ -619,17 +672,31 @@ bool standsAboveAll(const ClineLocus& locus, const Box& box, const Point& x, con
   return true;
 }
 
-// The maximum on the cap of v, else on another edge of the box, that
-// stands above every point the search from the neutral cline ended at or
-// looked at (X and the ends of the lines through it).  Nothing when no
-// edge has one.
+// The highest of the edges' maxima (the cap of v first) that stand above
+// every point the search from the neutral cline ended at or looked at (X
+// and the ends of the lines through it): a few individuals may fit a
+// steep cline and a shifted shallow one almost equally well, and the first
+// edge that qualifies need not be the higher.  Nothing when no edge has
+// one.
 std::optional<Point> bestEdge(const ClineLocus& locus, const Box& box, const Point& x) {
   static constexpr int kEdges[4][2] = {{0, 1}, {0, 0}, {1, 0}, {1, 1}};
+  std::optional<Point> best;
+  double bestValue = -HUGE_VAL;
   for (const auto& edge : kEdges) {
-    const std::optional<Point> at = edgeMaximum(locus, box, edge[0], edge[1], x[1 - edge[0]]);
-    if (at && standsAboveAll(locus, box, x, *at)) return at;
+    const int k = edge[0], o = 1 - k;
+    const double end = edge[1] == 0 ? box.lo[k] : box.hi[k];
+    Point lo, hi;
+    lo[k] = hi[k] = end;
+    lo[o] = box.lo[o], hi[o] = box.hi[o];
+    // An edge that an upper bound of ln L along it keeps below the best
+    // edge found cannot hold the maximum.
+    if (best && !(locus.upperBound(lo[0], hi[0], lo[1], hi[1]) > bestValue)) continue;
+    const std::optional<Point> at = edgeMaximum(locus, box, k, edge[1], x[o]);
+    if (!at || !standsAboveAll(locus, box, x, *at)) continue;
+    const double value = logLAt(locus, *at);
+    if (!best || value > bestValue) best = at, bestValue = value;
   }
-  return std::nullopt;
+  return best;
 }
 
 Point notBelowNeutral(const ClineLocus& locus, const Point& x) {
@@ -667,12 +734,14 @@ ClineEstimate fitCline(const ClineLocus& locus) {
   if (locus.individuals() == 0) return row;
   const Box box = clineBox();
   const Point best = bestPoint(locus, box);
-  row.logL = logLAt(locus, best);
+  // The pass that gives the limits their curvature gives ln L too, the
+  // same sum as logLikelihood's.
+  const ClineCurvature atBest = curvatureAt(locus, best);
+  row.logL = atBest.value;
   row.neutralLogL = locus.neutralLogLikelihood();
   if (!std::isfinite(row.logL) || !std::isfinite(row.neutralLogL)) return undefinedRow(row.individuals);
   row.lr = std::max(0.0, 2 * (row.logL - row.neutralLogL));
   row.pValue = std::exp(-row.lr / 2);
-  const ClineCurvature atBest = curvatureAt(locus, best);
   const CoordinateLimits v = limitsOf(locus, box, 0, best, atBest);
   const CoordinateLimits c = limitsOf(locus, box, 1, best, atBest);
   row.v = std::exp(v.estimate), row.vLower = std::exp(v.lower), row.vUpper = std::exp(v.upper);
@@ -682,6 +751,14 @@ ClineEstimate fitCline(const ClineLocus& locus) {
   row.centreCut[0] = c.cut[0], row.centreCut[1] = c.cut[1];
   row.u = row.v * c.estimate;
   return row;
+}
+
+double clineLikelihoodRatio(const ClineLocus& locus) {
+  if (locus.individuals() == 0) return kNaN;
+  const double logL = logLAt(locus, bestPoint(locus, clineBox()));
+  const double neutral = locus.neutralLogLikelihood();
+  if (!std::isfinite(logL) || !std::isfinite(neutral)) return kNaN;
+  return std::max(0.0, 2 * (logL - neutral));
 }
 
 std::vector<double> benjaminiHochberg(const std::vector<double>& pValues) {

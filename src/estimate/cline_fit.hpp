@@ -11,6 +11,7 @@
 // kClineMinCentre].  An estimate or a limit that would lie beyond the box
 // is its end, with a cut mark.
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -62,12 +63,18 @@ struct ClineEstimate {
   double lr;            // 2 (logL - neutralLogL), at least 0
   double pValue;        // chi-square, 2 degrees of freedom: exp(-lr / 2)
   double qValue;        // Benjamini-Hochberg over the loci with a p-value
+  double bootstrapP = std::numeric_limits<double>::quiet_NaN();  // when asked for
   ClineCategory category = ClineCategory::kNeutral;
 };
 
 // Fits the cline of LOCUS, starting at the neutral cline.  qValue is left
 // NaN and the category neutral: they need every locus (below).
 ClineEstimate fitCline(const ClineLocus& locus);
+
+// The likelihood-ratio statistic of LOCUS against the neutral cline, as
+// fitCline gives it, without the limits: what a bootstrap replicate needs.
+// NaN where fitCline's is.
+double clineLikelihoodRatio(const ClineLocus& locus);
 
 // The Benjamini-Hochberg q-values of the p-values given (NaN ones are left
 // out of the count and get NaN), in the same order.

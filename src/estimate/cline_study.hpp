@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "estimate/cline_bootstrap.hpp"
 #include "estimate/cline_fit.hpp"
 #include "estimate/individual_study.hpp"
 #include "input/data_set.hpp"
@@ -18,14 +19,18 @@ struct ClineStudy {
   int lociExcluded = 0;              // loci the parental checks took out
   int individualsUsed = 0;           // individuals with a hybrid index
   int individualsLeftOut = 0;        // those without one
+  int bootstrapReplicates = 0;       // per locus, 0 when not asked for
 };
 
 // Fits every locus whose locusUsed is 1 on the individuals whose H entry
 // (one per individual, in file order) is a number; then the q-values and
 // categories at THRESHOLD over the fitted loci.  The same result for every
 // number of WORKERS (at least 1).  A failure in a worker is rethrown here.
+// With BOOTSTRAP's replicates, each row's bootstrap p-value too, each
+// locus drawing from its own stream (seed and row).
 ClineStudy studyAllClines(DataSet& data, const std::vector<IndividualEstimate>& h,
-                          double threshold, unsigned workers);
+                          double threshold, unsigned workers,
+                          const ClineBootstrap& bootstrap = {});
 
 }  // namespace parmix
 

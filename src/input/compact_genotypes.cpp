@@ -231,4 +231,47 @@ void CompactGenotypes::layOutIndividual(int j, int** rows, int missing) const {
   layOutFilling(j, rows + locus, missing);
 }
 
+namespace {
+
+// Wide loci of a block before its locus L.
+std::size_t wideBefore(const std::vector<std::uint64_t>& mask, std::size_t l) {
+  if (mask.empty()) return 0;
+  std::size_t count = 0;
+  for (std::size_t word = 0; word < l / 64; ++word) count += __builtin_popcountll(mask[word]);
+  const std::uint64_t low = (std::uint64_t{1} << (l % 64)) - 1;
+  return count + __builtin_popcountll(mask[l / 64] & low);
+}
+
+}  // namespace
+
+void CompactGenotypes::layOutLocus(int locus, int* row, int missing) const {
+  const std::size_t n = static_cast<std::size_t>(individuals_);
+  const std::size_t b = static_cast<std::size_t>(locus / kBlockLoci);
+  const std::size_t l = static_cast<std::size_t>(locus % kBlockLoci);
+  const bool sealed = b < sealed_.size();
+  const Block& block = sealed ? sealed_[b] : filling_;
+  const std::size_t w = wideBefore(block.wideLoci, l);
+  if (block.isWide(static_cast<int>(l))) {
+    for (std::size_t j = 0; j < n; ++j) {
+      const std::size_t at = sealed ? 2 * (static_cast<std::size_t>(block.wideCount) * j + w)
+                                    : 2 * (n * w + j);
+      writePair(block.wide.data() + at, row + 2 * j, missing);
+    }
+    return;
+  }
+  const std::size_t p = l - w;
+  if (sealed) {
+    const std::size_t run = (static_cast<std::size_t>(block.packedCount) + 3) / 4;
+    for (std::size_t j = 0; j < n; ++j)
+      writeCode(codeAt(block.packed.data() + j * run, p), row + 2 * j, missing);
+  } else {
+    const std::uint8_t* slot = block.packed.data() + packedStride() * p;
+    for (std::size_t j = 0; j < n; ++j) writeCode(codeAt(slot, j), row + 2 * j, missing);
+  }
+}
+
+void CompactGenotypes::layOutLoci(int first, int count, int** rows, int missing) const {
+  for (int k = 0; k < count; ++k) layOutLocus(first + k, rows[k], missing);
+}
+
 }  // namespace parmix

@@ -80,6 +80,13 @@ class CompactGenotypes {
   // genotype.  Reads only; may run on several threads at once.
   void layOutIndividual(int j, int** rows, int missing) const;
 
+  // Writes the designations of loci FIRST .. FIRST+COUNT-1 into ROWS, one
+  // row of 2 * individuals() ints per locus (individual j's pair at 2j), as
+  // layOutIndividual writes them.  Consecutive loci share their blocks'
+  // cache lines, so a caller reads a run of loci at a time.  Reads only;
+  // may run on several threads at once.
+  void layOutLoci(int first, int count, int** rows, int missing) const;
+
  private:
   // The loci of one block in their two forms, and which locus is which.
   struct Block {
@@ -105,6 +112,7 @@ class CompactGenotypes {
   void prefetchTile(std::size_t locus, std::size_t first, std::size_t packedCount) const;
   void layOutSealed(const Block& block, int j, int** rows, int missing) const;
   void layOutFilling(int j, int** rows, int missing) const;
+  void layOutLocus(int locus, int* row, int missing) const;
 
   // Bytes of one packed locus in the block being filled.
   std::size_t packedStride() const { return (static_cast<std::size_t>(individuals_) + 3) / 4; }

@@ -284,9 +284,10 @@ class RowView {
 class PanelBuilder {
  public:
   PanelBuilder(const importer::Options& options, const Corrections& corrections, Panel& panel,
-               std::size_t samples)
+               std::size_t samples, bool keepLabels)
       : panel_(panel),
         corrections_(corrections),
+        keepLabels_(keepLabels),
         used_(importer::usedSamples(panel.roles)),
         context_{options.filters, options.pseudoCount, panel.roles, used_},
         pairs_(2 * panel.selected.size()),
@@ -310,6 +311,7 @@ class PanelBuilder {
     noteAlikeSite(site);
     frequencies_.add(rowR_, rowS_);
     storeGenotypes(site);
+    if (keepLabels_) panel_.locusLabels.push_back(site.label);
   }
 
   // Adds a biallelic PLINK row straight from its two-bit codes (ROW, of
@@ -329,6 +331,7 @@ class PanelBuilder {
     noteAlikeSite(head);
     frequencies_.add(rowR_, rowS_);
     panel_.genotypes.appendPackedCodes(rows_.studyCodes(row));
+    if (keepLabels_) panel_.locusLabels.push_back(head.label);
     return true;
   }
 
@@ -438,6 +441,7 @@ class PanelBuilder {
 
   Panel& panel_;
   const Corrections& corrections_;
+  bool keepLabels_;
   std::vector<double> phred_;
   std::vector<std::size_t> used_;
   importer::FilterContext context_;
@@ -494,12 +498,14 @@ void readRows(importer::PlinkReader& reader, PanelBuilder& builder, const Panel&
 }  // namespace
 
 Panel readPanel(const importer::Options& options, const Selection& selection,
-                const ReadProgress& progress, const Corrections& corrections) {
-  return readPanel(options, selection, progress, corrections, PlinkRows::Direct);
+                const ReadProgress& progress, const Corrections& corrections,
+                bool keepLabels) {
+  return readPanel(options, selection, progress, corrections, keepLabels, PlinkRows::Direct);
 }
 
 Panel readPanel(const importer::Options& options, const Selection& selection,
-                const ReadProgress& progress, const Corrections& corrections, PlinkRows rows) {
+                const ReadProgress& progress, const Corrections& corrections, bool keepLabels,
+                PlinkRows rows) {
   const std::unique_ptr<importer::SiteSource> source = openSource(options, corrections);
   importer::SiteSource& reader = *source;
   const importer::PopulationMap map = importer::readPopulationMap(options.populationMap);
@@ -512,7 +518,7 @@ Panel readPanel(const importer::Options& options, const Selection& selection,
   panel.selected = selectIndividuals(panel.studyNames, selection);
   panel.genotypes = CompactGenotypes(static_cast<int>(panel.selected.size()));
   panel.likelihoods = CompactLikelihoods(static_cast<int>(panel.selected.size()));
-  PanelBuilder builder(options, corrections, panel, reader.sampleNames().size());
+  PanelBuilder builder(options, corrections, panel, reader.sampleNames().size(), keepLabels);
   auto* plink = dynamic_cast<importer::PlinkReader*>(source.get());
   if (plink != nullptr && rows == PlinkRows::Direct) {
     readRows(*plink, builder, panel, progress);

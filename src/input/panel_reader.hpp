@@ -70,6 +70,9 @@ struct Panel {
   // alike that the checks will leave them out, named for the report; only
   // those, since a label for every site would cost more than its genotypes.
   std::vector<std::pair<int, std::string>> alikeSites;
+  // Every kept site's label, in locus order: only when the run names every
+  // locus in its outputs (the clines).
+  std::vector<std::string> locusLabels;
   unsigned nameWidth = 10;
   // With corrections only: each kept locus's genotype probabilities, and
   // (with a likelihood field) the study individuals' likelihoods.
@@ -89,16 +92,19 @@ using ReadProgress = std::function<void(std::size_t sites, std::uint64_t bytes,
 // fault: an unreadable input or map, a ploidy other than 2, a kept site of
 // more than CompactGenotypes::kMaxAllele alleles, a name of the sample list
 // that is not studied, no site, or no site passing the filters.
-// With CORRECTIONS, also the corrected analysis's parts of the panel.
+// With CORRECTIONS, also the corrected analysis's parts of the panel; with
+// KEEPLABELS, every kept site's label.
 Panel readPanel(const importer::Options& options, const Selection& selection,
-                const ReadProgress& progress, const Corrections& corrections = {});
+                const ReadProgress& progress, const Corrections& corrections = {},
+                bool keepLabels = false);
 
 // How a PLINK fileset's rows become the panel: straight from their two-bit
 // codes wherever a row allows it, or each through a whole site record as
 // every other input is read.  Both give the same panel, bit for bit.
 enum class PlinkRows { Direct, AsSites };
 Panel readPanel(const importer::Options& options, const Selection& selection,
-                const ReadProgress& progress, const Corrections& corrections, PlinkRows rows);
+                const ReadProgress& progress, const Corrections& corrections, bool keepLabels,
+                PlinkRows rows);
 
 // The indices [first, last) among TOTAL study individuals that a selection
 // by shard keeps (all of them without a shard).

@@ -13,6 +13,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "model/gl_likelihood.hpp"
+
 namespace parmix {
 
 // phi(h; v, centre) for h in [0, 1], v > 0 and centre in (0, 1): exactly 0
@@ -39,19 +41,44 @@ class ClineLocus {
   // TYPE is the locus's effective type ('C' or 'D'; any other type informs
   // nothing), FREQR and FREQS its frequency rows.
   ClineLocus(char type, double* freqR, double* freqS);
+  // A locus whose individuals come by addLikelihoodTerm only: genotypes
+  // known through their likelihoods, or frequencies known with uncertainty.
+  ClineLocus() : ClineLocus('B', nullptr, nullptr) {}
 
   // Adds an individual with hybrid index H (finite, in [0, 1]) and its two
   // designations at this locus; one without a genotype here is not kept.
   void addIndividual(double h, int* designations);
 
+  // Adds an individual with hybrid index H (finite, in [0, 1]) whose term
+  // at this locus is the hybrid index model's under genotype likelihoods
+  // (and frequencies under posteriors), with phi in place of h:
+  //   ln(rr phi^2 + 2 rs phi (1 - phi) + ss (1 - phi)^2),
+  // STATES being the likelihood-weighted sums of its genotypes'
+  // probabilities when both allele copies come from R (rr), one from each
+  // (rs) and both from S (ss), as GlIndividual::termStates gives them.
+  // The caller leaves out an individual whose likelihoods say nothing.
+  void addLikelihoodTerm(double h, const StateProbabilities& states);
+
   // Individuals kept, so informing the cline.
-  int individuals() const { return static_cast<int>(h_.size()); }
+  int individuals() const { return static_cast<int>(h_.size() + stateTerms_.size()) + stateEnds_; }
+  // The hybrid indices of the individuals of addIndividual, in the order
+  // added; the locus's type and frequency rows as given.
+  const std::vector<double>& hybridIndices() const { return h_; }
+  char type() const { return type_; }
+  double* freqR() const { return freqR_; }
+  double* freqS() const { return freqS_; }
 
   // Sum over the individuals of ln P(genotype | phi(h; v, centre)).
   double logLikelihood(double v, double logitCentre) const;
   // The same at (ln v, logit centre), with its first and second
   // derivatives on that scale, in one pass over the individuals.
   ClineCurvature curvature(double logV, double logitCentre) const;
+  // An upper bound of ln L over the rectangle LOGV in [LOGVLO, LOGVHI],
+  // logit centre in [CLO, CHI]: each individual's phi stays between its
+  // values at two corners, and each factor of its term, linear in phi, is
+  // largest at one end of that range.  One pass, so a line of the box can
+  // be shown to stay below a level without searching it.
+  double upperBound(double logVLo, double logVHi, double cLo, double cHi) const;
   // The COUNT logit centres within [LO, HI] at which the step cline (phi
   // = 0 below the centre, 1 above: the limit of ever steeper clines) fits
   // best, best first: the middles of gaps between neighbouring
@@ -66,11 +93,12 @@ class ClineLocus {
   double term(double phi, int* designations) const;
 
   // An individual strictly between the parents, its genotype's term
-  // written as  constant + sum of m ln(x phi + y (1 - phi))  over at most
-  // two factors (a homozygote's one, squared; a heterozygote's two; a
-  // dominant phenotype's p (2 - p); a recessive one's q squared): the
-  // derivatives in phi are then plain quotients, and 1 - phi is never
-  // formed by a subtraction that loses it.
+  // written as  constant + ln(x phi + y (1 - phi)) + ln(x' phi + y' (1 -
+  // phi)),  two factors linear in phi (a homozygote's one twice; a
+  // heterozygote's two; a dominant phenotype's p and 2 - p; a recessive
+  // one's q twice): the derivatives in phi are then plain quotients, every
+  // individual takes the same steps (no branch on its genotype), and 1 -
+  // phi is never formed by a subtraction that loses it.
   struct Factor {
     double m;
     double x;
@@ -83,6 +111,13 @@ class ClineLocus {
   };
   Term termOf(double logitH, const int* designations) const;
 
+  // An individual of addLikelihoodTerm strictly between the parents.
+  struct StateTerm {
+    double logitH;
+    StateProbabilities states;
+  };
+  void addStatesCurvature(double v, double logitCentre, ClineCurvature& sum) const;
+
   char type_;
   double* freqR_;
   double* freqS_;
@@ -90,7 +125,18 @@ class ClineLocus {
   std::vector<int*> designations_;
   std::vector<Term> terms_;  // the individuals with 0 < h < 1
   double endsLogL_ = 0;      // those at h = 0 or 1: phi = h whatever the cline
+  double constants_ = 0;     // the terms' constants, summed once
+  std::vector<StateTerm> stateTerms_;
+  int stateEnds_ = 0;             // individuals of addLikelihoodTerm at h = 0 or 1
+  double stateNeutralLogL_ = 0;   // their terms and stateTerms_' at phi = h
 };
+
+// The term sums of one individual at a site from its genotype likelihoods
+// (SITE.genotypes() values in VCF order): the likelihood-weighted sums of
+// its genotypes' state probabilities, ClineLocus::addLikelihoodTerm's
+// STATES.  False when the likelihoods say nothing (all equal: no reads).
+bool likelihoodStates(const SiteGenotypes& site, const double* likelihoods,
+                      StateProbabilities& states);
 
 }  // namespace parmix
 

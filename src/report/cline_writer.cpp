@@ -117,8 +117,9 @@ const std::vector<std::string>& clineTsvColumns() {
 void writeClineTsv(std::ostream& tsv, const std::vector<std::string>& names,
                    const ClineStudy& study) {
   const std::vector<std::string>& columns = clineTsvColumns();
+  const bool bootstrap = study.bootstrapReplicates > 0;
   for (std::size_t c = 0; c < columns.size(); ++c) tsv << (c ? "\t" : "") << columns[c];
-  tsv << '\n';
+  tsv << (bootstrap ? "\tbootstrap_p_value\n" : "\n");
   for (std::size_t k = 0; k < study.rows.size(); ++k) {
     const ClineEstimate& r = study.rows[k];
     const int locus = study.loci[k];
@@ -131,6 +132,7 @@ void writeClineTsv(std::ostream& tsv, const std::vector<std::string>& names,
         tsvNumber(r.neutralLogL), tsvNumber(r.lr), tsvNumber(r.pValue), tsvNumber(r.qValue),
         clineCategoryName(r.category)};
     for (const std::string& cell : cells) tsv << '\t' << cell;
+    if (bootstrap) tsv << '\t' << tsvNumber(r.bootstrapP);
     tsv << '\n';
   }
 }

@@ -26,6 +26,12 @@ struct GenomeOptions {
   bool ancestry = false;
   std::string tsv;
   ClassThresholds thresholds;
+  // The genomic clines of every locus along the hybrid index instead of
+  // the hybrid-index report (parmix_clines.txt unless -o names one); the
+  // table of their fits is written only when tsv names a file.  A locus
+  // departs from the neutral cline at a q-value of at most qThreshold.
+  bool clines = false;
+  double qThreshold = 0.05;
 };
 
 // "K/N" with 1 <= K <= N; throws importer::UsageError naming OPTION.

@@ -9,12 +9,14 @@
 #include <new>
 #include <sstream>
 
+#include "estimate/stored_clines.hpp"
 #include "input/errors.hpp"
 #include "input/plink_reader.hpp"
 #include "estimate/study.hpp"
 #include "validate/panel_checks.hpp"
 #include "run/progress.hpp"
 #include "report/ancestry_writer.hpp"
+#include "report/cline_writer.hpp"
 #include "model/corrections.hpp"
 #include "report/report_writer.hpp"
 #include "estimate/worker_pool.hpp"
@@ -69,7 +71,8 @@ class ProgressLine {
 constexpr unsigned kDecompressionThreads = 4;
 
 // The run's threads but the reading one decompress the input while it is
-// read: the study has not begun, so they would idle otherwise.
+// read: the study has not begun, so they would idle otherwise.  The clines
+// name every locus in their outputs, so their run keeps the labels.
 Panel readWithProgress(const GenomeOptions& options, unsigned threads, std::FILE* messages) {
   ProgressLine line(messages, !options.input.quiet);
   const Clock::time_point start = Clock::now();
@@ -82,7 +85,7 @@ Panel readWithProgress(const GenomeOptions& options, unsigned threads, std::FILE
         if (line.due())
           line.show(importer::progressText(sites, "sites", bytes, total, secondsSince(start)));
       },
-      options.corrections);
+      options.corrections, options.clines);
 }
 
 // The panel's individuals, with their likelihoods when the run reads them.
@@ -99,9 +102,14 @@ ParentalModel parentsOf(Panel& panel, const std::vector<char>& types,
                        corrections.any() ? &panel.siteGenotypes : nullptr);
 }
 
+// SEARCH: Newton's searches take the derivatives from the same pass as the
+// value, a third of the passes of Brent's, with the same reports at their
+// five decimals; the clines, which are fitted along the h found, take
+// Brent's, the text command's, so that they are the bits of the clines of
+// the imported text files.
 std::vector<IndividualEstimate> studyWithProgress(Panel& panel, const Corrections& corrections,
                                                   bool quiet, std::FILE* messages,
-                                                  RunFigures& figures) {
+                                                  RunFigures& figures, Search search) {
   ProgressLine line(messages, !quiet);
   const std::size_t total = panel.selected.size();
   const StudyProgress progress = [&](std::size_t done) {
@@ -112,10 +120,7 @@ std::vector<IndividualEstimate> studyWithProgress(Panel& panel, const Correction
   std::vector<char> types = effectiveLocusTypes(panel.locusType, panel.locusUsed);
   StudySettings settings(figures.threads, progress, &figures.counts, &figures.logCalls);
   settings.passes = &figures.passes;
-  // A genome's individuals are studied by Newton's searches, which take
-  // the derivatives from the same pass as the value: a third of the passes
-  // of Brent's, with the same reports at their five decimals.
-  settings.search = Search::Newton;
+  settings.search = search;
   return studyIndividuals(individualsOf(panel, corrections), parentsOf(panel, types, corrections),
                           HybridIndexModel(), settings);
 }
@@ -135,6 +140,54 @@ std::vector<JointEstimate> studyJointWithProgress(Panel& panel, const GenomeOpti
   return studyIndividuals(individualsOf(panel, corrections), parentsOf(panel, types, corrections),
                           JointModel{options.thresholds},
                           StudySettings(threads, progress, &counts));
+}
+
+// The clines of every used locus on the hybrid indices ROWS, fitted straight
+// from the store, then judged over all of them.
+ClineStudy studyClinesWithProgress(Panel& panel, const GenomeOptions& options,
+                                   const std::vector<IndividualEstimate>& rows, unsigned threads,
+                                   std::FILE* messages) {
+  ProgressLine line(messages, !options.input.quiet);
+  const int loci = panel.genotypes.loci();
+  const std::string used =
+      std::to_string(std::count(panel.locusUsed.begin(), panel.locusUsed.end(), 1));
+  const ClineProgress progress = [&](std::size_t fitted) {
+    if (line.due()) line.show(std::to_string(fitted) + " of " + used + " loci fitted");
+  };
+  StoredLoci stored;
+  stored.genotypes = &panel.genotypes;
+  stored.likelihoods =
+      options.corrections.likelihoodField.empty() ? nullptr : &panel.likelihoods;
+  stored.locusType = panel.locusType.data();
+  stored.locusUsed = panel.locusUsed.data();
+  stored.freqR = panel.freqR.rows();
+  stored.freqS = panel.freqS.rows();
+  stored.sites = options.corrections.any() ? &panel.siteGenotypes : nullptr;
+  ClineStudy study = studyStoredClines(stored, rows, 0, loci, threads, progress);
+  judgeClines(study.rows, options.qThreshold);
+  return study;
+}
+
+// The hybrid index of every individual (kept in FIGURES, for a command that
+// asks for the rows), then the clines; the report and table are those of
+// the clines of the imported text files.
+void runClines(Panel& panel, const GenomeOptions& options, const std::string& notes,
+               std::ostringstream& report, std::string& table, std::FILE* messages,
+               RunFigures& figures) {
+  figures.rows = studyWithProgress(panel, options.corrections, options.input.quiet, messages,
+                                   figures, Search::Bracketing);
+  const ClineStudy study =
+      studyClinesWithProgress(panel, options, figures.rows, figures.threads, messages);
+  report << notes;
+  writeClineReport(report, panel.locusLabels, study, options.qThreshold);
+  if (!options.tsv.empty()) {
+    std::ostringstream tsv;
+    tsv.imbue(std::locale::classic());
+    writeClineTsv(tsv, panel.locusLabels, study);
+    table = tsv.str();
+  }
+  figures.individuals = figures.rows.size();
+  figures.lociFitted = study.rows.size();
 }
 
 // The outputs are opened before the panel is read, so that a path they
@@ -210,7 +263,11 @@ RunFigures studyPanel(const GenomeOptions& options, std::FILE* messages) {
   report.imbue(std::locale::classic());
   writeTimestamp(report);
   figures.names = selectedNames(panel);
-  if (options.ancestry) {
+  std::string clinesTable;
+  if (options.clines) {
+    runClines(panel, options, notes.str(), report, clinesTable, messages, figures);
+    figures.studySeconds = secondsSince(start);
+  } else if (options.ancestry) {
     figures.ancestryRows =
         studyJointWithProgress(panel, options, figures.threads, messages, figures.counts);
     figures.studySeconds = secondsSince(start);
@@ -220,7 +277,8 @@ RunFigures studyPanel(const GenomeOptions& options, std::FILE* messages) {
     figures.individuals = figures.ancestryRows.size();
   } else {
     figures.rows =
-        studyWithProgress(panel, options.corrections, options.input.quiet, messages, figures);
+        studyWithProgress(panel, options.corrections, options.input.quiet, messages, figures,
+                          Search::Newton);
     figures.studySeconds = secondsSince(start);
     writeReportBody(report, notes.str() + shardNote(options.selection, panel.studyNames.size()),
                     figures.names, figures.rows, static_cast<int>(panel.nameWidth));
@@ -228,7 +286,10 @@ RunFigures studyPanel(const GenomeOptions& options, std::FILE* messages) {
   }
   output.write(report.str());
   output.commit();
-  if (table) {
+  if (table && options.clines) {
+    table->write(clinesTable);
+    table->commit();
+  } else if (table) {
     std::ostringstream tsv;
     tsv.imbue(std::locale::classic());
     writeAncestryTsv(tsv, figures.names, figures.ancestryRows,

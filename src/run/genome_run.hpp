@@ -42,10 +42,12 @@ struct RunFigures {
   // The data count of each studied individual, in report order (for the
   // rows' lociWithData and missingShare).
   std::vector<DataCount> counts;
+  // The clines: the loci fitted (0 in the other analyses).
+  std::size_t lociFitted = 0;
 };
 
-// Reads, studies and writes the report (and, in the joint analysis, the
-// table when the options name one); progress (after a couple of
+// Reads, studies and writes the report (and, in the joint analysis and the
+// clines, the table when the options name one); progress (after a couple of
 // seconds) and the summary go to MESSAGES unless the options ask for quiet.
 // An ok status with FIGURES filled; otherwise, as the text run reports
 // its failures, the status of the first: kPanelFile with the message

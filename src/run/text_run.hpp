@@ -42,6 +42,7 @@ struct TextRunRequest {
   std::string referenceCounts;
   ClassThresholds thresholds;  // the joint analysis's classes
   double qThreshold = 0.05;    // the q-value at which a cline departs
+  ClineBootstrap bootstrap;    // the clines' bootstrap; none by default
   bool image = false;          // the clines' genotype image too
   std::string report;          // the fixed-width report; empty for none
   std::string tsv;             // the joint or cline table; empty for none

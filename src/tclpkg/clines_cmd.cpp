@@ -14,7 +14,7 @@ namespace parmix {
 namespace {
 
 constexpr const char* kCommand = "parmix::clines";
-constexpr const char* kOptionList = "-report, -tsv, -qvalue, -threads, -image";
+constexpr const char* kOptionList = "-report, -tsv, -qvalue, -threads, -image, -bootstrap, -seed";
 
 void put(Tcl_Obj* dict, const char* key, Tcl_Obj* value) {
   Tcl_DictObjPut(nullptr, dict, Tcl_NewStringObj(key, -1), value);
@@ -25,7 +25,7 @@ Tcl_Obj* cutObj(bool cut, double limit) {
   return std::isnan(limit) ? Tcl_NewObj() : Tcl_NewBooleanObj(cut);
 }
 
-Tcl_Obj* rowObj(const std::string& name, int locus, const ClineEstimate& row) {
+Tcl_Obj* rowObj(const std::string& name, int locus, const ClineEstimate& row, bool bootstrap) {
   Tcl_Obj* dict = Tcl_NewDictObj();
   put(dict, "locus", Tcl_NewStringObj(name.c_str(), static_cast<int>(name.size())));
   put(dict, "row", Tcl_NewIntObj(locus + 1));
@@ -45,6 +45,7 @@ Tcl_Obj* rowObj(const std::string& name, int locus, const ClineEstimate& row) {
   put(dict, "centreLowerCut", cutObj(row.centreCut[0], row.centreLower));
   put(dict, "centreUpperCut", cutObj(row.centreCut[1], row.centreUpper));
   put(dict, "category", Tcl_NewStringObj(clineCategoryName(row.category), -1));
+  if (bootstrap) put(dict, "bootstrapP", numberOrEmptyObj(row.bootstrapP));
   return dict;
 }
 
@@ -54,7 +55,8 @@ Tcl_Obj* resultObj(const TextRunResult& result) {
   for (std::size_t k = 0; k < study.rows.size(); ++k) {
     const int locus = study.loci[k];
     Tcl_ListObjAppendElement(nullptr, list,
-                             rowObj(result.locusNames[locus], locus, study.rows[k]));
+                             rowObj(result.locusNames[locus], locus, study.rows[k],
+                                    study.bootstrapReplicates > 0));
   }
   return list;
 }

@@ -117,6 +117,26 @@ int takeQValue(const CommandOptions& words, const char* option, Tcl_Obj* value, 
   return TCL_OK;
 }
 
+// The clines' bootstrap: a whole number of replicates from 1 to a million
+// per locus, and a seed from 0 to 2^63 - 1.
+int takeBootstrap(const CommandOptions& words, const char* option, Tcl_Obj* value,
+                  ClineBootstrap& bootstrap) {
+  Tcl_WideInt n = 0;
+  if (Tcl_GetWideIntFromObj(nullptr, value, &n) != TCL_OK || n < 1 || n > 1000000)
+    return words.badValue(option, "a whole number from 1 to 1000000", value);
+  bootstrap.replicates = static_cast<int>(n);
+  return TCL_OK;
+}
+
+int takeSeed(const CommandOptions& words, const char* option, Tcl_Obj* value,
+             ClineBootstrap& bootstrap) {
+  Tcl_WideInt n = 0;
+  if (Tcl_GetWideIntFromObj(nullptr, value, &n) != TCL_OK || n < 0)
+    return words.badValue(option, "a whole number of at least 0", value);
+  bootstrap.seed = static_cast<std::uint64_t>(n);
+  return TCL_OK;
+}
+
 int takeBoolean(const CommandOptions& words, const char* option, Tcl_Obj* value, bool& flag) {
   int x = 0;
   if (Tcl_GetBooleanFromObj(nullptr, value, &x) != TCL_OK)
@@ -137,6 +157,9 @@ int takeAnalysisOption(const CommandOptions& words, const char* name, Tcl_Obj* v
   if (std::strcmp(name, "-drop") == 0)
     return takeUnits(words, name, value, true, request.thresholds.maxDrop);
   if (std::strcmp(name, "-qvalue") == 0) return takeQValue(words, name, value, request.qThreshold);
+  if (std::strcmp(name, "-bootstrap") == 0)
+    return takeBootstrap(words, name, value, request.bootstrap);
+  if (std::strcmp(name, "-seed") == 0) return takeSeed(words, name, value, request.bootstrap);
   if (std::strcmp(name, "-image") == 0) return takeBoolean(words, name, value, request.image);
   return words.unknown(name);
 }

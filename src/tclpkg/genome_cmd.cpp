@@ -61,6 +61,7 @@ constexpr GenomeOption kOptions[] = {
     {"-biallelicsnps", Takes::kBoolean, nullptr},
     {"-progress", Takes::kBoolean, nullptr},
     {"-ancestry", Takes::kBoolean, nullptr},
+    {"-clines", Takes::kBoolean, nullptr},
     {"-referenceuncertainty", Takes::kBoolean, nullptr},
     {"-rows", Takes::kBoolean, nullptr},
     {"-report", Takes::kRunValue, nullptr},
@@ -70,6 +71,7 @@ constexpr GenomeOption kOptions[] = {
     {"-tsv", Takes::kRunValue, nullptr},
     {"-margin", Takes::kRunValue, nullptr},
     {"-drop", Takes::kRunValue, nullptr},
+    {"-qvalue", Takes::kRunValue, nullptr},
     {"-genotypelikelihoods", Takes::kRunValue, nullptr},
     {"-referencefrequencies", Takes::kRunValue, nullptr},
 };
@@ -98,6 +100,7 @@ void setBoolean(const std::string& name, bool on, genome::GenomeOptions& options
   if (name == "-biallelicsnps") options.input.filters.biallelicSnpsOnly = on;
   if (name == "-progress") options.input.quiet = !on;
   if (name == "-ancestry") options.ancestry = on;
+  if (name == "-clines") options.clines = on;
   if (name == "-referenceuncertainty") options.corrections.referenceUncertainty = on;
 }
 
@@ -142,6 +145,17 @@ double thresholdUnits(const std::string& option, const std::string& text, bool o
   return value;
 }
 
+// The q-value at which a locus departs from the neutral cline.
+double qThreshold(const std::string& option, const std::string& text) {
+  char* end = nullptr;
+  errno = 0;
+  const double value = std::strtod(text.c_str(), &end);
+  if (*end != '\0' || errno != 0 || !(value > 0 && value <= 1))
+    throw UsageError("option " + option + " must be a number above 0 and at most 1, not " +
+                     quotedValue(text));
+  return value;
+}
+
 // Likelihoods come from PL or GL; the reference frequencies by EM from them
 // (the default with likelihoods) or from the calls.
 void setCorrection(const std::string& name, const std::string& value, Corrections& c) {
@@ -171,7 +185,19 @@ void setRunValue(const std::string& name, const std::string& value,
   if (name == "-tsv") options.tsv = value;
   if (name == "-margin") options.thresholds.minMargin = thresholdUnits(name, value, false);
   if (name == "-drop") options.thresholds.maxDrop = thresholdUnits(name, value, true);
+  if (name == "-qvalue") options.qThreshold = qThreshold(name, value);
   setCorrection(name, value, options.corrections);
+}
+
+// The clines are no joint analysis, and fit every locus against q-values
+// over all of them, so no shard of the loci; their threshold needs them.
+void checkClines(const GivenValues& given, const genome::GenomeOptions& options) {
+  if (options.clines && options.ancestry)
+    throw UsageError("option -clines does not go with -ancestry");
+  if (options.clines && given.has("-shard"))
+    throw UsageError("option -clines does not go with -shard K/N: each locus's q-value needs "
+                     "the p-values of every locus; fit them in one run, on -threads N");
+  if (given.has("-qvalue") && !options.clines) throw UsageError("option -qvalue needs -clines");
 }
 
 // The run's options together: one selection, the frequencies' source only
@@ -183,12 +209,15 @@ void checkRunValues(const GivenValues& given, genome::GenomeOptions& options) {
   const Corrections& c = options.corrections;
   if (given.has("-referencefrequencies") && c.likelihoodField.empty() && !c.referenceFromCalls)
     throw UsageError("option -referencefrequencies gl needs -genotypelikelihoods PL|GL");
+  checkClines(given, options);
   for (const auto& [option, value] : given.run) {
     const std::string name = option->name;
+    if (name == "-tsv" && options.clines) continue;
     if (!options.ancestry && (name == "-tsv" || name == "-margin" || name == "-drop"))
       throw UsageError("option " + name + " needs -ancestry");
   }
   if (options.ancestry && !given.has("-report")) options.report = "parmix_ancestry.txt";
+  if (options.clines && !given.has("-report")) options.report = "parmix_clines.txt";
 }
 
 // The input's options by parmix-import's own rules, named as the command
@@ -290,6 +319,8 @@ Tcl_Obj* resultObj(const genome::GenomeOptions& options, const genome::RunFigure
     put("counts", dataCountsObj(f.counts));
     if (rows) put("rows", hybridIndexRowsObj(f.names, f.rows, f.counts));
   }
+  if (options.clines)
+    put("lociFitted", Tcl_NewWideIntObj(static_cast<Tcl_WideInt>(f.lociFitted)));
   put("corrections", correctionTagsObj(options.corrections));
   return dict;
 }

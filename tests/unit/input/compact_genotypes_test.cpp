@@ -79,6 +79,33 @@ TEST(CompactGenotypes, LaysOutEveryIndividualAsStoredAcrossBlocks) {
   }
 }
 
+// A run of loci read locus by locus gives what each individual's layout
+// gives, whatever block or form each locus lies in; runs that start and end
+// inside blocks, cross their boundaries and reach into the block being filled.
+TEST(CompactGenotypes, LaysOutRunsOfLociAsEachIndividualSeesThem) {
+  const Shape shapes[] = {{5, kBlock, 7}, {4, kBlock + 1, 1}, {9, 2 * kBlock + 5, 13},
+                          {6, 2 * kBlock + 70, 0}, {3, 100, 3}};
+  for (const Shape& shape : shapes) {
+    const CompactGenotypes store = filledStore(shape);
+    RowTable<int> individual(shape.loci, 2, 0);
+    const int runs[][2] = {{0, 1}, {kBlock - 3, 7}, {shape.loci - 65, 65}, {61, 130}};
+    for (const auto& run : runs) {
+      const int first = std::max(0, std::min(run[0], shape.loci - 1));
+      const int count = std::min(run[1], shape.loci - first);
+      RowTable<int> loci(count, 2 * shape.individuals, 0);
+      store.layOutLoci(first, count, loci.rows(), kMissing);
+      for (int j = 0; j < shape.individuals; ++j) {
+        store.layOutIndividual(j, individual.rows(), kMissing);
+        for (int k = 0; k < count; ++k)
+          for (int c = 0; c < 2; ++c)
+            ASSERT_EQ(loci.rows()[k][2 * j + c], individual.rows()[first + k][c])
+                << shape.individuals << "x" << shape.loci << " locus " << first + k
+                << " individual " << j;
+      }
+    }
+  }
+}
+
 TEST(CompactGenotypes, AGenotypeWithOneAlleleMissingLeavesItsLocusPacked) {
   CompactGenotypes store(3);
   const std::uint8_t pairs[] = {2, 1, 0, 200, 2, 2};

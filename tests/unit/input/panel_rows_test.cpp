@@ -102,6 +102,7 @@ void expectSamePanel(const Panel& rows, const Panel& sites) {
   EXPECT_EQ(bitsOf(rows.freqS, loci, rows.maxAlleles), bitsOf(sites.freqS, loci, sites.maxAlleles));
   EXPECT_EQ(rows.locusUsed, sites.locusUsed);
   EXPECT_EQ(rows.alikeSites, sites.alikeSites);
+  EXPECT_EQ(rows.locusLabels, sites.locusLabels);
   ASSERT_EQ(rows.absent.size(), sites.absent.size());
   for (std::size_t i = 0; i < rows.absent.size(); ++i) {
     EXPECT_EQ(rows.absent[i].locus, sites.absent[i].locus);
@@ -202,8 +203,8 @@ TEST(PanelRows, GiveThePanelThatSiteBySiteReadingGives) {
           if (set.roles[i] != "R" && set.roles[i] != "S") list += "i" + std::to_string(i) + "\n";
         selection.samplesFile = dir.write("list.txt", list);
       }
-      const Panel rows = readPanel(options, selection, {}, {}, PlinkRows::Direct);
-      const Panel sites = readPanel(options, selection, {}, {}, PlinkRows::AsSites);
+      const Panel rows = readPanel(options, selection, {}, {}, true, PlinkRows::Direct);
+      const Panel sites = readPanel(options, selection, {}, {}, true, PlinkRows::AsSites);
       expectSamePanel(rows, sites);
     }
   }
@@ -220,7 +221,7 @@ TEST(PanelRows, TranslateEachCallAsTheReaderDesignatesIt) {
   // codes: 00 two A1, 01 missing, 10 one of each, 11 two A2.
   set.rows = {{0, 3, 0, 1, 2, 3, 0}, {3, 0, 3, 3, 1, 2, 0}};
   const importer::Options options = optionsFor(dir, write(dir, set));
-  const Panel panel = readPanel(options, {}, {}, {}, PlinkRows::Direct);
+  const Panel panel = readPanel(options, {}, {}, {}, true, PlinkRows::Direct);
   ASSERT_EQ(panel.genotypes.loci(), 2);
   const std::vector<int> expected = {
       2, 2, 1, 1,    // X at .fam line 3
@@ -251,7 +252,7 @@ TEST(PanelRows, LeaveRefusalsAndAbsentAllelesToTheSitePath) {
   const PlinkRows ways[2] = {PlinkRows::Direct, PlinkRows::AsSites};
   for (int way = 0; way < 2; ++way) {
     try {
-      readPanel(options, {}, {}, {}, ways[way]);
+      readPanel(options, {}, {}, {}, false, ways[way]);
     } catch (const importer::InputError& error) {
       messages[way] = error.what();
     }
@@ -263,10 +264,10 @@ TEST(PanelRows, LeaveRefusalsAndAbsentAllelesToTheSitePath) {
   set.bim = {"1 a 0 10 G C", "1 b 0 20 G C"};
   set.rows = {{3, 3, 3, 2, 0}, {0, 3, 3, 2, 3}};
   const importer::Options second = optionsFor(dir, write(dir, set));
-  const Panel rows = readPanel(second, {}, {}, {}, PlinkRows::Direct);
+  const Panel rows = readPanel(second, {}, {}, {}, true, PlinkRows::Direct);
   // The first site's A1 is in no reference: dropped without a pseudo-count.
   EXPECT_EQ(rows.tally.kept, 1u);
-  expectSamePanel(rows, readPanel(second, {}, {}, {}, PlinkRows::AsSites));
+  expectSamePanel(rows, readPanel(second, {}, {}, {}, true, PlinkRows::AsSites));
 }
 
 }  // namespace

@@ -195,3 +195,91 @@ TEST(ClineLocus, BestStepCentresAreTheBestGapsBetweenIndividuals) {
 
 }  // namespace
 }  // namespace parmix
+
+namespace parmix {
+namespace {
+
+// The bound over a rectangle may only be relied on to show a line below a
+// level if no point inside stands above it; over a single point it is the
+// likelihood itself.  Loci of each kind of term, rectangles at the box's
+// ends (where the fit uses the bound) and inside, a grid of points in
+// each.  The likelihood here is the reference's own formula, so the
+// products of probabilities the passes take their logarithm of are
+// checked too, on individuals whose probabilities reach far into the tail.
+TEST(ClineLocusBound, NoPointOfTheRectangleStandsAboveItsBound) {
+  const struct {
+    char type;
+    std::vector<double> r, s;
+  } loci[] = {
+      {'C', {0.9, 0.1}, {0.15, 0.85}},
+      {'C', {0.7, 0.2, 0.1}, {0.1, 0.1, 0.8}},
+      {'D', {0.8}, {0.1}},
+      {'C', {1.0 - 1e-9, 1e-9}, {1e-9, 1.0 - 1e-9}},
+  };
+  const double lv = std::log(0.01), hv = std::log(100.0), lc = -6.9, hc = 6.9;
+  const struct {
+    double sLo, sHi, cLo, cHi;
+  } rectangles[] = {
+      {lv, lv, lc, hc}, {hv, hv, lc, hc}, {lv, hv, lc, lc}, {lv, hv, hc, hc},
+      {-0.5, 0.5, -1.0, 0.3}, {1.0, 1.2, 0.5, 0.6},
+  };
+  for (const auto& l : loci) {
+    test::ClineData data = test::drawCline(l.type, l.r, l.s, 400, 2.0, 0.4, 77);
+    const auto locus = data.view();
+    for (const auto& b : rectangles) {
+      const double bound = locus->upperBound(b.sLo, b.sHi, b.cLo, b.cHi);
+      for (int i = 0; i <= 8; ++i)
+        for (int j = 0; j <= 8; ++j) {
+          const double s = b.sLo + (b.sHi - b.sLo) * i / 8, c = b.cLo + (b.cHi - b.cLo) * j / 8;
+          const double logL = test::referenceAt(data, s, c);
+          EXPECT_NEAR(locus->logLikelihood(std::exp(s), c), logL, 1e-9 * std::fabs(logL));
+          EXPECT_GE(bound, logL - 1e-9 * std::fabs(logL)) << l.type << " s " << s << " c " << c;
+        }
+    }
+    const double at = test::referenceAt(data, 0.3, -0.2);
+    EXPECT_NEAR(locus->upperBound(0.3, 0.3, -0.2, -0.2), at, 1e-9 * std::fabs(at));
+  }
+}
+
+}  // namespace
+}  // namespace parmix
+
+namespace parmix {
+namespace {
+
+// Individuals known by their genotype likelihoods: each term is quadratic
+// in phi, and a heterozygote-like one (rs large) peaks inside (0, 1), so
+// a bound from the ends of phi's range alone would fall below it.  The
+// rectangles put phi's range across that peak, at the box's ends and
+// inside.
+TEST(ClineLocusBound, LikelihoodTermsStayBelowTheirBoundToo) {
+  const StateProbabilities kinds[] = {
+      {0.02, 0.45, 0.03}, {0.6, 0.1, 0.01}, {0.01, 0.2, 0.5}, {0.05, 0.3, 0.05}};
+  ClineLocus locus('C', nullptr, nullptr);
+  test::Uniforms u(5);
+  for (int i = 0; i < 200; ++i) locus.addLikelihoodTerm(0.01 + 0.98 * u.next(), kinds[i % 4]);
+  const struct {
+    double sLo, sHi, cLo, cHi;
+  } rectangles[] = {
+      {std::log(0.01), std::log(0.01), -6.9, 6.9}, {std::log(100.0), std::log(100.0), -6.9, 6.9},
+      {std::log(0.01), std::log(100.0), -6.9, -6.9}, {-0.3, 0.4, -0.8, 0.9}, {0.0, 0.0, -0.1, 0.1}};
+  for (const auto& b : rectangles) {
+    const double bound = locus.upperBound(b.sLo, b.sHi, b.cLo, b.cHi);
+    for (int i = 0; i <= 8; ++i)
+      for (int j = 0; j <= 8; ++j) {
+        const double s = b.sLo + (b.sHi - b.sLo) * i / 8, c = b.cLo + (b.cHi - b.cLo) * j / 8;
+        const double logL = locus.logLikelihood(std::exp(s), c);
+        EXPECT_GE(bound, logL - 1e-9 * std::fabs(logL)) << "s " << s << " c " << c;
+      }
+  }
+  // Every individual at h = 1/2 with the peaked term: at the centre 0 all
+  // sit at phi = 1/2, near the peak, higher than at either end of phi's
+  // range over the rectangle.
+  ClineLocus peaked('C', nullptr, nullptr);
+  for (int i = 0; i < 50; ++i) peaked.addLikelihoodTerm(0.5, kinds[0]);
+  const double atPeak = peaked.logLikelihood(1.0, 0.0);
+  EXPECT_GE(peaked.upperBound(0.0, 0.0, -0.4, 0.4), atPeak - 1e-9 * std::fabs(atPeak));
+}
+
+}  // namespace
+}  // namespace parmix
