@@ -47,8 +47,8 @@ namespace eval ::parmix::program {
         --qvalue Q -qvalue {clines vcf-clines} {}
         --bootstrap N -bootstrap clines {}
         --seed S -seed clines {}
-        --cline-plot FILE.svg {} {} clines
-        --image FILE.svg {} {} clines
+        --cline-plot FILE.svg {} {} {clines vcf-clines}
+        --image FILE.svg {} {} {clines vcf-clines}
         --unknown-alleles missing|error {} {} analysis
         --reference-counts COUNTS -referencecounts {analysis ancestry} {}
         --types LIST -types reference {}
@@ -905,23 +905,44 @@ proc ::parmix::program::RunGenome {call} {
     ::parmix::htslibLogLevel [expr {$quiet ? "off" : "warning"}]
     set mode [PanelMode $call]
     # The table is written from the run's rows; the clines' by the run.
+    # The clines' figures are drawn here from their rows and image, which
+    # the command keeps only when asked.
+    set clines [expr {$mode eq "vcf-clines"}]
     set result [CallCommand ::parmix::genome -progress [expr {!$quiet}] \
                     -rows [expr {$mode eq "vcf" && [dict exists $options --tsv]}] \
+                    {*}[if {$clines} {list -clinerows [dict exists $options --cline-plot] \
+                                          -image [dict exists $options --image]}] \
                     {*}[CommandWords $mode [dict merge $options [dict get $call flags]]]]
     if {$mode eq "vcf-ancestry"} {
         WriteGenomeAncestryOutputs $result $options $call
         return
     }
     if {$mode eq "vcf-clines"} {
-        GenomeNotice $call "Report written to [ReportPath vcf-clines $options]"
-        if {[dict exists $options --tsv]} {
-            GenomeNotice $call "Table written to [dict get $options --tsv]"
-        }
+        WriteGenomeClineOutputs $result $options $call
         return
     }
     set report [ReportPath vcf $options]
     set title "Hybrid index of the study individuals of [InputName $options]"
     WriteGenomeOutputs $report $options $title $call $result
+}
+
+# The clines have written their report and table; the cline plot and the
+# genotype image are drawn from the rows and image of the run.
+proc ::parmix::program::WriteGenomeClineOutputs {result options call} {
+    GenomeNotice $call "Report written to [ReportPath vcf-clines $options]"
+    if {[dict exists $options --tsv]} {
+        GenomeNotice $call "Table written to [dict get $options --tsv]"
+    }
+    if {[dict exists $options --cline-plot]} {
+        ::parmix::clinePlot [dict get $result clines] [dict get $options --cline-plot] \
+            -title "Genomic clines of the study individuals of [InputName $options]"
+        GenomeNotice $call "Cline plot written to [dict get $options --cline-plot]"
+    }
+    if {[dict exists $options --image]} {
+        ::parmix::genotypeImage [dict get $result image] [dict get $options --image] \
+            -title "Genotypes by hybrid index: [InputName $options]"
+        GenomeNotice $call "Genotype image written to [dict get $options --image]"
+    }
 }
 
 # The joint analysis has written its report and table; the triangle plot

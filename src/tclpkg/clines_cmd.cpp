@@ -49,6 +49,15 @@ Tcl_Obj* rowObj(const std::string& name, int locus, const ClineEstimate& row, bo
   return dict;
 }
 
+}  // namespace
+
+Tcl_Obj* clineRowObj(const std::string& name, int locus, const ClineEstimate& row,
+                     bool bootstrap) {
+  return rowObj(name, locus, row, bootstrap);
+}
+
+namespace {
+
 Tcl_Obj* resultObj(const TextRunResult& result) {
   Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
   const ClineStudy& study = result.clines;
