@@ -686,7 +686,8 @@ namespace eval ::parmix::program {
         {              --ancestry [-o REPORT]}
         {              [--tsv FILE] [--triangle FILE.svg] [--margin U] [--drop U] ...}
         {       parmix (--vcf FILE | --bfile PREFIX) --popmap FILE --r POP --s POP}
-        {              --clines [-o REPORT] [--tsv FILE] [--qvalue Q] ...}
+        {              --clines [-o REPORT] [--tsv FILE] [--qvalue Q]}
+        {              [--cline-plot FILE.svg] [--image FILE.svg] ...}
         {       parmix --merge -o REPORT [--tsv FILE] [--plot FILE.svg] SHARD_REPORT...}
     } \n]
 }
@@ -1061,8 +1062,9 @@ $genomeUsage
                      and --drop U of the text-file analysis (default
                      report: parmix_ancestry.txt); not with --merge
   --clines           the genomic cline of every locus along the hybrid
-                     index, with the report, --tsv FILE and --qvalue Q of
-                     the text-file clines (default report:
+                     index, with the report, --tsv FILE, --qvalue Q,
+                     --cline-plot FILE.svg and --image FILE.svg of the
+                     text-file clines (default report:
                      parmix_clines.txt).  The loci are fitted on --threads
                      N straight from the stored genotypes (likelihoods too,
                      under the corrections); not with --shard K/N, since
