@@ -19,7 +19,9 @@ namespace eval ::parmix::program {
         {              PARENTAL INDIVIDUAL}
         {       parmix --clines [-o REPORT] [--tsv FILE] [--cline-plot FILE.svg]}
         {              [--image FILE.svg] [--qvalue Q] [--threads N] [--quiet]}
-        {              [--bootstrap N [--seed S]] PARENTAL INDIVIDUAL}
+        {              [--bootstrap N [--seed S]]}
+        {              [--reference-uncertainty --reference-counts COUNTS]}
+        {              PARENTAL INDIVIDUAL}
         {       parmix --parental-from R_SAMPLE S_SAMPLE -o PARENTAL}
         {              [--types LIST | --types-from PARENTAL] [--pseudo-count X]}
         {              [--study INDIVIDUAL] [--renumber PREFIX] [--counts COUNTS]}
@@ -50,7 +52,7 @@ namespace eval ::parmix::program {
         --cline-plot FILE.svg {} {} {clines vcf-clines}
         --image FILE.svg {} {} {clines vcf-clines}
         --unknown-alleles missing|error {} {} analysis
-        --reference-counts COUNTS -referencecounts {analysis ancestry} {}
+        --reference-counts COUNTS -referencecounts {analysis ancestry clines} {}
         --types LIST -types reference {}
         --types-from PARENTAL -typesfrom reference {}
         --pseudo-count X -pseudocount {reference vcf vcf-ancestry vcf-clines} {}
@@ -70,7 +72,7 @@ namespace eval ::parmix::program {
         --genotype-likelihoods PL|GL -genotypelikelihoods {vcf vcf-ancestry vcf-clines} {}
         --reference-frequencies gl|gt -referencefrequencies {vcf vcf-ancestry vcf-clines} {}
         --biallelic-snps {} -biallelicsnps {vcf vcf-ancestry vcf-clines} merge
-        --reference-uncertainty {} -referenceuncertainty {vcf vcf-ancestry vcf-clines} {analysis ancestry}
+        --reference-uncertainty {} -referenceuncertainty {vcf vcf-ancestry vcf-clines} {analysis ancestry clines}
         --ancestry {} -ancestry vcf-ancestry ancestry
         --quiet {} {} {} {analysis ancestry clines check reference vcf vcf-ancestry vcf-clines merge}
         --clines {} -clines vcf-clines clines
@@ -356,8 +358,9 @@ proc ::parmix::program::ReportPath {mode options} {
 proc ::parmix::program::CheckUncertainty {mode options flags} {
     set flag [dict exists $flags --reference-uncertainty]
     set counts [dict exists $options --reference-counts]
-    if {$flag && $mode eq "clines"} {
-        Usage "option --reference-uncertainty does not go with --clines"
+    if {$flag && $mode eq "clines" && [dict exists $options --bootstrap]} {
+        Usage "option --bootstrap does not go with --reference-uncertainty: its replicates\
+            are drawn from the parental frequencies as they stand"
     }
     if {$flag && $mode in {reference check}} {
         Usage "option --reference-uncertainty does not go with\
@@ -550,7 +553,8 @@ Options:
                      count per locus on standard error; error (default):
                      such a genotype fails the run
   --reference-uncertainty
-                     also with --ancestry: carry the uncertainty of
+                     also with --ancestry and --clines (not with
+                     --bootstrap): carry the uncertainty of
                      parental frequencies counted from few reference
                      samples into every individual's likelihood (each
                      population's frequencies a Dirichlet posterior of the

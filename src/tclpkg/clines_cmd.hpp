@@ -3,7 +3,8 @@
 
 // The command `parmix::clines PARENTAL INDIVIDUAL ?-option value ...?`:
 // one call is one whole genomic-cline analysis.  Options: -report FILE,
-// -tsv FILE, -qvalue Q, -threads N, -image BOOLEAN.
+// -tsv FILE, -qvalue Q, -threads N, -image BOOLEAN, -bootstrap N, -seed S,
+// -referencecounts COUNTS.
 
 #include <tcl.h>
 
