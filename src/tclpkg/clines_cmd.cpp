@@ -45,6 +45,15 @@ Tcl_Obj* rowObj(const std::string& name, int locus, const ClineEstimate& row, bo
   return dict;
 }
 
+}  // namespace
+
+Tcl_Obj* clineRowObj(const std::string& name, int locus, const ClineEstimate& row,
+                     bool bootstrap) {
+  return rowObj(name, locus, row, bootstrap);
+}
+
+namespace {
+
 Tcl_Obj* resultObj(const TextRunResult& result) {
   Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
   const ClineStudy& study = result.clines;
@@ -109,9 +118,19 @@ Tcl_Obj* rowsObj(const TextRunRequest& request, const TextRunResult& result) {
   return both;
 }
 
+// The bootstrap draws genotypes from point frequencies, which the
+// correction for small reference samples holds uncertain.
+int checkWords(const CommandOptions& words, const TextRunRequest& request) {
+  if (request.bootstrap.replicates > 0 && !request.referenceCounts.empty())
+    return words.usageError("-bootstrap does not go with -referencecounts");
+  return TCL_OK;
+}
+
 int runCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
-  const TextCommand command{"parmix::clines",
-                      "-report, -tsv, -qvalue, -threads, -image, -bootstrap, -seed", rowsObj};
+  const TextCommand command{
+      "parmix::clines",
+      "-report, -tsv, -qvalue, -threads, -image, -bootstrap, -seed, -referencecounts", rowsObj,
+      kTextSynopsis, checkWords};
   TextRunRequest request;
   request.model = TextModel::kClines;
   return runTextCommand(interp, command, request, objc, objv);

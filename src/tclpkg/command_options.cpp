@@ -184,11 +184,9 @@ int runTextCommand(Tcl_Interp* interp, const TextCommand& command, TextRunReques
   if (takeAnalysisWords(interp, command.name, command.optionList, command.synopsis, objc, objv,
                         request) != TCL_OK)
     return TCL_ERROR;
-  // The counts are what the correction is made of; there is no default.
-  if (command.countsNeeded && request.referenceCounts.empty())
-    return CommandOptions(interp, command.name, command.optionList)
-        .usageError("-referencecounts COUNTS is needed: the reference samples' counts that "
-                    "parmix::parentalFromReference -counts writes");
+  if (command.check != nullptr &&
+      command.check(CommandOptions(interp, command.name, command.optionList), request) != TCL_OK)
+    return TCL_ERROR;
   if (command.partialWithoutCounts && request.referenceCounts.empty())
     request.onFailure = ReportOnFailure::kPartial;
   TextRunResult result;

@@ -72,18 +72,23 @@ int takeAnalysisWords(Tcl_Interp* interp, const char* command, const char* optio
                       const char* synopsis, int objc, Tcl_Obj* const objv[],
                       TextRunRequest& request);
 
+// The rest of the call of most text-file commands, for the
+// wrong-number-of-words message.
+inline constexpr const char* kTextSynopsis = "PARENTAL INDIVIDUAL ?-option value ...?";
+
 // What sets one text-file command apart from the others: its name, the
-// options it takes (as for takeAnalysisWords), the rest of its call for the
-// wrong-number-of-words message, the rows of its result (the request as
-// its words left it, and the run's result), and whether the counts of the
-// reference samples must be given (the correction is made of them) or,
-// when absent, leave the partial report of the command `parmix`.
+// options it takes (as for takeAnalysisWords), the rows of its result (the
+// request as its words left it, and the run's result), the rest of its
+// call for the wrong-number-of-words message, a check of the words taken
+// together (TCL_OK, or the usage error placed through WORDS; none when
+// null), and whether a run without the counts of the reference samples
+// leaves the partial report of the command `parmix`.
 struct TextCommand {
   const char* name;
   const char* optionList;
   Tcl_Obj* (*rows)(const TextRunRequest& request, const TextRunResult& result);
-  const char* synopsis = "PARENTAL INDIVIDUAL ?-option value ...?";
-  bool countsNeeded = false;
+  const char* synopsis = kTextSynopsis;
+  int (*check)(const CommandOptions& words, const TextRunRequest& request) = nullptr;
   bool partialWithoutCounts = false;
 };
 

@@ -34,14 +34,22 @@ Tcl_Obj* rowsObj(const TextRunRequest& /*request*/, const TextRunResult& result)
   return hybridIndexRowsObj(result.names, result.rows, result.counts);
 }
 
+// The counts are what the correction is made of; there is no default.
+int countsGiven(const CommandOptions& words, const TextRunRequest& request) {
+  if (!request.referenceCounts.empty()) return TCL_OK;
+  return words.usageError(
+      "-referencecounts COUNTS is needed: the reference samples' counts that "
+      "parmix::parentalFromReference -counts writes");
+}
+
 // The two commands differ in their name and in whether the counts of the
 // reference samples are needed: the correction is a setting of one run.
 // Without the counts the run is the command `parmix`'s own, report and all.
 const TextCommand kCorrected{"parmix::corrected", "-referencecounts, -report, -threads", rowsObj,
                              "PARENTAL INDIVIDUAL -referencecounts COUNTS ?-option value ...?",
-                             true, true};
+                             countsGiven, true};
 const TextCommand kHybridIndex{"parmix::hybridIndex", "-report, -threads, -referencecounts",
-                               rowsObj, "PARENTAL INDIVIDUAL ?-option value ...?", false, true};
+                               rowsObj, kTextSynopsis, nullptr, true};
 
 int runCommand(Tcl_Interp* interp, const TextCommand& command, int objc, Tcl_Obj* const objv[]) {
   TextRunRequest request;
