@@ -76,11 +76,5 @@ Tcl_Obj* ancestryRowsObj(const std::vector<std::string>& names,
 
 extern "C" int Parmix_AncestryObjCmd(ClientData /*clientData*/, Tcl_Interp* interp, int objc,
                                      Tcl_Obj* const objv[]) {
-  // The one place where C++ meets Tcl for this command: the run turns its
-  // own exceptions into a status; what is left is the words' copies.
-  try {
-    return parmix::runCommand(interp, objc, objv);
-  } catch (...) {
-    return parmix::placeMemoryFailure(interp);
-  }
+  return parmix::withinCommand(interp, [&] { return parmix::runCommand(interp, objc, objv); });
 }

@@ -142,11 +142,5 @@ int runCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
 
 extern "C" int Parmix_ClinesObjCmd(ClientData /*clientData*/, Tcl_Interp* interp, int objc,
                                    Tcl_Obj* const objv[]) {
-  // The one place where C++ meets Tcl for this command: the run turns its
-  // own exceptions into a status; what is left is the words' copies.
-  try {
-    return parmix::runCommand(interp, objc, objv);
-  } catch (...) {
-    return parmix::placeMemoryFailure(interp);
-  }
+  return parmix::withinCommand(interp, [&] { return parmix::runCommand(interp, objc, objv); });
 }

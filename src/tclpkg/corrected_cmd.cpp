@@ -72,18 +72,12 @@ Tcl_Obj* hybridIndexRowsObj(const std::vector<std::string>& names,
 
 extern "C" int Parmix_CorrectedObjCmd(ClientData /*clientData*/, Tcl_Interp* interp, int objc,
                                       Tcl_Obj* const objv[]) {
-  try {
-    return parmix::runCommand(interp, parmix::kCorrected, objc, objv);
-  } catch (...) {
-    return parmix::placeMemoryFailure(interp);
-  }
+  return parmix::withinCommand(
+      interp, [&] { return parmix::runCommand(interp, parmix::kCorrected, objc, objv); });
 }
 
 extern "C" int Parmix_HybridIndexObjCmd(ClientData /*clientData*/, Tcl_Interp* interp, int objc,
                                         Tcl_Obj* const objv[]) {
-  try {
-    return parmix::runCommand(interp, parmix::kHybridIndex, objc, objv);
-  } catch (...) {
-    return parmix::placeMemoryFailure(interp);
-  }
+  return parmix::withinCommand(
+      interp, [&] { return parmix::runCommand(interp, parmix::kHybridIndex, objc, objv); });
 }

@@ -78,9 +78,5 @@ unsigned configuredThreads(Tcl_Interp* interp) {
 
 extern "C" int Parmix_ConfigureObjCmd(ClientData /*clientData*/, Tcl_Interp* interp, int objc,
                                       Tcl_Obj* const objv[]) {
-  try {
-    return parmix::configure(interp, objc, objv);
-  } catch (...) {
-    return parmix::placeMemoryFailure(interp);
-  }
+  return parmix::withinCommand(interp, [&] { return parmix::configure(interp, objc, objv); });
 }

@@ -32,6 +32,19 @@ int placeFault(Tcl_Interp* interp, Fault fault);
 // The memory failure, placed without allocating anything; TCL_ERROR.
 int placeMemoryFailure(Tcl_Interp* interp);
 
+// The boundary of a command procedure whose run turns its own exceptions
+// into a status: what BODY returns, or the memory failure placed when it
+// throws (all that is left to throw is the copying of the words).  No
+// exception leaves it.
+template <typename Body>
+int withinCommand(Tcl_Interp* interp, Body body) noexcept {
+  try {
+    return body();
+  } catch (...) {
+    return placeMemoryFailure(interp);
+  }
+}
+
 // A number of a result: the empty string when undefined (NaN), as the
 // package's procedures read it.  The new object has no references yet.
 Tcl_Obj* numberOrEmptyObj(double value);
