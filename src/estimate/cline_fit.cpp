@@ -168,8 +168,11 @@ LineMaximum scanLine(const ClineLocus& locus, const Box& box, int o, const Point
                      double enough = HUGE_VAL) {
   constexpr int kPoints = 9;
   std::array<LinePoint, kPoints> scan;
-  for (int i = 0; i < kPoints; ++i)
+  for (int i = 0; i < kPoints; ++i) {
     scan[i] = linePoint(locus, o, x, box.lo[o] + (box.hi[o] - box.lo[o]) * i / (kPoints - 1));
+    // A point that reaches ENOUGH answers the caller's question.
+    if (scan[i].value >= enough) return {scan[i].t, scan[i].value};
+  }
   LineMaximum best{scan[0].t, -HUGE_VAL};
   for (int i = 0; i < kPoints; ++i) {
     if (scan[i].value > best.value) best = {scan[i].t, scan[i].value};
@@ -222,6 +225,7 @@ LineMaximum maximiseAlong(const ClineLocus& locus, const Box& box, int o, Point 
     if (!gained) settled = LineMaximum{x[o], at.value};
   }
   LineMaximum best = settled.value_or(LineMaximum{x[o], at.value});
+  if (best.value >= enough) return best;
   if (!settled) {
     const LineMaximum scanned = scanLine(locus, box, o, x, enough);
     if (scanned.value > best.value || !std::isfinite(best.value)) best = scanned;
@@ -657,19 +661,19 @@ std::optional<Point> edgeMaximum(const ClineLocus& locus, const Box& box, int k,
   return x;
 }
 
-// Whether Y stands at or above X and above both ends of each line through
-// X along a coordinate: every point the search from the neutral cline
-// looked at.
-bool standsAboveAll(const ClineLocus& locus, const Box& box, const Point& x, const Point& y) {
-  const double value = logLAt(locus, y);
-  if (!(value >= logLAt(locus, x))) return false;
+// The highest ln L of the points the search from the neutral cline ended
+// at or looked at: X and the ends of the lines through it along each
+// coordinate.  An edge's maximum must stand at or above it to be taken.
+double highestSeen(const ClineLocus& locus, const Box& box, const Point& x) {
+  double highest = logLAt(locus, x);
   for (int k = 0; k < 2; ++k)
     for (double end : {box.lo[k], box.hi[k]}) {
       Point z = x;
       z[k] = end;
-      if (!(value >= logLAt(locus, z))) return false;
+      const double value = logLAt(locus, z);
+      highest = std::isnan(value) ? value : std::max(highest, value);
     }
-  return true;
+  return highest;
 }
 
 // The highest of the edges' maxima (the cap of v first) that stand above
@@ -682,6 +686,7 @@ std::optional<Point> bestEdge(const ClineLocus& locus, const Box& box, const Poi
   static constexpr int kEdges[4][2] = {{0, 1}, {0, 0}, {1, 0}, {1, 1}};
   std::optional<Point> best;
   double bestValue = -HUGE_VAL;
+  const double seen = highestSeen(locus, box, x);
   for (const auto& edge : kEdges) {
     const int k = edge[0], o = 1 - k;
     const double end = edge[1] == 0 ? box.lo[k] : box.hi[k];
@@ -692,8 +697,9 @@ std::optional<Point> bestEdge(const ClineLocus& locus, const Box& box, const Poi
     // edge found cannot hold the maximum.
     if (best && !(locus.upperBound(lo[0], hi[0], lo[1], hi[1]) > bestValue)) continue;
     const std::optional<Point> at = edgeMaximum(locus, box, k, edge[1], x[o]);
-    if (!at || !standsAboveAll(locus, box, x, *at)) continue;
+    if (!at) continue;
     const double value = logLAt(locus, *at);
+    if (!(value >= seen)) continue;
     if (!best || value > bestValue) best = at, bestValue = value;
   }
   return best;
