@@ -629,9 +629,16 @@ ClineEstimate undefinedRow(int individuals) {
 // otherwise.  On the cap of v so steep a cline is
 // nearly a step at the centre, and ln L along the edge has a shelf
 // between each pair of neighbouring individuals: the search starts at the
-// best of a coarse scan, not merely the nearest shelf.
-std::optional<Point> edgeMaximum(const ClineLocus& locus, const Box& box, int k, int side,
-                                 double otherStart) {
+// best of a coarse scan, not merely the nearest shelf.  A maximum below
+// AT_LEAST, or not above ABOVE, would not be taken: nothing then, without
+// the search along K.
+struct EdgePoint {
+  Point x;
+  double value;
+};
+
+std::optional<EdgePoint> edgeMaximum(const ClineLocus& locus, const Box& box, int k, int side,
+                                     double otherStart, double atLeast, double above) {
   const int o = 1 - k;
   Point start;
   start[k] = side == 0 ? box.lo[k] : box.hi[k];
@@ -657,8 +664,11 @@ std::optional<Point> edgeMaximum(const ClineLocus& locus, const Box& box, int k,
   const LineMaximum best = maximiseAlong(locus, box, o, start);
   Point x = start;
   x[o] = best.x;
-  if (!std::isfinite(best.value) || maximiseAlong(locus, box, k, x).x != x[k]) return std::nullopt;
-  return x;
+  if (!std::isfinite(best.value)) return std::nullopt;
+  const double value = logLAt(locus, x);
+  if (!(value >= atLeast && value > above)) return std::nullopt;
+  if (maximiseAlong(locus, box, k, x).x != x[k]) return std::nullopt;
+  return EdgePoint{x, value};
 }
 
 // The highest ln L of the points the search from the neutral cline ended
@@ -696,11 +706,9 @@ std::optional<Point> bestEdge(const ClineLocus& locus, const Box& box, const Poi
     // An edge that an upper bound of ln L along it keeps below the best
     // edge found cannot hold the maximum.
     if (best && !(locus.upperBound(lo[0], hi[0], lo[1], hi[1]) > bestValue)) continue;
-    const std::optional<Point> at = edgeMaximum(locus, box, k, edge[1], x[o]);
-    if (!at) continue;
-    const double value = logLAt(locus, *at);
-    if (!(value >= seen)) continue;
-    if (!best || value > bestValue) best = at, bestValue = value;
+    const std::optional<EdgePoint> at =
+        edgeMaximum(locus, box, k, edge[1], x[o], seen, best ? bestValue : -HUGE_VAL);
+    if (at) best = at->x, bestValue = at->value;
   }
   return best;
 }
