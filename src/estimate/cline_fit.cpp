@@ -158,6 +158,26 @@ LineMaximum slopeZero(const ClineLocus& locus, int o, const Point& x, LinePoint 
   return {m.t, m.value};
 }
 
+// ln L at the two ends of a line along coordinate O, where a search has
+// already been there.  Only for a locus whose terms all come from
+// genotypes: its one-pass curvature sums ln L exactly as logLikelihood
+// does, so the value stands for a pass of its own.
+class LineEnds {
+ public:
+  explicit LineEnds(const ClineLocus& locus)
+      : exact_(locus.hybridIndices().size() == static_cast<std::size_t>(locus.individuals())) {}
+  void note(const Box& box, int o, double t, double value) {
+    if (!exact_) return;
+    if (t == box.lo[o]) at_[0] = value;
+    if (t == box.hi[o]) at_[1] = value;
+  }
+  const std::optional<double>& at(int side) const { return at_[side]; }
+
+ private:
+  bool exact_;
+  std::array<std::optional<double>, 2> at_;
+};
+
 // The highest maximum of ln L along coordinate O through X that a scan of
 // evenly spaced points brackets by its slopes (rising, then falling), or
 // the scan's highest point: a handful of passes where golden section over
@@ -165,11 +185,12 @@ LineMaximum slopeZero(const ClineLocus& locus, int o, const Point& x, LinePoint 
 // is shown by an upper bound of ln L to stay below ENOUGH is not sought:
 // the caller only asks whether the line reaches that high.
 LineMaximum scanLine(const ClineLocus& locus, const Box& box, int o, const Point& x,
-                     double enough = HUGE_VAL) {
+                     double enough = HUGE_VAL, LineEnds* ends = nullptr) {
   constexpr int kPoints = 9;
   std::array<LinePoint, kPoints> scan;
   for (int i = 0; i < kPoints; ++i) {
     scan[i] = linePoint(locus, o, x, box.lo[o] + (box.hi[o] - box.lo[o]) * i / (kPoints - 1));
+    if (ends) ends->note(box, o, scan[i].t, scan[i].value);
     // A point that reaches ENOUGH answers the caller's question.
     if (scan[i].value >= enough) return {scan[i].t, scan[i].value};
   }
@@ -204,6 +225,8 @@ LineMaximum maximiseAlong(const ClineLocus& locus, const Box& box, int o, Point 
   };
   x[o] = std::clamp(x[o], box.lo[o], box.hi[o]);
   ClineCurvature at = locus.curvature(x[0], x[1]);
+  LineEnds ends(locus);
+  ends.note(box, o, x[o], at.value);
   std::optional<LineMaximum> settled;
   for (int iteration = 0; iteration < 40 && !settled && std::isfinite(at.value); ++iteration) {
     if (at.value >= enough) return {x[o], at.value};
@@ -220,6 +243,7 @@ LineMaximum maximiseAlong(const ClineLocus& locus, const Box& box, int o, Point 
         gained = true;
         if (std::fabs(y[o] - x[o]) < 1e-10) settled = LineMaximum{y[o], next.value};
         x = y, at = next;
+        ends.note(box, o, x[o], at.value);
       }
     }
     if (!gained) settled = LineMaximum{x[o], at.value};
@@ -227,11 +251,13 @@ LineMaximum maximiseAlong(const ClineLocus& locus, const Box& box, int o, Point 
   LineMaximum best = settled.value_or(LineMaximum{x[o], at.value});
   if (best.value >= enough) return best;
   if (!settled) {
-    const LineMaximum scanned = scanLine(locus, box, o, x, enough);
+    const LineMaximum scanned = scanLine(locus, box, o, x, enough, &ends);
     if (scanned.value > best.value || !std::isfinite(best.value)) best = scanned;
+    if (best.value >= enough) return best;
   }
-  for (double end : {box.lo[o], box.hi[o]}) {
-    const double value = f(end);
+  for (int side = 0; side < 2; ++side) {
+    const double end = side == 0 ? box.lo[o] : box.hi[o];
+    const double value = ends.at(side) ? *ends.at(side) : f(end);
     if (value >= best.value || !std::isfinite(best.value)) best = {end, value};
   }
   return best;
