@@ -1,5 +1,8 @@
 #include "input/compact_genotypes.hpp"
 
+#include <algorithm>
+#include <cstring>
+
 namespace parmix {
 
 namespace {
@@ -38,6 +41,17 @@ void writePair(const std::uint8_t* pair, int* row, int missing) {
   }
 }
 
+// A 4 x 4 square of two-bit codes, byte q holding row q (column k in bits
+// 2k), turned so that byte k holds column k: the two off-diagonal cells of
+// each 2 x 2 corner swapped, then the two off-diagonal corners.  This is
+// what sealing a block does to every four loci of four individuals.
+std::uint32_t transposedSquare(std::uint32_t square) {
+  std::uint32_t t = (square ^ (square >> 6)) & 0x00CC00CCu;
+  square ^= t ^ (t << 6);
+  t = (square ^ (square >> 12)) & 0x0000F0F0u;
+  return square ^ t ^ (t << 12);
+}
+
 }  // namespace
 
 std::size_t CompactGenotypes::Block::bytes() const {
@@ -54,6 +68,20 @@ void CompactGenotypes::appendLocus(const std::uint8_t* pairs) {
   } else {
     appendWide(pairs);
   }
+  countLocus();
+}
+
+void CompactGenotypes::appendPackedCodes(const std::uint8_t* codes) {
+  const std::size_t stride = packedStride();
+  if (filling_.packed.empty()) filling_.packed.resize(stride * kBlockLoci);
+  std::copy_n(codes, stride,
+              filling_.packed.data() + stride * static_cast<std::size_t>(filling_.packedCount));
+  ++filling_.packedCount;
+  ++packedLoci_;
+  countLocus();
+}
+
+void CompactGenotypes::countLocus() {
   ++fillingLoci_;
   ++loci_;
   if (fillingLoci_ == kBlockLoci) sealFullBlock();
@@ -91,6 +119,17 @@ void CompactGenotypes::appendWide(const std::uint8_t* pairs) {
   ++filling_.wideCount;
 }
 
+// Asks for the tile at byte FIRST of the 16 packed loci from LOCUS on
+// ahead of its use: the loci lie a whole locus apart, further than the
+// hardware's own prefetching looks, and a block is read from memory
+// rather than cache.
+void CompactGenotypes::prefetchTile(std::size_t locus, std::size_t first,
+                                    std::size_t packedCount) const {
+  const std::size_t stride = packedStride();
+  for (std::size_t q = locus; q < locus + 16 && q < packedCount; ++q)
+    __builtin_prefetch(filling_.packed.data() + q * stride + first);
+}
+
 // Turns the full block individual-major.  The block being filled keeps its
 // buffers for the next block, so the only memory beyond the sealed matrix
 // is one block being filled.
@@ -104,15 +143,29 @@ void CompactGenotypes::sealFullBlock() {
   block.packed.resize(run * n);
   // Four loci by four individuals at a time: one byte of each of four
   // loci gives one byte of each of four individuals.
-  for (std::size_t group = 0; group < run; ++group) {
-    for (std::size_t byte = 0; byte < stride; ++byte) {
-      unsigned in[4] = {0, 0, 0, 0};
-      for (std::size_t q = 0; q < 4 && 4 * group + q < packedCount; ++q)
-        in[q] = filling_.packed[(4 * group + q) * stride + byte];
-      for (std::size_t k = 0; k < 4 && 4 * byte + k < n; ++k) {
-        unsigned out = 0;
-        for (std::size_t q = 0; q < 4; ++q) out |= ((in[q] >> (2 * k)) & 3u) << (2 * q);
-        block.packed[(4 * byte + k) * run + group] = static_cast<std::uint8_t>(out);
+  // A tile of 64 bytes of every locus (256 individuals) at a time, so that
+  // the individuals' runs being written span a few hundred kB and pages
+  // rather than the whole block's; and four groups (16 loci) at a time, so
+  // that each individual takes four bytes of its run in one store.
+  constexpr std::size_t kTileBytes = 64;
+  for (std::size_t first = 0; first < stride; first += kTileBytes) {
+    const std::size_t end = std::min(stride, first + kTileBytes);
+    for (std::size_t group = 0; group < run; group += 4) {
+      const std::size_t groups = std::min<std::size_t>(4, run - group);
+      prefetchTile(4 * (group + 8), first, packedCount);
+      for (std::size_t byte = first; byte < end; ++byte) {
+        std::uint8_t out[4][4] = {};  // [individual][group]
+        for (std::size_t g = 0; g < groups; ++g) {
+          const std::size_t locus = 4 * (group + g);
+          const std::size_t loci = std::min<std::size_t>(4, packedCount - locus);
+          const std::uint8_t* rows = filling_.packed.data() + locus * stride + byte;
+          std::uint32_t square = 0;
+          for (std::size_t q = 0; q < loci; ++q) square |= std::uint32_t{rows[q * stride]} << (8 * q);
+          square = transposedSquare(square);
+          for (std::size_t k = 0; k < 4; ++k) out[k][g] = static_cast<std::uint8_t>(square >> (8 * k));
+        }
+        for (std::size_t k = 0; k < 4 && 4 * byte + k < n; ++k)
+          std::memcpy(block.packed.data() + (4 * byte + k) * run + group, out[k], groups);
       }
     }
   }

@@ -62,6 +62,11 @@ class CompactGenotypes {
   // locus's form from what it holds.  Throws std::bad_alloc when the storage
   // cannot grow.
   void appendLocus(const std::uint8_t* pairs);
+  // Appends one packed locus given in its stored form: CODES holds the
+  // GenotypeCode of every individual, four a byte, the first individual in
+  // the lowest bits, and the bits past the last individual clear.  For a
+  // reader that has the codes already, one byte for four genotypes.
+  void appendPackedCodes(const std::uint8_t* codes);
 
   int individuals() const { return individuals_; }
   int loci() const { return loci_; }
@@ -102,7 +107,9 @@ class CompactGenotypes {
 
   bool appendPacked(const std::uint8_t* pairs);
   void appendWide(const std::uint8_t* pairs);
+  void countLocus();
   void sealFullBlock();
+  void prefetchTile(std::size_t locus, std::size_t first, std::size_t packedCount) const;
   void layOutSealed(const Block& block, int j, int** rows, int missing) const;
   void layOutFilling(int j, int** rows, int missing) const;
   void layOutLocus(int locus, int* row, int missing) const;

@@ -98,6 +98,14 @@ Panel readPanel(const importer::Options& options, const Selection& selection,
                 const ReadProgress& progress, const Corrections& corrections = {},
                 bool keepLabels = false);
 
+// How a PLINK fileset's rows become the panel: straight from their two-bit
+// codes wherever a row allows it, or each through a whole site record as
+// every other input is read.  Both give the same panel, bit for bit.
+enum class PlinkRows { Direct, AsSites };
+Panel readPanel(const importer::Options& options, const Selection& selection,
+                const ReadProgress& progress, const Corrections& corrections, bool keepLabels,
+                PlinkRows rows);
+
 // The indices [first, last) among TOTAL study individuals that a selection
 // by shard keeps (all of them without a shard).
 std::pair<std::size_t, std::size_t> shardRange(const Selection& selection, std::size_t total);

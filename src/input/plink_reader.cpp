@@ -276,8 +276,15 @@ void checkBimFields(const std::string& place, const std::vector<std::string>& f)
 }  // namespace
 
 bool PlinkReader::next(Site& site) {
+  const std::uint8_t* row = nextRow(site);
+  if (row == nullptr) return false;
+  decodeRow(site, row);
+  return true;
+}
+
+const std::uint8_t* PlinkReader::nextRow(Site& site) {
   std::string text;
-  if (!nextBimLine(text)) return false;
+  if (!nextBimLine(text)) return nullptr;
   const std::string place = at(bimPath_, bim_.line());
   fields_ = fieldsOf(text);
   checkBimFields(place, fields_);
@@ -287,10 +294,12 @@ bool PlinkReader::next(Site& site) {
   site.alleleCount = monomorphic ? 1 : 2;
   site.biallelicSnp = !monomorphic && isBase(fields_[4]) && isBase(fields_[5]);
   site.hasLikelihoods = false;
-  decodeRow(site, bed_.data() + offset_);
-  offset_ += rowBytes_;
+  // Only the pages wholly before this row go back, so the row stays
+  // resident while its caller reads it.
   bed_.release(offset_);
-  return true;
+  const std::uint8_t* row = bed_.data() + offset_;
+  offset_ += rowBytes_;
+  return row;
 }
 
 // Two bits a sample, the first sample in the lowest bits: 00 two A1,

@@ -92,6 +92,16 @@ class PlinkReader : public SiteSource {
   // Throws InputError naming the .bim line for a faulty line, or a call of
   // A1 where the .bim gives A1 as missing ("0").
   bool next(Site& site) override;
+  // The next variant without its calls decoded: fills SITE's label, place
+  // and alleles' description (not its calls) and returns the .bed row, two
+  // bits a sample in .fam order (see decodeRow), readable while the reader
+  // lives; null at the end.  Throws as next() does for a faulty
+  // .bim line.
+  const std::uint8_t* nextRow(Site& site);
+  // The calls of ROW (from nextRow) into SITE.  Throws InputError naming
+  // the .bim line for a call of A1 where the .bim gives A1 as missing.
+  void decodeRow(Site& site, const std::uint8_t* row) const;
+  std::size_t rowBytes() const { return static_cast<std::size_t>(rowBytes_); }
   std::uint64_t bytesRead() const override { return offset_; }
   std::uint64_t bytesTotal() const override { return bed_.size(); }
 
@@ -101,7 +111,6 @@ class PlinkReader : public SiteSource {
  private:
   void requireBedShape(std::size_t variants) const;
   bool nextBimLine(std::string& text);
-  void decodeRow(Site& site, const std::uint8_t* row) const;
 
   std::string bedPath_, bimPath_, famPath_;
   std::vector<FamSample> samples_;
