@@ -142,10 +142,17 @@ LinePoint linePoint(const ClineLocus& locus, int o, Point x, double t) {
 
 // The point where the slope falls through zero between A (rising) and B
 // (falling): Newton's method on the slope, kept inside the bracket, which
-// halves it where a step would leave.
-LineMaximum slopeZero(const ClineLocus& locus, int o, const Point& x, LinePoint a, LinePoint b) {
+// halves it where a step would leave.  A caller that only asks whether the
+// line reaches ENOUGH gets a point below it once an upper bound over the
+// narrowed bracket shows that nothing there reaches it: the bound over
+// the scan's whole stretch seldom does, over a few steps' bracket often.
+LineMaximum slopeZero(const ClineLocus& locus, int o, const Point& x, LinePoint a, LinePoint b,
+                      double enough = HUGE_VAL) {
+  constexpr int kBoundAfter = 2;
   LinePoint m = a.value >= b.value ? a : b;
   for (int iteration = 0; iteration < 60 && b.t - a.t > 1e-10; ++iteration) {
+    if (iteration == kBoundAfter && enough < HUGE_VAL && boundAlong(locus, o, x, a.t, b.t) < enough)
+      break;
     double t = m.curve < 0 ? m.t - m.slope / m.curve : 0.5 * (a.t + b.t);
     if (!(t > a.t && t < b.t)) t = 0.5 * (a.t + b.t);
     const LinePoint next = linePoint(locus, o, x, t);
@@ -199,7 +206,7 @@ LineMaximum scanLine(const ClineLocus& locus, const Box& box, int o, const Point
     if (scan[i].value > best.value) best = {scan[i].t, scan[i].value};
     if (i + 1 < kPoints && scan[i].slope > 0 && scan[i + 1].slope < 0) {
       if (enough < HUGE_VAL && boundAlong(locus, o, x, scan[i].t, scan[i + 1].t) < enough) continue;
-      const LineMaximum inner = slopeZero(locus, o, x, scan[i], scan[i + 1]);
+      const LineMaximum inner = slopeZero(locus, o, x, scan[i], scan[i + 1], enough);
       if (inner.value > best.value) best = inner;
     }
   }
@@ -215,7 +222,8 @@ LineMaximum scanLine(const ClineLocus& locus, const Box& box, int o, const Point
 // maximiseLine.  A point the search keeps that reaches ENOUGH ends it
 // there, and a stretch of the scanned line that an upper bound keeps below
 // ENOUGH is not searched: the caller only asks whether the line reaches
-// that high, and the value is then the line's maximum only where it does.
+// that high, and the value is then merely a point of the line, at or above
+// ENOUGH where the line reaches it and below it where it does not.
 LineMaximum maximiseAlong(const ClineLocus& locus, const Box& box, int o, Point x,
                           double enough = HUGE_VAL) {
   auto f = [&](double t) {
