@@ -19,7 +19,9 @@ namespace eval ::parmix::program {
         {              PARENTAL INDIVIDUAL}
         {       parmix --clines [-o REPORT] [--tsv FILE] [--cline-plot FILE.svg]}
         {              [--image FILE.svg] [--qvalue Q] [--threads N] [--quiet]}
-        {              [--bootstrap N [--seed S]] PARENTAL INDIVIDUAL}
+        {              [--bootstrap N [--seed S]]}
+        {              [--reference-uncertainty --reference-counts COUNTS]}
+        {              PARENTAL INDIVIDUAL}
         {       parmix --parental-from R_SAMPLE S_SAMPLE -o PARENTAL}
         {              [--types LIST | --types-from PARENTAL] [--pseudo-count X]}
         {              [--study INDIVIDUAL] [--renumber PREFIX] [--counts COUNTS]}
@@ -47,10 +49,10 @@ namespace eval ::parmix::program {
         --qvalue Q -qvalue {clines vcf-clines} {}
         --bootstrap N -bootstrap clines {}
         --seed S -seed clines {}
-        --cline-plot FILE.svg {} {} clines
-        --image FILE.svg {} {} clines
+        --cline-plot FILE.svg {} {} {clines vcf-clines}
+        --image FILE.svg {} {} {clines vcf-clines}
         --unknown-alleles missing|error {} {} analysis
-        --reference-counts COUNTS -referencecounts {analysis ancestry} {}
+        --reference-counts COUNTS -referencecounts {analysis ancestry clines} {}
         --types LIST -types reference {}
         --types-from PARENTAL -typesfrom reference {}
         --pseudo-count X -pseudocount {reference vcf vcf-ancestry vcf-clines} {}
@@ -70,7 +72,7 @@ namespace eval ::parmix::program {
         --genotype-likelihoods PL|GL -genotypelikelihoods {vcf vcf-ancestry vcf-clines} {}
         --reference-frequencies gl|gt -referencefrequencies {vcf vcf-ancestry vcf-clines} {}
         --biallelic-snps {} -biallelicsnps {vcf vcf-ancestry vcf-clines} merge
-        --reference-uncertainty {} -referenceuncertainty {vcf vcf-ancestry vcf-clines} {analysis ancestry}
+        --reference-uncertainty {} -referenceuncertainty {vcf vcf-ancestry vcf-clines} {analysis ancestry clines}
         --ancestry {} -ancestry vcf-ancestry ancestry
         --quiet {} {} {} {analysis ancestry clines check reference vcf vcf-ancestry vcf-clines merge}
         --clines {} -clines vcf-clines clines
@@ -356,8 +358,9 @@ proc ::parmix::program::ReportPath {mode options} {
 proc ::parmix::program::CheckUncertainty {mode options flags} {
     set flag [dict exists $flags --reference-uncertainty]
     set counts [dict exists $options --reference-counts]
-    if {$flag && $mode eq "clines"} {
-        Usage "option --reference-uncertainty does not go with --clines"
+    if {$flag && $mode eq "clines" && [dict exists $options --bootstrap]} {
+        Usage "option --bootstrap does not go with --reference-uncertainty: its replicates\
+            are drawn from the parental frequencies as they stand"
     }
     if {$flag && $mode in {reference check}} {
         Usage "option --reference-uncertainty does not go with\
@@ -550,7 +553,8 @@ Options:
                      count per locus on standard error; error (default):
                      such a genotype fails the run
   --reference-uncertainty
-                     also with --ancestry: carry the uncertainty of
+                     also with --ancestry and --clines (not with
+                     --bootstrap): carry the uncertainty of
                      parental frequencies counted from few reference
                      samples into every individual's likelihood (each
                      population's frequencies a Dirichlet posterior of the
@@ -686,7 +690,8 @@ namespace eval ::parmix::program {
         {              --ancestry [-o REPORT]}
         {              [--tsv FILE] [--triangle FILE.svg] [--margin U] [--drop U] ...}
         {       parmix (--vcf FILE | --bfile PREFIX) --popmap FILE --r POP --s POP}
-        {              --clines [-o REPORT] [--tsv FILE] [--qvalue Q] ...}
+        {              --clines [-o REPORT] [--tsv FILE] [--qvalue Q]}
+        {              [--cline-plot FILE.svg] [--image FILE.svg] ...}
         {       parmix --merge -o REPORT [--tsv FILE] [--plot FILE.svg] SHARD_REPORT...}
     } \n]
 }
@@ -905,23 +910,44 @@ proc ::parmix::program::RunGenome {call} {
     ::parmix::htslibLogLevel [expr {$quiet ? "off" : "warning"}]
     set mode [PanelMode $call]
     # The table is written from the run's rows; the clines' by the run.
+    # The clines' figures are drawn here from their rows and image, which
+    # the command keeps only when asked.
+    set clines [expr {$mode eq "vcf-clines"}]
     set result [CallCommand ::parmix::genome -progress [expr {!$quiet}] \
                     -rows [expr {$mode eq "vcf" && [dict exists $options --tsv]}] \
+                    {*}[if {$clines} {list -clinerows [dict exists $options --cline-plot] \
+                                          -image [dict exists $options --image]}] \
                     {*}[CommandWords $mode [dict merge $options [dict get $call flags]]]]
     if {$mode eq "vcf-ancestry"} {
         WriteGenomeAncestryOutputs $result $options $call
         return
     }
     if {$mode eq "vcf-clines"} {
-        GenomeNotice $call "Report written to [ReportPath vcf-clines $options]"
-        if {[dict exists $options --tsv]} {
-            GenomeNotice $call "Table written to [dict get $options --tsv]"
-        }
+        WriteGenomeClineOutputs $result $options $call
         return
     }
     set report [ReportPath vcf $options]
     set title "Hybrid index of the study individuals of [InputName $options]"
     WriteGenomeOutputs $report $options $title $call $result
+}
+
+# The clines have written their report and table; the cline plot and the
+# genotype image are drawn from the rows and image of the run.
+proc ::parmix::program::WriteGenomeClineOutputs {result options call} {
+    GenomeNotice $call "Report written to [ReportPath vcf-clines $options]"
+    if {[dict exists $options --tsv]} {
+        GenomeNotice $call "Table written to [dict get $options --tsv]"
+    }
+    if {[dict exists $options --cline-plot]} {
+        ::parmix::clinePlot [dict get $result clines] [dict get $options --cline-plot] \
+            -title "Genomic clines of the study individuals of [InputName $options]"
+        GenomeNotice $call "Cline plot written to [dict get $options --cline-plot]"
+    }
+    if {[dict exists $options --image]} {
+        ::parmix::genotypeImage [dict get $result image] [dict get $options --image] \
+            -title "Genotypes by hybrid index: [InputName $options]"
+        GenomeNotice $call "Genotype image written to [dict get $options --image]"
+    }
 }
 
 # The joint analysis has written its report and table; the triangle plot
@@ -1040,8 +1066,9 @@ $genomeUsage
                      and --drop U of the text-file analysis (default
                      report: parmix_ancestry.txt); not with --merge
   --clines           the genomic cline of every locus along the hybrid
-                     index, with the report, --tsv FILE and --qvalue Q of
-                     the text-file clines (default report:
+                     index, with the report, --tsv FILE, --qvalue Q,
+                     --cline-plot FILE.svg and --image FILE.svg of the
+                     text-file clines (default report:
                      parmix_clines.txt).  The loci are fitted on --threads
                      N straight from the stored genotypes (likelihoods too,
                      under the corrections); not with --shard K/N, since

@@ -11,14 +11,6 @@ namespace parmix {
 
 namespace {
 
-std::vector<int> individualsByFallingH(const std::vector<IndividualEstimate>& h) {
-  std::vector<int> order;
-  for (std::size_t j = 0; j < h.size(); ++j)
-    if (std::isfinite(h[j].h)) order.push_back(static_cast<int>(j));
-  std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return h[a].h > h[b].h; });
-  return order;
-}
-
 std::uint8_t cellOf(int copies) {
   return copies == kCopiesUnknown ? kImageMissing : static_cast<std::uint8_t>(copies);
 }
@@ -42,6 +34,14 @@ void fillColumn(const DataSet& data, const std::vector<IndividualEstimate>& h,
 }
 
 }  // namespace
+
+std::vector<int> individualsByFallingH(const std::vector<IndividualEstimate>& h) {
+  std::vector<int> order;
+  for (std::size_t j = 0; j < h.size(); ++j)
+    if (std::isfinite(h[j].h)) order.push_back(static_cast<int>(j));
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return h[a].h > h[b].h; });
+  return order;
+}
 
 double imageAncestry(const ClineEstimate& row, double h) {
   if (!std::isfinite(row.v) || !std::isfinite(row.centre)) return h;

@@ -38,6 +38,10 @@ struct AncestryImage {
 AncestryImage ancestryImageOf(const DataSet& data, const std::vector<IndividualEstimate>& h,
                               const ClineStudy& study, unsigned workers);
 
+// The individuals whose H entry is a number, highest h first (equal h in
+// the entries' order): the image's rows.
+std::vector<int> individualsByFallingH(const std::vector<IndividualEstimate>& h);
+
 // The ancestry of an allele copy at the fitted cline ROW for hybrid index H:
 // the cline's phi, or H where v or the centre is undefined.
 double imageAncestry(const ClineEstimate& row, double h);

@@ -1,6 +1,7 @@
 #include "estimate/cline_study.hpp"
 
 #include <cmath>
+#include <vector>
 
 #include "estimate/worker_pool.hpp"
 
@@ -21,10 +22,35 @@ ClineEstimate fitLocus(DataSet& d, int locus, const std::vector<IndividualEstima
   return row;
 }
 
+// The fit of LOCUS under the corrections: each individual's call (or band)
+// as certain likelihoods, scored under the locus's genotype moments SITE.
+ClineEstimate fitCorrectedLocus(DataSet& d, int locus, const std::vector<IndividualEstimate>& h,
+                                const SiteGenotypes& site) {
+  const char type = d.locusType[locus];
+  const int* designations = d.genotypes.rows()[locus];
+  std::vector<double> likelihoods(static_cast<std::size_t>(site.genotypes()));
+  StateProbabilities states{};
+  ClineLocus view;
+  for (std::size_t j = 0; j < h.size(); ++j) {
+    const int* pair = designations + 2 * j;
+    if (!std::isfinite(h[j].h)) continue;
+    if (type == 'D') {
+      if (pair[0] != 0 && pair[0] != 1) continue;
+      phenotypeLikelihoods(pair[0] == 1, likelihoods.data());
+    } else {
+      if (pair[0] == kMissing || pair[1] == kMissing) continue;
+      calledGenotypeLikelihoods(pair[0] - 1, pair[1] - 1, site.alleles(), likelihoods.data());
+    }
+    if (likelihoodStates(site, likelihoods.data(), states)) view.addLikelihoodTerm(h[j].h, states);
+  }
+  return fitCline(view);
+}
+
 }  // namespace
 
 ClineStudy studyAllClines(DataSet& data, const std::vector<IndividualEstimate>& h,
-                          double threshold, unsigned workers, const ClineBootstrap& bootstrap) {
+                          double threshold, unsigned workers, const ClineBootstrap& bootstrap,
+                          const std::vector<SiteGenotypes>* sites) {
   ClineStudy study;
   study.bootstrapReplicates = bootstrap.replicates;
   for (const IndividualEstimate& row : h)
@@ -38,7 +64,11 @@ ClineStudy studyAllClines(DataSet& data, const std::vector<IndividualEstimate>& 
   study.rows.resize(study.loci.size());
   // Each task writes only its own row, so the rows need no lock.
   runOnWorkers(static_cast<int>(study.loci.size()), workers, [&]() -> TaskBody {
-    return [&](int task) { study.rows[task] = fitLocus(data, study.loci[task], h, bootstrap); };
+    return [&](int task) {
+      const int locus = study.loci[task];
+      study.rows[task] = sites == nullptr ? fitLocus(data, locus, h, bootstrap)
+                                          : fitCorrectedLocus(data, locus, h, (*sites)[locus]);
+    };
   });
   judgeClines(study.rows, threshold);
   return study;

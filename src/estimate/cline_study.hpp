@@ -10,6 +10,7 @@
 #include "estimate/cline_fit.hpp"
 #include "estimate/individual_study.hpp"
 #include "input/data_set.hpp"
+#include "model/gl_likelihood.hpp"
 
 namespace parmix {
 
@@ -27,10 +28,14 @@ struct ClineStudy {
 // categories at THRESHOLD over the fitted loci.  The same result for every
 // number of WORKERS (at least 1).  A failure in a worker is rethrown here.
 // With BOOTSTRAP's replicates, each row's bootstrap p-value too, each
-// locus drawing from its own stream (seed and row).
+// locus drawing from its own stream (seed and row).  With SITES (the
+// loci's genotype moments under uncertain parental frequencies, one per
+// locus), each individual's term is the model's term under them with phi
+// in place of h, as the genome path fits them; no bootstrap then.
 ClineStudy studyAllClines(DataSet& data, const std::vector<IndividualEstimate>& h,
                           double threshold, unsigned workers,
-                          const ClineBootstrap& bootstrap = {});
+                          const ClineBootstrap& bootstrap = {},
+                          const std::vector<SiteGenotypes>* sites = nullptr);
 
 }  // namespace parmix
 

@@ -32,6 +32,11 @@ struct GenomeOptions {
   // departs from the neutral cline at a q-value of at most qThreshold.
   bool clines = false;
   double qThreshold = 0.05;
+  // What the clines' figures are drawn from, kept beside the report when
+  // asked: the fitted rows with the loci's labels, and the genotype image
+  // (estimate/stored_image.hpp), judged from the store.
+  bool keepClineRows = false;
+  bool keepImage = false;
 };
 
 // "K/N" with 1 <= K <= N; throws importer::UsageError naming OPTION.

@@ -8,6 +8,7 @@
 #include <memory>
 #include <new>
 #include <sstream>
+#include <utility>
 
 #include "estimate/stored_clines.hpp"
 #include "input/errors.hpp"
@@ -142,6 +143,20 @@ std::vector<JointEstimate> studyJointWithProgress(Panel& panel, const GenomeOpti
                           StudySettings(threads, progress, &counts));
 }
 
+// The panel as the clines' fits and image read it.
+StoredLoci storedLociOf(Panel& panel, const GenomeOptions& options) {
+  StoredLoci stored;
+  stored.genotypes = &panel.genotypes;
+  stored.likelihoods =
+      options.corrections.likelihoodField.empty() ? nullptr : &panel.likelihoods;
+  stored.locusType = panel.locusType.data();
+  stored.locusUsed = panel.locusUsed.data();
+  stored.freqR = panel.freqR.rows();
+  stored.freqS = panel.freqS.rows();
+  stored.sites = options.corrections.any() ? &panel.siteGenotypes : nullptr;
+  return stored;
+}
+
 // The clines of every used locus on the hybrid indices ROWS, fitted straight
 // from the store, then judged over all of them.
 ClineStudy studyClinesWithProgress(Panel& panel, const GenomeOptions& options,
@@ -154,16 +169,8 @@ ClineStudy studyClinesWithProgress(Panel& panel, const GenomeOptions& options,
   const ClineProgress progress = [&](std::size_t fitted) {
     if (line.due()) line.show(std::to_string(fitted) + " of " + used + " loci fitted");
   };
-  StoredLoci stored;
-  stored.genotypes = &panel.genotypes;
-  stored.likelihoods =
-      options.corrections.likelihoodField.empty() ? nullptr : &panel.likelihoods;
-  stored.locusType = panel.locusType.data();
-  stored.locusUsed = panel.locusUsed.data();
-  stored.freqR = panel.freqR.rows();
-  stored.freqS = panel.freqS.rows();
-  stored.sites = options.corrections.any() ? &panel.siteGenotypes : nullptr;
-  ClineStudy study = studyStoredClines(stored, rows, 0, loci, threads, progress);
+  ClineStudy study =
+      studyStoredClines(storedLociOf(panel, options), rows, 0, loci, threads, progress);
   judgeClines(study.rows, options.qThreshold);
   return study;
 }
@@ -176,7 +183,7 @@ void runClines(Panel& panel, const GenomeOptions& options, const std::string& no
                RunFigures& figures) {
   figures.rows = studyWithProgress(panel, options.corrections, options.input.quiet, messages,
                                    figures, Search::Bracketing);
-  const ClineStudy study =
+  ClineStudy study =
       studyClinesWithProgress(panel, options, figures.rows, figures.threads, messages);
   report << notes;
   writeClineReport(report, panel.locusLabels, study, options.qThreshold);
@@ -188,6 +195,13 @@ void runClines(Panel& panel, const GenomeOptions& options, const std::string& no
   }
   figures.individuals = figures.rows.size();
   figures.lociFitted = study.rows.size();
+  if (options.keepImage)
+    figures.image =
+        storedImageOf(storedLociOf(panel, options), figures.rows, study, figures.threads);
+  if (options.keepClineRows || options.keepImage) {
+    figures.clines = std::move(study);
+    figures.locusLabels = panel.locusLabels;
+  }
 }
 
 // The outputs are opened before the panel is read, so that a path they

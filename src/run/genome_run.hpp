@@ -14,6 +14,7 @@
 
 #include "estimate/individual_study.hpp"
 #include "estimate/joint_study.hpp"
+#include "estimate/stored_image.hpp"
 #include "estimate/study.hpp"
 #include "input/status.hpp"
 #include "run/genome_options.hpp"
@@ -44,6 +45,12 @@ struct RunFigures {
   std::vector<DataCount> counts;
   // The clines: the loci fitted (0 in the other analyses).
   std::size_t lociFitted = 0;
+  // The clines' rows and every locus's label, kept when the options ask
+  // for them (keepClineRows or keepImage), and the genotype image when
+  // they ask for it (keepImage).
+  ClineStudy clines;
+  std::vector<std::string> locusLabels;
+  BinnedImage image;
 };
 
 // Reads, studies and writes the report (and, in the joint analysis and the

@@ -123,7 +123,8 @@ void study(const TextRunRequest& request, DataSet& data, const std::vector<SiteG
   for (std::size_t j = 0; j < studied; ++j)
     result.names.push_back(j < data.indNames.size() ? data.indNames[j] : std::string());
   if (request.model != TextModel::kClines) return;
-  result.clines = studyAllClines(data, result.rows, request.qThreshold, threads, request.bootstrap);
+  result.clines =
+      studyAllClines(data, result.rows, request.qThreshold, threads, request.bootstrap, sites);
   if (request.image) result.image = ancestryImageOf(data, result.rows, result.clines, threads);
   result.locusNames = readLocusLabels(request.parental, data.parentalEol, data.nLoci);
 }

@@ -18,7 +18,11 @@
 #
 # The image is the dict that `parmix::clines ... -image 1` returns under
 # "image": lists individuals, h, loci, categories and rows (one string per
-# individual, a character per locus: 0, 1, 2, or - for missing).  Where
+# individual, a character per locus: 0, 1, 2, or - for missing).  A
+# genome-scale panel's image (`parmix::genome -clines 1 -image 1`) comes
+# binned already where it is to be: in place of rows, rowBin and columnBin
+# (the bins this figure makes of it) and levels, the colour levels of each
+# drawn row's cells, so that the genotypes are never all held at once.  Where
 # everything goes (ImageLayout, ImageCells, ImageTicks) is kept apart from
 # the SVG text, so that a canvas can draw the same figure.  Uses Num, Xml
 # and SvgOpen of plot.tcl.
@@ -54,15 +58,16 @@ proc ::parmix::genotypeImage {image svg args} {
 
 # An image whose lists do not agree is refused before anything is drawn.
 proc ::parmix::ImageCheck {image} {
-    foreach key {individuals h loci categories rows} {
+    set cells [expr {[dict exists $image levels] ? "levels" : "rows"}]
+    foreach key [list individuals h loci categories $cells] {
         if {![dict exists $image $key]} {
             Fail USAGE "parmix::genotypeImage: the image has no \"$key\""
         }
     }
     set n [llength [dict get $image individuals]]
     set m [llength [dict get $image loci]]
-    if {[llength [dict get $image h]] != $n || [llength [dict get $image rows]] != $n ||
-        [llength [dict get $image categories]] != $m} {
+    if {[llength [dict get $image h]] != $n || [llength [dict get $image categories]] != $m ||
+        ($cells eq "rows" && [llength [dict get $image rows]] != $n)} {
         Fail USAGE "parmix::genotypeImage: the image's lists do not agree in length"
     }
     foreach h [dict get $image h] {
@@ -71,10 +76,46 @@ proc ::parmix::ImageCheck {image} {
                 number from 0 to 1"
         }
     }
+    if {$cells eq "levels"} {
+        ImageCheckLevels $image $n $m
+        return
+    }
     foreach row [dict get $image rows] {
         if {[string length $row] != $m || ![regexp {^[012-]*$} $row]} {
             Fail USAGE "parmix::genotypeImage: a row of the image is not one of 0, 1, 2 or -\
                 for each of its $m loci"
+        }
+    }
+}
+
+# Levels made for other bins than this figure's, or not levels at all,
+# are refused: the figure would draw them misplaced.
+proc ::parmix::ImageCheckLevels {image n m} {
+    variable imageStyle
+    set rowBin [ImageBinSize $n [dict get $imageStyle rowsAbove] [dict get $imageStyle maxRows]]
+    set columnBin [ImageBinSize $m [dict get $imageStyle columnsAbove] \
+                       [dict get $imageStyle maxColumns]]
+    if {![dict exists $image rowBin] || ![dict exists $image columnBin] ||
+        [dict get $image rowBin] ne $rowBin || [dict get $image columnBin] ne $columnBin} {
+        Fail USAGE "parmix::genotypeImage: the image's levels are not binned as $n\
+            individuals and $m loci are drawn (bins of $rowBin and $columnBin)"
+    }
+    set columns [expr {($m + $columnBin - 1) / $columnBin}]
+    if {[llength [dict get $image levels]] != ($n + $rowBin - 1) / $rowBin} {
+        Fail USAGE "parmix::genotypeImage: the image's levels do not have a row for each\
+            bin of $rowBin individuals"
+    }
+    foreach row [dict get $image levels] {
+        if {[llength $row] != $columns} {
+            Fail USAGE "parmix::genotypeImage: a row of the image's levels does not have\
+                $columns columns"
+        }
+        foreach level $row {
+            if {$level ne "" && !([string is integer -strict $level] && $level >= 0 &&
+                                  $level <= 8)} {
+                Fail USAGE "parmix::genotypeImage: the image's level\
+                    \"[ShortValue $level]\" is not a whole number from 0 to 8"
+            }
         }
     }
 }
@@ -195,6 +236,9 @@ proc ::parmix::ImageCount {cells} {
 
 # The levels of one drawn row (the individuals FIRST to LAST), one a column.
 proc ::parmix::ImageRowLevels {layout image first last} {
+    if {[dict exists $image levels]} {
+        return [lindex [dict get $image levels] [expr {$first / [dict get $layout rowBin]}]]
+    }
     set rows [lrange [dict get $image rows] $first $last]
     if {[dict get $layout columnBin] == 1} {
         return [ImageColumnLevels $rows]

@@ -14,7 +14,8 @@ namespace parmix {
 namespace {
 
 constexpr const char* kCommand = "parmix::clines";
-constexpr const char* kOptionList = "-report, -tsv, -qvalue, -threads, -image, -bootstrap, -seed";
+constexpr const char* kOptionList =
+    "-report, -tsv, -qvalue, -threads, -image, -bootstrap, -seed, -referencecounts";
 
 void put(Tcl_Obj* dict, const char* key, Tcl_Obj* value) {
   Tcl_DictObjPut(nullptr, dict, Tcl_NewStringObj(key, -1), value);
@@ -48,6 +49,15 @@ Tcl_Obj* rowObj(const std::string& name, int locus, const ClineEstimate& row, bo
   if (bootstrap) put(dict, "bootstrapP", numberOrEmptyObj(row.bootstrapP));
   return dict;
 }
+
+}  // namespace
+
+Tcl_Obj* clineRowObj(const std::string& name, int locus, const ClineEstimate& row,
+                     bool bootstrap) {
+  return rowObj(name, locus, row, bootstrap);
+}
+
+namespace {
 
 Tcl_Obj* resultObj(const TextRunResult& result) {
   Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
@@ -111,6 +121,15 @@ int runCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
   if (takeAnalysisWords(interp, kCommand, kOptionList, "PARENTAL INDIVIDUAL ?-option value ...?",
                         objc, objv, request) != TCL_OK)
     return TCL_ERROR;
+  // The bootstrap draws genotypes from point frequencies, which the
+  // correction for small reference samples holds uncertain.
+  if (request.bootstrap.replicates > 0 && !request.referenceCounts.empty()) {
+    Tcl_SetObjResult(interp, Tcl_NewStringObj("parmix::clines: -bootstrap does not go with "
+                                              "-referencecounts",
+                                              -1));
+    Tcl_SetErrorCode(interp, "PARMIX", "USAGE", nullptr);
+    return TCL_ERROR;
+  }
   TextRunResult result;
   const Status status = runTextFiles(request, result);
   if (!status.ok()) return placeStatus(interp, status);

@@ -3,9 +3,24 @@
 
 // The command `parmix::clines PARENTAL INDIVIDUAL ?-option value ...?`:
 // one call is one whole genomic-cline analysis.  Options: -report FILE,
-// -tsv FILE, -qvalue Q, -threads N, -image BOOLEAN.
+// -tsv FILE, -qvalue Q, -threads N, -image BOOLEAN, -bootstrap N, -seed S,
+// -referencecounts COUNTS.
 
 #include <tcl.h>
+
+#include <string>
+
+#include "estimate/cline_study.hpp"
+
+namespace parmix {
+
+// The dict of one fitted locus as the command returns it: NAME, its row
+// (LOCUS, from 0, shown from 1), the estimates, limits and cut marks, the
+// test and the category, and the bootstrap's p-value when BOOTSTRAP.
+Tcl_Obj* clineRowObj(const std::string& name, int locus, const ClineEstimate& row,
+                     bool bootstrap);
+
+}  // namespace parmix
 
 // Tcl's object-based command procedure.  Returns TCL_OK with a list of
 // dicts, one per fitted locus in file order (with -image true: a dict of

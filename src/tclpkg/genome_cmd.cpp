@@ -20,6 +20,7 @@
 #include "run/genome_run.hpp"
 #include "report/report_merge.hpp"
 #include "tclpkg/ancestry_cmd.hpp"
+#include "tclpkg/clines_cmd.hpp"
 #include "tclpkg/command_options.hpp"
 #include "tclpkg/corrected_cmd.hpp"
 #include "tclpkg/package_settings.hpp"
@@ -64,6 +65,8 @@ constexpr GenomeOption kOptions[] = {
     {"-clines", Takes::kBoolean, nullptr},
     {"-referenceuncertainty", Takes::kBoolean, nullptr},
     {"-rows", Takes::kBoolean, nullptr},
+    {"-clinerows", Takes::kBoolean, nullptr},
+    {"-image", Takes::kBoolean, nullptr},
     {"-report", Takes::kRunValue, nullptr},
     {"-threads", Takes::kRunValue, nullptr},
     {"-samples", Takes::kRunValue, nullptr},
@@ -102,6 +105,8 @@ void setBoolean(const std::string& name, bool on, genome::GenomeOptions& options
   if (name == "-ancestry") options.ancestry = on;
   if (name == "-clines") options.clines = on;
   if (name == "-referenceuncertainty") options.corrections.referenceUncertainty = on;
+  if (name == "-clinerows") options.keepClineRows = on;
+  if (name == "-image") options.keepImage = on;
 }
 
 // Every word is a known option with a value, every boolean a boolean,
@@ -198,6 +203,9 @@ void checkClines(const GivenValues& given, const genome::GenomeOptions& options)
     throw UsageError("option -clines does not go with -shard K/N: each locus's q-value needs "
                      "the p-values of every locus; fit them in one run, on -threads N");
   if (given.has("-qvalue") && !options.clines) throw UsageError("option -qvalue needs -clines");
+  if (options.keepClineRows && !options.clines)
+    throw UsageError("option -clinerows needs -clines");
+  if (options.keepImage && !options.clines) throw UsageError("option -image needs -clines");
 }
 
 // The run's options together: one selection, the frequencies' source only
@@ -302,6 +310,98 @@ Tcl_Obj* correctionTagsObj(const Corrections& corrections) {
   return list;
 }
 
+void putKey(Tcl_Obj* dict, const char* key, Tcl_Obj* value) {
+  Tcl_DictObjPut(nullptr, dict, Tcl_NewStringObj(key, -1), value);
+}
+
+Tcl_Obj* stringObj(const std::string& text) {
+  return Tcl_NewStringObj(text.data(), static_cast<int>(text.size()));
+}
+
+// The clines' rows as parmix::clines returns them, one dict per fitted locus.
+Tcl_Obj* clineRowsObj(const genome::RunFigures& f) {
+  Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
+  for (std::size_t k = 0; k < f.clines.rows.size(); ++k) {
+    const int locus = f.clines.loci[k];
+    Tcl_ListObjAppendElement(
+        nullptr, list,
+        clineRowObj(f.locusLabels[static_cast<std::size_t>(locus)], locus, f.clines.rows[k], false));
+  }
+  return list;
+}
+
+// The level (0 to 8, quarters of a copy) of a drawn cell's mean count of
+// R-derived copies, "" where every genotype is missing: the figure's own
+// rounding, half away from zero.
+Tcl_Obj* levelObj(int copies, int counted) {
+  if (counted == 0) return Tcl_NewObj();
+  return Tcl_NewIntObj(static_cast<int>(std::round(4.0 * copies / counted)));
+}
+
+// Every cell drawn alone: a string a row, a character a locus (0, 1, 2 or -),
+// as parmix::clines gives it.
+Tcl_Obj* imageRowsObj(const BinnedImage& image) {
+  Tcl_Obj* rows = Tcl_NewListObj(0, nullptr);
+  for (std::size_t row = 0; row < image.rows(); ++row) {
+    std::string text(image.columns, '-');
+    for (std::size_t column = 0; column < image.columns; ++column) {
+      const std::size_t cell = image.cell(row, column);
+      if (image.counted[cell] > 0) text[column] = static_cast<char>('0' + image.copies[cell]);
+    }
+    Tcl_ListObjAppendElement(nullptr, rows, stringObj(text));
+  }
+  return rows;
+}
+
+// Bins: a list of levels for each drawn row.
+Tcl_Obj* imageLevelsObj(const BinnedImage& image) {
+  Tcl_Obj* rows = Tcl_NewListObj(0, nullptr);
+  for (std::size_t row = 0; row < image.rows(); ++row) {
+    Tcl_Obj* levels = Tcl_NewListObj(0, nullptr);
+    for (std::size_t column = 0; column < image.columns; ++column) {
+      const std::size_t cell = image.cell(row, column);
+      Tcl_ListObjAppendElement(nullptr, levels,
+                               levelObj(image.copies[cell], image.counted[cell]));
+    }
+    Tcl_ListObjAppendElement(nullptr, rows, levels);
+  }
+  return rows;
+}
+
+// The genotype image as parmix::genotypeImage draws it: the lists of
+// parmix::clines's image, with the rows of every cell where nothing is
+// binned, else rowBin, columnBin and the levels of the drawn cells.
+Tcl_Obj* imageObj(const genome::RunFigures& f) {
+  const BinnedImage& image = f.image;
+  Tcl_Obj* names = Tcl_NewListObj(0, nullptr);
+  Tcl_Obj* h = Tcl_NewListObj(0, nullptr);
+  for (const int j : image.individuals) {
+    Tcl_ListObjAppendElement(nullptr, names, stringObj(f.names[static_cast<std::size_t>(j)]));
+    Tcl_ListObjAppendElement(nullptr, h, numberOrEmptyObj(f.rows[static_cast<std::size_t>(j)].h));
+  }
+  Tcl_Obj* loci = Tcl_NewListObj(0, nullptr);
+  Tcl_Obj* categories = Tcl_NewListObj(0, nullptr);
+  for (std::size_t k = 0; k < image.loci.size(); ++k) {
+    Tcl_ListObjAppendElement(nullptr, loci,
+                             stringObj(f.locusLabels[static_cast<std::size_t>(image.loci[k])]));
+    Tcl_ListObjAppendElement(nullptr, categories,
+                             Tcl_NewStringObj(clineCategoryName(f.clines.rows[k].category), -1));
+  }
+  Tcl_Obj* dict = Tcl_NewDictObj();
+  putKey(dict, "individuals", names);
+  putKey(dict, "h", h);
+  putKey(dict, "loci", loci);
+  putKey(dict, "categories", categories);
+  if (image.rowBin == 1 && image.columnBin == 1) {
+    putKey(dict, "rows", imageRowsObj(image));
+    return dict;
+  }
+  putKey(dict, "rowBin", Tcl_NewWideIntObj(static_cast<Tcl_WideInt>(image.rowBin)));
+  putKey(dict, "columnBin", Tcl_NewWideIntObj(static_cast<Tcl_WideInt>(image.columnBin)));
+  putKey(dict, "levels", imageLevelsObj(image));
+  return dict;
+}
+
 // The joint analysis adds its rows, as parmix::ancestry returns them; the
 // hybrid-index analysis the pairs of its data counts (counts) and, when
 // asked (ROWS), its rows as parmix::hybridIndex returns them: a panel of
@@ -321,6 +421,8 @@ Tcl_Obj* resultObj(const genome::GenomeOptions& options, const genome::RunFigure
   }
   if (options.clines)
     put("lociFitted", Tcl_NewWideIntObj(static_cast<Tcl_WideInt>(f.lociFitted)));
+  if (options.keepClineRows) put("clines", clineRowsObj(f));
+  if (options.keepImage) put("image", imageObj(f));
   put("corrections", correctionTagsObj(options.corrections));
   return dict;
 }

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "input/data_set.hpp"
+#include "model/reference_uncertainty.hpp"
 
 namespace parmix {
 namespace {
@@ -142,6 +143,38 @@ TEST(StoredClines, UnderTheCorrectionsCertainCallsFitAsTheirDesignations) {
     EXPECT_NEAR(a.neutralLogL, b.neutralLogL, 1e-12 * std::fabs(b.neutralLogL));
     EXPECT_NEAR(a.logL, b.logL, 1e-8 * std::fabs(b.logL)) << study.loci[k];
   }
+}
+
+// The clines of the text files under uncertain parental frequencies (the
+// moments of small reference samples' counts) are those of the genome path
+// on the same calls and moments, bit for bit, and differ from the fits on
+// the point frequencies.
+TEST(StoredClines, TheDataSetsCorrectedClinesAreTheStoresUnderTheSameMoments) {
+  Fixture f(60, 24);
+  std::vector<SiteGenotypes> sites;
+  for (int i = 0; i < 60; ++i) {
+    const int k = i % 7 == 0 ? 3 : 2;
+    std::vector<double> countsR(k), countsS(k);
+    for (int a = 0; a < k; ++a) {
+      countsR[a] = 8.0 * f.data.freqR.rows()[i][a];
+      countsS[a] = 8.0 * f.data.freqS.rows()[i][a];
+    }
+    sites.emplace_back(dirichletMoments(countsR.data(), k, 0.5),
+                       dirichletMoments(countsS.data(), k, 0.5));
+  }
+  StoredLoci corrected = f.stored;
+  corrected.sites = &sites;
+  ClineStudy stored = studyStoredClines(corrected, f.h_, 0, 60, 2);
+  judgeClines(stored.rows, 0.05);
+  const ClineStudy text = studyAllClines(f.data, f.h_, 0.05, 3, {}, &sites);
+  const ClineStudy plain = studyAllClines(f.data, f.h_, 0.05, 1);
+  ASSERT_EQ(text.loci, stored.loci);
+  std::size_t moved = 0;
+  for (std::size_t k = 0; k < text.rows.size(); ++k) {
+    expectSameRows(text.rows[k], stored.rows[k], text.loci[k]);
+    moved += text.rows[k].neutralLogL != plain.rows[k].neutralLogL ? 1 : 0;
+  }
+  EXPECT_EQ(moved, text.rows.size());
 }
 
 }  // namespace
