@@ -142,10 +142,17 @@ LinePoint linePoint(const ClineLocus& locus, int o, Point x, double t) {
 
 // The point where the slope falls through zero between A (rising) and B
 // (falling): Newton's method on the slope, kept inside the bracket, which
-// halves it where a step would leave.
-LineMaximum slopeZero(const ClineLocus& locus, int o, const Point& x, LinePoint a, LinePoint b) {
+// halves it where a step would leave.  A caller that only asks whether the
+// line reaches ENOUGH gets a point below it once an upper bound over the
+// narrowed bracket shows that nothing there reaches it: the bound over
+// the scan's whole stretch seldom does, over a few steps' bracket often.
+LineMaximum slopeZero(const ClineLocus& locus, int o, const Point& x, LinePoint a, LinePoint b,
+                      double enough = HUGE_VAL) {
+  constexpr int kBoundAfter = 2;
   LinePoint m = a.value >= b.value ? a : b;
   for (int iteration = 0; iteration < 60 && b.t - a.t > 1e-10; ++iteration) {
+    if (iteration == kBoundAfter && enough < HUGE_VAL && boundAlong(locus, o, x, a.t, b.t) < enough)
+      break;
     double t = m.curve < 0 ? m.t - m.slope / m.curve : 0.5 * (a.t + b.t);
     if (!(t > a.t && t < b.t)) t = 0.5 * (a.t + b.t);
     const LinePoint next = linePoint(locus, o, x, t);
@@ -158,6 +165,26 @@ LineMaximum slopeZero(const ClineLocus& locus, int o, const Point& x, LinePoint 
   return {m.t, m.value};
 }
 
+// ln L at the two ends of a line along coordinate O, where a search has
+// already been there.  Only for a locus whose terms all come from
+// genotypes: its one-pass curvature sums ln L exactly as logLikelihood
+// does, so the value stands for a pass of its own.
+class LineEnds {
+ public:
+  explicit LineEnds(const ClineLocus& locus)
+      : exact_(locus.hybridIndices().size() == static_cast<std::size_t>(locus.individuals())) {}
+  void note(const Box& box, int o, double t, double value) {
+    if (!exact_) return;
+    if (t == box.lo[o]) at_[0] = value;
+    if (t == box.hi[o]) at_[1] = value;
+  }
+  const std::optional<double>& at(int side) const { return at_[side]; }
+
+ private:
+  bool exact_;
+  std::array<std::optional<double>, 2> at_;
+};
+
 // The highest maximum of ln L along coordinate O through X that a scan of
 // evenly spaced points brackets by its slopes (rising, then falling), or
 // the scan's highest point: a handful of passes where golden section over
@@ -165,17 +192,21 @@ LineMaximum slopeZero(const ClineLocus& locus, int o, const Point& x, LinePoint 
 // is shown by an upper bound of ln L to stay below ENOUGH is not sought:
 // the caller only asks whether the line reaches that high.
 LineMaximum scanLine(const ClineLocus& locus, const Box& box, int o, const Point& x,
-                     double enough = HUGE_VAL) {
+                     double enough = HUGE_VAL, LineEnds* ends = nullptr) {
   constexpr int kPoints = 9;
   std::array<LinePoint, kPoints> scan;
-  for (int i = 0; i < kPoints; ++i)
+  for (int i = 0; i < kPoints; ++i) {
     scan[i] = linePoint(locus, o, x, box.lo[o] + (box.hi[o] - box.lo[o]) * i / (kPoints - 1));
+    if (ends) ends->note(box, o, scan[i].t, scan[i].value);
+    // A point that reaches ENOUGH answers the caller's question.
+    if (scan[i].value >= enough) return {scan[i].t, scan[i].value};
+  }
   LineMaximum best{scan[0].t, -HUGE_VAL};
   for (int i = 0; i < kPoints; ++i) {
     if (scan[i].value > best.value) best = {scan[i].t, scan[i].value};
     if (i + 1 < kPoints && scan[i].slope > 0 && scan[i + 1].slope < 0) {
       if (enough < HUGE_VAL && boundAlong(locus, o, x, scan[i].t, scan[i + 1].t) < enough) continue;
-      const LineMaximum inner = slopeZero(locus, o, x, scan[i], scan[i + 1]);
+      const LineMaximum inner = slopeZero(locus, o, x, scan[i], scan[i + 1], enough);
       if (inner.value > best.value) best = inner;
     }
   }
@@ -191,7 +222,8 @@ LineMaximum scanLine(const ClineLocus& locus, const Box& box, int o, const Point
 // maximiseLine.  A point the search keeps that reaches ENOUGH ends it
 // there, and a stretch of the scanned line that an upper bound keeps below
 // ENOUGH is not searched: the caller only asks whether the line reaches
-// that high, and the value is then the line's maximum only where it does.
+// that high, and the value is then merely a point of the line, at or above
+// ENOUGH where the line reaches it and below it where it does not.
 LineMaximum maximiseAlong(const ClineLocus& locus, const Box& box, int o, Point x,
                           double enough = HUGE_VAL) {
   auto f = [&](double t) {
@@ -201,6 +233,8 @@ LineMaximum maximiseAlong(const ClineLocus& locus, const Box& box, int o, Point 
   };
   x[o] = std::clamp(x[o], box.lo[o], box.hi[o]);
   ClineCurvature at = locus.curvature(x[0], x[1]);
+  LineEnds ends(locus);
+  ends.note(box, o, x[o], at.value);
   std::optional<LineMaximum> settled;
   for (int iteration = 0; iteration < 40 && !settled && std::isfinite(at.value); ++iteration) {
     if (at.value >= enough) return {x[o], at.value};
@@ -217,17 +251,21 @@ LineMaximum maximiseAlong(const ClineLocus& locus, const Box& box, int o, Point 
         gained = true;
         if (std::fabs(y[o] - x[o]) < 1e-10) settled = LineMaximum{y[o], next.value};
         x = y, at = next;
+        ends.note(box, o, x[o], at.value);
       }
     }
     if (!gained) settled = LineMaximum{x[o], at.value};
   }
   LineMaximum best = settled.value_or(LineMaximum{x[o], at.value});
+  if (best.value >= enough) return best;
   if (!settled) {
-    const LineMaximum scanned = scanLine(locus, box, o, x, enough);
+    const LineMaximum scanned = scanLine(locus, box, o, x, enough, &ends);
     if (scanned.value > best.value || !std::isfinite(best.value)) best = scanned;
+    if (best.value >= enough) return best;
   }
-  for (double end : {box.lo[o], box.hi[o]}) {
-    const double value = f(end);
+  for (int side = 0; side < 2; ++side) {
+    const double end = side == 0 ? box.lo[o] : box.hi[o];
+    const double value = ends.at(side) ? *ends.at(side) : f(end);
     if (value >= best.value || !std::isfinite(best.value)) best = {end, value};
   }
   return best;
@@ -625,9 +663,16 @@ ClineEstimate undefinedRow(int individuals) {
 // otherwise.  On the cap of v so steep a cline is
 // nearly a step at the centre, and ln L along the edge has a shelf
 // between each pair of neighbouring individuals: the search starts at the
-// best of a coarse scan, not merely the nearest shelf.
-std::optional<Point> edgeMaximum(const ClineLocus& locus, const Box& box, int k, int side,
-                                 double otherStart) {
+// best of a coarse scan, not merely the nearest shelf.  A maximum below
+// AT_LEAST, or not above ABOVE, would not be taken: nothing then, without
+// the search along K.
+struct EdgePoint {
+  Point x;
+  double value;
+};
+
+std::optional<EdgePoint> edgeMaximum(const ClineLocus& locus, const Box& box, int k, int side,
+                                     double otherStart, double atLeast, double above) {
   const int o = 1 - k;
   Point start;
   start[k] = side == 0 ? box.lo[k] : box.hi[k];
@@ -653,23 +698,26 @@ std::optional<Point> edgeMaximum(const ClineLocus& locus, const Box& box, int k,
   const LineMaximum best = maximiseAlong(locus, box, o, start);
   Point x = start;
   x[o] = best.x;
-  if (!std::isfinite(best.value) || maximiseAlong(locus, box, k, x).x != x[k]) return std::nullopt;
-  return x;
+  if (!std::isfinite(best.value)) return std::nullopt;
+  const double value = logLAt(locus, x);
+  if (!(value >= atLeast && value > above)) return std::nullopt;
+  if (maximiseAlong(locus, box, k, x).x != x[k]) return std::nullopt;
+  return EdgePoint{x, value};
 }
 
-// Whether Y stands at or above X and above both ends of each line through
-// X along a coordinate: every point the search from the neutral cline
-// looked at.
-bool standsAboveAll(const ClineLocus& locus, const Box& box, const Point& x, const Point& y) {
-  const double value = logLAt(locus, y);
-  if (!(value >= logLAt(locus, x))) return false;
+// The highest ln L of the points the search from the neutral cline ended
+// at or looked at: X and the ends of the lines through it along each
+// coordinate.  An edge's maximum must stand at or above it to be taken.
+double highestSeen(const ClineLocus& locus, const Box& box, const Point& x) {
+  double highest = logLAt(locus, x);
   for (int k = 0; k < 2; ++k)
     for (double end : {box.lo[k], box.hi[k]}) {
       Point z = x;
       z[k] = end;
-      if (!(value >= logLAt(locus, z))) return false;
+      const double value = logLAt(locus, z);
+      highest = std::isnan(value) ? value : std::max(highest, value);
     }
-  return true;
+  return highest;
 }
 
 // The highest of the edges' maxima (the cap of v first) that stand above
@@ -682,6 +730,7 @@ std::optional<Point> bestEdge(const ClineLocus& locus, const Box& box, const Poi
   static constexpr int kEdges[4][2] = {{0, 1}, {0, 0}, {1, 0}, {1, 1}};
   std::optional<Point> best;
   double bestValue = -HUGE_VAL;
+  const double seen = highestSeen(locus, box, x);
   for (const auto& edge : kEdges) {
     const int k = edge[0], o = 1 - k;
     const double end = edge[1] == 0 ? box.lo[k] : box.hi[k];
@@ -691,10 +740,9 @@ std::optional<Point> bestEdge(const ClineLocus& locus, const Box& box, const Poi
     // An edge that an upper bound of ln L along it keeps below the best
     // edge found cannot hold the maximum.
     if (best && !(locus.upperBound(lo[0], hi[0], lo[1], hi[1]) > bestValue)) continue;
-    const std::optional<Point> at = edgeMaximum(locus, box, k, edge[1], x[o]);
-    if (!at || !standsAboveAll(locus, box, x, *at)) continue;
-    const double value = logLAt(locus, *at);
-    if (!best || value > bestValue) best = at, bestValue = value;
+    const std::optional<EdgePoint> at =
+        edgeMaximum(locus, box, k, edge[1], x[o], seen, best ? bestValue : -HUGE_VAL);
+    if (at) best = at->x, bestValue = at->value;
   }
   return best;
 }

@@ -155,6 +155,33 @@ TEST(ClineLocus, CurvatureAgreesWithDifferencesOfTheValue) {
   }
 }
 
+// On a locus whose individuals come by their genotypes, the value of the
+// one-pass curvature is logLikelihood's to the last bit, on every kind of
+// locus and at the box's corners too: the fit's line searches take a
+// value met on the way for the pass at a line's end, and a difference of
+// rounding would let them choose another end.
+TEST(ClineLocus, CurvatureValueIsLogLikelihoodExactly) {
+  const struct {
+    char type;
+    std::vector<double> r, s;
+  } loci[] = {{'C', {0.9, 0.1}, {0.15, 0.85}},
+              {'C', {0.7, 0.2, 0.1}, {0.1, 0.1, 0.8}},
+              {'C', {1.0, 0.0}, {0.0, 1.0}},
+              {'D', {0.8}, {0.1}}};
+  const double ends[] = {std::log(0.01), std::log(100.0), logit(0.01), -logit(0.01)};
+  const double points[][2] = {{0, 0},        {1.2, -0.8},   {-1.5, 2.0},   {ends[0], ends[2]},
+                              {ends[1], ends[3]}, {ends[1], 0.37}, {0.3, ends[2]}};
+  std::uint64_t seed = 60;
+  for (const auto& l : loci) {
+    test::ClineData data = test::drawCline(l.type, l.r, l.s, 80, 3.0, 0.6, ++seed);
+    data.h.front() = 0.0, data.h.back() = 1.0;
+    const auto locus = data.view();
+    for (const auto& x : points)
+      EXPECT_EQ(locus->curvature(x[0], x[1]).value, locus->logLikelihood(std::exp(x[0]), x[1]))
+          << l.type << " at " << x[0] << ", " << x[1];
+  }
+}
+
 // The step cline's ln L at logit centre C, independently: each individual
 // is taken as a pure parent on its side of the step, where the hybrid
 // index model's term is the cline's at phi = 0 or 1.
