@@ -17,6 +17,7 @@
 
 #include "input/data_set.hpp"
 #include "model/reference_uncertainty.hpp"
+#include "support/stored_panel.hpp"
 
 namespace parmix {
 namespace {
@@ -26,49 +27,16 @@ bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 // A panel of LOCI loci and N individuals: most loci biallelic, every
 // seventh of three alleles (a wide locus of the store), a twentieth of the
 // genotypes missing, every eleventh locus taken out by the checks.
-struct Fixture {
-  Fixture(int loci, int n) : genotypes(n) {
-    std::mt19937_64 draw(12345);
+struct Fixture : test::StoredPanel {
+  Fixture(int loci, int n) : StoredPanel(loci, n, {12345, 7, 0.05, 2.0, 0.05, 11, 5}) {
     std::uniform_real_distribution<double> unit(0.0, 1.0);
-    data.nLoci = loci, data.nInd = n, data.nCols = 2 * n, data.maxAlleles = 3;
-    data.allocateGenotypes();
-    data.allocateTheRest();
-    std::vector<std::uint8_t> pairs(2 * static_cast<std::size_t>(n));
-    for (int i = 0; i < loci; ++i) {
-      const int k = i % 7 == 0 ? 3 : 2;
-      double sumR = 0, sumS = 0;
-      for (int a = 0; a < k; ++a) {
-        sumR += data.freqR.rows()[i][a] = 0.05 + unit(draw) * (a == 0 ? 2.0 : 1.0);
-        sumS += data.freqS.rows()[i][a] = 0.05 + unit(draw) * (a == k - 1 ? 2.0 : 1.0);
-      }
-      for (int a = 0; a < k; ++a) data.freqR.rows()[i][a] /= sumR, data.freqS.rows()[i][a] /= sumS;
-      data.locusType[i] = 'C';
-      data.locusUsed[i] = i % 11 == 5 ? 0 : 1;
-      for (int j = 0; j < n; ++j) {
-        const bool missing = unit(draw) < 0.05;
-        for (int c = 0; c < 2; ++c) {
-          const int allele = 1 + static_cast<int>(unit(draw) * k);
-          data.genotypes.rows()[i][2 * j + c] = missing ? kMissing : allele;
-          pairs[2 * j + c] = static_cast<std::uint8_t>(missing ? 0 : allele);
-        }
-      }
-      genotypes.appendLocus(pairs.data());
-    }
     for (int j = 0; j < n; ++j) {
       const double h = j == 0 ? 0.0 : j == 1 ? 1.0 : j == 2 ? std::nan("") : unit(draw);
       h_.push_back({h, h, h, {false, false}});
     }
-    stored.genotypes = &genotypes;
-    stored.locusType = data.locusType.data();
-    stored.locusUsed = data.locusUsed.data();
-    stored.freqR = data.freqR.rows();
-    stored.freqS = data.freqS.rows();
   }
 
-  DataSet data;
-  CompactGenotypes genotypes;
   std::vector<IndividualEstimate> h_;
-  StoredLoci stored;
 };
 
 void expectSameRows(const ClineEstimate& a, const ClineEstimate& b, int locus) {

@@ -14,6 +14,7 @@
 
 #include "estimate/ancestry_image.hpp"
 #include "input/data_set.hpp"
+#include "support/stored_panel.hpp"
 
 namespace parmix {
 namespace {
@@ -22,56 +23,33 @@ namespace {
 // the genotypes missing, every ninth locus left out; a made-up fit for each
 // used locus (every sixth undefined, so the image takes h there), and h
 // drawn for each individual (one undefined, ties among them).
-struct Panel {
-  Panel(int loci, int n) : genotypes(n) {
-    std::mt19937_64 draw(777);
+// The fits stand in a base of their own, made before the panel that adds
+// to them locus by locus.
+struct Fits {
+  ClineStudy study;
+};
+
+struct Panel : Fits, test::StoredPanel {
+  Panel(int loci, int n)
+      : StoredPanel(loci, n, {777, 5, 0.02, 3.0, 0.1, 9, 4},
+                    [this](int i, std::mt19937_64& draw) { addFit(i, draw); }) {
     std::uniform_real_distribution<double> unit(0.0, 1.0);
-    data.nLoci = loci, data.nInd = n, data.nCols = 2 * n, data.maxAlleles = 3;
-    data.allocateGenotypes();
-    data.allocateTheRest();
-    std::vector<std::uint8_t> pairs(2 * static_cast<std::size_t>(n));
-    for (int i = 0; i < loci; ++i) {
-      const int k = i % 5 == 0 ? 3 : 2;
-      double sumR = 0, sumS = 0;
-      for (int a = 0; a < k; ++a) {
-        sumR += data.freqR.rows()[i][a] = 0.02 + unit(draw) * (a == 0 ? 3.0 : 1.0);
-        sumS += data.freqS.rows()[i][a] = 0.02 + unit(draw) * (a == k - 1 ? 3.0 : 1.0);
-      }
-      for (int a = 0; a < k; ++a) data.freqR.rows()[i][a] /= sumR, data.freqS.rows()[i][a] /= sumS;
-      data.locusType[i] = 'C';
-      data.locusUsed[i] = i % 9 == 4 ? 0 : 1;
-      for (int j = 0; j < n; ++j) {
-        const bool missing = unit(draw) < 0.1;
-        for (int c = 0; c < 2; ++c) {
-          const int allele = 1 + static_cast<int>(unit(draw) * k);
-          data.genotypes.rows()[i][2 * j + c] = missing ? kMissing : allele;
-          pairs[2 * j + c] = static_cast<std::uint8_t>(missing ? 0 : allele);
-        }
-      }
-      genotypes.appendLocus(pairs.data());
-      if (!data.locusUsed[i]) continue;
-      ClineEstimate fit{};
-      fit.v = i % 6 == 0 ? std::nan("") : std::exp(3.0 * unit(draw) - 1.5);
-      fit.centre = 0.2 + 0.6 * unit(draw);
-      study.loci.push_back(i);
-      study.rows.push_back(fit);
-    }
     for (int j = 0; j < n; ++j) {
       const double h = j == 3 ? std::nan("") : std::round(unit(draw) * 50.0) / 50.0;
       h_.push_back({h, h, h, {false, false}});
     }
-    stored.genotypes = &genotypes;
-    stored.locusType = data.locusType.data();
-    stored.locusUsed = data.locusUsed.data();
-    stored.freqR = data.freqR.rows();
-    stored.freqS = data.freqS.rows();
   }
 
-  DataSet data;
-  CompactGenotypes genotypes;
-  ClineStudy study;
+  void addFit(int locus, std::mt19937_64& draw) {
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    ClineEstimate fit{};
+    fit.v = locus % 6 == 0 ? std::nan("") : std::exp(3.0 * unit(draw) - 1.5);
+    fit.centre = 0.2 + 0.6 * unit(draw);
+    study.loci.push_back(locus);
+    study.rows.push_back(fit);
+  }
+
   std::vector<IndividualEstimate> h_;
-  StoredLoci stored;
 };
 
 // Every drawn cell of BINNED against the cells of the data set's image it
