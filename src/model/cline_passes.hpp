@@ -7,12 +7,13 @@
 // individual's term is the probability
 //   P(phi) = rr phi^2 + rs2 phi (1 - phi) + ss (1 - phi)^2,
 //   phi = logistic(v (logit h - logit centre)),
-// given as columns so that a pass runs over eight individuals at once.
+// given as columns so that a pass runs over several individuals at once.
 //
-// The same passes are built twice, for any x86-64 (or other) processor and
-// for one with AVX2, and each is pure lane-wise IEEE arithmetic in the
-// same order, with no fused multiply-adds: both give the same bits, so a
-// result never depends on the machine it was computed on.  No I/O.
+// The same passes are built for any processor and, on x86-64, for AVX2 and
+// for AVX-512; each is pure lane-wise IEEE arithmetic in the same order,
+// with no fused multiply-adds, and keeps the same eight running sums: all
+// give the same bits, so a result never depends on the machine it was
+// computed on.  No I/O.
 
 #include <cstddef>
 
@@ -43,9 +44,10 @@ struct Table {
 
 // The passes for any processor.
 const Table& portable();
-// The passes built for AVX2, or nullptr where this build or this processor
-// has none.
+// The passes built for AVX2 and for AVX-512, or nullptr where this build
+// or this processor has none.
 const Table* avx2();
+const Table* avx512();
 // The fastest the processor runs.
 const Table& fastest();
 

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace parmix::cline_passes {
@@ -146,11 +147,13 @@ TEST(ClinePasses, ProbabilitiesBeyondTheProductsRange) {
   EXPECT_EQ(portable().logLikelihood(c.terms(), 1, 0), -INFINITY);
 }
 
-// The AVX2 build must give the portable build's bits: a result may not
-// depend on the processor it was computed on.
-TEST(ClinePasses, EveryBuildGivesTheSameBits) {
-  const Table* wide = avx2();
-  if (!wide) GTEST_SKIP() << "no AVX2 build or processor here";
+// The AVX2 and AVX-512 builds must give the portable build's bits: a
+// result may not depend on the processor it was computed on.
+class EveryBuild : public testing::TestWithParam<const char*> {};
+
+TEST_P(EveryBuild, GivesThePortableBuildsBits) {
+  const Table* wide = GetParam() == std::string("avx2") ? avx2() : avx512();
+  if (!wide) GTEST_SKIP() << "no " << GetParam() << " build or processor here";
   for (std::size_t count : {1u, 7u, 64u, 999u}) {
     Columns c = randomColumns(count, 100 + static_cast<unsigned>(count));
     if (count == 7) c.rr[3] = 1e-310, c.logitH[3] = 30;  // an unusual probability
@@ -165,6 +168,8 @@ TEST(ClinePasses, EveryBuildGivesTheSameBits) {
     }
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(ClinePasses, EveryBuild, testing::Values("avx2", "avx512"));
 
 }  // namespace
 }  // namespace parmix::cline_passes
