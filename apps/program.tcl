@@ -691,7 +691,7 @@ namespace eval ::parmix::program {
         {              [--tsv FILE] [--triangle FILE.svg] [--margin U] [--drop U] ...}
         {       parmix (--vcf FILE | --bfile PREFIX) --popmap FILE --r POP --s POP}
         {              --clines [-o REPORT] [--tsv FILE] [--qvalue Q]}
-        {              [--cline-plot FILE.svg] [--image FILE.svg] ...}
+        {              [--cline-plot FILE.svg] [--image FILE.svg] [--shard K/N] ...}
         {       parmix --merge -o REPORT [--tsv FILE] [--plot FILE.svg] SHARD_REPORT...}
     } \n]
 }
@@ -860,6 +860,20 @@ proc ::parmix::program::UnknownOptionMessage {word} {
     return "unknown option $word"
 }
 
+# A shard of the clines fits a part of the loci; the figures need every
+# locus's q-value and category, which only the merge gives.
+proc ::parmix::program::CheckClineShard {call mode} {
+    if {$mode ne "vcf-clines" || ![dict exists $call options --shard]} {
+        return
+    }
+    foreach name {--cline-plot --image} {
+        if {[dict exists $call options $name]} {
+            Usage "option $name does not go with --shard K/N: the figure needs every locus's\
+                q-value; draw it in one run over all loci"
+        }
+    }
+}
+
 proc ::parmix::program::CheckGenomeCall {call} {
     set options [dict get $call options]
     foreach name {--tsv --plot -o} {
@@ -874,6 +888,7 @@ proc ::parmix::program::CheckGenomeCall {call} {
                 given by an option"
         }
         CheckPanelFit $call $mode
+        CheckClineShard $call $mode
         if {[dict exists $options --triangle] && [dict get $options --triangle] eq ""} {
             Usage "option --triangle needs a non-empty value"
         }
@@ -884,8 +899,8 @@ proc ::parmix::program::CheckGenomeCall {call} {
             analysis by running it once over all of them"
     }
     if {[dict exists $call flags --clines]} {
-        Usage "option --clines does not go with --merge: fit the clines in one run over\
-            all loci"
+        Usage "option --clines does not go with --merge: the shards' reports of the clines\
+            say what they are"
     }
     if {[dict exists $options --vcf]} {
         Usage "give either --vcf FILE or --merge, not both"
@@ -980,8 +995,45 @@ proc ::parmix::program::InputName {options} {
 proc ::parmix::program::RunMerge {call} {
     set options [dict get $call options]
     set report [dict get $options -o]
+    if {[ShardsOfClines [dict get $call files]]} {
+        RunClineMerge $call
+        return
+    }
     ::parmix::mergeReports -report $report {*}[dict get $call files]
     WriteGenomeOutputs $report $options "Hybrid index: [file tail $report]" $call
+}
+
+# Whether the shards' reports FILES are those of the genomic clines: the
+# first opens, after its time stamp and an empty line, with the note of a
+# shard of the clines.  Only a regular file is looked into, so that a pipe
+# keeps every byte for the merge.
+proc ::parmix::program::ShardsOfClines {files} {
+    set first [lindex $files 0]
+    if {![file isfile $first] || [catch {open $first r} chan]} {
+        return 0
+    }
+    try {
+        set lines [list [gets $chan] [gets $chan] [gets $chan]]
+    } finally {
+        close $chan
+    }
+    regexp {^Shard [0-9]+ of [0-9]+ of the genomic clines: } [lindex $lines 2]
+}
+
+# The merge of the clines' shards writes their report and table at once,
+# as one run of the clines does.
+proc ::parmix::program::RunClineMerge {call} {
+    set options [dict get $call options]
+    if {[dict exists $options --plot]} {
+        Usage "option --plot does not go with the shards of the genomic clines"
+    }
+    set report [dict get $options -o]
+    set table [expr {[dict exists $options --tsv] ? [list -tsv [dict get $options --tsv]] : {}}]
+    CallCommand ::parmix::mergeReports -report $report {*}$table {*}[dict get $call files]
+    GenomeNotice $call "Report written to $report"
+    if {[dict exists $options --tsv]} {
+        GenomeNotice $call "Table written to [dict get $options --tsv]"
+    }
 }
 
 # The report is written; the table from the rows of the run's RESULT, with
@@ -1033,14 +1085,18 @@ $genomeUsage
                      may use); the report is the same for every N
   --samples FILE     study only the individuals named in FILE, one a line
   --shard K/N        study only the K-th of N consecutive parts of the
-                     study individuals
+                     study individuals; with --clines, fit only the K-th
+                     of N consecutive parts of the loci (every individual
+                     is studied, since each locus's fit needs every h)
   --merge            join the reports of shards 1/N ... N/N, given in that
                      order, into the report of one run over all of them
                      (its --tsv table without loci_with_data and
                      missing_share, which the reports do not hold); each
                      shard's report notes its place, and reports that are
                      not all the shards of one run, in order and whole,
-                     are refused
+                     are refused.  The shards of --clines give the report
+                     and --tsv table of one run, their q-values and
+                     categories taken over every locus
   --quiet            no progress on standard error and no lines on
                      standard output
   --genotype-likelihoods PL|GL
@@ -1071,8 +1127,9 @@ $genomeUsage
                      text-file clines (default report:
                      parmix_clines.txt).  The loci are fitted on --threads
                      N straight from the stored genotypes (likelihoods too,
-                     under the corrections); not with --shard K/N, since
-                     each locus's q-value needs every locus's p-value
+                     under the corrections); with --shard K/N, a part of
+                     the loci, whose q-values and categories wait for
+                     --merge (no --tsv, --cline-plot or --image then)
 
 Example:
   parmix --vcf calls.bcf --popmap pops.txt --r north --s south -o report.txt

@@ -62,6 +62,17 @@ struct RunFigures {
 // before), kMemory, or kInternal.  Never throws.
 Status runGenome(const GenomeOptions& options, std::FILE* messages, RunFigures& figures);
 
+// Joins the reports SHARDS, those of shards 1/N to N/N of one run in that
+// order, into the report one run writes, at OUTPUT with a time stamp of
+// now: the hybrid index's (mergeReportFiles) or, when the first is a shard
+// of the genomic clines, the clines', whose q-values and categories are
+// taken over every locus as the run takes them, with their table at TSV
+// unless empty.  Each output keeps what it held when any step fails.
+// Throws importer::InputError naming the file at fault, UsageError for a
+// TSV with the shards of the hybrid index.
+void mergeShardReports(const std::string& output, const std::string& tsv,
+                       const std::vector<std::string>& shards);
+
 }  // namespace parmix::genome
 
 #endif

@@ -194,14 +194,24 @@ void setRunValue(const std::string& name, const std::string& value,
   setCorrection(name, value, options.corrections);
 }
 
-// The clines are no joint analysis, and fit every locus against q-values
-// over all of them, so no shard of the loci; their threshold needs them.
+// The clines are no joint analysis.  A shard of them fits a part of the
+// loci, whose q-values and categories need every locus: the merge of the
+// shards' reports gives them, and what is made from them.
+void checkClineShard(const GivenValues& given, const genome::GenomeOptions& options) {
+  if (!options.clines || !given.has("-shard")) return;
+  if (given.has("-tsv"))
+    throw UsageError("option -tsv does not go with -clines and -shard K/N: the merge of the "
+                     "shards' reports writes the table");
+  if (options.keepClineRows || options.keepImage)
+    throw UsageError(std::string("option ") + (options.keepImage ? "-image" : "-clinerows") +
+                     " does not go with -shard K/N: a shard's rows have no q-values and "
+                     "categories before the merge");
+}
+
 void checkClines(const GivenValues& given, const genome::GenomeOptions& options) {
   if (options.clines && options.ancestry)
     throw UsageError("option -clines does not go with -ancestry");
-  if (options.clines && given.has("-shard"))
-    throw UsageError("option -clines does not go with -shard K/N: each locus's q-value needs "
-                     "the p-values of every locus; fit them in one run, on -threads N");
+  checkClineShard(given, options);
   if (given.has("-qvalue") && !options.clines) throw UsageError("option -qvalue needs -clines");
   if (options.keepClineRows && !options.clines)
     throw UsageError("option -clinerows needs -clines");
@@ -439,15 +449,30 @@ int genomeCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
   return TCL_OK;
 }
 
+// parmix::mergeReports -report FILE ?-tsv FILE? SHARD_REPORT ...: the
+// table goes with the shards of the clines.
 int mergeCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
   if (objc < 4 || std::string(Tcl_GetString(objv[1])) != "-report")
     return fail(interp, "USAGE",
                 "wrong # args: should be \"parmix::mergeReports -report FILE SHARD_REPORT "
                 "?SHARD_REPORT ...?\"");
+  int first = 3;
+  std::string tsv;
+  if (std::string(Tcl_GetString(objv[3])) == "-tsv") {
+    if (objc < 6)
+      return fail(interp, "USAGE",
+                  "wrong # args: should be \"parmix::mergeReports -report FILE ?-tsv FILE? "
+                  "SHARD_REPORT ?SHARD_REPORT ...?\"");
+    tsv = Tcl_GetString(objv[4]);
+    if (tsv.empty()) return fail(interp, "USAGE", "option -tsv needs a non-empty value");
+    first = 5;
+  }
   std::vector<std::string> shards;
-  for (int i = 3; i < objc; ++i) shards.emplace_back(Tcl_GetString(objv[i]));
+  for (int i = first; i < objc; ++i) shards.emplace_back(Tcl_GetString(objv[i]));
   try {
-    genome::mergeReportFiles(Tcl_GetString(objv[2]), shards);
+    genome::mergeShardReports(Tcl_GetString(objv[2]), tsv, shards);
+  } catch (const UsageError& error) {
+    return fail(interp, "USAGE", error.what());
   } catch (const InputError& error) {
     return fail(interp, "INPUT", error.what());
   }
