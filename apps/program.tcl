@@ -33,14 +33,15 @@ namespace eval ::parmix::program {
     # itself.  An option belongs to the modes of both lists.  The modes of
     # text files are analysis (the hybrid index), ancestry, clines, check
     # and reference (--parental-from); those of a VCF/BCF or PLINK panel
-    # are vcf (the hybrid index), vcf-ancestry, vcf-clines and merge.  --help, -h and
+    # are vcf (the hybrid index), vcf-ancestry, vcf-clines, merge and
+    # merge-clines (a merge of the clines' shards).  --help, -h and
     # --version go with anything.  A panel's --margin and --drop go to
     # parmix::genome in either analysis: it checks their values before it
     # refuses them without -ancestry.  A merge takes --biallelic-snps and
     # has nothing to filter.
     variable options {
-        -o REPORT -report {analysis ancestry clines vcf vcf-ancestry vcf-clines} {reference merge}
-        --tsv FILE -tsv {ancestry clines vcf-ancestry vcf-clines} {analysis vcf merge}
+        -o REPORT -report {analysis ancestry clines vcf vcf-ancestry vcf-clines merge-clines} {reference merge}
+        --tsv FILE -tsv {ancestry clines vcf-ancestry vcf-clines merge-clines} {analysis vcf merge}
         --plot FILE.svg {} {} {analysis vcf merge}
         --triangle FILE.svg {} {} {ancestry vcf-ancestry}
         --margin UNITS -margin {ancestry vcf vcf-ancestry} {}
@@ -49,7 +50,7 @@ namespace eval ::parmix::program {
         --qvalue Q -qvalue {clines vcf-clines} {}
         --bootstrap N -bootstrap clines {}
         --seed S -seed clines {}
-        --cline-plot FILE.svg {} {} {clines vcf-clines}
+        --cline-plot FILE.svg {} {} {clines vcf-clines merge-clines}
         --image FILE.svg {} {} {clines vcf-clines}
         --unknown-alleles missing|error {} {} analysis
         --reference-counts COUNTS -referencecounts {analysis ancestry clines} {}
@@ -71,17 +72,17 @@ namespace eval ::parmix::program {
         --max-missing F -maxmissing {vcf vcf-ancestry vcf-clines} {}
         --genotype-likelihoods PL|GL -genotypelikelihoods {vcf vcf-ancestry vcf-clines} {}
         --reference-frequencies gl|gt -referencefrequencies {vcf vcf-ancestry vcf-clines} {}
-        --biallelic-snps {} -biallelicsnps {vcf vcf-ancestry vcf-clines} merge
+        --biallelic-snps {} -biallelicsnps {vcf vcf-ancestry vcf-clines} {merge merge-clines}
         --reference-uncertainty {} -referenceuncertainty {vcf vcf-ancestry vcf-clines} {analysis ancestry clines}
         --ancestry {} -ancestry vcf-ancestry ancestry
-        --quiet {} {} {} {analysis ancestry clines check reference vcf vcf-ancestry vcf-clines merge}
+        --quiet {} {} {} {analysis ancestry clines check reference vcf vcf-ancestry vcf-clines merge merge-clines}
         --clines {} -clines vcf-clines clines
         --check {} {} {} check
         --parental-from {} {} {} reference
-        --merge {} {} {} merge
+        --merge {} {} {} {merge merge-clines}
     }
     variable textModes {analysis ancestry clines check reference}
-    variable panelModes {vcf vcf-ancestry vcf-clines merge}
+    variable panelModes {vcf vcf-ancestry vcf-clines merge merge-clines}
 }
 
 # The modes of option NAME among SIDE (a list of modes); empty when it has
@@ -333,7 +334,8 @@ proc ::parmix::program::RefuseOutputsNamingInputs {mode options inputs} {
 # without them.
 proc ::parmix::program::RefuseUnreadableReport {mode options} {
     set report [ReportPath $mode $options]
-    if {$mode in {ancestry clines vcf-ancestry vcf-clines} || ![file exists $report] || [file isfile $report]} return
+    if {$mode in {ancestry clines vcf-ancestry vcf-clines merge-clines} || ![file exists $report]
+            || [file isfile $report]} return
     foreach option {--tsv --plot} {
         if {[dict exists $options $option]} {
             Usage "option $option is made from the report, which cannot be read back from\
@@ -692,7 +694,8 @@ namespace eval ::parmix::program {
         {       parmix (--vcf FILE | --bfile PREFIX) --popmap FILE --r POP --s POP}
         {              --clines [-o REPORT] [--tsv FILE] [--qvalue Q]}
         {              [--cline-plot FILE.svg] [--image FILE.svg] [--shard K/N] ...}
-        {       parmix --merge -o REPORT [--tsv FILE] [--plot FILE.svg] SHARD_REPORT...}
+        {       parmix --merge -o REPORT [--tsv FILE] [--plot FILE.svg | --cline-plot FILE.svg]}
+        {              SHARD_REPORT...}
     } \n]
 }
 
@@ -817,11 +820,12 @@ proc ::parmix::program::ParseGenomeWords {words} {
     return [CheckGenomeCall $call]
 }
 
-# The mode of a call of the panel path: merge, or the analysis of a
-# VCF/BCF or PLINK panel (vcf-ancestry for the joint one).
+# The mode of a call of the panel path: merge (merge-clines for the
+# shards of the clines), or the analysis of a VCF/BCF or PLINK panel
+# (vcf-ancestry for the joint one).
 proc ::parmix::program::PanelMode {call} {
     if {[dict exists $call flags --merge]} {
-        return merge
+        return [expr {[ShardsOfClines [dict get $call files]] ? "merge-clines" : "merge"}]
     }
     if {[dict exists $call flags --ancestry]} {
         return vcf-ancestry
@@ -837,6 +841,7 @@ proc ::parmix::program::CheckPanelFit {call mode} {
         if {$mode ni $modes} {
             set misfit [dict get {
                 merge {does not go with --merge} vcf-ancestry {does not go with --ancestry}
+                merge-clines {does not go with the shards of the genomic clines}
                 vcf-clines {does not go with --clines} vcf {needs --ancestry}
             } $mode]
             # An option of the clines alone, given to the hybrid index.
@@ -882,7 +887,7 @@ proc ::parmix::program::CheckGenomeCall {call} {
         }
     }
     set mode [PanelMode $call]
-    if {$mode ne "merge"} {
+    if {$mode ni {merge merge-clines}} {
         if {[llength [dict get $call files]]} {
             Usage "unexpected word \"[lindex [dict get $call files] 0]\": every input is\
                 given by an option"
@@ -908,7 +913,7 @@ proc ::parmix::program::CheckGenomeCall {call} {
     if {[dict exists $options --bfile]} {
         Usage "give either --bfile PREFIX or --merge, not both"
     }
-    CheckPanelFit $call merge
+    CheckPanelFit $call $mode
     if {![dict exists $options -o]} {
         Usage "--merge needs -o REPORT, the merged report to write"
     }
@@ -994,11 +999,11 @@ proc ::parmix::program::InputName {options} {
 
 proc ::parmix::program::RunMerge {call} {
     set options [dict get $call options]
-    set report [dict get $options -o]
-    if {[ShardsOfClines [dict get $call files]]} {
+    if {[PanelMode $call] eq "merge-clines"} {
         RunClineMerge $call
         return
     }
+    set report [dict get $options -o]
     ::parmix::mergeReports -report $report {*}[dict get $call files]
     WriteGenomeOutputs $report $options "Hybrid index: [file tail $report]" $call
 }
@@ -1021,18 +1026,20 @@ proc ::parmix::program::ShardsOfClines {files} {
 }
 
 # The merge of the clines' shards writes their report and table at once,
-# as one run of the clines does.
+# as one run of the clines does; the cline plot is drawn from its rows.
 proc ::parmix::program::RunClineMerge {call} {
     set options [dict get $call options]
-    if {[dict exists $options --plot]} {
-        Usage "option --plot does not go with the shards of the genomic clines"
-    }
     set report [dict get $options -o]
-    set table [expr {[dict exists $options --tsv] ? [list -tsv [dict get $options --tsv]] : {}}]
-    CallCommand ::parmix::mergeReports -report $report {*}$table {*}[dict get $call files]
+    set result [CallCommand ::parmix::mergeReports {*}[CommandWords merge-clines $options] \
+                    -clinerows [dict exists $options --cline-plot] {*}[dict get $call files]]
     GenomeNotice $call "Report written to $report"
     if {[dict exists $options --tsv]} {
         GenomeNotice $call "Table written to [dict get $options --tsv]"
+    }
+    if {[dict exists $options --cline-plot]} {
+        ::parmix::clinePlot [dict get $result clines] [dict get $options --cline-plot] \
+            -title "Genomic clines: [file tail $report]"
+        GenomeNotice $call "Cline plot written to [dict get $options --cline-plot]"
     }
 }
 
@@ -1094,9 +1101,9 @@ $genomeUsage
                      missing_share, which the reports do not hold); each
                      shard's report notes its place, and reports that are
                      not all the shards of one run, in order and whole,
-                     are refused.  The shards of --clines give the report
-                     and --tsv table of one run, their q-values and
-                     categories taken over every locus
+                     are refused.  The shards of --clines give the report,
+                     --tsv table and --cline-plot FILE.svg of one run, their
+                     q-values and categories taken over every locus
   --quiet            no progress on standard error and no lines on
                      standard output
   --genotype-likelihoods PL|GL

@@ -99,7 +99,7 @@ class ClineShardJoin {
   // threshold.  Throws importer::InputError when shards are missing.
   void finish();
   const std::string& notes() const { return notes_; }
-  const std::vector<std::string>& names() const { return names_; }
+  std::vector<std::string>& names() { return names_; }
   ClineStudy& study() { return study_; }
   double threshold() const { return first_.threshold; }
 

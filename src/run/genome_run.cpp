@@ -384,8 +384,8 @@ RunFigures studyPanel(const GenomeOptions& options, std::FILE* messages) {
 
 // The clines' shards: read one at a time, joined, judged over every locus
 // as one run judges them, and written as one run writes them.
-void mergeClineShards(const std::string& output, const std::string& tsv,
-                      const std::vector<std::string>& shards) {
+MergedClines mergeClineShards(const std::string& output, const std::string& tsv,
+                              const std::vector<std::string>& shards) {
   importer::OutputFile report(output, "report file");
   std::unique_ptr<importer::OutputFile> table =
       tsv.empty() ? nullptr : std::make_unique<importer::OutputFile>(tsv, "table file");
@@ -404,12 +404,14 @@ void mergeClineShards(const std::string& output, const std::string& tsv,
   writeClineReportByRow(text, join.names(), join.study(), join.threshold());
   report.write(text.str());
   report.commit();
-  if (!table) return;
-  std::ostringstream rows;
-  rows.imbue(std::locale::classic());
-  writeClineTsvByRow(rows, join.names(), join.study());
-  table->write(rows.str());
-  table->commit();
+  if (table) {
+    std::ostringstream rows;
+    rows.imbue(std::locale::classic());
+    writeClineTsvByRow(rows, join.names(), join.study());
+    table->write(rows.str());
+    table->commit();
+  }
+  return {true, std::move(join.study()), std::move(join.names())};
 }
 
 // The first lines of the report PATH, enough to tell a shard's kind; empty
@@ -426,19 +428,20 @@ std::string firstLines(const std::string& path) {
 
 }  // namespace
 
-void mergeShardReports(const std::string& output, const std::string& tsv,
-                       const std::vector<std::string>& shards) {
+MergedClines mergeShardReports(const std::string& output, const std::string& tsv,
+                               const std::vector<std::string>& shards, bool clineRows) {
   if (shards.empty() || !startsClineShardReport(firstLines(shards[0]))) {
-    if (!tsv.empty())
-      throw importer::UsageError("a table goes with the shards of the genomic clines only: the "
-                                 "table of a merged hybrid-index report is made from the report");
+    if (!tsv.empty() || clineRows)
+      throw importer::UsageError("options -tsv and -clinerows go with the shards of the genomic "
+                                 "clines only: the table of a merged hybrid-index report is "
+                                 "made from the report");
     mergeReportFiles(output, shards);
-    return;
+    return {};
   }
   std::vector<NamedPath> inputs;
   for (const std::string& path : shards) inputs.push_back({"shard report", path});
   refuseOutputClashes({{"report file", output}, {"table file", tsv}}, inputs);
-  mergeClineShards(output, tsv, shards);
+  return mergeClineShards(output, tsv, shards);
 }
 
 Status runGenome(const GenomeOptions& options, std::FILE* messages, RunFigures& figures) {
