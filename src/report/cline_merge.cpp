@@ -217,14 +217,21 @@ bool isPendingHeader(const std::string& line) {
          "Category ";
 }
 
-// The run's notes, then the readable rows (header first) up to the empty
-// line after them; the line number of the header.
-long readNotesAndRows(ShardLines& lines, std::string& notes, std::vector<std::string>& rows) {
+std::uint64_t lineCheck(const std::string& line) {
+  ContentCheck check;
+  check.add(line);
+  return check.value();
+}
+
+// The run's notes, then the checks of the readable rows (header first) up
+// to the empty line after them, which are compared once the exact values
+// are read; the line number of the header.
+long readNotesAndRows(ShardLines& lines, std::string& notes, std::vector<std::uint64_t>& rows) {
   std::string line = lines.next();
   for (; !isPendingHeader(line); line = lines.next()) notes += line + '\n';
   const long header = lines.number();
-  rows.push_back(line);
-  for (line = lines.next(); !line.empty(); line = lines.next()) rows.push_back(line);
+  rows.push_back(lineCheck(line));
+  for (line = lines.next(); !line.empty(); line = lines.next()) rows.push_back(lineCheck(line));
   return header;
 }
 
@@ -313,25 +320,28 @@ void readExactRows(ShardLines& lines, ClineShard& shard) {
 }
 
 // The readable rows (header first) must be what the exact ones give, so
-// that neither part can be edited alone.
-void checkReadableRows(const ClineShard& shard, const std::vector<std::string>& rows,
+// that neither part can be edited alone.  ROWS holds their checks.
+void checkReadableRows(const ClineShard& shard, const std::vector<std::uint64_t>& rows,
                        long headerLine, const std::string& path) {
   std::ostringstream text;
   writeClinePendingRows(text, shard.names, shard.study);
-  const std::vector<std::string> expected = fieldsOf(text.str(), '\n');  // ends in ""
-  for (std::size_t k = 0; k + 1 < expected.size() || k < rows.size(); ++k) {
+  std::istringstream expected(text.str());
+  std::string line;
+  std::size_t k = 0;
+  for (; std::getline(expected, line); ++k) {
     const std::string where =
         "Line " + std::to_string(headerLine + static_cast<long>(k)) + " of " + path;
     if (k >= rows.size())
       throw InputError(where +
-                       " is the end of the readable rows, before the last locus of "
-                       "the exact values: rows were lost");
-    if (k + 1 >= expected.size())
-      throw InputError(where + " is a readable row without exact values: rows were added");
-    if (rows[k] != expected[k])
+                       " is the end of the readable rows, before the last locus of the "
+                       "exact values: rows were lost");
+    if (rows[k] != lineCheck(line))
       throw InputError(where + " is not the " + (k == 0 ? "header" : "row") +
-                       " that the exact values below give: " + quotedValue(rows[k]));
+                       " that the exact values below give: " + quotedValue(line));
   }
+  if (k < rows.size())
+    throw InputError("Line " + std::to_string(headerLine + static_cast<long>(k)) + " of " + path +
+                     " is a readable row without exact values: rows were added");
 }
 
 }  // namespace
@@ -344,7 +354,7 @@ ClineShard readClineShard(std::istream& in, const std::string& path) {
                      "stamp and an empty line");
   ClineShard shard;
   readPlace(lines, shard.run);
-  std::vector<std::string> rows;
+  std::vector<std::uint64_t> rows;
   const long header = readNotesAndRows(lines, shard.notes, rows);
   readExactRows(lines, shard);
   checkReadableRows(shard, rows, header, path);

@@ -27,6 +27,7 @@ class ContentCheck {
  public:
   void add(const void* data, std::size_t size);
   void add(const std::string& text) { add(text.data(), text.size()); }
+  std::uint64_t value() const { return state_; }
   // The check so far as 16 lower-case hexadecimal digits.
   std::string hex() const;
 
