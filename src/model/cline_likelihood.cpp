@@ -44,15 +44,21 @@ bool hasGenotype(char type, const int* g) {
 
 }  // namespace
 
-void ClineLocus::addIndividual(double h, int* designations) {
+ClineIndividual clineIndividual(double h) { return {h, h > 0.0 && h < 1.0 ? logit(h) : 0.0}; }
+
+void ClineLocus::addIndividual(const ClineIndividual& who, int* designations) {
   if (!hasGenotype(type_, designations)) return;
-  h_.push_back(h);
+  h_.push_back(who.h);
   designations_.push_back(designations);
-  if (h > 0.0 && h < 1.0) {
+  if (who.h > 0.0 && who.h < 1.0) {
     const StateProbabilities s = termStates(designations);
-    addTerm(logit(h), s.rr, 2.0 * s.rs, s.ss);
+    addTerm(who.logitH, s.rr, 2.0 * s.rs, s.ss);
   } else
-    endsLogL_ += term(h, designations);
+    endsLogL_ += term(who.h, designations);
+}
+
+void ClineLocus::reserve(std::size_t count) {
+  for (auto* column : {&logitH_, &rr_, &rs2_, &ss_}) column->reserve(count);
 }
 
 namespace {
@@ -71,12 +77,13 @@ StateProbabilities factorProduct(double k, double x, double y, double x2, double
 
 }  // namespace
 
-void ClineLocus::addLikelihoodTerm(double h, const StateProbabilities& states) {
+void ClineLocus::addLikelihoodTerm(const ClineIndividual& who, const StateProbabilities& states) {
+  const double h = who.h;
   const double neutral = std::log(stateProbability(states, h, 1.0 - h));
   stateNeutralLogL_ += neutral;
   ++likelihoodTerms_;
   if (h > 0.0 && h < 1.0)
-    addTerm(logit(h), states.rr, 2.0 * states.rs, states.ss);
+    addTerm(who.logitH, states.rr, 2.0 * states.rs, states.ss);
   else
     endsLogL_ += neutral;
 }

@@ -26,6 +26,15 @@ double clineAncestry(double h, double v, double logitCentre);
 // Natural log-odds of x in (0, 1); -inf at 0 and +inf at 1.
 double logit(double x);
 
+// An individual as the clines take it: its hybrid index and, where that
+// lies strictly between the parents, its logit, which every locus's term
+// needs: taken once per individual rather than once per locus.
+struct ClineIndividual {
+  double h;
+  double logitH;
+};
+ClineIndividual clineIndividual(double h);
+
 // ln L of a locus's cline at one point of the fit's scale (s = ln v,
 // c = logit centre), with its gradient and Hessian there.
 struct ClineCurvature {
@@ -48,7 +57,8 @@ class ClineLocus {
 
   // Adds an individual with hybrid index H (finite, in [0, 1]) and its two
   // designations at this locus; one without a genotype here is not kept.
-  void addIndividual(double h, int* designations);
+  void addIndividual(const ClineIndividual& who, int* designations);
+  void addIndividual(double h, int* designations) { addIndividual(clineIndividual(h), designations); }
 
   // Adds an individual with hybrid index H (finite, in [0, 1]) whose term
   // at this locus is the hybrid index model's under genotype likelihoods
@@ -58,7 +68,13 @@ class ClineLocus {
   // probabilities when both allele copies come from R (rr), one from each
   // (rs) and both from S (ss), as GlIndividual::termStates gives them.
   // The caller leaves out an individual whose likelihoods say nothing.
-  void addLikelihoodTerm(double h, const StateProbabilities& states);
+  void addLikelihoodTerm(const ClineIndividual& who, const StateProbabilities& states);
+  void addLikelihoodTerm(double h, const StateProbabilities& states) {
+    addLikelihoodTerm(clineIndividual(h), states);
+  }
+  // Room for COUNT individuals, so that adding them does not move the
+  // columns again and again.
+  void reserve(std::size_t count);
 
   // Individuals kept, so informing the cline.
   int individuals() const { return static_cast<int>(h_.size()) + likelihoodTerms_; }

@@ -27,6 +27,7 @@ namespace {
 // Every step is built into the pass that takes it: a vector handed from
 // one function to another out of line goes through memory.
 #define PARMIX_STEP inline __attribute__((always_inline))
+#define PARMIX_STEP_LAMBDA __attribute__((always_inline))
 
 constexpr int kLanes = PARMIX_PASSES_WIDTH;
 constexpr int kSums = 8;
@@ -96,19 +97,29 @@ PARMIX_STEP Vec exponential(Vec x) {
   return p * (Vec)exponent * 0x1p-200;
 }
 
-// phi and 1 - phi at z, each from exp of a non-positive argument, so
-// neither end loses its small share.
+// phi = a / d and 1 - phi = b / d at z, with d = 1 + e^-|z|: the larger
+// share's numerator is 1 and the smaller's e^-|z|, so neither end loses
+// its small share, and a pass that takes logarithms needs no division.
+struct Shares {
+  Vec a, b, d;
+};
+
+PARMIX_STEP Shares sharesAt(Vec z) {
+  const Vec e = exponential(-magnitude(z));
+  const Bits up = mask(z >= 0);
+  const Vec one = splat(1.0);
+  return {select(up, one, e), select(up, e, one), one + e};
+}
+
 struct Ancestry {
   Vec phi;
   Vec rest;
 };
 
 PARMIX_STEP Ancestry ancestryAt(Vec z) {
-  const Vec e = exponential(-magnitude(z));
-  const Vec near = splat(1.0) / (1.0 + e);
-  const Vec far = e * near;
-  const Bits up = mask(z >= 0);
-  return {select(up, near, far), select(up, far, near)};
+  const Shares s = sharesAt(z);
+  const Vec inverse = splat(1.0) / s.d;
+  return {s.a * inverse, s.b * inverse};
 }
 
 // A vector's worth of individuals' columns; VALID marks the lanes that
@@ -168,16 +179,18 @@ class LogSums {
     exponents_[chunk] += (product >> 52) - 1023;
     mantissas_[chunk] = (Vec)((product & 0x000fffffffffffffULL) | 0x3ff0000000000000ULL);
   }
+  // The eight products, each in [1, 2), are multiplied together before
+  // the one logarithm.
   double total() const {
     constexpr double kLn2 = 0.69314718055994530942;
-    double sum = 0;
+    double product = 1;
     std::int64_t exponent = 0;
     for (int j = 0; j < kChunks; ++j)
       for (int k = 0; k < kLanes; ++k) {
-        sum += std::log(mantissas_[j][k]);
+        product *= mantissas_[j][k];
         exponent += static_cast<std::int64_t>(exponents_[j][k]);
       }
-    return sum + static_cast<double>(exponent) * kLn2 + unusual_;
+    return std::log(product) + static_cast<double>(exponent) * kLn2 + unusual_;
   }
 
  private:
@@ -186,30 +199,54 @@ class LogSums {
   double unusual_ = 0;
 };
 
-double logLikelihoodPass(const Terms& terms, double v, double logitCentre) {
-  LogSums sum;
-  forEachBlock(terms, [&](const Block& b, int chunk) {
-    const Ancestry a = ancestryAt(v * (b.logitH - logitCentre));
-    const Vec p = select(b.valid, probability(b, a.phi, a.rest), splat(1.0));
-    sum.add(chunk, p, ordinary(p));
+// ln L over the terms at z = v (logit h - c): each term's probability is
+// Q / d^2, Q being its quadratic at the shares' numerators; the sums of ln
+// Q and of ln d go to running products of their own.  ON_TERM(block,
+// chunk, shares, Q, usual) sees each block's terms on their way.
+template <typename OnTerm>
+PARMIX_STEP double logLikelihoodOver(const Terms& terms, double v, double logitCentre,
+                                     OnTerm&& onTerm) {
+  LogSums numerators, denominators;
+  const Vec one = splat(1.0);
+  forEachBlock(terms, [&](const Block& b, int chunk) PARMIX_STEP_LAMBDA {
+    const Vec z = v * (b.logitH - logitCentre);
+    const Shares s = sharesAt(z);
+    const Vec q = select(b.valid, probability(b, s.a, s.b), one);
+    const Bits usual = ordinary(q);
+    numerators.add(chunk, q, usual);
+    denominators.add(chunk, select(b.valid, s.d, one), ~Bits{});
+    onTerm(b, chunk, z, s, q, usual);
   });
-  return sum.total();
+  return numerators.total() - 2.0 * denominators.total();
 }
 
-// A term's first and second derivatives in phi, P'/P and P''/P - (P'/P)^2;
-// with one division where P is ordinary.
-PARMIX_STEP void phiDerivatives(const Block& b, const Ancestry& a, Vec p, Bits usual, Vec& first,
-                    Vec& second) {
-  const Vec slope = 2.0 * (b.rr * a.phi - b.ss * a.rest) + b.rs2 * (a.rest - a.phi);
+double logLikelihoodPass(const Terms& terms, double v, double logitCentre) {
+  return logLikelihoodOver(terms, v, logitCentre, [](auto&&...) {});
+}
+
+// A term's first and second derivatives in phi, P'/P and P''/P - (P'/P)^2,
+// with P = Q / d^2 and P' = S / d (S the slope at the numerators), and
+// the shares' product w = phi (1 - phi) and difference 1 - 2 phi: all from
+// the one division 1 / (Q d) where Q is ordinary.
+struct PhiDerivatives {
+  Vec first, second, w, spread;
+};
+
+PARMIX_STEP PhiDerivatives phiDerivatives(const Block& b, const Shares& s, Vec q, Bits usual) {
+  const Vec slope = 2.0 * (b.rr * s.a - b.ss * s.b) + b.rs2 * (s.b - s.a);
   const Vec bend = 2.0 * (b.rr - b.rs2 + b.ss);
-  const Vec inverse = splat(1.0) / p;
-  first = slope * inverse;
-  second = bend * inverse - first * first;
-  if (anyLane(~usual)) {
-    const Vec quotient = slope / p;
+  const Vec inverse = splat(1.0) / (q * s.d);
+  const Vec overQ = s.d * inverse;
+  Vec overD = q * inverse;
+  Vec first = slope * s.d * overQ;
+  Vec second = bend * (s.d * s.d) * overQ - first * first;
+  if (anyLane(~usual)) {  // 1 / (Q d) may not be finite: a division each
+    const Vec quotient = slope * s.d / q;
     first = select(usual, first, quotient);
-    second = select(usual, second, bend / p - quotient * quotient);
+    second = select(usual, second, bend * (s.d * s.d) / q - quotient * quotient);
+    overD = select(usual, overD, splat(1.0) / s.d);
   }
+  return {first, second, s.a * s.b * (overD * overD), (s.b - s.a) * overD};
 }
 
 // With z = v (logit h - c) and v = e^s: dz/ds = z, dz/dc = -v, d2z/ds2 =
@@ -217,28 +254,22 @@ PARMIX_STEP void phiDerivatives(const Block& b, const Ancestry& a, Vec p, Bits u
 // 2 phi).  DZ and DZZ are a term's first and second derivatives in z; the
 // factors of v are taken once, after the sums.
 Curvature curvaturePass(const Terms& terms, double v, double logitCentre) {
-  LogSums sum;
   Vec zSlope[kChunks] = {}, slope[kChunks] = {}, zBends[kChunks] = {}, bends[kChunks] = {},
       bend[kChunks] = {};
-  forEachBlock(terms, [&](const Block& b, int chunk) {
-    const Vec z = v * (b.logitH - logitCentre);
-    const Ancestry a = ancestryAt(z);
-    const Vec p = select(b.valid, probability(b, a.phi, a.rest), splat(1.0));
-    const Bits usual = ordinary(p);
-    sum.add(chunk, p, usual);
-    Vec first, second;
-    phiDerivatives(b, a, p, usual, first, second);
-    const Vec w = a.phi * a.rest;
-    const Vec zero = splat(0);
-    const Vec dz = select(b.valid, first * w, zero);
-    const Vec dzz = select(b.valid, (second * w + first * (a.rest - a.phi)) * w, zero);
-    const Vec q = dzz * z + dz;
-    zSlope[chunk] += dz * z, slope[chunk] += dz;
-    zBends[chunk] += q * z, bends[chunk] += q;
-    bend[chunk] += dzz;
-  });
+  const double value = logLikelihoodOver(
+      terms, v, logitCentre,
+      [&](const Block& b, int chunk, Vec z, const Shares& s, Vec q, Bits usual) PARMIX_STEP_LAMBDA {
+        const PhiDerivatives d = phiDerivatives(b, s, q, usual);
+        const Vec zero = splat(0);
+        const Vec dz = select(b.valid, d.first * d.w, zero);
+        const Vec dzz = select(b.valid, (d.second * d.w + d.first * d.spread) * d.w, zero);
+        const Vec r = dzz * z + dz;
+        zSlope[chunk] += dz * z, slope[chunk] += dz;
+        zBends[chunk] += r * z, bends[chunk] += r;
+        bend[chunk] += dzz;
+      });
   const double hsc = -v * total(bends);
-  return {sum.total(),
+  return {value,
           {total(zSlope), -v * total(slope)},
           {{total(zBends), hsc}, {hsc, v * v * total(bend)}}};
 }
@@ -258,7 +289,7 @@ PARMIX_STEP Vec probabilityMaximum(const Block& b, const Ancestry& lo, const Anc
 // lies between its values at two corners, and phi with it.
 double upperBoundPass(const Terms& terms, double vLo, double vHi, double cLo, double cHi) {
   LogSums sum;
-  forEachBlock(terms, [&](const Block& b, int chunk) {
+  forEachBlock(terms, [&](const Block& b, int chunk) PARMIX_STEP_LAMBDA {
     const Vec dLo = b.logitH - cHi, dHi = b.logitH - cLo;
     const Ancestry lo = ancestryAt(smaller(vLo * dLo, vHi * dLo));
     const Ancestry hi = ancestryAt(larger(vLo * dHi, vHi * dHi));
@@ -273,6 +304,7 @@ double exponentialOf(double x) { return exponential(splat(x))[0]; }
 }  // namespace
 
 #undef PARMIX_STEP
+#undef PARMIX_STEP_LAMBDA
 
 extern const Table table;
 const Table table{&logLikelihoodPass, &curvaturePass, &upperBoundPass};
