@@ -37,6 +37,10 @@ struct GenomeOptions {
   // (estimate/stored_image.hpp), judged from the store.
   bool keepClineRows = false;
   bool keepImage = false;
+  // Whether a clines run's hybrid-index rows are kept whole for a command
+  // that asks for them; otherwise the clines, which start from the
+  // estimates alone, skip their support limits.
+  bool keepHybridIndexRows = false;
 };
 
 // "K/N" with 1 <= K <= N; throws importer::UsageError naming OPTION.

@@ -118,7 +118,8 @@ ParentalModel parentsOf(Panel& panel, const std::vector<char>& types,
 // the imported text files.
 std::vector<IndividualEstimate> studyWithProgress(Panel& panel, const Corrections& corrections,
                                                   bool quiet, std::FILE* messages,
-                                                  RunFigures& figures, Search search) {
+                                                  RunFigures& figures, Search search,
+                                                  Limits limits = Limits::kFind) {
   ProgressLine line(messages, !quiet);
   const std::size_t total = panel.selected.size();
   const StudyProgress progress = [&](std::size_t done) {
@@ -130,6 +131,7 @@ std::vector<IndividualEstimate> studyWithProgress(Panel& panel, const Correction
   StudySettings settings(figures.threads, progress, &figures.counts, &figures.logCalls);
   settings.passes = &figures.passes;
   settings.search = search;
+  settings.limits = limits;
   return studyIndividuals(individualsOf(panel, corrections), parentsOf(panel, types, corrections),
                           HybridIndexModel(), settings);
 }
@@ -238,8 +240,10 @@ ClineShardRun clineShardRun(const Panel& panel, const GenomeOptions& options,
 void runClines(Panel& panel, const GenomeOptions& options, const std::string& notes,
                std::ostringstream& report, std::string& table, std::FILE* messages,
                RunFigures& figures) {
-  figures.rows = studyWithProgress(panel, options.corrections, options.input.quiet, messages,
-                                   figures, Search::Bracketing);
+  figures.rows =
+      studyWithProgress(panel, options.corrections, options.input.quiet, messages, figures,
+                        Search::Bracketing,
+                        options.keepHybridIndexRows ? Limits::kFind : Limits::kSkip);
   const ClineLoci loci = clineLociOf(panel, options.selection);
   ClineStudy study =
       studyClinesWithProgress(panel, options, figures.rows, loci, figures.threads, messages);

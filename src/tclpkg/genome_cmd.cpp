@@ -442,6 +442,7 @@ int genomeCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
   options.threads = configuredThreads(interp);
   bool rows = false;
   if (takeRequest(interp, objc, objv, options, rows) != TCL_OK) return TCL_ERROR;
+  options.keepHybridIndexRows = rows;
   genome::RunFigures figures;
   const Status status = genome::runGenome(options, stderr, figures);
   if (!status.ok()) return placeStatus(interp, status);
