@@ -51,13 +51,16 @@ double neutralBootstrapP(const ClineLocus& locus, int alleles, double lr,
     return std::numeric_limits<double>::quiet_NaN();
   Random random(settings.seed ^ (0x9E3779B97F4A7C15ull * (stream + 1)));
   const std::vector<double>& h = locus.hybridIndices();
+  std::vector<ClineIndividual> individuals;
+  for (double x : h) individuals.push_back(clineIndividual(x));
   std::vector<int> designations(2 * h.size());
   int atLeast = 0;
   for (int r = 0; r < settings.replicates; ++r) {
     ClineLocus replicate(locus.type(), locus.freqR(), locus.freqS());
+    replicate.reserve(h.size());
     for (std::size_t i = 0; i < h.size(); ++i) {
       drawGenotype(locus, alleles, h[i], random, &designations[2 * i]);
-      replicate.addIndividual(h[i], &designations[2 * i]);
+      replicate.addIndividual(individuals[i], &designations[2 * i]);
     }
     const double replicateLr = clineLikelihoodRatio(replicate);
     if (replicateLr >= lr) ++atLeast;

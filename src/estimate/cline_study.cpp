@@ -9,12 +9,13 @@ namespace parmix {
 
 namespace {
 
-ClineEstimate fitLocus(DataSet& d, int locus, const std::vector<IndividualEstimate>& h,
+ClineEstimate fitLocus(DataSet& d, int locus, const std::vector<ClineIndividual>& h,
                        const ClineBootstrap& bootstrap) {
   ClineLocus view(d.locusType[locus], d.freqR.rows()[locus], d.freqS.rows()[locus]);
+  view.reserve(h.size());
   int* designations = d.genotypes.rows()[locus];
   for (std::size_t j = 0; j < h.size(); ++j)
-    if (std::isfinite(h[j].h)) view.addIndividual(h[j].h, designations + 2 * j);
+    if (std::isfinite(h[j].h)) view.addIndividual(h[j], designations + 2 * j);
   ClineEstimate row = fitCline(view);
   if (bootstrap.replicates > 0)
     row.bootstrapP = neutralBootstrapP(view, d.maxAlleles, row.lr, bootstrap,
@@ -24,13 +25,14 @@ ClineEstimate fitLocus(DataSet& d, int locus, const std::vector<IndividualEstima
 
 // The fit of LOCUS under the corrections: each individual's call (or band)
 // as certain likelihoods, scored under the locus's genotype moments SITE.
-ClineEstimate fitCorrectedLocus(DataSet& d, int locus, const std::vector<IndividualEstimate>& h,
+ClineEstimate fitCorrectedLocus(DataSet& d, int locus, const std::vector<ClineIndividual>& h,
                                 const SiteGenotypes& site) {
   const char type = d.locusType[locus];
   const int* designations = d.genotypes.rows()[locus];
   std::vector<double> likelihoods(static_cast<std::size_t>(site.genotypes()));
   StateProbabilities states{};
   ClineLocus view;
+  view.reserve(h.size());
   for (std::size_t j = 0; j < h.size(); ++j) {
     const int* pair = designations + 2 * j;
     if (!std::isfinite(h[j].h)) continue;
@@ -41,12 +43,19 @@ ClineEstimate fitCorrectedLocus(DataSet& d, int locus, const std::vector<Individ
       if (pair[0] == kMissing || pair[1] == kMissing) continue;
       calledGenotypeLikelihoods(pair[0] - 1, pair[1] - 1, site.alleles(), likelihoods.data());
     }
-    if (likelihoodStates(site, likelihoods.data(), states)) view.addLikelihoodTerm(h[j].h, states);
+    if (likelihoodStates(site, likelihoods.data(), states)) view.addLikelihoodTerm(h[j], states);
   }
   return fitCline(view);
 }
 
 }  // namespace
+
+std::vector<ClineIndividual> clineIndividuals(const std::vector<IndividualEstimate>& h) {
+  std::vector<ClineIndividual> out;
+  out.reserve(h.size());
+  for (const IndividualEstimate& row : h) out.push_back(clineIndividual(row.h));
+  return out;
+}
 
 ClineStudy studyAllClines(DataSet& data, const std::vector<IndividualEstimate>& h,
                           double threshold, unsigned workers, const ClineBootstrap& bootstrap,
@@ -62,12 +71,14 @@ ClineStudy studyAllClines(DataSet& data, const std::vector<IndividualEstimate>& 
       ++study.lociExcluded;
   }
   study.rows.resize(study.loci.size());
+  const std::vector<ClineIndividual> individuals = clineIndividuals(h);
   // Each task writes only its own row, so the rows need no lock.
   runOnWorkers(static_cast<int>(study.loci.size()), workers, [&]() -> TaskBody {
     return [&](int task) {
       const int locus = study.loci[task];
-      study.rows[task] = sites == nullptr ? fitLocus(data, locus, h, bootstrap)
-                                          : fitCorrectedLocus(data, locus, h, (*sites)[locus]);
+      study.rows[task] = sites == nullptr
+                             ? fitLocus(data, locus, individuals, bootstrap)
+                             : fitCorrectedLocus(data, locus, individuals, (*sites)[locus]);
     };
   });
   judgeClines(study.rows, threshold);

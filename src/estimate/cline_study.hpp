@@ -14,6 +14,10 @@
 
 namespace parmix {
 
+// Each individual of H as the clines take it; one without an estimate has
+// a hybrid index that is not a number.
+std::vector<ClineIndividual> clineIndividuals(const std::vector<IndividualEstimate>& h);
+
 struct ClineStudy {
   std::vector<int> loci;             // row of each fitted locus, in file order
   std::vector<ClineEstimate> rows;   // its fit, q-value and category

@@ -22,7 +22,7 @@ constexpr int kRunLoci = 64;
 class LocusFitter {
  public:
   LocusFitter(const StoredLoci& panel, const std::vector<IndividualEstimate>& h)
-      : panel_(panel), h_(h), run_(kRunLoci, 2 * panel.genotypes->individuals(), 0) {}
+      : panel_(panel), h_(clineIndividuals(h)), run_(kRunLoci, 2 * panel.genotypes->individuals(), 0) {}
 
   // Lays out loci FIRST .. FIRST+COUNT-1 for fit().
   void layOut(int first, int count) {
@@ -35,18 +35,20 @@ class LocusFitter {
     const char type = panel_.locusType[locus];
     if (panel_.sites == nullptr) {
       ClineLocus view(type, panel_.freqR[locus], panel_.freqS[locus]);
+      view.reserve(h_.size());
       for (std::size_t j = 0; j < h_.size(); ++j)
-        if (std::isfinite(h_[j].h)) view.addIndividual(h_[j].h, designations + 2 * j);
+        if (std::isfinite(h_[j].h)) view.addIndividual(h_[j], designations + 2 * j);
       return fitCline(view);
     }
     ClineLocus view;
+    view.reserve(h_.size());
     const SiteGenotypes& site = (*panel_.sites)[static_cast<std::size_t>(locus)];
     StateProbabilities states{};
     for (std::size_t j = 0; j < h_.size(); ++j) {
       if (!std::isfinite(h_[j].h)) continue;
       const double* likelihoods = likelihoodsOf(type, site, designations + 2 * j, locus, j);
       if (likelihoods != nullptr && likelihoodStates(site, likelihoods, states))
-        view.addLikelihoodTerm(h_[j].h, states);
+        view.addLikelihoodTerm(h_[j], states);
     }
     return fitCline(view);
   }
@@ -72,7 +74,7 @@ class LocusFitter {
   }
 
   const StoredLoci& panel_;
-  const std::vector<IndividualEstimate>& h_;
+  const std::vector<ClineIndividual> h_;
   RowTable<int> run_;
   int first_ = 0;
   std::vector<double> scratch_;

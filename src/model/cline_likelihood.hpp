@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "model/cline_passes.hpp"
 #include "model/gl_likelihood.hpp"
 
 namespace parmix {
@@ -24,6 +25,15 @@ double clineAncestry(double h, double v, double logitCentre);
 
 // Natural log-odds of x in (0, 1); -inf at 0 and +inf at 1.
 double logit(double x);
+
+// An individual as the clines take it: its hybrid index and, where that
+// lies strictly between the parents, its logit, which every locus's term
+// needs: taken once per individual rather than once per locus.
+struct ClineIndividual {
+  double h;
+  double logitH;
+};
+ClineIndividual clineIndividual(double h);
 
 // ln L of a locus's cline at one point of the fit's scale (s = ln v,
 // c = logit centre), with its gradient and Hessian there.
@@ -47,7 +57,8 @@ class ClineLocus {
 
   // Adds an individual with hybrid index H (finite, in [0, 1]) and its two
   // designations at this locus; one without a genotype here is not kept.
-  void addIndividual(double h, int* designations);
+  void addIndividual(const ClineIndividual& who, int* designations);
+  void addIndividual(double h, int* designations) { addIndividual(clineIndividual(h), designations); }
 
   // Adds an individual with hybrid index H (finite, in [0, 1]) whose term
   // at this locus is the hybrid index model's under genotype likelihoods
@@ -57,10 +68,16 @@ class ClineLocus {
   // probabilities when both allele copies come from R (rr), one from each
   // (rs) and both from S (ss), as GlIndividual::termStates gives them.
   // The caller leaves out an individual whose likelihoods say nothing.
-  void addLikelihoodTerm(double h, const StateProbabilities& states);
+  void addLikelihoodTerm(const ClineIndividual& who, const StateProbabilities& states);
+  void addLikelihoodTerm(double h, const StateProbabilities& states) {
+    addLikelihoodTerm(clineIndividual(h), states);
+  }
+  // Room for COUNT individuals, so that adding them does not move the
+  // columns again and again.
+  void reserve(std::size_t count);
 
   // Individuals kept, so informing the cline.
-  int individuals() const { return static_cast<int>(h_.size() + stateTerms_.size()) + stateEnds_; }
+  int individuals() const { return static_cast<int>(h_.size()) + likelihoodTerms_; }
   // The hybrid indices of the individuals of addIndividual, in the order
   // added; the locus's type and frequency rows as given.
   const std::vector<double>& hybridIndices() const { return h_; }
@@ -75,8 +92,8 @@ class ClineLocus {
   ClineCurvature curvature(double logV, double logitCentre) const;
   // An upper bound of ln L over the rectangle LOGV in [LOGVLO, LOGVHI],
   // logit centre in [CLO, CHI]: each individual's phi stays between its
-  // values at two corners, and each factor of its term, linear in phi, is
-  // largest at one end of that range.  One pass, so a line of the box can
+  // values at two corners, and its term, quadratic in phi, is largest at
+  // an end of that range or at its vertex.  One pass, so a line of the box can
   // be shown to stay below a level without searching it.
   double upperBound(double logVLo, double logVHi, double cLo, double cHi) const;
   // The COUNT logit centres within [LO, HI] at which the step cline (phi
@@ -92,43 +109,26 @@ class ClineLocus {
  private:
   double term(double phi, int* designations) const;
 
-  // An individual strictly between the parents, its genotype's term
-  // written as  constant + ln(x phi + y (1 - phi)) + ln(x' phi + y' (1 -
-  // phi)),  two factors linear in phi (a homozygote's one twice; a
-  // heterozygote's two; a dominant phenotype's p and 2 - p; a recessive
-  // one's q twice): the derivatives in phi are then plain quotients, every
-  // individual takes the same steps (no branch on its genotype), and 1 -
-  // phi is never formed by a subtraction that loses it.
-  struct Factor {
-    double m;
-    double x;
-    double y;
-  };
-  struct Term {
-    double logitH;
-    double constant;
-    Factor factor[2];
-  };
-  Term termOf(double logitH, const int* designations) const;
-
-  // An individual of addLikelihoodTerm strictly between the parents.
-  struct StateTerm {
-    double logitH;
-    StateProbabilities states;
-  };
-  void addStatesCurvature(double v, double logitCentre, ClineCurvature& sum) const;
+  // An individual strictly between the parents, its term's probability
+  // written as a quadratic in phi and 1 - phi,
+  //   rr phi^2 + rs2 phi (1 - phi) + ss (1 - phi)^2,
+  // (a genotype's two factors linear in phi multiplied out; a likelihood
+  // term's state sums as they are), kept as columns for the passes: every
+  // individual takes the same steps, with no branch on its genotype, and 1
+  // - phi is never formed by a subtraction that loses it.
+  void addTerm(double logitH, double rr, double rs2, double ss);
+  StateProbabilities termStates(const int* designations) const;
+  cline_passes::Terms columns() const;
 
   char type_;
   double* freqR_;
   double* freqS_;
   std::vector<double> h_;
   std::vector<int*> designations_;
-  std::vector<Term> terms_;  // the individuals with 0 < h < 1
-  double endsLogL_ = 0;      // those at h = 0 or 1: phi = h whatever the cline
-  double constants_ = 0;     // the terms' constants, summed once
-  std::vector<StateTerm> stateTerms_;
-  int stateEnds_ = 0;             // individuals of addLikelihoodTerm at h = 0 or 1
-  double stateNeutralLogL_ = 0;   // their terms and stateTerms_' at phi = h
+  std::vector<double> logitH_, rr_, rs2_, ss_;  // the individuals with 0 < h < 1
+  double endsLogL_ = 0;           // those at h = 0 or 1: phi = h whatever the cline
+  int likelihoodTerms_ = 0;       // individuals of addLikelihoodTerm
+  double stateNeutralLogL_ = 0;   // their terms at phi = h
 };
 
 // The term sums of one individual at a site from its genotype likelihoods
