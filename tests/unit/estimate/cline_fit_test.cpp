@@ -5,6 +5,7 @@
 #include "support/cline_reference.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <ostream>
 #include <string>
@@ -98,72 +99,50 @@ TEST(ClineFitCap, SortedGenotypesFitBestAtTheCapWithItsCutMark) {
   }
 }
 
-// Loci whose line at a box end has two maxima: a lower one where the
-// search along it starts (the estimate's other coordinate) and a higher
-// one elsewhere that stands within 2 units of the maximum, so the limit is
-// cut.  Groups of individuals at one h share a genotype (alleles 1/2 of a
-// locus where allele 1 has frequency 0.9 in R and 0.1 in S).
-struct Group {
-  double h;
-  int count;
-  int a, b;
-};
-
-struct TwoMaximaCase {
-  const char* name;
-  std::vector<Group> groups;
-  int k;     // 0: the limit of v, 1: of the centre
-  int side;  // 0: lower, 1: upper
-};
-
-const TwoMaximaCase kTwoMaximaCases[] = {
-    // A shallow cline with its centre at the box's end fits best.  At the
-    // cap of v the search starts on the shelf above every h (all copies
-    // from S); the step between 0.25 and 0.30 gives the R homozygotes at
-    // 0.30 their R copies and stands higher.
-    {"cap of v, shelf between two groups",
-     {{0.25, 8, 2, 2}, {0.30, 5, 1, 1}, {0.30, 1, 2, 2}, {0.55, 3, 2, 2}}, 0, 1},
-    // A step between 0.35 and 0.80 fits best.  At the upper end of the
-    // centre the search along v starts at the cap (all copies from S);
-    // a shallow cline there gives the heterozygotes at 0.05 their mixed
-    // copies and stands higher.
-    {"upper end of the centre, shallow cline against the cap",
-     {{0.05, 6, 1, 2}, {0.35, 6, 2, 2}, {0.80, 4, 1, 1}, {0.90, 1, 2, 2}}, 1, 1},
-};
-
+// Loci whose line at a box end (coordinate K at SIDE) has a lower maximum
+// where the search along it starts, at the estimate's other coordinate,
+// and a higher one elsewhere within 2 units of the maximum: the limit is
+// cut.  Groups of individuals {h, count, genotype} at a locus where allele
+// 1 has frequency 0.9 in R and 0.1 in S.
 TEST(ClineFitCut, BoxEndLineReachingTheLevelAwayFromTheSearchStartIsCut) {
+  const struct {
+    std::vector<std::array<double, 4>> groups;
+    int k, side;
+  } cases[] = {
+      // A shallow cline centred at the box's end fits best; on the cap of
+      // v the step between 0.25 and 0.30 stands above the start's shelf.
+      {{{0.25, 8, 2, 2}, {0.30, 5, 1, 1}, {0.30, 1, 2, 2}, {0.55, 3, 2, 2}}, 0, 1},
+      // A step fits best; at the centre's upper end a shallow cline, for
+      // the heterozygotes at 0.05, stands above the cap where it starts.
+      {{{0.05, 6, 1, 2}, {0.35, 6, 2, 2}, {0.80, 4, 1, 1}, {0.90, 1, 2, 2}}, 1, 1},
+  };
   const double lo[2] = {std::log(kClineMinV), std::log(kClineMinCentre / (1 - kClineMinCentre))};
   const double hi[2] = {std::log(kClineMaxV), -lo[1]};
-  for (const TwoMaximaCase& c : kTwoMaximaCases) {
+  for (const auto& c : cases) {
     ClineData data;
     data.r = {0.9, 0.1}, data.s = {0.1, 0.9};
-    for (const Group& g : c.groups)
-      for (int i = 0; i < g.count; ++i) data.h.push_back(g.h), data.g.push_back({g.a, g.b});
+    for (const auto& g : c.groups)
+      for (int i = 0; i < g[1]; ++i)
+        data.h.push_back(g[0]), data.g.push_back({static_cast<int>(g[2]), static_cast<int>(g[3])});
     const test::ReferenceFit ref = test::referenceFit(data, lo, hi);
-    const double level = ref.logL - kClineSupportDrop;
-    const double end = c.side == 0 ? lo[c.k] : hi[c.k];
+    const double level = ref.logL - kClineSupportDrop, end = (c.side == 0 ? lo : hi)[c.k];
     const int o = 1 - c.k;
     auto line = [&](double t) {
       double x[2];
       x[c.k] = end, x[o] = t;
       return test::referenceAt(data, x[0], x[1]);
     };
-    // The line's maximum on a grid fine enough for the shelves of the cap
-    // (a hundredth on the logit scale) clears the level; where the search
-    // starts it is below it.
+    // A grid finer than the cap's shelves (a hundredth on the logit scale).
     double top = -HUGE_VAL;
     for (int i = 0; i <= 4000; ++i) top = std::max(top, line(lo[o] + (hi[o] - lo[o]) * i / 4000));
-    const double start = o == 0 ? ref.logV : ref.logitCentre;
-    ASSERT_GT(top, level + 0.1) << c.name;
-    ASSERT_LT(line(start), level - 0.1) << c.name;
+    ASSERT_GT(top, level + 0.1) << c.k;
+    ASSERT_LT(line(o == 0 ? ref.logV : ref.logitCentre), level - 0.1) << c.k;
 
     const ClineEstimate row = fitCline(*data.view());
-    EXPECT_NEAR(row.logL, ref.logL, 1e-8 * std::fabs(ref.logL)) << c.name;
-    const bool* cut = c.k == 0 ? row.vCut : row.centreCut;
-    const double limit = c.k == 0 ? (c.side == 0 ? row.vLower : row.vUpper)
-                                  : (c.side == 0 ? row.centreLower : row.centreUpper);
-    EXPECT_TRUE(cut[c.side]) << c.name;
-    EXPECT_DOUBLE_EQ(limit, c.k == 0 ? std::exp(end) : logistic(end)) << c.name;
+    EXPECT_NEAR(row.logL, ref.logL, 1e-8 * std::fabs(ref.logL));
+    EXPECT_TRUE((c.k == 0 ? row.vCut : row.centreCut)[c.side]) << c.k;
+    const double limits[2][2] = {{row.vLower, row.vUpper}, {row.centreLower, row.centreUpper}};
+    EXPECT_DOUBLE_EQ(limits[c.k][c.side], c.k == 0 ? std::exp(end) : logistic(end)) << c.k;
   }
 }
 
