@@ -33,14 +33,15 @@ namespace eval ::parmix::program {
     # itself.  An option belongs to the modes of both lists.  The modes of
     # text files are analysis (the hybrid index), ancestry, clines, check
     # and reference (--parental-from); those of a VCF/BCF or PLINK panel
-    # are vcf (the hybrid index), vcf-ancestry, vcf-clines and merge.  --help, -h and
+    # are vcf (the hybrid index), vcf-ancestry, vcf-clines, merge and
+    # merge-clines (a merge of the clines' shards).  --help, -h and
     # --version go with anything.  A panel's --margin and --drop go to
     # parmix::genome in either analysis: it checks their values before it
     # refuses them without -ancestry.  A merge takes --biallelic-snps and
     # has nothing to filter.
     variable options {
-        -o REPORT -report {analysis ancestry clines vcf vcf-ancestry vcf-clines} {reference merge}
-        --tsv FILE -tsv {ancestry clines vcf-ancestry vcf-clines} {analysis vcf merge}
+        -o REPORT -report {analysis ancestry clines vcf vcf-ancestry vcf-clines merge-clines} {reference merge}
+        --tsv FILE -tsv {ancestry clines vcf-ancestry vcf-clines merge-clines} {analysis vcf merge}
         --plot FILE.svg {} {} {analysis vcf merge}
         --triangle FILE.svg {} {} {ancestry vcf-ancestry}
         --margin UNITS -margin {ancestry vcf vcf-ancestry} {}
@@ -49,7 +50,7 @@ namespace eval ::parmix::program {
         --qvalue Q -qvalue {clines vcf-clines} {}
         --bootstrap N -bootstrap clines {}
         --seed S -seed clines {}
-        --cline-plot FILE.svg {} {} {clines vcf-clines}
+        --cline-plot FILE.svg {} {} {clines vcf-clines merge-clines}
         --image FILE.svg {} {} {clines vcf-clines}
         --unknown-alleles missing|error {} {} analysis
         --reference-counts COUNTS -referencecounts {analysis ancestry clines} {}
@@ -71,17 +72,17 @@ namespace eval ::parmix::program {
         --max-missing F -maxmissing {vcf vcf-ancestry vcf-clines} {}
         --genotype-likelihoods PL|GL -genotypelikelihoods {vcf vcf-ancestry vcf-clines} {}
         --reference-frequencies gl|gt -referencefrequencies {vcf vcf-ancestry vcf-clines} {}
-        --biallelic-snps {} -biallelicsnps {vcf vcf-ancestry vcf-clines} merge
+        --biallelic-snps {} -biallelicsnps {vcf vcf-ancestry vcf-clines} {merge merge-clines}
         --reference-uncertainty {} -referenceuncertainty {vcf vcf-ancestry vcf-clines} {analysis ancestry clines}
         --ancestry {} -ancestry vcf-ancestry ancestry
-        --quiet {} {} {} {analysis ancestry clines check reference vcf vcf-ancestry vcf-clines merge}
+        --quiet {} {} {} {analysis ancestry clines check reference vcf vcf-ancestry vcf-clines merge merge-clines}
         --clines {} -clines vcf-clines clines
         --check {} {} {} check
         --parental-from {} {} {} reference
-        --merge {} {} {} merge
+        --merge {} {} {} {merge merge-clines}
     }
     variable textModes {analysis ancestry clines check reference}
-    variable panelModes {vcf vcf-ancestry vcf-clines merge}
+    variable panelModes {vcf vcf-ancestry vcf-clines merge merge-clines}
 }
 
 # The modes of option NAME among SIDE (a list of modes); empty when it has
@@ -333,7 +334,8 @@ proc ::parmix::program::RefuseOutputsNamingInputs {mode options inputs} {
 # without them.
 proc ::parmix::program::RefuseUnreadableReport {mode options} {
     set report [ReportPath $mode $options]
-    if {$mode in {ancestry clines vcf-ancestry vcf-clines} || ![file exists $report] || [file isfile $report]} return
+    if {$mode in {ancestry clines vcf-ancestry vcf-clines merge-clines} || ![file exists $report]
+            || [file isfile $report]} return
     foreach option {--tsv --plot} {
         if {[dict exists $options $option]} {
             Usage "option $option is made from the report, which cannot be read back from\
@@ -691,8 +693,9 @@ namespace eval ::parmix::program {
         {              [--tsv FILE] [--triangle FILE.svg] [--margin U] [--drop U] ...}
         {       parmix (--vcf FILE | --bfile PREFIX) --popmap FILE --r POP --s POP}
         {              --clines [-o REPORT] [--tsv FILE] [--qvalue Q]}
-        {              [--cline-plot FILE.svg] [--image FILE.svg] ...}
-        {       parmix --merge -o REPORT [--tsv FILE] [--plot FILE.svg] SHARD_REPORT...}
+        {              [--cline-plot FILE.svg] [--image FILE.svg] [--shard K/N] ...}
+        {       parmix --merge -o REPORT [--tsv FILE] [--plot FILE.svg | --cline-plot FILE.svg]}
+        {              SHARD_REPORT...}
     } \n]
 }
 
@@ -817,11 +820,12 @@ proc ::parmix::program::ParseGenomeWords {words} {
     return [CheckGenomeCall $call]
 }
 
-# The mode of a call of the panel path: merge, or the analysis of a
-# VCF/BCF or PLINK panel (vcf-ancestry for the joint one).
+# The mode of a call of the panel path: merge (merge-clines for the
+# shards of the clines), or the analysis of a VCF/BCF or PLINK panel
+# (vcf-ancestry for the joint one).
 proc ::parmix::program::PanelMode {call} {
     if {[dict exists $call flags --merge]} {
-        return merge
+        return [expr {[ShardsOfClines [dict get $call files]] ? "merge-clines" : "merge"}]
     }
     if {[dict exists $call flags --ancestry]} {
         return vcf-ancestry
@@ -837,6 +841,7 @@ proc ::parmix::program::CheckPanelFit {call mode} {
         if {$mode ni $modes} {
             set misfit [dict get {
                 merge {does not go with --merge} vcf-ancestry {does not go with --ancestry}
+                merge-clines {does not go with the shards of the genomic clines}
                 vcf-clines {does not go with --clines} vcf {needs --ancestry}
             } $mode]
             # An option of the clines alone, given to the hybrid index.
@@ -860,6 +865,20 @@ proc ::parmix::program::UnknownOptionMessage {word} {
     return "unknown option $word"
 }
 
+# A shard of the clines fits a part of the loci; the figures need every
+# locus's q-value and category, which only the merge gives.
+proc ::parmix::program::CheckClineShard {call mode} {
+    if {$mode ne "vcf-clines" || ![dict exists $call options --shard]} {
+        return
+    }
+    foreach name {--cline-plot --image} {
+        if {[dict exists $call options $name]} {
+            Usage "option $name does not go with --shard K/N: the figure needs every locus's\
+                q-value; draw it in one run over all loci"
+        }
+    }
+}
+
 proc ::parmix::program::CheckGenomeCall {call} {
     set options [dict get $call options]
     foreach name {--tsv --plot -o} {
@@ -868,12 +887,13 @@ proc ::parmix::program::CheckGenomeCall {call} {
         }
     }
     set mode [PanelMode $call]
-    if {$mode ne "merge"} {
+    if {$mode ni {merge merge-clines}} {
         if {[llength [dict get $call files]]} {
             Usage "unexpected word \"[lindex [dict get $call files] 0]\": every input is\
                 given by an option"
         }
         CheckPanelFit $call $mode
+        CheckClineShard $call $mode
         if {[dict exists $options --triangle] && [dict get $options --triangle] eq ""} {
             Usage "option --triangle needs a non-empty value"
         }
@@ -884,8 +904,8 @@ proc ::parmix::program::CheckGenomeCall {call} {
             analysis by running it once over all of them"
     }
     if {[dict exists $call flags --clines]} {
-        Usage "option --clines does not go with --merge: fit the clines in one run over\
-            all loci"
+        Usage "option --clines does not go with --merge: the shards' reports of the clines\
+            say what they are"
     }
     if {[dict exists $options --vcf]} {
         Usage "give either --vcf FILE or --merge, not both"
@@ -893,7 +913,7 @@ proc ::parmix::program::CheckGenomeCall {call} {
     if {[dict exists $options --bfile]} {
         Usage "give either --bfile PREFIX or --merge, not both"
     }
-    CheckPanelFit $call merge
+    CheckPanelFit $call $mode
     if {![dict exists $options -o]} {
         Usage "--merge needs -o REPORT, the merged report to write"
     }
@@ -979,9 +999,48 @@ proc ::parmix::program::InputName {options} {
 
 proc ::parmix::program::RunMerge {call} {
     set options [dict get $call options]
+    if {[PanelMode $call] eq "merge-clines"} {
+        RunClineMerge $call
+        return
+    }
     set report [dict get $options -o]
     ::parmix::mergeReports -report $report {*}[dict get $call files]
     WriteGenomeOutputs $report $options "Hybrid index: [file tail $report]" $call
+}
+
+# Whether the shards' reports FILES are those of the genomic clines: the
+# first opens, after its time stamp and an empty line, with the note of a
+# shard of the clines.  Only a regular file is looked into, so that a pipe
+# keeps every byte for the merge.
+proc ::parmix::program::ShardsOfClines {files} {
+    set first [lindex $files 0]
+    if {![file isfile $first] || [catch {open $first r} chan]} {
+        return 0
+    }
+    try {
+        set lines [list [gets $chan] [gets $chan] [gets $chan]]
+    } finally {
+        close $chan
+    }
+    regexp {^Shard [0-9]+ of [0-9]+ of the genomic clines: } [lindex $lines 2]
+}
+
+# The merge of the clines' shards writes their report and table at once,
+# as one run of the clines does; the cline plot is drawn from its rows.
+proc ::parmix::program::RunClineMerge {call} {
+    set options [dict get $call options]
+    set report [dict get $options -o]
+    set result [CallCommand ::parmix::mergeReports {*}[CommandWords merge-clines $options] \
+                    -clinerows [dict exists $options --cline-plot] {*}[dict get $call files]]
+    GenomeNotice $call "Report written to $report"
+    if {[dict exists $options --tsv]} {
+        GenomeNotice $call "Table written to [dict get $options --tsv]"
+    }
+    if {[dict exists $options --cline-plot]} {
+        ::parmix::clinePlot [dict get $result clines] [dict get $options --cline-plot] \
+            -title "Genomic clines: [file tail $report]"
+        GenomeNotice $call "Cline plot written to [dict get $options --cline-plot]"
+    }
 }
 
 # The report is written; the table from the rows of the run's RESULT, with
@@ -1033,14 +1092,18 @@ $genomeUsage
                      may use); the report is the same for every N
   --samples FILE     study only the individuals named in FILE, one a line
   --shard K/N        study only the K-th of N consecutive parts of the
-                     study individuals
+                     study individuals; with --clines, fit only the K-th
+                     of N consecutive parts of the loci (every individual
+                     is studied, since each locus's fit needs every h)
   --merge            join the reports of shards 1/N ... N/N, given in that
                      order, into the report of one run over all of them
                      (its --tsv table without loci_with_data and
                      missing_share, which the reports do not hold); each
                      shard's report notes its place, and reports that are
                      not all the shards of one run, in order and whole,
-                     are refused
+                     are refused.  The shards of --clines give the report,
+                     --tsv table and --cline-plot FILE.svg of one run, their
+                     q-values and categories taken over every locus
   --quiet            no progress on standard error and no lines on
                      standard output
   --genotype-likelihoods PL|GL
@@ -1071,8 +1134,9 @@ $genomeUsage
                      text-file clines (default report:
                      parmix_clines.txt).  The loci are fitted on --threads
                      N straight from the stored genotypes (likelihoods too,
-                     under the corrections); not with --shard K/N, since
-                     each locus's q-value needs every locus's p-value
+                     under the corrections); with --shard K/N, a part of
+                     the loci, whose q-values and categories wait for
+                     --merge (no --tsv, --cline-plot or --image then)
 
 Example:
   parmix --vcf calls.bcf --popmap pops.txt --r north --s south -o report.txt

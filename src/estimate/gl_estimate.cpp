@@ -51,13 +51,14 @@ double supportLimitOfObjective(gsl_function& F, double maxLogL, double hEstimate
   return boundOn(F, ciF, maxLogL, hEstimate, direction, truncated, slopes);
 }
 
-SupportedEstimate studyObjective(gsl_function& F, const SlopeObjective* slopes) {
+SupportedEstimate studyObjective(gsl_function& F, const SlopeObjective* slopes, Limits limits) {
   SupportedEstimate row = undefinedEstimate();
   if (isFlatObjective(F)) return row;
   const double h = estimateOfObjective(F, slopes);
   if (std::isnan(h)) return row;
   row.h = h;
   row.maxLogL = -evaluateAt(F, h);
+  if (limits == Limits::kSkip) return row;
   if (h == 0.0) {
     row.lowerBound = 0.0;
     row.truncated[0] = true;
@@ -73,18 +74,18 @@ SupportedEstimate studyObjective(gsl_function& F, const SlopeObjective* slopes) 
   return row;
 }
 
-SupportedEstimate studyLikelihood(RememberedLikelihood& logL, Search search) {
+SupportedEstimate studyLikelihood(RememberedLikelihood& logL, Search search, Limits limits) {
   gsl_function F{&negatedLogL, &logL};
-  if (search == Search::Bracketing) return studyObjective(F);
+  if (search == Search::Bracketing) return studyObjective(F, nullptr, limits);
   const SlopeObjective slopes{&derivativesOf, &logL};
-  return studyObjective(F, &slopes);
+  return studyObjective(F, &slopes, limits);
 }
 
 SupportedEstimate studyGlIndividual(const GlIndividual& individual, RememberedLikelihood& points,
-                                    Search search) {
+                                    Search search, Limits limits) {
   if (!individual.hasData()) return undefinedEstimate();
   points.rememberFor(individual);
-  return studyLikelihood(points, search);
+  return studyLikelihood(points, search, limits);
 }
 
 }  // namespace parmix

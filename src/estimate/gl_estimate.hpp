@@ -45,23 +45,26 @@ double estimateOfObjective(gsl_function& F, const SlopeObjective* slopes = nullp
 // when no limit can be had.
 double supportLimitOfObjective(gsl_function& F, double maxLogL, double hEstimate, int direction,
                                bool* truncated, const SlopeObjective* slopes = nullptr);
-// The whole study: flatness, estimate, maximum, both limits.  With SLOPES,
-// F's derivatives, the estimate and the limits inside their brackets by
-// the Newton searches (see objective_searches.hpp).
-SupportedEstimate studyObjective(gsl_function& F, const SlopeObjective* slopes = nullptr);
+// The whole study: flatness, estimate, maximum, both limits (unless
+// skipped).  With SLOPES, F's derivatives, the estimate and the limits
+// inside their brackets by the Newton searches (see objective_searches.hpp).
+SupportedEstimate studyObjective(gsl_function& F, const SlopeObjective* slopes = nullptr,
+                                 Limits limits = Limits::kFind);
 
 // The whole study on the log-likelihood LOGL remembers for (its
 // rememberFor() called for the individual, which has data).  Every study of
 // h, whatever its layout, runs these steps, inside the brackets by the
 // SEARCH asked for.
 SupportedEstimate studyLikelihood(RememberedLikelihood& logL,
-                                  Search search = Search::Bracketing);
+                                  Search search = Search::Bracketing,
+                                  Limits limits = Limits::kFind);
 
 // The whole study of an individual laid out from genotype likelihoods;
 // POINTS (the caller's, kept from one individual to the next) remembers
 // its points.
 SupportedEstimate studyGlIndividual(const GlIndividual& individual, RememberedLikelihood& points,
-                                    Search search = Search::Bracketing);
+                                    Search search = Search::Bracketing,
+                                    Limits limits = Limits::kFind);
 
 }  // namespace parmix
 

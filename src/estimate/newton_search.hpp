@@ -26,6 +26,11 @@ enum class Search {
   Newton,      // the searches below, falling back to Brent's
 };
 
+// Whether a study finds the support limits too, or (for an analysis that
+// starts from the estimates alone, as the genomic clines do) leaves them
+// undefined: the estimate is the same either way.
+enum class Limits { kFind, kSkip };
+
 // ln L with its derivatives at h (the value only when WITHVALUE).
 struct SlopeObjective {
   LikelihoodDerivatives (*at)(void* params, double h, bool withValue);

@@ -74,12 +74,12 @@ IndividualEstimate rowOf(const SupportedEstimate& e) {
 class HybridIndexOnFrequencies {
  public:
   HybridIndexOnFrequencies(const ParentalModel& parents, const HybridIndexModel&,
-                           const IndividualSource&, int loci, Search search)
-      : parents_(parents), loci_(loci), search_(search) {}
+                           const IndividualSource&, int loci, const StudySettings& settings)
+      : parents_(parents), loci_(loci), search_(settings.search), limits_(settings.limits) {}
   IndividualEstimate study(int** indGenotype, int) {
     context_.layOut(indGenotype, parents_.freqR, parents_.freqS, parents_.locusType, loci_);
     if (!context_.hasData()) return {kNaN, kNaN, kNaN, {false, false}};
-    return rowOf(studyLikelihood(context_.points(), search_));
+    return rowOf(studyLikelihood(context_.points(), search_, limits_));
   }
   std::uint64_t logCalls() const { return context_.logCalls(); }
   std::uint64_t passes() const { return context_.passes(); }
@@ -88,6 +88,7 @@ class HybridIndexOnFrequencies {
   const ParentalModel& parents_;
   int loci_;
   Search search_;
+  Limits limits_;
   IndividualContext context_;
 };
 
@@ -95,13 +96,14 @@ class HybridIndexOnFrequencies {
 class HybridIndexOnSites {
  public:
   HybridIndexOnSites(const ParentalModel& parents, const HybridIndexModel&,
-                     const IndividualSource& source, int loci, Search search)
-      : parents_(parents), likelihoods_(source.likelihoods()), search_(search) {
+                     const IndividualSource& source, int loci, const StudySettings& settings)
+      : parents_(parents), likelihoods_(source.likelihoods()), search_(settings.search),
+        limits_(settings.limits) {
     terms_.reserve(static_cast<std::size_t>(loci));
   }
   IndividualEstimate study(int** indGenotype, int j) {
     layOutCorrectedIndividual(indGenotype, j, parents_, likelihoods_, terms_, scratch_);
-    return rowOf(studyGlIndividual(terms_, points_, search_));
+    return rowOf(studyGlIndividual(terms_, points_, search_, limits_));
   }
   std::uint64_t logCalls() const { return points_.logCalls(); }
   std::uint64_t passes() const { return points_.passes(); }
@@ -110,6 +112,7 @@ class HybridIndexOnSites {
   const ParentalModel& parents_;
   const CompactLikelihoods* likelihoods_;
   Search search_;
+  Limits limits_;
   GlIndividual terms_;
   std::vector<double> scratch_;
   RememberedLikelihood points_;
@@ -119,7 +122,7 @@ class HybridIndexOnSites {
 class JointOnFrequencies {
  public:
   JointOnFrequencies(const ParentalModel& parents, const JointModel& model,
-                     const IndividualSource&, int loci, Search)
+                     const IndividualSource&, int loci, const StudySettings&)
       : parents_(parents), model_(model), loci_(loci) {
     layout_.reserve(static_cast<std::size_t>(loci));
   }
@@ -144,7 +147,7 @@ class JointOnFrequencies {
 class JointOnSites {
  public:
   JointOnSites(const ParentalModel& parents, const JointModel& model,
-               const IndividualSource& source, int loci, Search)
+               const IndividualSource& source, int loci, const StudySettings&)
       : parents_(parents), model_(model), likelihoods_(source.likelihoods()) {
     terms_.reserve(static_cast<std::size_t>(loci));
     layout_.reserve(static_cast<std::size_t>(loci));
@@ -172,9 +175,9 @@ template <typename Layout>
 struct Worker {
   template <typename Model>
   Worker(const ParentalModel& parents, const Model& model, const IndividualSource& source,
-         int loci, int size, Search search)
+         int loci, int size, const StudySettings& settings)
       : block(loci, 2 * size), one(size > 1 ? loci : 0, 2),
-        layout(parents, model, source, loci, search) {}
+        layout(parents, model, source, loci, settings) {}
 
   // Individual k of the block laid out last, as LOCI rows of two.
   int** designations(int k, int loci) {
@@ -210,7 +213,7 @@ std::vector<typename Model::Row> studyEach(const IndividualSource& source,
   Shared shared;
   runOnWorkers((individuals + block - 1) / block, settings.workers, [&]() -> TaskBody {
     auto worker =
-        std::make_shared<Worker<Layout>>(parents, model, source, loci, block, settings.search);
+        std::make_shared<Worker<Layout>>(parents, model, source, loci, block, settings);
     return [&, worker](int task) {
       const int first = task * block;
       const int count = std::min(block, individuals - first);

@@ -159,6 +159,10 @@ struct StudySettings {
   // The text command keeps Brent's; the genome run asks for Newton's,
   // which take a third of the passes (see estimate/newton_search.hpp).
   Search search = Search::Bracketing;
+  // Whether the hybrid-index model's rows get their support limits; an
+  // analysis that needs the estimates alone skips them (Limits::kSkip),
+  // which leaves the estimates as they are and the limits undefined.
+  Limits limits = Limits::kFind;
 };
 
 // The rows of every individual of SOURCE, in source order.  A failure in

@@ -12,10 +12,28 @@ namespace {
 
 constexpr int kNumberWidth = 12;
 constexpr int kCountWidth = 7;
+constexpr const char* kPending = "pending";
 
-int nameWidthOf(const std::vector<std::string>& names, const ClineStudy& study) {
+// The writers take each row's label from a NameOf(k) of row k: the data
+// set's labels by the row's locus, or the merge's labels one per row.
+struct ByLocus {
+  const std::vector<std::string>& names;
+  const ClineStudy& study;
+  const std::string& operator()(std::size_t k) const {
+    return names[static_cast<std::size_t>(study.loci[k])];
+  }
+};
+
+struct ByRow {
+  const std::vector<std::string>& names;
+  const std::string& operator()(std::size_t k) const { return names[k]; }
+};
+
+template <class NameOf>
+int nameWidthOf(NameOf nameOf, const ClineStudy& study) {
   std::size_t width = 10;
-  for (int locus : study.loci) width = std::max(width, names[locus].size() + 2);
+  for (std::size_t k = 0; k < study.rows.size(); ++k)
+    width = std::max(width, nameOf(k).size() + 2);
   return static_cast<int>(width);
 }
 
@@ -33,8 +51,9 @@ void writeLimit(std::ostream& report, double value, bool cut) {
   if (cut) report << '*';
 }
 
+// PENDING: a shard's row, whose q-value and category the merge gives.
 void writeRow(std::ostream& report, const std::string& name, const ClineEstimate& row,
-              int nameWidth) {
+              int nameWidth, bool pending = false) {
   report << std::left << std::setw(nameWidth) << name << std::right << std::setw(kCountWidth)
          << row.individuals << std::fixed << std::setprecision(5) << std::setw(kNumberWidth)
          << row.v;
@@ -44,8 +63,12 @@ void writeRow(std::ostream& report, const std::string& name, const ClineEstimate
   writeLimit(report, row.centreLower, row.centreCut[0]);
   writeLimit(report, row.centreUpper, row.centreCut[1]);
   for (double value : {row.logL, row.neutralLogL, row.lr}) report << std::setw(kNumberWidth) << value;
-  report << std::scientific << std::setprecision(3);
-  for (double value : {row.pValue, row.qValue}) report << std::setw(kNumberWidth) << value;
+  report << std::scientific << std::setprecision(3) << std::setw(kNumberWidth) << row.pValue;
+  if (pending) {
+    report << std::setw(kNumberWidth) << kPending << "  " << kPending << '\n';
+    return;
+  }
+  report << std::setw(kNumberWidth) << row.qValue;
   report << "  " << clineCategoryName(row.category) << '\n';
 }
 
@@ -90,19 +113,57 @@ std::string tsvFlag(bool flag, double limit) {
   return flag ? "TRUE" : "FALSE";
 }
 
+template <class NameOf>
+void writeReport(std::ostream& report, NameOf nameOf, const ClineStudy& study, double threshold,
+                 bool pending) {
+  const std::ios::fmtflags flags = report.flags();
+  const std::streamsize precision = report.precision();
+  const int nameWidth = nameWidthOf(nameOf, study);
+  writeHeader(report, nameWidth);
+  for (std::size_t k = 0; k < study.rows.size(); ++k)
+    writeRow(report, nameOf(k), study.rows[k], nameWidth, pending);
+  if (!pending) writeNotes(report, study, threshold);
+  report.flags(flags);
+  report.precision(precision);
+}
+
+template <class NameOf>
+void writeTsv(std::ostream& tsv, NameOf nameOf, const ClineStudy& study) {
+  const std::vector<std::string>& columns = clineTsvColumns();
+  const bool bootstrap = study.bootstrapReplicates > 0;
+  for (std::size_t c = 0; c < columns.size(); ++c) tsv << (c ? "\t" : "") << columns[c];
+  tsv << (bootstrap ? "\tbootstrap_p_value\n" : "\n");
+  for (std::size_t k = 0; k < study.rows.size(); ++k) {
+    const ClineEstimate& r = study.rows[k];
+    tsv << nameOf(k) << '\t' << study.loci[k] + 1 << '\t' << r.individuals;
+    const std::string cells[] = {
+        tsvNumber(r.v), tsvNumber(r.vLower), tsvNumber(r.vUpper), tsvFlag(r.vCut[0], r.vLower),
+        tsvFlag(r.vCut[1], r.vUpper), tsvNumber(r.centre), tsvNumber(r.centreLower),
+        tsvNumber(r.centreUpper), tsvFlag(r.centreCut[0], r.centreLower),
+        tsvFlag(r.centreCut[1], r.centreUpper), tsvNumber(r.u), tsvNumber(r.logL),
+        tsvNumber(r.neutralLogL), tsvNumber(r.lr), tsvNumber(r.pValue), tsvNumber(r.qValue),
+        clineCategoryName(r.category)};
+    for (const std::string& cell : cells) tsv << '\t' << cell;
+    if (bootstrap) tsv << '\t' << tsvNumber(r.bootstrapP);
+    tsv << '\n';
+  }
+}
+
 }  // namespace
 
 void writeClineReport(std::ostream& report, const std::vector<std::string>& names,
                       const ClineStudy& study, double threshold) {
-  const std::ios::fmtflags flags = report.flags();
-  const std::streamsize precision = report.precision();
-  const int nameWidth = nameWidthOf(names, study);
-  writeHeader(report, nameWidth);
-  for (std::size_t k = 0; k < study.rows.size(); ++k)
-    writeRow(report, names[study.loci[k]], study.rows[k], nameWidth);
-  writeNotes(report, study, threshold);
-  report.flags(flags);
-  report.precision(precision);
+  writeReport(report, ByLocus{names, study}, study, threshold, false);
+}
+
+void writeClineReportByRow(std::ostream& report, const std::vector<std::string>& rowNames,
+                           const ClineStudy& study, double threshold) {
+  writeReport(report, ByRow{rowNames}, study, threshold, false);
+}
+
+void writeClinePendingRows(std::ostream& report, const std::vector<std::string>& rowNames,
+                           const ClineStudy& study) {
+  writeReport(report, ByRow{rowNames}, study, 0.0, true);
 }
 
 const std::vector<std::string>& clineTsvColumns() {
@@ -116,25 +177,12 @@ const std::vector<std::string>& clineTsvColumns() {
 
 void writeClineTsv(std::ostream& tsv, const std::vector<std::string>& names,
                    const ClineStudy& study) {
-  const std::vector<std::string>& columns = clineTsvColumns();
-  const bool bootstrap = study.bootstrapReplicates > 0;
-  for (std::size_t c = 0; c < columns.size(); ++c) tsv << (c ? "\t" : "") << columns[c];
-  tsv << (bootstrap ? "\tbootstrap_p_value\n" : "\n");
-  for (std::size_t k = 0; k < study.rows.size(); ++k) {
-    const ClineEstimate& r = study.rows[k];
-    const int locus = study.loci[k];
-    tsv << names[locus] << '\t' << locus + 1 << '\t' << r.individuals;
-    const std::string cells[] = {
-        tsvNumber(r.v), tsvNumber(r.vLower), tsvNumber(r.vUpper), tsvFlag(r.vCut[0], r.vLower),
-        tsvFlag(r.vCut[1], r.vUpper), tsvNumber(r.centre), tsvNumber(r.centreLower),
-        tsvNumber(r.centreUpper), tsvFlag(r.centreCut[0], r.centreLower),
-        tsvFlag(r.centreCut[1], r.centreUpper), tsvNumber(r.u), tsvNumber(r.logL),
-        tsvNumber(r.neutralLogL), tsvNumber(r.lr), tsvNumber(r.pValue), tsvNumber(r.qValue),
-        clineCategoryName(r.category)};
-    for (const std::string& cell : cells) tsv << '\t' << cell;
-    if (bootstrap) tsv << '\t' << tsvNumber(r.bootstrapP);
-    tsv << '\n';
-  }
+  writeTsv(tsv, ByLocus{names, study}, study);
+}
+
+void writeClineTsvByRow(std::ostream& tsv, const std::vector<std::string>& rowNames,
+                        const ClineStudy& study) {
+  writeTsv(tsv, ByRow{rowNames}, study);
 }
 
 }  // namespace parmix

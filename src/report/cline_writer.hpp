@@ -23,12 +23,28 @@ namespace parmix {
 void writeClineReport(std::ostream& report, const std::vector<std::string>& names,
                       const ClineStudy& study, double threshold);
 
+// The same report with ROWNAMES one label per row of STUDY (the rows of a
+// run joined from its shards, whose other loci have no label at hand).
+void writeClineReportByRow(std::ostream& report, const std::vector<std::string>& rowNames,
+                           const ClineStudy& study, double threshold);
+
+// The header line and the rows of a shard of the clines (ROWNAMES one
+// label per row), as writeClineReport writes them but for the q-value and
+// the category, which read "pending": they need every locus of the run.
+// No notes.
+void writeClinePendingRows(std::ostream& report, const std::vector<std::string>& rowNames,
+                           const ClineStudy& study);
+
 // The table: a header row of the column names (clineTsvColumns), then one
 // row per fitted locus.  Numbers with 10 significant digits, NA where a
 // value is undefined (a cut flag of an undefined limit included), TRUE or
 // FALSE for flags.
 void writeClineTsv(std::ostream& tsv, const std::vector<std::string>& names,
                    const ClineStudy& study);
+
+// The same table with ROWNAMES one label per row of STUDY.
+void writeClineTsvByRow(std::ostream& tsv, const std::vector<std::string>& rowNames,
+                        const ClineStudy& study);
 
 const std::vector<std::string>& clineTsvColumns();
 

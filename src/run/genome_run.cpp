@@ -1,9 +1,11 @@
 #include "run/genome_run.hpp"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <fstream>
 #include <locale>
 #include <memory>
 #include <new>
@@ -17,7 +19,9 @@
 #include "validate/panel_checks.hpp"
 #include "run/progress.hpp"
 #include "report/ancestry_writer.hpp"
+#include "report/cline_merge.hpp"
 #include "report/cline_writer.hpp"
+#include "report/report_merge.hpp"
 #include "model/corrections.hpp"
 #include "report/report_writer.hpp"
 #include "estimate/worker_pool.hpp"
@@ -80,8 +84,12 @@ Panel readWithProgress(const GenomeOptions& options, unsigned threads, std::FILE
   importer::Options input = options.input;
   input.decompressionThreads =
       static_cast<int>(std::min(threads > 1 ? threads - 1 : 0, kDecompressionThreads));
+  // A shard of the clines splits the loci: every shard studies every
+  // individual, whose h each locus's fit needs.
+  Selection selection = options.selection;
+  if (options.clines) selection.shardIndex = selection.shardCount = 0;
   return readPanel(
-      input, options.selection,
+      input, selection,
       [&](std::size_t sites, std::uint64_t bytes, std::uint64_t total) {
         if (line.due())
           line.show(importer::progressText(sites, "sites", bytes, total, secondsSince(start)));
@@ -157,34 +165,92 @@ StoredLoci storedLociOf(Panel& panel, const GenomeOptions& options) {
   return stored;
 }
 
-// The clines of every used locus on the hybrid indices ROWS, fitted straight
-// from the store, then judged over all of them.
+// The loci a run of the clines fits: the used ones, or of a shard K/N of
+// the loci the K-th of N consecutive parts of them, as the shards of the
+// study individuals are parts of those.
+struct ClineLoci {
+  int first = 0;  // [first, last) of the panel's loci holds them
+  int last = 0;
+  std::size_t after = 0;  // the used loci before them
+  std::size_t count = 0;
+  std::vector<int> used;  // every used locus of the panel
+};
+
+ClineLoci clineLociOf(const Panel& panel, const Selection& selection) {
+  ClineLoci loci;
+  for (int i = 0; i < panel.genotypes.loci(); ++i)
+    if (panel.locusUsed[static_cast<std::size_t>(i)]) loci.used.push_back(i);
+  const auto [a, b] = shardRange(selection, loci.used.size());
+  loci.after = a;
+  loci.count = b - a;
+  if (a < b) {
+    loci.first = loci.used[a];
+    loci.last = loci.used[b - 1] + 1;
+  }
+  return loci;
+}
+
+// The clines of LOCI on the hybrid indices ROWS, fitted straight from the
+// store; the counts of loci left out are those of the whole panel.
 ClineStudy studyClinesWithProgress(Panel& panel, const GenomeOptions& options,
-                                   const std::vector<IndividualEstimate>& rows, unsigned threads,
-                                   std::FILE* messages) {
+                                   const std::vector<IndividualEstimate>& rows,
+                                   const ClineLoci& loci, unsigned threads, std::FILE* messages) {
   ProgressLine line(messages, !options.input.quiet);
-  const int loci = panel.genotypes.loci();
-  const std::string used =
-      std::to_string(std::count(panel.locusUsed.begin(), panel.locusUsed.end(), 1));
+  const std::string count = std::to_string(loci.count);
   const ClineProgress progress = [&](std::size_t fitted) {
-    if (line.due()) line.show(std::to_string(fitted) + " of " + used + " loci fitted");
+    if (line.due()) line.show(std::to_string(fitted) + " of " + count + " loci fitted");
   };
-  ClineStudy study =
-      studyStoredClines(storedLociOf(panel, options), rows, 0, loci, threads, progress);
-  judgeClines(study.rows, options.qThreshold);
+  ClineStudy study = studyStoredClines(storedLociOf(panel, options), rows, loci.first, loci.last,
+                                       threads, progress);
+  study.lociExcluded = panel.genotypes.loci() - static_cast<int>(loci.used.size());
   return study;
+}
+
+// What ties a shard of the clines to its run: its place, the run's loci
+// and threshold, and checks of the individuals' h and of the fitted loci.
+ClineShardRun clineShardRun(const Panel& panel, const GenomeOptions& options,
+                            const RunFigures& figures, const ClineLoci& loci) {
+  ClineShardRun run;
+  run.index = options.selection.shardIndex;
+  run.count = options.selection.shardCount;
+  run.rows = static_cast<long>(loci.count);
+  run.fitted = static_cast<long>(loci.used.size());
+  run.after = static_cast<long>(loci.after);
+  run.loci = panel.genotypes.loci();
+  run.threshold = options.qThreshold;
+  ContentCheck individuals;
+  for (std::size_t j = 0; j < figures.rows.size(); ++j) {
+    individuals.add(figures.names[j] + '\t');
+    individuals.add(&figures.rows[j].h, sizeof figures.rows[j].h);
+  }
+  run.individualsCheck = individuals.hex();
+  LociCheck fitted;
+  for (const int locus : loci.used)
+    fitted.add(locus, panel.locusLabels[static_cast<std::size_t>(locus)]);
+  run.lociCheck = fitted.hex();
+  return run;
 }
 
 // The hybrid index of every individual (kept in FIGURES, for a command that
 // asks for the rows), then the clines; the report and table are those of
-// the clines of the imported text files.
+// the clines of the imported text files.  A shard of the loci writes its
+// shard's report, whose rows the merge judges with all the others.
 void runClines(Panel& panel, const GenomeOptions& options, const std::string& notes,
                std::ostringstream& report, std::string& table, std::FILE* messages,
                RunFigures& figures) {
   figures.rows = studyWithProgress(panel, options.corrections, options.input.quiet, messages,
                                    figures, Search::Bracketing);
+  const ClineLoci loci = clineLociOf(panel, options.selection);
   ClineStudy study =
-      studyClinesWithProgress(panel, options, figures.rows, figures.threads, messages);
+      studyClinesWithProgress(panel, options, figures.rows, loci, figures.threads, messages);
+  figures.individuals = figures.rows.size();
+  figures.lociFitted = study.rows.size();
+  if (options.selection.shardCount > 0) {
+    writeClineShardReport(report, notes, panel.locusLabels, study,
+                          clineShardRun(panel, options, figures, loci));
+    return;
+  }
+  judgeClines(study.rows, options.qThreshold);
   report << notes;
   writeClineReport(report, panel.locusLabels, study, options.qThreshold);
   if (!options.tsv.empty()) {
@@ -193,8 +259,6 @@ void runClines(Panel& panel, const GenomeOptions& options, const std::string& no
     writeClineTsv(tsv, panel.locusLabels, study);
     table = tsv.str();
   }
-  figures.individuals = figures.rows.size();
-  figures.lociFitted = study.rows.size();
   if (options.keepImage)
     figures.image =
         storedImageOf(storedLociOf(panel, options), figures.rows, study, figures.threads);
@@ -318,7 +382,67 @@ RunFigures studyPanel(const GenomeOptions& options, std::FILE* messages) {
   return figures;
 }
 
+// The clines' shards: read one at a time, joined, judged over every locus
+// as one run judges them, and written as one run writes them.
+MergedClines mergeClineShards(const std::string& output, const std::string& tsv,
+                              const std::vector<std::string>& shards) {
+  importer::OutputFile report(output, "report file");
+  std::unique_ptr<importer::OutputFile> table =
+      tsv.empty() ? nullptr : std::make_unique<importer::OutputFile>(tsv, "table file");
+  ClineShardJoin join(shards.size());
+  for (const std::string& path : shards) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw InputError("File " + path + " could not be read");
+    join.add(readClineShard(in, path), path);
+  }
+  join.finish();
+  judgeClines(join.study().rows, join.threshold());
+  std::ostringstream text;
+  text.imbue(std::locale::classic());
+  writeTimestamp(text);
+  text << join.notes();
+  writeClineReportByRow(text, join.names(), join.study(), join.threshold());
+  report.write(text.str());
+  report.commit();
+  if (table) {
+    std::ostringstream rows;
+    rows.imbue(std::locale::classic());
+    writeClineTsvByRow(rows, join.names(), join.study());
+    table->write(rows.str());
+    table->commit();
+  }
+  return {true, std::move(join.study()), std::move(join.names())};
+}
+
+// The first lines of the report PATH, enough to tell a shard's kind; empty
+// when it cannot be read (the merge then says so) or is no regular file,
+// whose bytes, read here, the merge would miss.
+std::string firstLines(const std::string& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return "";
+  std::ifstream in(path, std::ios::binary);
+  std::string text, line;
+  for (int i = 0; i < 3 && std::getline(in, line); ++i) text += line + '\n';
+  return text;
+}
+
 }  // namespace
+
+MergedClines mergeShardReports(const std::string& output, const std::string& tsv,
+                               const std::vector<std::string>& shards, bool clineRows) {
+  if (shards.empty() || !startsClineShardReport(firstLines(shards[0]))) {
+    if (!tsv.empty() || clineRows)
+      throw importer::UsageError("options -tsv and -clinerows go with the shards of the genomic "
+                                 "clines only: the table of a merged hybrid-index report is "
+                                 "made from the report");
+    mergeReportFiles(output, shards);
+    return {};
+  }
+  std::vector<NamedPath> inputs;
+  for (const std::string& path : shards) inputs.push_back({"shard report", path});
+  refuseOutputClashes({{"report file", output}, {"table file", tsv}}, inputs);
+  return mergeClineShards(output, tsv, shards);
+}
 
 Status runGenome(const GenomeOptions& options, std::FILE* messages, RunFigures& figures) {
   Status status;

@@ -62,6 +62,26 @@ struct RunFigures {
 // before), kMemory, or kInternal.  Never throws.
 Status runGenome(const GenomeOptions& options, std::FILE* messages, RunFigures& figures);
 
+// What a merge joined: for the clines' shards, the run's rows, judged, and
+// their labels, one a row; nothing for the shards of the hybrid index.
+struct MergedClines {
+  bool clines = false;
+  ClineStudy study;
+  std::vector<std::string> names;
+};
+
+// Joins the reports SHARDS, those of shards 1/N to N/N of one run in that
+// order, into the report one run writes, at OUTPUT with a time stamp of
+// now: the hybrid index's (mergeReportFiles) or, when the first is a shard
+// of the genomic clines, the clines', whose q-values and categories are
+// taken over every locus as the run takes them, with their table at TSV
+// unless empty.  Each output keeps what it held when any step fails.
+// Throws importer::InputError naming the file at fault, UsageError for a
+// TSV or CLINEROWS (the caller's wish for the clines' rows) with the
+// shards of the hybrid index.
+MergedClines mergeShardReports(const std::string& output, const std::string& tsv,
+                               const std::vector<std::string>& shards, bool clineRows = false);
+
 }  // namespace parmix::genome
 
 #endif

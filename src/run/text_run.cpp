@@ -112,7 +112,9 @@ void study(const TextRunRequest& request, DataSet& data, const std::vector<SiteG
   const unsigned threads = request.threads > 0 ? request.threads : usableCores();
   const std::vector<char> types = effectiveLocusTypes(data);
   const ParentalModel parents(types.data(), data.freqR.rows(), data.freqS.rows(), sites);
-  const StudySettings settings(threads, request.progress, &result.counts);
+  StudySettings settings(threads, request.progress, &result.counts);
+  // The clines start from the estimates alone.
+  if (request.model == TextModel::kClines) settings.limits = Limits::kSkip;
   const MatrixIndividuals source(data);
   if (request.model == TextModel::kJoint)
     result.jointRows = studyIndividuals(source, parents, JointModel{request.thresholds}, settings);

@@ -194,14 +194,24 @@ void setRunValue(const std::string& name, const std::string& value,
   setCorrection(name, value, options.corrections);
 }
 
-// The clines are no joint analysis, and fit every locus against q-values
-// over all of them, so no shard of the loci; their threshold needs them.
+// The clines are no joint analysis.  A shard of them fits a part of the
+// loci, whose q-values and categories need every locus: the merge of the
+// shards' reports gives them, and what is made from them.
+void checkClineShard(const GivenValues& given, const genome::GenomeOptions& options) {
+  if (!options.clines || !given.has("-shard")) return;
+  if (given.has("-tsv"))
+    throw UsageError("option -tsv does not go with -clines and -shard K/N: the merge of the "
+                     "shards' reports writes the table");
+  if (options.keepClineRows || options.keepImage)
+    throw UsageError(std::string("option ") + (options.keepImage ? "-image" : "-clinerows") +
+                     " does not go with -shard K/N: a shard's rows have no q-values and "
+                     "categories before the merge");
+}
+
 void checkClines(const GivenValues& given, const genome::GenomeOptions& options) {
   if (options.clines && options.ancestry)
     throw UsageError("option -clines does not go with -ancestry");
-  if (options.clines && given.has("-shard"))
-    throw UsageError("option -clines does not go with -shard K/N: each locus's q-value needs "
-                     "the p-values of every locus; fit them in one run, on -threads N");
+  checkClineShard(given, options);
   if (given.has("-qvalue") && !options.clines) throw UsageError("option -qvalue needs -clines");
   if (options.keepClineRows && !options.clines)
     throw UsageError("option -clinerows needs -clines");
@@ -439,18 +449,67 @@ int genomeCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
   return TCL_OK;
 }
 
+// The merge's options after -report FILE: -tsv FILE and -clinerows BOOL,
+// which go with the shards of the clines; the index of the first shard.
+int takeMergeOptions(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[], std::string& tsv,
+                     bool& rows, int& first) {
+  for (first = 3; first + 1 < objc; first += 2) {
+    const std::string name = Tcl_GetString(objv[first]);
+    if (name == "-tsv") {
+      tsv = Tcl_GetString(objv[first + 1]);
+      if (tsv.empty()) return fail(interp, "USAGE", "option -tsv needs a non-empty value");
+    } else if (name == "-clinerows") {
+      if (CommandOptions::unnamed(interp).takeBoolean("-clinerows", objv[first + 1], rows) !=
+          TCL_OK)
+        return TCL_ERROR;
+    } else {
+      break;
+    }
+  }
+  if (first < objc) return TCL_OK;
+  return fail(interp, "USAGE",
+              "wrong # args: should be \"parmix::mergeReports -report FILE ?-tsv FILE? "
+              "?-clinerows BOOL? SHARD_REPORT ?SHARD_REPORT ...?\"");
+}
+
+// The result of a merge of the clines' shards: the loci fitted and, when
+// asked, their rows as parmix::clines returns them.
+Tcl_Obj* mergedClinesObj(const genome::MergedClines& merged, bool rows) {
+  Tcl_Obj* dict = Tcl_NewDictObj();
+  putKey(dict, "lociFitted",
+         Tcl_NewWideIntObj(static_cast<Tcl_WideInt>(merged.study.rows.size())));
+  if (!rows) return dict;
+  Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
+  for (std::size_t k = 0; k < merged.study.rows.size(); ++k)
+    Tcl_ListObjAppendElement(nullptr, list,
+                             clineRowObj(merged.names[k], merged.study.loci[k],
+                                         merged.study.rows[k], false));
+  putKey(dict, "clines", list);
+  return dict;
+}
+
+// parmix::mergeReports -report FILE ?-tsv FILE? ?-clinerows BOOL? SHARD ...:
+// nothing for the shards of the hybrid index, a dict for the clines'.
 int mergeCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
   if (objc < 4 || std::string(Tcl_GetString(objv[1])) != "-report")
     return fail(interp, "USAGE",
                 "wrong # args: should be \"parmix::mergeReports -report FILE SHARD_REPORT "
                 "?SHARD_REPORT ...?\"");
+  std::string tsv;
+  bool rows = false;
+  int first = 3;
+  if (takeMergeOptions(interp, objc, objv, tsv, rows, first) != TCL_OK) return TCL_ERROR;
   std::vector<std::string> shards;
-  for (int i = 3; i < objc; ++i) shards.emplace_back(Tcl_GetString(objv[i]));
+  for (int i = first; i < objc; ++i) shards.emplace_back(Tcl_GetString(objv[i]));
+  genome::MergedClines merged;
   try {
-    genome::mergeReportFiles(Tcl_GetString(objv[2]), shards);
+    merged = genome::mergeShardReports(Tcl_GetString(objv[2]), tsv, shards, rows);
+  } catch (const UsageError& error) {
+    return fail(interp, "USAGE", error.what());
   } catch (const InputError& error) {
     return fail(interp, "INPUT", error.what());
   }
+  if (merged.clines) Tcl_SetObjResult(interp, mergedClinesObj(merged, rows));
   return TCL_OK;
 }
 

@@ -431,6 +431,37 @@ TEST(Study, NewtonSearchesGiveTheModelsOwnEstimatesInFewerPasses) {
   }
 }
 
+// An analysis that needs only the estimates gets the same estimates in
+// fewer passes, with its limits left undefined, never made up.
+TEST(Study, SkippingTheLimitsLeavesTheEstimatesAsTheyAre) {
+  for (const Cell& cell : kCells) {
+    SCOPED_TRACE(cell.name);
+    const TestPanel panel = drawPanel(40, 15, cell.withDominant, 23);
+    CellInput input(panel, cell);
+    for (const Search search : {Search::Bracketing, Search::Newton}) {
+      std::uint64_t passes[2] = {0, 0};
+      std::vector<IndividualEstimate> rows[2];
+      for (const Limits limits : {Limits::kFind, Limits::kSkip}) {
+        const int k = limits == Limits::kSkip ? 1 : 0;
+        StudySettings settings(2);
+        settings.passes = &passes[k];
+        settings.search = search;
+        settings.limits = limits;
+        rows[k] = studyIndividuals(input.source(), input.parents(), HybridIndexModel(), settings);
+      }
+      ASSERT_EQ(rows[0].size(), rows[1].size());
+      for (std::size_t j = 0; j < rows[0].size(); ++j) {
+        EXPECT_EQ(std::isnan(rows[0][j].h), std::isnan(rows[1][j].h)) << j;
+        if (!std::isnan(rows[0][j].h)) {
+          EXPECT_EQ(rows[0][j].h, rows[1][j].h) << j;
+        }
+        EXPECT_TRUE(std::isnan(rows[1][j].lowerBound) && std::isnan(rows[1][j].upperBound)) << j;
+      }
+      EXPECT_LT(passes[1], passes[0]);
+    }
+  }
+}
+
 TEST(Study, ThresholdsReachEveryJointRow) {
   const TestPanel panel = drawPanel(60, 12, false, 8);
   CellInput input(panel, kCells[0]);
