@@ -213,31 +213,23 @@ LineMaximum scanLine(const ClineLocus& locus, const Box& box, int o, const Point
   return best;
 }
 
-// The maximum of ln L along coordinate O through X within the box, for
-// the profiles and the searches along the cap of v: Newton's method with
-// the exact derivatives, each step halved until it does not lose (one so
-// short that ln L cannot tell the gain is taken as it is); where the
-// curvature is not that of a maximum, or the steps do not settle, a scan
-// of the whole line.  An end that stands no lower wins, as in
-// maximiseLine.  A point the search keeps that reaches ENOUGH ends it
-// there, and a stretch of the scanned line that an upper bound keeps below
-// ENOUGH is not searched: the caller only asks whether the line reaches
-// that high, and the value is then merely a point of the line, at or above
-// ENOUGH where the line reaches it and below it where it does not.
-LineMaximum maximiseAlong(const ClineLocus& locus, const Box& box, int o, Point x,
-                          double enough = HUGE_VAL) {
-  auto f = [&](double t) {
-    Point y = x;
-    y[o] = t;
-    return logLAt(locus, y);
-  };
+// Newton's method along coordinate O from X with the exact derivatives,
+// each step halved until it does not lose (one so short that ln L cannot
+// tell the gain is taken as it is).  The point it settled at, or where it
+// stopped: at a point that reaches ENOUGH, where the curvature is not that
+// of a maximum, or after its steps.
+struct Climb {
+  LineMaximum at;
+  bool settled;
+};
+
+Climb climbAlong(const ClineLocus& locus, const Box& box, int o, Point x, double enough,
+                 LineEnds& ends) {
   x[o] = std::clamp(x[o], box.lo[o], box.hi[o]);
   ClineCurvature at = locus.curvature(x[0], x[1]);
-  LineEnds ends(locus);
   ends.note(box, o, x[o], at.value);
-  std::optional<LineMaximum> settled;
-  for (int iteration = 0; iteration < 40 && !settled && std::isfinite(at.value); ++iteration) {
-    if (at.value >= enough) return {x[o], at.value};
+  for (int iteration = 0; iteration < 40 && std::isfinite(at.value); ++iteration) {
+    if (at.value >= enough) return {{x[o], at.value}, false};
     const double g = at.gradient[o], h = at.hessian[o][o];
     if (!(h < 0) || !std::isfinite(g)) break;
     double step = std::clamp(-g / h, -2.0, 2.0);
@@ -249,16 +241,84 @@ LineMaximum maximiseAlong(const ClineLocus& locus, const Box& box, int o, Point 
       const ClineCurvature next = locus.curvature(y[0], y[1]);
       if (trusted || next.value >= at.value) {
         gained = true;
-        if (std::fabs(y[o] - x[o]) < 1e-10) settled = LineMaximum{y[o], next.value};
+        const bool still = std::fabs(y[o] - x[o]) < 1e-10;
         x = y, at = next;
         ends.note(box, o, x[o], at.value);
+        if (still) return {{x[o], at.value}, true};
       }
     }
-    if (!gained) settled = LineMaximum{x[o], at.value};
+    if (!gained) return {{x[o], at.value}, true};
   }
-  LineMaximum best = settled.value_or(LineMaximum{x[o], at.value});
+  return {{x[o], at.value}, false};
+}
+
+// Where a local search along the cap of v settled below ENOUGH, whether
+// the line reaches it elsewhere.  So steep a cline is nearly a step, and
+// the line a row of shelves, one between each pair of neighbouring
+// individuals' h, with a maximum on many of them: the shelves the step
+// ranks best are looked at, the best first, and the highest of them
+// climbed.  Past the first, only where the line stands within
+// kClineSupportDrop of ENOUGH: the step and the cap's cline differ only
+// for the individuals whose h lies within a hundredth or so, on the logit
+// scale, of the centre, so a line that much lower on its best shelf is
+// not expected to reach ENOUGH on another.  A maximum at a tight cluster
+// of individuals' h rather than between them (heterozygotes fitting phi =
+// 1/2) is found only where the climb reaches it.
+LineMaximum reachAlongCap(const ClineLocus& locus, const Box& box, const Point& x,
+                          LineMaximum best, double enough) {
+  constexpr std::size_t kShelves = 16;
+  Point at = x;
+  LineMaximum shelf{best.x, -HUGE_VAL};
+  for (double centre : locus.bestStepCentres(box.lo[1], box.hi[1], kShelves)) {
+    at[1] = centre;
+    const double value = logLAt(locus, at);
+    if (value >= enough) return {centre, value};
+    if (value > shelf.value) shelf = {centre, value};
+    if (!(std::max(best.value, shelf.value) >= enough - kClineSupportDrop)) return best;
+  }
+  at[1] = shelf.x;
+  LineEnds ends(locus);
+  const LineMaximum climbed = climbAlong(locus, box, 1, at, enough, ends).at;
+  return climbed.value > best.value ? climbed : best;
+}
+
+// Where a local search along coordinate O settled below ENOUGH, whether
+// the line through X reaches it at another maximum: the cap of v by its
+// shelves; other lines, where they stand within kClineSupportDrop of
+// ENOUGH and were not SCANNED already, by a scan that brackets each
+// maximum by its slopes.
+LineMaximum reachElsewhere(const ClineLocus& locus, const Box& box, int o, const Point& x,
+                           LineMaximum best, double enough, bool scanned) {
+  if (o == 1 && x[0] == box.hi[0]) return reachAlongCap(locus, box, x, best, enough);
+  if (scanned || !(best.value >= enough - kClineSupportDrop)) return best;
+  const LineMaximum other = scanLine(locus, box, o, x, enough);
+  return other.value > best.value ? other : best;
+}
+
+// The maximum of ln L along coordinate O through X within the box, for
+// the profiles and the searches along the cap of v: Newton's method
+// (climbAlong); where the curvature is not that of a maximum, or the
+// steps do not settle, a scan of the whole line.  An end that stands no
+// lower wins, as in maximiseLine.  A point the search keeps that reaches
+// ENOUGH ends it there, and a stretch of the scanned line that an upper
+// bound keeps below ENOUGH is not searched: the caller only asks whether
+// the line reaches that high, and the value is then merely a point of the
+// line, at or above ENOUGH where the line reaches it and below it where it
+// does not.  That question is not left to the maximum Newton's method
+// settles at: the line may have more than one (reachElsewhere).
+LineMaximum maximiseAlong(const ClineLocus& locus, const Box& box, int o, Point x,
+                          double enough = HUGE_VAL) {
+  auto f = [&](double t) {
+    Point y = x;
+    y[o] = t;
+    return logLAt(locus, y);
+  };
+  LineEnds ends(locus);
+  const Climb climb = climbAlong(locus, box, o, x, enough, ends);
+  x[o] = climb.at.x;
+  LineMaximum best = climb.at;
   if (best.value >= enough) return best;
-  if (!settled) {
+  if (!climb.settled) {
     const LineMaximum scanned = scanLine(locus, box, o, x, enough, &ends);
     if (scanned.value > best.value || !std::isfinite(best.value)) best = scanned;
     if (best.value >= enough) return best;
@@ -268,6 +328,8 @@ LineMaximum maximiseAlong(const ClineLocus& locus, const Box& box, int o, Point 
     const double value = ends.at(side) ? *ends.at(side) : f(end);
     if (value >= best.value || !std::isfinite(best.value)) best = {end, value};
   }
+  if (enough < HUGE_VAL && best.value < enough)
+    best = reachElsewhere(locus, box, o, x, best, enough, !climb.settled);
   return best;
 }
 

@@ -4,6 +4,8 @@
 
 #include "support/cline_reference.hpp"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <ostream>
 #include <string>
@@ -94,6 +96,53 @@ TEST(ClineFitCap, SortedGenotypesFitBestAtTheCapWithItsCutMark) {
     EXPECT_DOUBLE_EQ(row.v, kClineMaxV) << c.name;
     EXPECT_TRUE(row.vCut[1]) << c.name;
     EXPECT_FALSE(row.vCut[0]) << c.name;
+  }
+}
+
+// Loci whose line at a box end (coordinate K at SIDE) has a lower maximum
+// where the search along it starts, at the estimate's other coordinate,
+// and a higher one elsewhere within 2 units of the maximum: the limit is
+// cut.  Groups of individuals {h, count, genotype} at a locus where allele
+// 1 has frequency 0.9 in R and 0.1 in S.
+TEST(ClineFitCut, BoxEndLineReachingTheLevelAwayFromTheSearchStartIsCut) {
+  const struct {
+    std::vector<std::array<double, 4>> groups;
+    int k, side;
+  } cases[] = {
+      // A shallow cline centred at the box's end fits best; on the cap of
+      // v the step between 0.25 and 0.30 stands above the start's shelf.
+      {{{0.25, 8, 2, 2}, {0.30, 5, 1, 1}, {0.30, 1, 2, 2}, {0.55, 3, 2, 2}}, 0, 1},
+      // A step fits best; at the centre's upper end a shallow cline, for
+      // the heterozygotes at 0.05, stands above the cap where it starts.
+      {{{0.05, 6, 1, 2}, {0.35, 6, 2, 2}, {0.80, 4, 1, 1}, {0.90, 1, 2, 2}}, 1, 1},
+  };
+  const double lo[2] = {std::log(kClineMinV), std::log(kClineMinCentre / (1 - kClineMinCentre))};
+  const double hi[2] = {std::log(kClineMaxV), -lo[1]};
+  for (const auto& c : cases) {
+    ClineData data;
+    data.r = {0.9, 0.1}, data.s = {0.1, 0.9};
+    for (const auto& g : c.groups)
+      for (int i = 0; i < g[1]; ++i)
+        data.h.push_back(g[0]), data.g.push_back({static_cast<int>(g[2]), static_cast<int>(g[3])});
+    const test::ReferenceFit ref = test::referenceFit(data, lo, hi);
+    const double level = ref.logL - kClineSupportDrop, end = (c.side == 0 ? lo : hi)[c.k];
+    const int o = 1 - c.k;
+    auto line = [&](double t) {
+      double x[2];
+      x[c.k] = end, x[o] = t;
+      return test::referenceAt(data, x[0], x[1]);
+    };
+    // A grid finer than the cap's shelves (a hundredth on the logit scale).
+    double top = -HUGE_VAL;
+    for (int i = 0; i <= 4000; ++i) top = std::max(top, line(lo[o] + (hi[o] - lo[o]) * i / 4000));
+    ASSERT_GT(top, level + 0.1) << c.k;
+    ASSERT_LT(line(o == 0 ? ref.logV : ref.logitCentre), level - 0.1) << c.k;
+
+    const ClineEstimate row = fitCline(*data.view());
+    EXPECT_NEAR(row.logL, ref.logL, 1e-8 * std::fabs(ref.logL));
+    EXPECT_TRUE((c.k == 0 ? row.vCut : row.centreCut)[c.side]) << c.k;
+    const double limits[2][2] = {{row.vLower, row.vUpper}, {row.centreLower, row.centreUpper}};
+    EXPECT_DOUBLE_EQ(limits[c.k][c.side], c.k == 0 ? std::exp(end) : logistic(end)) << c.k;
   }
 }
 
