@@ -1,5 +1,7 @@
 #include "estimate/cline_fit.hpp"
 
+#include "estimate/cline_surface.hpp"
+
 #include <gsl/gsl_errno.h>
 #include <gsl/gsl_multimin.h>
 
@@ -33,7 +35,7 @@ Box clineBox() {
   return {{std::log(kClineMinV), centreEnd}, {std::log(kClineMaxV), -centreEnd}};
 }
 
-double logLAt(const ClineLocus& locus, const Point& x) {
+double logLAt(ClineSurface& locus, const Point& x) {
   return locus.logLikelihood(std::exp(x[0]), x[1]);
 }
 
@@ -120,7 +122,7 @@ LineMaximum maximiseLine(F f, double lo, double hi, double start) {
 }
 
 // An upper bound of ln L along coordinate O through X, from A to B.
-double boundAlong(const ClineLocus& locus, int o, Point x, double a, double b) {
+double boundAlong(ClineSurface& locus, int o, Point x, double a, double b) {
   Point lo = x, hi = x;
   lo[o] = a, hi[o] = b;
   return locus.upperBound(lo[0], hi[0], lo[1], hi[1]);
@@ -134,7 +136,7 @@ struct LinePoint {
   double curve;
 };
 
-LinePoint linePoint(const ClineLocus& locus, int o, Point x, double t) {
+LinePoint linePoint(ClineSurface& locus, int o, Point x, double t) {
   x[o] = t;
   const ClineCurvature at = locus.curvature(x[0], x[1]);
   return {t, at.value, at.gradient[o], at.hessian[o][o]};
@@ -146,7 +148,7 @@ LinePoint linePoint(const ClineLocus& locus, int o, Point x, double t) {
 // line reaches ENOUGH gets a point below it once an upper bound over the
 // narrowed bracket shows that nothing there reaches it: the bound over
 // the scan's whole stretch seldom does, over a few steps' bracket often.
-LineMaximum slopeZero(const ClineLocus& locus, int o, const Point& x, LinePoint a, LinePoint b,
+LineMaximum slopeZero(ClineSurface& locus, int o, const Point& x, LinePoint a, LinePoint b,
                       double enough = HUGE_VAL) {
   constexpr int kBoundAfter = 2;
   LinePoint m = a.value >= b.value ? a : b;
@@ -171,7 +173,7 @@ LineMaximum slopeZero(const ClineLocus& locus, int o, const Point& x, LinePoint 
 // does, so the value stands for a pass of its own.
 class LineEnds {
  public:
-  explicit LineEnds(const ClineLocus& locus)
+  explicit LineEnds(ClineSurface& locus)
       : exact_(locus.hybridIndices().size() == static_cast<std::size_t>(locus.individuals())) {}
   void note(const Box& box, int o, double t, double value) {
     if (!exact_) return;
@@ -191,7 +193,7 @@ class LineEnds {
 // the whole line takes some fifty.  A maximum whose stretch of the line
 // is shown by an upper bound of ln L to stay below ENOUGH is not sought:
 // the caller only asks whether the line reaches that high.
-LineMaximum scanLine(const ClineLocus& locus, const Box& box, int o, const Point& x,
+LineMaximum scanLine(ClineSurface& locus, const Box& box, int o, const Point& x,
                      double enough = HUGE_VAL, LineEnds* ends = nullptr) {
   constexpr int kPoints = 9;
   std::array<LinePoint, kPoints> scan;
@@ -223,7 +225,7 @@ struct Climb {
   bool settled;
 };
 
-Climb climbAlong(const ClineLocus& locus, const Box& box, int o, Point x, double enough,
+Climb climbAlong(ClineSurface& locus, const Box& box, int o, Point x, double enough,
                  LineEnds& ends) {
   x[o] = std::clamp(x[o], box.lo[o], box.hi[o]);
   ClineCurvature at = locus.curvature(x[0], x[1]);
@@ -264,7 +266,7 @@ Climb climbAlong(const ClineLocus& locus, const Box& box, int o, Point x, double
 // not expected to reach ENOUGH on another.  A maximum at a tight cluster
 // of individuals' h rather than between them (heterozygotes fitting phi =
 // 1/2) is found only where the climb reaches it.
-LineMaximum reachAlongCap(const ClineLocus& locus, const Box& box, const Point& x,
+LineMaximum reachAlongCap(ClineSurface& locus, const Box& box, const Point& x,
                           LineMaximum best, double enough) {
   constexpr std::size_t kShelves = 16;
   Point at = x;
@@ -287,7 +289,7 @@ LineMaximum reachAlongCap(const ClineLocus& locus, const Box& box, const Point& 
 // shelves; other lines, where they stand within kClineSupportDrop of
 // ENOUGH and were not SCANNED already, by a scan that brackets each
 // maximum by its slopes.
-LineMaximum reachElsewhere(const ClineLocus& locus, const Box& box, int o, const Point& x,
+LineMaximum reachElsewhere(ClineSurface& locus, const Box& box, int o, const Point& x,
                            LineMaximum best, double enough, bool scanned) {
   if (o == 1 && x[0] == box.hi[0]) return reachAlongCap(locus, box, x, best, enough);
   if (scanned || !(best.value >= enough - kClineSupportDrop)) return best;
@@ -306,7 +308,7 @@ LineMaximum reachElsewhere(const ClineLocus& locus, const Box& box, int o, const
 // line, at or above ENOUGH where the line reaches it and below it where it
 // does not.  That question is not left to the maximum Newton's method
 // settles at: the line may have more than one (reachElsewhere).
-LineMaximum maximiseAlong(const ClineLocus& locus, const Box& box, int o, Point x,
+LineMaximum maximiseAlong(ClineSurface& locus, const Box& box, int o, Point x,
                           double enough = HUGE_VAL) {
   auto f = [&](double t) {
     Point y = x;
@@ -343,7 +345,7 @@ struct VectorDeleter {
 };
 
 struct SimplexTask {
-  const ClineLocus* locus;
+  ClineSurface* locus;
   Box box;
 };
 
@@ -359,7 +361,7 @@ double simplexObjective(const gsl_vector* at, void* params) {
   return (std::isfinite(value) ? std::min(value, kWorst) : kWorst) + outside;
 }
 
-Point simplexSearch(const ClineLocus& locus, const Box& box, const Point& start) {
+Point simplexSearch(ClineSurface& locus, const Box& box, const Point& start) {
   SimplexTask task{&locus, box};
   gsl_multimin_function function{&simplexObjective, 2, &task};
   std::unique_ptr<gsl_multimin_fminimizer, SimplexDeleter> solver(
@@ -380,7 +382,7 @@ Point simplexSearch(const ClineLocus& locus, const Box& box, const Point& start)
 
 // Each coordinate in turn maximised with the other held, which reaches a
 // maximum on the box's edge that the simplex only nears.
-Point coordinateAscent(const ClineLocus& locus, const Box& box, Point x, int rounds) {
+Point coordinateAscent(ClineSurface& locus, const Box& box, Point x, int rounds) {
   for (int round = 0; round < rounds; ++round) {
     const Point before = x;
     for (int k = 0; k < 2; ++k) {
@@ -405,7 +407,7 @@ bool inside(const Box& box, const Point& x, double margin) {
 // Newton steps in both coordinates with central differences, each taken
 // only where it gains: they settle the simplex's answer to the precision
 // of the differences.
-Point newtonPolish(const ClineLocus& locus, const Box& box, Point x) {
+Point newtonPolish(ClineSurface& locus, const Box& box, Point x) {
   constexpr double d = 1e-4;
   double fx = logLAt(locus, x);
   for (int iteration = 0; iteration < 10 && inside(box, x, 2 * d); ++iteration) {
@@ -441,7 +443,7 @@ bool finite(const ClineCurvature& at) {
          std::isfinite(at.hessian[0][1]) && std::isfinite(at.hessian[1][1]);
 }
 
-ClineCurvature curvatureAt(const ClineLocus& locus, const Point& x) {
+ClineCurvature curvatureAt(ClineSurface& locus, const Point& x) {
   return locus.curvature(x[0], x[1]);
 }
 
@@ -465,7 +467,7 @@ Point ascentStep(const ClineCurvature& at, bool& newton) {
 // above both ends of its range, as the profile takes the higher of them
 // (the steepest cline, a step at the centre, may fit few individuals
 // better than any ridge).
-bool ridgeIsHighest(const ClineLocus& locus, const Box& box, int o, Point x, double value) {
+bool ridgeIsHighest(ClineSurface& locus, const Box& box, int o, Point x, double value) {
   for (double end : {box.lo[o], box.hi[o]}) {
     x[o] = end;
     if (!(logLAt(locus, x) < value)) return false;
@@ -477,7 +479,7 @@ bool ridgeIsHighest(const ClineLocus& locus, const Box& box, int o, Point x, dou
 // step halved until it does not lose), when it lies inside the box by a
 // margin with the curvature of a maximum; nothing otherwise, and the
 // caller searches the slower way.
-std::optional<Point> newtonMaximum(const ClineLocus& locus, const Box& box, Point x) {
+std::optional<Point> newtonMaximum(ClineSurface& locus, const Box& box, Point x) {
   // From the neutral cline a maximum inside the box takes a handful of
   // steps; more are the crawl of gradient steps up a likelihood that keeps
   // rising towards an edge, which the searches along the edges settle
@@ -512,7 +514,7 @@ std::optional<Point> newtonMaximum(const ClineLocus& locus, const Box& box, Poin
 
 // Whether every line through X along a coordinate stands lower at both
 // ends of the box than at X.
-bool endsStandLower(const ClineLocus& locus, const Box& box, const Point& x) {
+bool endsStandLower(ClineSurface& locus, const Box& box, const Point& x) {
   const double value = logLAt(locus, x);
   for (int o = 0; o < 2; ++o)
     if (!ridgeIsHighest(locus, box, o, x, value)) return false;
@@ -525,7 +527,7 @@ bool endsStandLower(const ClineLocus& locus, const Box& box, const Point& x) {
 // equations, started where the quadratic approximation at the maximum
 // BEST puts it.  Nothing when it does not settle inside the box on the
 // falling side of the profile; the caller then takes the slower way.
-std::optional<double> newtonCrossing(const ClineLocus& locus, const Box& box, int k, int side,
+std::optional<double> newtonCrossing(ClineSurface& locus, const Box& box, int k, int side,
                                      const Point& best, const ClineCurvature& atBest,
                                      double level) {
   const int o = 1 - k;
@@ -566,7 +568,7 @@ std::optional<double> newtonCrossing(const ClineLocus& locus, const Box& box, in
 // each search started where the last one ended.
 class Profile {
  public:
-  Profile(const ClineLocus& locus, const Box& box, int k, double otherStart)
+  Profile(ClineSurface& locus, const Box& box, int k, double otherStart)
       : locus_(locus), box_(box), k_(k), other_(otherStart) {}
 
   // At T; a value of at least ENOUGH may be any point of the line that
@@ -581,7 +583,7 @@ class Profile {
   }
 
  private:
-  const ClineLocus& locus_;
+  ClineSurface& locus_;
   const Box& box_;
   int k_;
   double other_;
@@ -634,7 +636,7 @@ double crossing(F& profile, double level, double inner, double outer) {
 // truth.  At the shallowest clines every individual's phi barely moves
 // along the centre, so one bound usually settles the lower end of v,
 // where searching the line would take a dozen passes.
-bool lineStaysBelow(const ClineLocus& locus, const Box& box, int k, double t, double level) {
+bool lineStaysBelow(ClineSurface& locus, const Box& box, int k, double t, double level) {
   constexpr int kBudget = 3;
   const int o = 1 - k;
   std::array<std::array<double, 2>, kBudget + 1> pieces;
@@ -670,7 +672,7 @@ struct CoordinateLimits {
 // where it settles and by false position otherwise.  A parameter whose
 // profile stays within kClineFlatChange of the maximum at both ends of the
 // box is undefined.
-CoordinateLimits limitsOf(const ClineLocus& locus, const Box& box, int k, const Point& best,
+CoordinateLimits limitsOf(ClineSurface& locus, const Box& box, int k, const Point& best,
                           const ClineCurvature& atBest) {
   const double maxLogL = atBest.value;
   CoordinateLimits out{best[k], kNaN, kNaN, {false, false}};
@@ -733,7 +735,7 @@ struct EdgePoint {
   double value;
 };
 
-std::optional<EdgePoint> edgeMaximum(const ClineLocus& locus, const Box& box, int k, int side,
+std::optional<EdgePoint> edgeMaximum(ClineSurface& locus, const Box& box, int k, int side,
                                      double otherStart, double atLeast, double above) {
   const int o = 1 - k;
   Point start;
@@ -770,7 +772,7 @@ std::optional<EdgePoint> edgeMaximum(const ClineLocus& locus, const Box& box, in
 // The highest ln L of the points the search from the neutral cline ended
 // at or looked at: X and the ends of the lines through it along each
 // coordinate.  An edge's maximum must stand at or above it to be taken.
-double highestSeen(const ClineLocus& locus, const Box& box, const Point& x) {
+double highestSeen(ClineSurface& locus, const Box& box, const Point& x) {
   double highest = logLAt(locus, x);
   for (int k = 0; k < 2; ++k)
     for (double end : {box.lo[k], box.hi[k]}) {
@@ -788,7 +790,7 @@ double highestSeen(const ClineLocus& locus, const Box& box, const Point& x) {
 // steep cline and a shifted shallow one almost equally well, and the first
 // edge that qualifies need not be the higher.  Nothing when no edge has
 // one.
-std::optional<Point> bestEdge(const ClineLocus& locus, const Box& box, const Point& x) {
+std::optional<Point> bestEdge(ClineSurface& locus, const Box& box, const Point& x) {
   static constexpr int kEdges[4][2] = {{0, 1}, {0, 0}, {1, 0}, {1, 1}};
   std::optional<Point> best;
   double bestValue = -HUGE_VAL;
@@ -809,7 +811,7 @@ std::optional<Point> bestEdge(const ClineLocus& locus, const Box& box, const Poi
   return best;
 }
 
-Point notBelowNeutral(const ClineLocus& locus, const Point& x) {
+Point notBelowNeutral(ClineSurface& locus, const Point& x) {
   const Point neutral{0.0, 0.0};
   return logLAt(locus, x) >= logLAt(locus, neutral) ? x : neutral;
 }
@@ -823,7 +825,7 @@ Point notBelowNeutral(const ClineLocus& locus, const Point& x) {
 // too); a maximum inside the box is polished, one on its edge searched
 // along it.
 // Never a point worse than the neutral cline.
-Point bestPoint(const ClineLocus& locus, const Box& box) {
+Point bestPoint(ClineSurface& locus, const Box& box) {
   const Point neutral{0.0, 0.0};
   const std::optional<Point> fast = newtonMaximum(locus, box, neutral);
   Point x = fast.value_or(neutral);
@@ -839,7 +841,10 @@ Point bestPoint(const ClineLocus& locus, const Box& box) {
 
 }  // namespace
 
-ClineEstimate fitCline(const ClineLocus& locus) {
+// The fit's searches ask again for values they have had (see
+// cline_surface.hpp): the surface gives them without another pass.
+ClineEstimate fitCline(const ClineLocus& given) {
+  ClineSurface locus(given);
   ClineEstimate row = undefinedRow(locus.individuals());
   if (locus.individuals() == 0) return row;
   const Box box = clineBox();
@@ -863,7 +868,8 @@ ClineEstimate fitCline(const ClineLocus& locus) {
   return row;
 }
 
-double clineLikelihoodRatio(const ClineLocus& locus) {
+double clineLikelihoodRatio(const ClineLocus& given) {
+  ClineSurface locus(given);
   if (locus.individuals() == 0) return kNaN;
   const double logL = logLAt(locus, bestPoint(locus, clineBox()));
   const double neutral = locus.neutralLogLikelihood();

@@ -1,0 +1,66 @@
+#ifndef PARMIX_ESTIMATE_CLINE_SURFACE_HPP
+#define PARMIX_ESTIMATE_CLINE_SURFACE_HPP
+
+// A locus's ln L as the fit of its cline asks for it.  The fit's searches
+// come back to points they have already been at (the ends of a line, the
+// best point of a scan, the estimate, the points an edge is judged by),
+// and a value there costs a whole pass over the locus's individuals.  The
+// last points' values and curvatures are kept and given again, the same
+// bits, so the fit takes the same steps in fewer passes.  One fit's own
+// working state: not to be shared between threads.  No I/O.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "model/cline_likelihood.hpp"
+
+namespace parmix {
+
+class ClineSurface {
+ public:
+  explicit ClineSurface(const ClineLocus& locus) : locus_(locus) {}
+
+  // As ClineLocus's, at (v, logit centre) and (ln v, logit centre).  A
+  // curvature's value stands for ln L at the same point.
+  double logLikelihood(double v, double logitCentre);
+  ClineCurvature curvature(double logV, double logitCentre);
+
+  // Passes over the individuals made so far: values, curvatures, bounds.
+  std::uint64_t passes() const { return passes_; }
+
+  double upperBound(double logVLo, double logVHi, double cLo, double cHi) {
+    ++passes_;
+    return locus_.upperBound(logVLo, logVHi, cLo, cHi);
+  }
+  std::vector<double> bestStepCentres(double lo, double hi, std::size_t count) const {
+    return locus_.bestStepCentres(lo, hi, count);
+  }
+  int individuals() const { return locus_.individuals(); }
+  const std::vector<double>& hybridIndices() const { return locus_.hybridIndices(); }
+  double neutralLogLikelihood() const { return locus_.neutralLogLikelihood(); }
+  const ClineLocus& locus() const { return locus_; }
+
+ private:
+  // The last kKept points of each kind, the oldest overwritten first; a
+  // point is its coordinates' bits (v, not ln v, for both kinds).
+  static constexpr std::size_t kKept = 48;
+  struct Value {
+    double v, logitCentre, value;
+  };
+  struct Curvature {
+    double v, logitCentre;
+    ClineCurvature at;
+  };
+
+  const ClineLocus& locus_;
+  std::array<Value, kKept> values_{};
+  std::array<Curvature, kKept> curvatures_{};
+  std::size_t valueCount_ = 0, curvatureCount_ = 0;
+  std::uint64_t passes_ = 0;
+};
+
+}  // namespace parmix
+
+#endif
