@@ -14,8 +14,7 @@ ClineEstimate fitLocus(DataSet& d, int locus, const std::vector<ClineIndividual>
   ClineLocus view(d.locusType[locus], d.freqR.rows()[locus], d.freqS.rows()[locus]);
   view.reserve(h.size());
   int* designations = d.genotypes.rows()[locus];
-  for (std::size_t j = 0; j < h.size(); ++j)
-    if (std::isfinite(h[j].h)) view.addIndividual(h[j], designations + 2 * j);
+  for (const ClineIndividual& who : h) view.addIndividual(who, designations + 2 * who.row);
   ClineEstimate row = fitCline(view);
   if (bootstrap.replicates > 0)
     row.bootstrapP = neutralBootstrapP(view, d.maxAlleles, row.lr, bootstrap,
@@ -33,9 +32,8 @@ ClineEstimate fitCorrectedLocus(DataSet& d, int locus, const std::vector<ClineIn
   StateProbabilities states{};
   ClineLocus view;
   view.reserve(h.size());
-  for (std::size_t j = 0; j < h.size(); ++j) {
-    const int* pair = designations + 2 * j;
-    if (!std::isfinite(h[j].h)) continue;
+  for (const ClineIndividual& who : h) {
+    const int* pair = designations + 2 * who.row;
     if (type == 'D') {
       if (pair[0] != 0 && pair[0] != 1) continue;
       phenotypeLikelihoods(pair[0] == 1, likelihoods.data());
@@ -43,7 +41,7 @@ ClineEstimate fitCorrectedLocus(DataSet& d, int locus, const std::vector<ClineIn
       if (pair[0] == kMissing || pair[1] == kMissing) continue;
       calledGenotypeLikelihoods(pair[0] - 1, pair[1] - 1, site.alleles(), likelihoods.data());
     }
-    if (likelihoodStates(site, likelihoods.data(), states)) view.addLikelihoodTerm(h[j], states);
+    if (likelihoodStates(site, likelihoods.data(), states)) view.addLikelihoodTerm(who, states);
   }
   return fitCline(view);
 }
@@ -52,8 +50,13 @@ ClineEstimate fitCorrectedLocus(DataSet& d, int locus, const std::vector<ClineIn
 
 std::vector<ClineIndividual> clineIndividuals(const std::vector<IndividualEstimate>& h) {
   std::vector<ClineIndividual> out;
-  out.reserve(h.size());
-  for (const IndividualEstimate& row : h) out.push_back(clineIndividual(row.h));
+  for (std::size_t j = 0; j < h.size(); ++j) {
+    if (!std::isfinite(h[j].h)) continue;
+    out.push_back(clineIndividual(h[j].h));
+    out.back().row = j;
+  }
+  std::stable_sort(out.begin(), out.end(),
+                   [](const ClineIndividual& a, const ClineIndividual& b) { return a.h < b.h; });
   return out;
 }
 

@@ -14,8 +14,9 @@
 
 namespace parmix {
 
-// Each individual of H as the clines take it; one without an estimate has
-// a hybrid index that is not a number.
+// The individuals of H that have an estimate, as the clines take them (each
+// with its row of H), in order of h: a locus's individuals are then in the
+// order its searches along the centre need them in.
 std::vector<ClineIndividual> clineIndividuals(const std::vector<IndividualEstimate>& h);
 
 struct ClineStudy {

@@ -43,4 +43,9 @@ ClineCurvature ClineSurface::curvature(double logV, double logitCentre) {
   return at;
 }
 
+std::vector<double> ClineSurface::bestStepCentres(double lo, double hi, std::size_t count) {
+  if (!steps_) steps_ = locus_.stepTerms();
+  return ClineLocus::bestStepCentres(*steps_, lo, hi, count);
+}
+
 }  // namespace parmix

@@ -12,6 +12,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "model/cline_likelihood.hpp"
@@ -34,9 +35,8 @@ class ClineSurface {
     ++passes_;
     return locus_.upperBound(logVLo, logVHi, cLo, cHi);
   }
-  std::vector<double> bestStepCentres(double lo, double hi, std::size_t count) const {
-    return locus_.bestStepCentres(lo, hi, count);
-  }
+  // As ClineLocus's, its individuals' order taken once.
+  std::vector<double> bestStepCentres(double lo, double hi, std::size_t count);
   int individuals() const { return locus_.individuals(); }
   const std::vector<double>& hybridIndices() const { return locus_.hybridIndices(); }
   double neutralLogLikelihood() const { return locus_.neutralLogLikelihood(); }
@@ -55,6 +55,7 @@ class ClineSurface {
   };
 
   const ClineLocus& locus_;
+  std::optional<std::vector<ClineLocus::StepTerm>> steps_;
   std::array<Value, kKept> values_{};
   std::array<Curvature, kKept> curvatures_{};
   std::size_t valueCount_ = 0, curvatureCount_ = 0;

@@ -36,19 +36,18 @@ class LocusFitter {
     if (panel_.sites == nullptr) {
       ClineLocus view(type, panel_.freqR[locus], panel_.freqS[locus]);
       view.reserve(h_.size());
-      for (std::size_t j = 0; j < h_.size(); ++j)
-        if (std::isfinite(h_[j].h)) view.addIndividual(h_[j], designations + 2 * j);
+      for (const ClineIndividual& who : h_) view.addIndividual(who, designations + 2 * who.row);
       return fitCline(view);
     }
     ClineLocus view;
     view.reserve(h_.size());
     const SiteGenotypes& site = (*panel_.sites)[static_cast<std::size_t>(locus)];
     StateProbabilities states{};
-    for (std::size_t j = 0; j < h_.size(); ++j) {
-      if (!std::isfinite(h_[j].h)) continue;
-      const double* likelihoods = likelihoodsOf(type, site, designations + 2 * j, locus, j);
+    for (const ClineIndividual& who : h_) {
+      const double* likelihoods =
+          likelihoodsOf(type, site, designations + 2 * who.row, locus, who.row);
       if (likelihoods != nullptr && likelihoodStates(site, likelihoods, states))
-        view.addLikelihoodTerm(h_[j], states);
+        view.addLikelihoodTerm(who, states);
     }
     return fitCline(view);
   }

@@ -44,7 +44,7 @@ bool hasGenotype(char type, const int* g) {
 
 }  // namespace
 
-ClineIndividual clineIndividual(double h) { return {h, h > 0.0 && h < 1.0 ? logit(h) : 0.0}; }
+ClineIndividual clineIndividual(double h) { return {h, h > 0.0 && h < 1.0 ? logit(h) : 0.0, 0}; }
 
 void ClineLocus::addIndividual(const ClineIndividual& who, int* designations) {
   if (!hasGenotype(type_, designations)) return;
@@ -142,20 +142,22 @@ double ClineLocus::upperBound(double logVLo, double logVHi, double cLo, double c
 // One pass over the individuals in order of logit h moves the step past
 // each in turn: the individual's term changes from its R value to its S
 // value.
-std::vector<double> ClineLocus::bestStepCentres(double lo, double hi, std::size_t count) const {
-  struct Step {
-    double logitH;
-    double fromS;  // the term at phi = 0
-    double fromR;  // at phi = 1
-  };
-  std::vector<Step> order;
+std::vector<ClineLocus::StepTerm> ClineLocus::stepTerms() const {
+  std::vector<StepTerm> order;
   order.reserve(logitH_.size());
   for (std::size_t k = 0; k < logitH_.size(); ++k)
     order.push_back({logitH_[k], std::log(ss_[k]), std::log(rr_[k])});
-  std::sort(order.begin(), order.end(),
-            [](const Step& a, const Step& b) { return a.logitH < b.logitH; });
+  // The studies add their individuals in order of h already.
+  const auto byLogitH = [](const StepTerm& a, const StepTerm& b) { return a.logitH < b.logitH; };
+  if (!std::is_sorted(order.begin(), order.end(), byLogitH))
+    std::sort(order.begin(), order.end(), byLogitH);
+  return order;
+}
+
+std::vector<double> ClineLocus::bestStepCentres(const std::vector<StepTerm>& order, double lo,
+                                                double hi, std::size_t count) {
   double sum = 0;
-  for (const Step& t : order) sum += t.logitH < lo ? t.fromS : t.fromR;
+  for (const StepTerm& t : order) sum += t.logitH < lo ? t.fromS : t.fromR;
   std::size_t i = 0;
   while (i < order.size() && order[i].logitH < lo) ++i;
   std::vector<std::pair<double, double>> shelves{{sum, lo}};  // ln L, centre

@@ -28,10 +28,12 @@ double logit(double x);
 
 // An individual as the clines take it: its hybrid index and, where that
 // lies strictly between the parents, its logit, which every locus's term
-// needs: taken once per individual rather than once per locus.
+// needs: taken once per individual rather than once per locus; and its
+// row in the caller's tables.
 struct ClineIndividual {
   double h;
   double logitH;
+  std::size_t row = 0;
 };
 ClineIndividual clineIndividual(double h);
 
@@ -101,7 +103,20 @@ class ClineLocus {
   // best, best first: the middles of gaps between neighbouring
   // individuals' logit h, or LO.  The steepest clines' likelihood along
   // the centre is a row of such shelves, which a local search cannot cross.
-  std::vector<double> bestStepCentres(double lo, double hi, std::size_t count) const;
+  std::vector<double> bestStepCentres(double lo, double hi, std::size_t count) const {
+    return bestStepCentres(stepTerms(), lo, hi, count);
+  }
+  // The same from the individuals' terms under the step cline (at phi = 0
+  // and 1) in order of logit h, for a caller that asks again and again:
+  // they take a sort and two logarithms an individual.
+  struct StepTerm {
+    double logitH;
+    double fromS;  // the term at phi = 0
+    double fromR;  // at phi = 1
+  };
+  std::vector<StepTerm> stepTerms() const;
+  static std::vector<double> bestStepCentres(const std::vector<StepTerm>& steps, double lo,
+                                             double hi, std::size_t count);
   // The same under the neutral cline, phi = h exactly: the locus's terms
   // of the hybrid index likelihood at each individual's h.
   double neutralLogLikelihood() const;
