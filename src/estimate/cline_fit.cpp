@@ -21,6 +21,13 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // What a solver sees instead of an impossible point (ln L = -inf).
 constexpr double kWorst = 1e300;
+// The shelves of the step cline at which the cap of v is looked at before
+// an inside maximum is taken.
+constexpr std::size_t kCapShelves = 8;
+// The steep clines looked at inside the box, on the best shelves, before
+// the maximum the search from the neutral cline reached is taken.
+constexpr std::size_t kSteepShelves = 4;
+constexpr double kSteepLogV[] = {2.8};  // v about 16
 
 // The two coordinates of the fit: 0 is ln v, 1 is logit(centre).
 using Point = std::array<double, 2>;
@@ -825,11 +832,45 @@ Point notBelowNeutral(ClineSurface& locus, const Point& x) {
 // too); a maximum inside the box is polished, one on its edge searched
 // along it.
 // Never a point worse than the neutral cline.
+// Whether the cap of v stands above ln L at X on one of the shelves the
+// step ranks best: a few individuals may fit a steep cline away from the
+// estimate's centre better, which no line through X shows.
+bool capStandsHigher(ClineSurface& locus, const Box& box, const Point& x) {
+  const double value = logLAt(locus, x);
+  for (double centre : locus.bestStepCentres(box.lo[1], box.hi[1], kCapShelves))
+    if (logLAt(locus, {box.hi[0], centre}) > value) return true;
+  return false;
+}
+
+// A higher maximum inside the box than X, reached by Newton's method from
+// the highest of a few steep clines centred on the step's best shelves,
+// where one stands above X: with few or weakly informative individuals ln
+// L has a ridge of steep clines with a peak on many shelves, which the
+// search from the neutral cline does not see.
+std::optional<Point> higherInside(ClineSurface& locus, const Box& box, const Point& x) {
+  double best = logLAt(locus, x);
+  std::optional<Point> start;
+  for (double centre : locus.bestStepCentres(box.lo[1], box.hi[1], kSteepShelves))
+    for (double logV : kSteepLogV) {
+      const Point probe{logV, centre};
+      const double value = logLAt(locus, probe);
+      if (value > best) best = value, start = probe;
+    }
+  if (!start) return std::nullopt;
+  const std::optional<Point> y = newtonMaximum(locus, box, *start);
+  if (!y || !(logLAt(locus, *y) > logLAt(locus, x)) || !endsStandLower(locus, box, *y))
+    return std::nullopt;
+  return y;
+}
+
 Point bestPoint(ClineSurface& locus, const Box& box) {
   const Point neutral{0.0, 0.0};
   const std::optional<Point> fast = newtonMaximum(locus, box, neutral);
   Point x = fast.value_or(neutral);
-  if (fast && endsStandLower(locus, box, x)) return notBelowNeutral(locus, x);
+  if (fast && endsStandLower(locus, box, x)) {
+    if (const std::optional<Point> higher = higherInside(locus, box, x)) x = *higher;
+    if (!capStandsHigher(locus, box, x)) return notBelowNeutral(locus, x);
+  }
   if (const std::optional<Point> edge = bestEdge(locus, box, x)) {
     x = *edge;
   } else {

@@ -40,6 +40,12 @@ const FitCase kFitCases[] = {
     {"few individuals", 'C', {0.95, 0.05}, {0.05, 0.95}, 12, 6.0, 0.5, 15},
     {"step on the cap of v", 'C', {0.99, 0.01}, {0.01, 0.99}, 16, 80.0, 0.45, 17},
     {"step on the cap of v, dominant", 'D', {0.99}, {0.02}, 24, 80.0, 0.6, 18},
+    // Weakly informative neutral loci whose likelihood peaks again on the
+    // steep clines, away from the maximum the search from the neutral
+    // cline reaches: on the cap of v, and inside the box.
+    {"neutral, higher on the cap", 'C', {0.7, 0.3}, {0.3, 0.7}, 80, 1.0, 0.5, 10},
+    {"neutral, higher on a steep cline", 'C', {0.7, 0.3}, {0.3, 0.7}, 40, 1.0, 0.5, 12},
+    {"neutral, higher on a steep cline, more individuals", 'C', {0.7, 0.3}, {0.3, 0.7}, 80, 1.0, 0.5, 69},
 };
 
 void PrintTo(const FitCase& c, std::ostream* os) { *os << c.name; }
