@@ -44,8 +44,14 @@ ClineCurvature ClineSurface::curvature(double logV, double logitCentre) {
 }
 
 std::vector<double> ClineSurface::bestStepCentres(double lo, double hi, std::size_t count) {
+  for (const Shelves& kept : shelves_)
+    if (samePoint(kept.lo, kept.hi, lo, hi) && kept.count == count) return kept.centres;
   if (!steps_) steps_ = locus_.stepTerms();
-  return ClineLocus::bestStepCentres(*steps_, lo, hi, count);
+  // The fit asks for a handful of ranges and counts at most; a locus with
+  // more is unusual enough to start afresh.
+  if (shelves_.size() == 8) shelves_.clear();
+  shelves_.push_back({lo, hi, count, ClineLocus::bestStepCentres(*steps_, lo, hi, count)});
+  return shelves_.back().centres;
 }
 
 }  // namespace parmix

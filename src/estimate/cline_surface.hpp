@@ -35,7 +35,8 @@ class ClineSurface {
     ++passes_;
     return locus_.upperBound(logVLo, logVHi, cLo, cHi);
   }
-  // As ClineLocus's, its individuals' order taken once.
+  // As ClineLocus's, its individuals' order taken once and the last few
+  // answers kept.
   std::vector<double> bestStepCentres(double lo, double hi, std::size_t count);
   int individuals() const { return locus_.individuals(); }
   const std::vector<double>& hybridIndices() const { return locus_.hybridIndices(); }
@@ -56,6 +57,12 @@ class ClineSurface {
 
   const ClineLocus& locus_;
   std::optional<std::vector<ClineLocus::StepTerm>> steps_;
+  struct Shelves {
+    double lo, hi;
+    std::size_t count;
+    std::vector<double> centres;
+  };
+  std::vector<Shelves> shelves_;
   std::array<Value, kKept> values_{};
   std::array<Curvature, kKept> curvatures_{};
   std::size_t valueCount_ = 0, curvatureCount_ = 0;

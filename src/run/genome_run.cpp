@@ -242,7 +242,7 @@ void runClines(Panel& panel, const GenomeOptions& options, const std::string& no
                RunFigures& figures) {
   figures.rows =
       studyWithProgress(panel, options.corrections, options.input.quiet, messages, figures,
-                        Search::Bracketing,
+                        Search::Newton,
                         options.keepHybridIndexRows ? Limits::kFind : Limits::kSkip);
   const ClineLoci loci = clineLociOf(panel, options.selection);
   ClineStudy study =

@@ -113,8 +113,12 @@ void study(const TextRunRequest& request, DataSet& data, const std::vector<SiteG
   const std::vector<char> types = effectiveLocusTypes(data);
   const ParentalModel parents(types.data(), data.freqR.rows(), data.freqS.rows(), sites);
   StudySettings settings(threads, request.progress, &result.counts);
-  // The clines start from the estimates alone.
-  if (request.model == TextModel::kClines) settings.limits = Limits::kSkip;
+  // The clines start from the estimates alone, found by the derivative
+  // searches (the same maximum in a third of the passes).
+  if (request.model == TextModel::kClines) {
+    settings.limits = Limits::kSkip;
+    settings.search = Search::Newton;
+  }
   const MatrixIndividuals source(data);
   if (request.model == TextModel::kJoint)
     result.jointRows = studyIndividuals(source, parents, JointModel{request.thresholds}, settings);
