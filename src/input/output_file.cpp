@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <locale>
 #include <random>
 #include <system_error>
 #include <utility>
@@ -221,6 +222,23 @@ void OutputFile::fail(const char* what, int error) {
   temporary_.clear();
   throw InputError("The " + role_ + " " + path_ + " could not be " + what + ": " +
                    reason(error) + ".");
+}
+
+OutputStream::OutputStream(OutputFile& file) : std::ostream(nullptr), forward_(file) {
+  rdbuf(&forward_);
+  imbue(std::locale::classic());
+}
+
+std::streamsize OutputStream::Forward::xsputn(const char* text, std::streamsize count) {
+  file_.write(std::string_view(text, static_cast<std::size_t>(count)));
+  return count;
+}
+
+OutputStream::Forward::int_type OutputStream::Forward::overflow(int_type c) {
+  if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+  const char one = traits_type::to_char_type(c);
+  file_.write(std::string_view(&one, 1));
+  return c;
 }
 
 }  // namespace parmix

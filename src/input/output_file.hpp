@@ -18,6 +18,8 @@
 // Reading and writing only: no numbers are made here.
 
 #include <cstddef>
+#include <ostream>
+#include <streambuf>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -81,6 +83,29 @@ class OutputFile {
   int descriptor_ = -1;
   int error_ = 0;  // errno of the first failed write
   bool committed_ = false;
+};
+
+// A stream onto an OutputFile, in the classic locale, for a text too large
+// to be held whole before it is written (the clines of a genome's loci):
+// what is put into it goes to the file's own buffer as it comes.  Nothing
+// is written that the file would not write; commit() the file as ever.
+class OutputStream : public std::ostream {
+ public:
+  explicit OutputStream(OutputFile& file);
+
+ private:
+  class Forward : public std::streambuf {
+   public:
+    explicit Forward(OutputFile& file) : file_(file) {}
+
+   protected:
+    std::streamsize xsputn(const char* text, std::streamsize count) override;
+    int_type overflow(int_type c) override;
+
+   private:
+    OutputFile& file_;
+  };
+  Forward forward_;
 };
 
 }  // namespace parmix

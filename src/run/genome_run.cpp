@@ -237,9 +237,12 @@ ClineShardRun clineShardRun(const Panel& panel, const GenomeOptions& options,
 // asks for the rows), then the clines; the report and table are those of
 // the clines of the imported text files.  A shard of the loci writes its
 // shard's report, whose rows the merge judges with all the others.
-void runClines(Panel& panel, const GenomeOptions& options, const std::string& notes,
-               std::ostringstream& report, std::string& table, std::FILE* messages,
-               RunFigures& figures) {
+// The report and table are written to REPORT and TABLE (when given) as they
+// are formatted, once every fit is done: at a genome's loci their text is
+// as large as the store.
+void runClines(Panel& panel, const GenomeOptions& options, const std::string& stamp,
+               const std::string& notes, std::ostream& report, importer::OutputFile* table,
+               std::FILE* messages, RunFigures& figures) {
   figures.rows =
       studyWithProgress(panel, options.corrections, options.input.quiet, messages, figures,
                         Search::Newton,
@@ -250,22 +253,23 @@ void runClines(Panel& panel, const GenomeOptions& options, const std::string& no
   figures.individuals = figures.rows.size();
   figures.lociFitted = study.rows.size();
   if (options.selection.shardCount > 0) {
+    report << stamp;
     writeClineShardReport(report, notes, panel.locusLabels, study,
                           clineShardRun(panel, options, figures, loci));
     return;
   }
   judgeClines(study.rows, options.qThreshold);
-  report << notes;
-  writeClineReport(report, panel.locusLabels, study, options.qThreshold);
-  if (!options.tsv.empty()) {
-    std::ostringstream tsv;
-    tsv.imbue(std::locale::classic());
-    writeClineTsv(tsv, panel.locusLabels, study);
-    table = tsv.str();
-  }
   if (options.keepImage)
     figures.image =
         storedImageOf(storedLociOf(panel, options), figures.rows, study, figures.threads);
+  // Nothing is written before everything is computed: a stream output
+  // gets no part of a report that then fails.
+  report << stamp << notes;
+  writeClineReport(report, panel.locusLabels, study, options.qThreshold);
+  if (table != nullptr) {
+    OutputStream tsv(*table);
+    writeClineTsv(tsv, panel.locusLabels, study);
+  }
   if (options.keepClineRows || options.keepImage) {
     figures.clines = std::move(study);
     figures.locusLabels = panel.locusLabels;
@@ -345,9 +349,10 @@ RunFigures studyPanel(const GenomeOptions& options, std::FILE* messages) {
   report.imbue(std::locale::classic());
   writeTimestamp(report);
   figures.names = selectedNames(panel);
-  std::string clinesTable;
   if (options.clines) {
-    runClines(panel, options, notes.str(), report, clinesTable, messages, figures);
+    OutputStream whole(output);
+    runClines(panel, options, report.str(), notes.str(), whole, table.get(), messages, figures);
+    report.str("");
     figures.studySeconds = secondsSince(start);
   } else if (options.ancestry) {
     figures.ancestryRows =
@@ -369,7 +374,6 @@ RunFigures studyPanel(const GenomeOptions& options, std::FILE* messages) {
   output.write(report.str());
   output.commit();
   if (table && options.clines) {
-    table->write(clinesTable);
     table->commit();
   } else if (table) {
     std::ostringstream tsv;

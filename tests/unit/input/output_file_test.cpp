@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <locale>
 #include <string>
 #include <thread>
 #include <vector>
@@ -58,6 +59,31 @@ TEST(OutputFile, ARegularFileOrANewPathTakesTheTextOnlyWhenCommitted) {
   ::stat(earlier.c_str(), &st);
   EXPECT_EQ(st.st_mode & 0777, 0640u);  // the file replaced keeps its permissions
   EXPECT_EQ(namesIn(dir), (std::vector<std::string>{"kept.txt", "new.txt"}));
+}
+
+// A stream onto the file writes what it is given, in the classic locale,
+// pieces and single characters alike, and only a commit makes it the file.
+TEST(OutputFile, AStreamOntoItWritesThroughItsBufferAndCommitsAsTheFile) {
+  TempDir dir;
+  const std::string path = dir.write("table.tsv", "earlier\n");
+  std::string expected;
+  {
+    OutputFile file(path, "table file");
+    OutputStream out(file);
+    for (int row = 0; row < 200000; ++row) {
+      out << "L" << row << '\t' << 0.5 + row << '\n';
+      expected += "L" + std::to_string(row) + "\t" + std::to_string(row) + ".5\n";
+    }
+    ASSERT_TRUE(out.good());
+    EXPECT_EQ(readFile(path), "earlier\n");
+  }  // never committed
+  EXPECT_EQ(readFile(path), "earlier\n");
+  EXPECT_EQ(namesIn(dir), std::vector<std::string>{"table.tsv"});
+  OutputFile file(path, "table file");
+  OutputStream out(file);
+  for (std::size_t at = 0; at < expected.size(); at += 4096) out << expected.substr(at, 4096);
+  file.commit();
+  EXPECT_EQ(readFile(path), expected);
 }
 
 TEST(OutputFile, ALinkChainIsFollowedAndStaysALink) {
