@@ -954,15 +954,8 @@ proc ::parmix::program::RunGenome {call} {
 # The clines have written their report and table; the cline plot and the
 # genotype image are drawn from the rows and image of the run.
 proc ::parmix::program::WriteGenomeClineOutputs {result options call} {
-    GenomeNotice $call "Report written to [ReportPath vcf-clines $options]"
-    if {[dict exists $options --tsv]} {
-        GenomeNotice $call "Table written to [dict get $options --tsv]"
-    }
-    if {[dict exists $options --cline-plot]} {
-        ::parmix::clinePlot [dict get $result clines] [dict get $options --cline-plot] \
-            -title "Genomic clines of the study individuals of [InputName $options]"
-        GenomeNotice $call "Cline plot written to [dict get $options --cline-plot]"
-    }
+    WriteClineOutputs $call [ReportPath vcf-clines $options] $options $result \
+        "Genomic clines of the study individuals of [InputName $options]"
     if {[dict exists $options --image]} {
         ::parmix::genotypeImage [dict get $result image] [dict get $options --image] \
             -title "Genotypes by hybrid index: [InputName $options]"
@@ -1032,13 +1025,19 @@ proc ::parmix::program::RunClineMerge {call} {
     set report [dict get $options -o]
     set result [CallCommand ::parmix::mergeReports {*}[CommandWords merge-clines $options] \
                     -clinerows [dict exists $options --cline-plot] {*}[dict get $call files]]
+    WriteClineOutputs $call $report $options $result "Genomic clines: [file tail $report]"
+}
+
+# The notices of a clines run's report and table, and its cline plot, drawn
+# from the rows of RESULT under TITLE.
+proc ::parmix::program::WriteClineOutputs {call report options result title} {
     GenomeNotice $call "Report written to $report"
     if {[dict exists $options --tsv]} {
         GenomeNotice $call "Table written to [dict get $options --tsv]"
     }
     if {[dict exists $options --cline-plot]} {
         ::parmix::clinePlot [dict get $result clines] [dict get $options --cline-plot] \
-            -title "Genomic clines: [file tail $report]"
+            -title $title
         GenomeNotice $call "Cline plot written to [dict get $options --cline-plot]"
     }
 }
