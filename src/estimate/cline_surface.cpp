@@ -43,15 +43,18 @@ ClineCurvature ClineSurface::curvature(double logV, double logitCentre) {
   return at;
 }
 
+// One ranking of a range, as long as any asked for, serves every count.
 std::vector<double> ClineSurface::bestStepCentres(double lo, double hi, std::size_t count) {
   for (const Shelves& kept : shelves_)
-    if (samePoint(kept.lo, kept.hi, lo, hi) && kept.count == count) return kept.centres;
+    if (samePoint(kept.lo, kept.hi, lo, hi) && kept.count >= count)
+      return {kept.centres.begin(), kept.centres.begin() + std::min(count, kept.centres.size())};
   if (!steps_) steps_ = locus_.stepTerms();
-  // The fit asks for a handful of ranges and counts at most; a locus with
-  // more is unusual enough to start afresh.
+  const std::size_t ranked = std::max(count, kRanked);
+  // The fit asks about a handful of ranges; a locus with more starts afresh.
   if (shelves_.size() == 8) shelves_.clear();
-  shelves_.push_back({lo, hi, count, ClineLocus::bestStepCentres(*steps_, lo, hi, count)});
-  return shelves_.back().centres;
+  shelves_.push_back({lo, hi, ranked, ClineLocus::bestStepCentres(*steps_, lo, hi, ranked)});
+  const std::vector<double>& centres = shelves_.back().centres;
+  return {centres.begin(), centres.begin() + std::min(count, centres.size())};
 }
 
 }  // namespace parmix

@@ -35,8 +35,8 @@ class ClineSurface {
     ++passes_;
     return locus_.upperBound(logVLo, logVHi, cLo, cHi);
   }
-  // As ClineLocus's, its individuals' order taken once and the last few
-  // answers kept.
+  // As ClineLocus's, its individuals' order taken once and each range
+  // ranked once (at least kRanked long).
   std::vector<double> bestStepCentres(double lo, double hi, std::size_t count);
   int individuals() const { return locus_.individuals(); }
   const std::vector<double>& hybridIndices() const { return locus_.hybridIndices(); }
@@ -47,6 +47,7 @@ class ClineSurface {
   // The last kKept points of each kind, the oldest overwritten first; a
   // point is its coordinates' bits (v, not ln v, for both kinds).
   static constexpr std::size_t kKept = 48;
+  static constexpr std::size_t kRanked = 16;
   struct Value {
     double v, logitCentre, value;
   };

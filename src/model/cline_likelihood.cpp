@@ -167,9 +167,13 @@ std::vector<double> ClineLocus::bestStepCentres(const std::vector<StepTerm>& ord
     const double next = i < order.size() ? std::min(order[i].logitH, hi) : hi;
     shelves.push_back({sum, 0.5 * (here + next)});
   }
+  // Ties go to the lower centre, so the best COUNT are the first COUNT of
+  // any longer ranking.
   const std::size_t kept = std::min(count, shelves.size());
   std::partial_sort(shelves.begin(), shelves.begin() + kept, shelves.end(),
-                    [](const auto& a, const auto& b) { return a.first > b.first; });
+                    [](const auto& a, const auto& b) {
+                      return a.first > b.first || (a.first == b.first && a.second < b.second);
+                    });
   std::vector<double> centres;
   for (std::size_t k = 0; k < kept; ++k) centres.push_back(shelves[k].second);
   return centres;

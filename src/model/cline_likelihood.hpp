@@ -100,7 +100,8 @@ class ClineLocus {
   double upperBound(double logVLo, double logVHi, double cLo, double cHi) const;
   // The COUNT logit centres within [LO, HI] at which the step cline (phi
   // = 0 below the centre, 1 above: the limit of ever steeper clines) fits
-  // best, best first: the middles of gaps between neighbouring
+  // best, best first (of equal ones the lower first), so the best COUNT are
+  // the first COUNT of any longer list: the middles of gaps between neighbouring
   // individuals' logit h, or LO.  The steepest clines' likelihood along
   // the centre is a row of such shelves, which a local search cannot cross.
   std::vector<double> bestStepCentres(double lo, double hi, std::size_t count) const {

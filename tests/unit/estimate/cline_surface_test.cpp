@@ -60,5 +60,16 @@ TEST(ClineSurface, ForgetsTheOldestPointsFirst) {
   EXPECT_EQ(surface.passes(), passes + 1);
 }
 
+// One ranking serves every count, asked in any order: each answer is the
+// locus's own.
+TEST(ClineSurface, RanksTheStepsShelvesOnceForEveryCount) {
+  const ClineLocus locus = randomLocus(300, 6);
+  ClineSurface surface(locus);
+  for (std::size_t count : {4u, 16u, 1u, 24u, 8u, 3u})
+    EXPECT_EQ(surface.bestStepCentres(-6.9, 6.9, count), locus.bestStepCentres(-6.9, 6.9, count))
+        << count;
+  EXPECT_EQ(surface.bestStepCentres(-1.0, 2.0, 5), locus.bestStepCentres(-1.0, 2.0, 5));
+}
+
 }  // namespace
 }  // namespace parmix
