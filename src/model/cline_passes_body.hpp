@@ -90,10 +90,10 @@ PARMIX_STEP Vec exponential(Vec x) {
   const Vec s2 = pair(1.0 / 40320, 1.0 / 362880) + pair(1.0 / 3628800, 1.0 / 39916800) * r2;
   const Vec s3 = pair(1.0 / 479001600, 1.0 / 6227020800);
   const Vec p = (s0 + s1 * r4) + (s2 + s3 * r4) * r8;
-  Bits shifterBits;
+  std::uint64_t shifterBits;
   const double shifter = kShifter;
-  std::memcpy(&shifterBits[0], &shifter, sizeof shifter);
-  const Bits exponent = ((Bits)t - shifterBits[0] + (1023 + 200)) << 52;
+  std::memcpy(&shifterBits, &shifter, sizeof shifter);
+  const Bits exponent = ((Bits)t - shifterBits + (1023 + 200)) << 52;
   return p * (Vec)exponent * 0x1p-200;
 }
 
