@@ -118,8 +118,8 @@ class ClineLocus {
   std::vector<StepTerm> stepTerms() const;
   static std::vector<double> bestStepCentres(const std::vector<StepTerm>& steps, double lo,
                                              double hi, std::size_t count);
-  // The same under the neutral cline, phi = h exactly: the locus's terms
-  // of the hybrid index likelihood at each individual's h.
+  // ln L under the neutral cline, phi = h exactly: the locus's terms of
+  // the hybrid index likelihood at each individual's h.
   double neutralLogLikelihood() const;
 
  private:
