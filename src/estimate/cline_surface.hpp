@@ -40,7 +40,12 @@ class ClineSurface {
   std::vector<double> bestStepCentres(double lo, double hi, std::size_t count);
   int individuals() const { return locus_.individuals(); }
   const std::vector<double>& hybridIndices() const { return locus_.hybridIndices(); }
-  double neutralLogLikelihood() const { return locus_.neutralLogLikelihood(); }
+  // ln L of the neutral cline (v = 1, centre 1/2) by the same passes as
+  // every other point, so the likelihood ratio compares two sums of the
+  // same terms; the fit starts there, so it is usually had already.  It
+  // agrees with the hybrid index model's own terms (ClineLocus's
+  // neutralLogLikelihood) to the last few bits.
+  double neutralLogLikelihood() { return logLikelihood(1.0, 0.0); }
   const ClineLocus& locus() const { return locus_; }
 
  private:
