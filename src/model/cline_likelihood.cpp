@@ -190,16 +190,7 @@ bool likelihoodStates(const SiteGenotypes& site, const double* likelihoods,
   const int n = site.genotypes();
   if (std::all_of(likelihoods, likelihoods + n, [&](double x) { return x == likelihoods[0]; }))
     return false;
-  states = {0.0, 0.0, 0.0};
-  for (int b = 0; b < site.alleles(); ++b)
-    for (int a = 0; a <= b; ++a) {
-      const double likelihood = likelihoods[genotypeIndex(a, b)];
-      if (likelihood == 0.0) continue;
-      const StateProbabilities g = genotypeStates(a, b, site.r(), site.s());
-      states.rr += likelihood * g.rr;
-      states.rs += likelihood * g.rs;
-      states.ss += likelihood * g.ss;
-    }
+  states = weightedStates(site, likelihoods);
   return true;
 }
 

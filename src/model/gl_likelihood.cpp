@@ -162,11 +162,7 @@ void GlIndividual::addGeneralSite(const SiteGenotypes& site, const double* likel
   addLocusSums(site, likelihoods, varR, varS);
 }
 
-// V_R, V_S, and the joint model's state sums a, b, c.
-void GlIndividual::addLocusSums(const SiteGenotypes& site, const double* likelihoods, double varR,
-                                double varS) {
-  varR_.push_back(varR);
-  varS_.push_back(varS);
+StateProbabilities weightedStates(const SiteGenotypes& site, const double* likelihoods) {
   StateProbabilities sum{0.0, 0.0, 0.0};
   for (int b = 0; b < site.alleles(); ++b)
     for (int a = 0; a <= b; ++a) {
@@ -177,6 +173,15 @@ void GlIndividual::addLocusSums(const SiteGenotypes& site, const double* likelih
       sum.rs += likelihood * states.rs;
       sum.ss += likelihood * states.ss;
     }
+  return sum;
+}
+
+// V_R, V_S, and the joint model's state sums a, b, c.
+void GlIndividual::addLocusSums(const SiteGenotypes& site, const double* likelihoods, double varR,
+                                double varS) {
+  varR_.push_back(varR);
+  varS_.push_back(varS);
+  const StateProbabilities sum = weightedStates(site, likelihoods);
   rr_.push_back(sum.rr);
   rs_.push_back(sum.rs);
   ss_.push_back(sum.ss);

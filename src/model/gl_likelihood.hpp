@@ -74,6 +74,10 @@ class SiteGenotypes {
  private:
   FrequencyMoments r_, s_;
 };
+// The likelihood-weighted sums of a site's genotypes' state probabilities:
+// sum over genotypes g of LIKELIHOODS[g] (in VCF order) times g's rr, rs
+// and ss.  An individual's term at the site, whatever h or phi stands in.
+StateProbabilities weightedStates(const SiteGenotypes& site, const double* likelihoods);
 
 // Genotype likelihoods from a caller's fields, N values in VCF order,
 // scaled so the largest is 1 (only ratios matter to h and to its limits,
