@@ -174,26 +174,6 @@ LineMaximum slopeZero(ClineSurface& locus, int o, const Point& x, LinePoint a, L
   return {m.t, m.value};
 }
 
-// ln L at the two ends of a line along coordinate O, where a search has
-// already been there.  Only for a locus whose terms all come from
-// genotypes: its one-pass curvature sums ln L exactly as logLikelihood
-// does, so the value stands for a pass of its own.
-class LineEnds {
- public:
-  explicit LineEnds(ClineSurface& locus)
-      : exact_(locus.hybridIndices().size() == static_cast<std::size_t>(locus.individuals())) {}
-  void note(const Box& box, int o, double t, double value) {
-    if (!exact_) return;
-    if (t == box.lo[o]) at_[0] = value;
-    if (t == box.hi[o]) at_[1] = value;
-  }
-  const std::optional<double>& at(int side) const { return at_[side]; }
-
- private:
-  bool exact_;
-  std::array<std::optional<double>, 2> at_;
-};
-
 // The highest maximum of ln L along coordinate O through X that a scan of
 // evenly spaced points brackets by its slopes (rising, then falling), or
 // the scan's highest point: a handful of passes where golden section over
@@ -201,12 +181,11 @@ class LineEnds {
 // is shown by an upper bound of ln L to stay below ENOUGH is not sought:
 // the caller only asks whether the line reaches that high.
 LineMaximum scanLine(ClineSurface& locus, const Box& box, int o, const Point& x,
-                     double enough = HUGE_VAL, LineEnds* ends = nullptr) {
+                     double enough = HUGE_VAL) {
   constexpr int kPoints = 9;
   std::array<LinePoint, kPoints> scan;
   for (int i = 0; i < kPoints; ++i) {
     scan[i] = linePoint(locus, o, x, box.lo[o] + (box.hi[o] - box.lo[o]) * i / (kPoints - 1));
-    if (ends) ends->note(box, o, scan[i].t, scan[i].value);
     // A point that reaches ENOUGH answers the caller's question.
     if (scan[i].value >= enough) return {scan[i].t, scan[i].value};
   }
@@ -232,11 +211,9 @@ struct Climb {
   bool settled;
 };
 
-Climb climbAlong(ClineSurface& locus, const Box& box, int o, Point x, double enough,
-                 LineEnds& ends) {
+Climb climbAlong(ClineSurface& locus, const Box& box, int o, Point x, double enough) {
   x[o] = std::clamp(x[o], box.lo[o], box.hi[o]);
   ClineCurvature at = locus.curvature(x[0], x[1]);
-  ends.note(box, o, x[o], at.value);
   for (int iteration = 0; iteration < 40 && std::isfinite(at.value); ++iteration) {
     if (at.value >= enough) return {{x[o], at.value}, false};
     const double g = at.gradient[o], h = at.hessian[o][o];
@@ -252,7 +229,6 @@ Climb climbAlong(ClineSurface& locus, const Box& box, int o, Point x, double eno
         gained = true;
         const bool still = std::fabs(y[o] - x[o]) < 1e-10;
         x = y, at = next;
-        ends.note(box, o, x[o], at.value);
         if (still) return {{x[o], at.value}, true};
       }
     }
@@ -286,8 +262,7 @@ LineMaximum reachAlongCap(ClineSurface& locus, const Box& box, const Point& x,
     if (!(std::max(best.value, shelf.value) >= enough - kClineSupportDrop)) return best;
   }
   at[1] = shelf.x;
-  LineEnds ends(locus);
-  const LineMaximum climbed = climbAlong(locus, box, 1, at, enough, ends).at;
+  const LineMaximum climbed = climbAlong(locus, box, 1, at, enough).at;
   return climbed.value > best.value ? climbed : best;
 }
 
@@ -322,19 +297,20 @@ LineMaximum maximiseAlong(ClineSurface& locus, const Box& box, int o, Point x,
     y[o] = t;
     return logLAt(locus, y);
   };
-  LineEnds ends(locus);
-  const Climb climb = climbAlong(locus, box, o, x, enough, ends);
+  const Climb climb = climbAlong(locus, box, o, x, enough);
   x[o] = climb.at.x;
   LineMaximum best = climb.at;
   if (best.value >= enough) return best;
   if (!climb.settled) {
-    const LineMaximum scanned = scanLine(locus, box, o, x, enough, &ends);
+    const LineMaximum scanned = scanLine(locus, box, o, x, enough);
     if (scanned.value > best.value || !std::isfinite(best.value)) best = scanned;
     if (best.value >= enough) return best;
   }
+  // An end a search has already been at costs no pass: the surface keeps
+  // its value.
   for (int side = 0; side < 2; ++side) {
     const double end = side == 0 ? box.lo[o] : box.hi[o];
-    const double value = ends.at(side) ? *ends.at(side) : f(end);
+    const double value = f(end);
     if (value >= best.value || !std::isfinite(best.value)) best = {end, value};
   }
   if (enough < HUGE_VAL && best.value < enough)
